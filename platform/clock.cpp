@@ -1,0 +1,5 @@
+#include "platform/clock.h"
+
+#include <ctime>
+
+Time32 SystemClock::Now() const { return static_cast<Time32>(std::time(nullptr)); }

@@ -1,0 +1,25 @@
+# Sourced by the other scripts: installs the Debian packages that are missing, and only those.
+# Works as root or through sudo.
+
+HOPWISE_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config ccache libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev qt6-qpa-plugins libcurl4-openssl-dev libcpp-httplib-dev)
+
+ensure_packages() {
+  local missing=() pkg
+  for pkg in "$@"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing missing packages: ${missing[*]}"
+  local sudo=()
+  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq &&
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# Configures and builds one build folder: build_tree DIR [cmake options...]
+build_tree() {
+  local dir=$1; shift
+  cmake -S "$HOPWISE_ROOT" -B "$HOPWISE_ROOT/$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null &&
+    cmake --build "$HOPWISE_ROOT/$dir" --parallel "$(nproc)"
+}

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Hopwise and runs the whole test suite. Exits non-zero on any failure.
+set -euo pipefail
+HOPWISE_ROOT=$(cd "$(dirname "$0")/.." && pwd)
+source "$HOPWISE_ROOT/scripts/packages.sh"
+
+ensure_packages "${HOPWISE_BUILD_PACKAGES[@]}"
+build_tree build
+cd "$HOPWISE_ROOT/build"
+ctest --output-on-failure --parallel "$(nproc)"

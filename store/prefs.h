@@ -1,0 +1,36 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "platform/preference_store.h"
+
+// The user's choices, plus the data-file paths and the menu layout values, which are never stored.
+struct CPrefs {
+  std::string browser;       // "Browser": file name of the browser program
+  std::string browserPath;   // "Browser Path": its directory, no trailing separator
+  std::string branchPath;    // the Topics folder, with its trailing separator
+  std::string prefsDataPath; // formed, never opened
+  std::string topicsPath;    // topics.data
+  std::string cachePath;     // cache.data
+  int32_t simpleSites = 0;   // "Simple Sites": non-zero keeps full server names as Site keys
+  int32_t mainListPosition = 14;
+  int32_t secondaryMenuPosition = 12;
+  int32_t maxPageMarks = 1000;  // "Max PageMarks"
+  int32_t menuState = 0;        // "Menu State": 0 main menu lists Sites, non-zero lists Topics
+  int32_t recentPosition = 0;
+  int32_t menuRows = 0;
+  int32_t mainListCap = 0;
+  std::array<int32_t, 4> columnWidths{140, 238, 110, 110};  // "Column 0" to "Column 3"
+  int32_t powerUser = 0;        // "Power User": non-zero removes the six link submenus
+};
+
+// Reads every stored value; a missing or unreadable value leaves its field at the default.
+void LoadPreferences(CPrefs& prefs, const PreferenceStore& store);
+// Writes every stored value; with no key nothing is stored and nothing is reported.
+void SavePreferences(const CPrefs& prefs, PreferenceStore& store);
+// Writes one string value at once.
+void SavePreferenceString(PreferenceStore& store, const std::string& name, const std::string& text);
+// Forms the four data paths from the working directory (any length).
+void FormDataPaths(CPrefs& prefs, const std::string& workingDirectory);
