@@ -36,6 +36,9 @@ class StoreListener {
 inline constexpr uint32_t kFirstPageMarkCommand = 1034;
 inline constexpr uint32_t kLastPageMarkCommand = 6033;
 inline constexpr uint32_t kFirstTopicCommand = 6034;
+// How many PageMarks the command numbers 1034..6033 can hold at once.
+inline constexpr size_t kPageMarkNumbers = kLastPageMarkCommand - kFirstPageMarkCommand + 1;
+inline constexpr int32_t kDefaultMaxPageMarks = 1000;
 
 // The process-wide store of PageMarks. Used on the main thread; the background save reads it on
 // its own thread while holding Lock(), which every change of the store holds too.
@@ -49,7 +52,8 @@ class PageMarkStore {
 
   // The store step of a visit. Returns false only for a repeated revisit of lastRecordedUrl.
   bool RecordVisit(const std::string& url, const std::string& title);
-  // Numbers one PageMark and enters it in both indexes (one step of IndexPageMarks).
+  // Numbers one PageMark and enters it in both indexes (one step of IndexPageMarks): its
+  // commandId becomes nextCommandId, and nextCommandId moves on by one.
   void IndexPageMark(CPez& p);
   // Numbers every PageMark from nextCommandId on, oldest first.
   void IndexPageMarks();
@@ -57,10 +61,15 @@ class PageMarkStore {
   void ResetIndexes();
   CPez* FindPageMarkByUrl(const std::string& url) const;
   CPez* FindPageMarkByCommand(uint32_t commandId) const;
-  // Removes the PageMark from both indexes and the cache and frees it. Listeners hear of it first.
+  // Removes the PageMark from both indexes, the cache and SendToTopicsList and frees it.
+  // Listeners hear of it before it is freed. A PageMark not in the store is left alone.
   void DeletePageMark(CPez* p);
-  // Frees every PageMark (shutdown, after the final save).
+  // Frees every PageMark (shutdown, after the final save); listeners hear of each one first.
   void ClearStore();
+
+  // "Max PageMarks" as the store applies it: 0 or less means the default 1000, and no more than
+  // the 5000 that the PageMark command numbers can hold. The preference itself is not changed.
+  size_t PageMarkLimit() const;
 
   // The store lock: held by every change of the store and by the background save.
   std::unique_lock<std::recursive_mutex> Lock() const { return std::unique_lock(mutex_); }
@@ -76,6 +85,18 @@ class PageMarkStore {
   std::vector<CPez*> SendToTopicsList;  // marked for filing into Topics; does not own
 
  private:
+  void RecordNewPage(const std::string& url, const std::string& title, Time32 now);
+  bool RecordRevisit(CPez& p, const std::string& url, const std::string& title, Time32 now);
+  // Hands out the numbers anew from 1034 when the next one would leave the PageMark range.
+  void RenumberIfExhausted();
+  // Drops the least recently visited PageMark because the store is full.
+  void DropOldest();
+  // Takes p out of the cache, the indexes and SendToTopicsList, tells the listeners, frees it.
+  // Does nothing when p is not in the cache.
+  void FreePageMark(const CPez* target);
+  template <typename Call>
+  void Notify(Call call);
+
   const CPrefs& prefs_;
   const Clock& clock_;
   std::vector<StoreListener*> listeners_;

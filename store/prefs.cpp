@@ -1,1 +1,77 @@
-// Filled in as this piece is built.
+#include "store/prefs.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+// The stored integer values, in the order they are read and written.
+struct DwordValue {
+  const char* name;
+  int32_t CPrefs::*field;
+};
+
+const char* const kColumnNames[4] = {"Column 0", "Column 1", "Column 2", "Column 3"};
+
+constexpr DwordValue kTrailingDwords[] = {
+    {"Max PageMarks", &CPrefs::maxPageMarks},
+    {"Power User", &CPrefs::powerUser},
+    {"Menu State", &CPrefs::menuState},
+    {"Simple Sites", &CPrefs::simpleSites},
+};
+
+void LoadDword(const PreferenceStore& store, const char* name, int32_t& field) {
+  // The stored word is taken bit for bit; no value is limited or checked here.
+  if (auto value = store.ReadDword(name)) field = static_cast<int32_t>(*value);
+}
+
+void LoadString(const PreferenceStore& store, const char* name, std::string& field) {
+  if (auto value = store.ReadString(name)) field = *value;
+}
+
+std::string JoinPath(const std::string& directory, const char* name) {
+  if (!directory.empty() && directory.back() == '/') return directory + name;
+  return directory + "/" + name;
+}
+
+}  // namespace
+
+void LoadPreferences(CPrefs& prefs, const PreferenceStore& store) {
+  if (!store.KeyExists()) return;
+  LoadString(store, "Browser", prefs.browser);
+  LoadString(store, "Browser Path", prefs.browserPath);
+  for (size_t column = 0; column < 4; ++column)
+    LoadDword(store, kColumnNames[column], prefs.columnWidths[column]);
+  for (const DwordValue& value : kTrailingDwords) LoadDword(store, value.name, prefs.*value.field);
+}
+
+void SavePreferences(const CPrefs& prefs, PreferenceStore& store) {
+  // Without the key nothing is stored; failed writes are ignored.
+  if (!store.KeyExists()) return;
+  store.WriteString("Browser", prefs.browser);
+  store.WriteString("Browser Path", prefs.browserPath);
+  for (size_t column = 0; column < 4; ++column)
+    store.WriteDword(kColumnNames[column], static_cast<uint32_t>(prefs.columnWidths[column]));
+  for (const DwordValue& value : kTrailingDwords)
+    store.WriteDword(value.name, static_cast<uint32_t>(prefs.*value.field));
+}
+
+void SavePreferenceString(PreferenceStore& store, const std::string& name, const std::string& text) {
+  if (!store.KeyExists()) return;
+  store.WriteString(name, text);
+}
+
+void FormDataPaths(CPrefs& prefs, const std::string& workingDirectory) {
+  const std::string directory = workingDirectory.empty() ? "." : workingDirectory;
+  prefs.prefsDataPath = JoinPath(directory, "prefs.data");
+  prefs.topicsPath = JoinPath(directory, "topics.data");
+  prefs.cachePath = JoinPath(directory, "cache.data");
+  prefs.branchPath = JoinPath(directory, "Topics/");
+}
+
+std::string ReadWorkingDirectory() {
+  std::error_code error;
+  std::filesystem::path directory = std::filesystem::current_path(error);
+  if (error) return ".";
+  return directory.string();
+}

@@ -32,5 +32,8 @@ void LoadPreferences(CPrefs& prefs, const PreferenceStore& store);
 void SavePreferences(const CPrefs& prefs, PreferenceStore& store);
 // Writes one string value at once.
 void SavePreferenceString(PreferenceStore& store, const std::string& name, const std::string& text);
-// Forms the four data paths from the working directory (any length).
+// Forms the four data paths from the working directory (any length): directory + "/prefs.data",
+// "/topics.data", "/cache.data" and the Topics folder "/Topics/". An empty directory means ".".
 void FormDataPaths(CPrefs& prefs, const std::string& workingDirectory);
+// The process's current working directory, however long; "." when it cannot be read.
+std::string ReadWorkingDirectory();

@@ -1,1 +1,324 @@
-// Filled in as this piece is built.
+#include "store/data_files.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "store/archive.h"
+#include "store/failing_stream.h"
+#include "support/fake_clock.h"
+#include "support/recording_message_boxes.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void WriteAll(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::vector<std::string> Listing(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// An opener whose streams fail after `limit` bytes, as on a full disk.
+OutputOpener FailingAfter(size_t limit) {
+  return
+      [limit](const std::string& tempPath) { return std::make_unique<FailingFileStream>(tempPath, limit); };
+}
+
+class FixedRandom : public RandomSource {
+ public:
+  explicit FixedRandom(std::deque<uint32_t> values) : values_(std::move(values)) {}
+  uint32_t Next() override {
+    uint32_t v = values_.front();
+    values_.pop_front();
+    return v;
+  }
+
+ private:
+  std::deque<uint32_t> values_;
+};
+
+class DataFilesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "hopwise-data-XXXXXX").string();
+    ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
+    dir = pattern;
+    cachePath = dir + "/cache.data";
+    fs::create_directory(dir + "/Topics");
+  }
+  void TearDown() override { fs::remove_all(dir); }
+
+  void Visit(const std::string& url, const std::string& title) {
+    store.RecordVisit(url, title);
+    clock.Advance(10);
+  }
+
+  std::vector<std::string> Urls() const {
+    std::vector<std::string> urls;
+    for (const auto& p : store.PageMarkCache) urls.push_back(p->url);
+    return urls;
+  }
+
+  std::string dir;
+  std::string cachePath;
+  FakeClock clock{1000000000};
+  CPrefs prefs;
+  PageMarkStore store{prefs, clock};
+  RecordingMessageBoxes messages;
+  ProcessEvents events;
+};
+
+TEST_F(DataFilesTest, CacheRoundTripsThroughTheFile) {
+  Visit("http://a/", "A");
+  Visit("http://b/", "B");
+  store.PageMarkCache[0]->size = 321;
+  DataFiles files(messages, clock);
+  ASSERT_TRUE(files.SaveCache(store, cachePath));
+
+  PageMarkStore loaded(prefs, clock);
+  files.LoadCache(loaded, cachePath);
+  ASSERT_EQ(2u, loaded.PageMarkCache.size());
+  EXPECT_EQ("http://a/", loaded.PageMarkCache[0]->url);
+  EXPECT_EQ("B", loaded.PageMarkCache[1]->title);
+  EXPECT_EQ(321u, loaded.PageMarkCache[0]->size);
+  EXPECT_EQ(1000000010, loaded.PageMarkCache[1]->firstVisited);
+  EXPECT_TRUE(messages.Shown().empty());
+  EXPECT_EQ(std::vector<std::string>({"Topics", "cache.data"}), Listing(dir));
+}
+
+TEST_F(DataFilesTest, EmptyStoreWritesTwoBytesAndMissingFileLoadsNothing) {
+  DataFiles files(messages, clock);
+  files.LoadCache(store, cachePath);
+  EXPECT_TRUE(store.PageMarkCache.empty());
+  EXPECT_FALSE(fs::exists(cachePath));
+  ASSERT_TRUE(files.SaveCache(store, cachePath));
+  EXPECT_EQ(std::string(2, '\0'), ReadAll(cachePath));
+  files.LoadCache(store, cachePath);
+  EXPECT_TRUE(store.PageMarkCache.empty());
+  EXPECT_TRUE(messages.Shown().empty());
+}
+
+TEST_F(DataFilesTest, DamagedCacheIsPurged) {
+  for (std::string name : {"cache_truncated.data", "topics_schema1.data"}) {
+    fs::copy_file(std::string(HOPWISE_TEST_DATA) + "/archive/" + name, cachePath,
+                  fs::copy_options::overwrite_existing);
+    DataFiles files(messages, clock);
+    files.LoadCache(store, cachePath);
+    EXPECT_TRUE(store.PageMarkCache.empty()) << name;
+    EXPECT_FALSE(fs::exists(cachePath)) << name;
+    EXPECT_EQ(std::vector<std::string>{kCacheCorrupted}, messages.Shown()) << name;
+    messages.Clear();
+  }
+}
+
+TEST_F(DataFilesTest, FailedCacheWriteKeepsTheOldFileAndTheStore) {
+  Visit("http://old/", "Old");
+  DataFiles good(messages, clock);
+  ASSERT_TRUE(good.SaveCache(store, cachePath));
+  std::string before = ReadAll(cachePath);
+
+  Visit("http://new/", "New");
+  for (size_t limit : {size_t{0}, size_t{5}, before.size()}) {
+    DataFiles failing(messages, clock, FailingAfter(limit));
+    EXPECT_FALSE(failing.SaveCache(store, cachePath)) << limit;
+    EXPECT_EQ(before, ReadAll(cachePath)) << limit;
+    EXPECT_EQ(std::vector<std::string>({"http://old/", "http://new/"}), Urls());
+    EXPECT_EQ(std::vector<std::string>{kCacheCorrupted}, messages.Shown());
+    EXPECT_EQ(std::vector<std::string>({"Topics", "cache.data"}), Listing(dir))
+        << "temporary file left behind";
+    messages.Clear();
+  }
+  // The same opener with room for the whole file succeeds.
+  DataFiles roomy(messages, clock, FailingAfter(1 << 20));
+  EXPECT_TRUE(roomy.SaveCache(store, cachePath));
+  PageMarkStore loaded(prefs, clock);
+  roomy.LoadCache(loaded, cachePath);
+  EXPECT_EQ(2u, loaded.PageMarkCache.size());
+}
+
+TEST_F(DataFilesTest, UnwritableFolderIsAFailedSave) {
+  Visit("http://a/", "A");
+  DataFiles files(messages, clock);
+  EXPECT_FALSE(files.SaveCache(store, dir + "/missing/cache.data"));
+  EXPECT_EQ(std::vector<std::string>{kCacheCorrupted}, messages.Shown());
+  EXPECT_EQ(1u, store.PageMarkCache.size());
+}
+
+TEST_F(DataFilesTest, RewriteKeepsThePermissionsOfTheOldFile) {
+  DataFiles files(messages, clock);
+  ASSERT_TRUE(files.SaveCache(store, cachePath));
+  fs::permissions(cachePath, fs::perms::owner_read | fs::perms::owner_write);
+  Visit("http://a/", "A");
+  ASSERT_TRUE(files.SaveCache(store, cachePath));
+  EXPECT_EQ(fs::perms::owner_read | fs::perms::owner_write,
+            fs::status(cachePath).permissions() & fs::perms::all);
+}
+
+TEST_F(DataFilesTest, BranchRoundTripAndMissingBranch) {
+  std::string path = dir + "/Topics/1.data";
+  DataFiles files(messages, clock);
+  TopicArray none;
+  files.LoadBranch(path, none);
+  EXPECT_TRUE(none.empty());
+  EXPECT_FALSE(fs::exists(path));
+
+  TopicArray topics;
+  topics.push_back(std::make_unique<CTopic>(clock.Now()));
+  topics[0]->target = "http://x/";
+  topics[0]->name = "X";
+  ASSERT_TRUE(files.SaveBranch(path, topics));
+  TopicArray back;
+  files.LoadBranch(path, back);
+  ASSERT_EQ(1u, back.size());
+  EXPECT_EQ("X", back[0]->name);
+  EXPECT_EQ(clock.Now(), back[0]->lastVisited);
+  EXPECT_TRUE(messages.Shown().empty());
+}
+
+TEST_F(DataFilesTest, DamagedBranchIsReplacedByAnEmptyOne) {
+  std::string path = dir + "/topics.data";
+  WriteAll(path, ReadAll(std::string(HOPWISE_TEST_DATA) + "/archive/topics_schema1.data").substr(0, 40));
+  DataFiles files(messages, clock);
+  TopicArray topics;
+  files.LoadBranch(path, topics);
+  EXPECT_TRUE(topics.empty());
+  EXPECT_EQ(std::string(2, '\0'), ReadAll(path));
+  EXPECT_EQ(std::vector<std::string>{kBranchCorrupted}, messages.Shown());
+}
+
+TEST_F(DataFilesTest, SchemaOneBranchLoadsWithTheLoadTime) {
+  std::string path = dir + "/topics.data";
+  fs::copy_file(std::string(HOPWISE_TEST_DATA) + "/archive/topics_schema1.data", path);
+  clock.Set(1500000000);
+  DataFiles files(messages, clock);
+  TopicArray topics;
+  files.LoadBranch(path, topics);
+  ASSERT_EQ(2u, topics.size());
+  EXPECT_EQ(1500000000, topics[1]->firstVisited);
+  EXPECT_EQ(1500000000, topics[1]->lastVisited);
+}
+
+TEST_F(DataFilesTest, FailedBranchWriteKeepsTheOldFileAndTheArray) {
+  std::string path = dir + "/Topics/7.data";
+  TopicArray topics;
+  topics.push_back(std::make_unique<CTopic>(1));
+  topics[0]->name = "first";
+  DataFiles good(messages, clock);
+  ASSERT_TRUE(good.SaveBranch(path, topics));
+  std::string before = ReadAll(path);
+
+  topics.push_back(std::make_unique<CTopic>(2));
+  DataFiles failing(messages, clock, FailingAfter(before.size() + 3));
+  EXPECT_FALSE(failing.SaveBranch(path, topics));
+  EXPECT_EQ(before, ReadAll(path));
+  EXPECT_EQ(2u, topics.size());
+  EXPECT_EQ(std::vector<std::string>{kBranchCorrupted}, messages.Shown());
+  EXPECT_EQ(std::vector<std::string>{"7.data"}, Listing(dir + "/Topics"));
+}
+
+TEST_F(DataFilesTest, BackgroundSaveReadsTheStoreUnderItsLock) {
+  Visit("http://a/", "A");
+  DataFiles files(messages, clock);
+  {
+    auto lock = store.Lock();
+    ASSERT_TRUE(files.SaveCacheInBackground(store, cachePath, events));
+    // While the store is held the save cannot copy it, so nothing is written yet.
+    EXPECT_FALSE(events.saveDone.Wait(200ms));
+    EXPECT_FALSE(fs::exists(cachePath));
+    // Another trigger while this save runs starts nothing and keeps the store dirty.
+    store.cacheDirty = false;
+    EXPECT_FALSE(files.SaveCacheInBackground(store, cachePath, events));
+    EXPECT_TRUE(store.cacheDirty);
+    Visit("http://b/", "B");
+  }
+  EXPECT_TRUE(events.saveDone.Wait(5s));
+  files.WaitForBackgroundSave();
+  EXPECT_FALSE(events.saveInProgress.IsSet());
+  PageMarkStore loaded(prefs, clock);
+  files.LoadCache(loaded, cachePath);
+  EXPECT_EQ(2u, loaded.PageMarkCache.size());
+  EXPECT_TRUE(messages.Shown().empty());
+}
+
+TEST_F(DataFilesTest, FailedBackgroundSaveLeavesTheStoreAlone) {
+  Visit("http://a/", "A");
+  Visit("http://b/", "B");
+  WriteAll(cachePath, std::string(2, '\0'));
+  DataFiles files(messages, clock, FailingAfter(10));
+  ASSERT_TRUE(files.SaveCacheInBackground(store, cachePath, events));
+  files.WaitForBackgroundSave();
+  EXPECT_TRUE(events.saveDone.IsSet());
+  EXPECT_EQ(std::vector<std::string>({"http://a/", "http://b/"}), Urls());
+  EXPECT_NE(nullptr, store.FindPageMarkByUrl("http://a/"));
+  EXPECT_EQ(std::string(2, '\0'), ReadAll(cachePath));
+  EXPECT_EQ(std::vector<std::string>{kCacheCorrupted}, messages.Shown());
+}
+
+TEST(SaveTriggerTest, FirstSaveAtTick302ThenEvery301) {
+  SaveTrigger trigger;
+  std::atomic<bool> dirty{true};
+  std::vector<int> saves;
+  for (int tick = 1; tick <= 1000; ++tick) {
+    if (trigger.TickStart(dirty)) saves.push_back(tick);
+    dirty = true;  // a visit every second
+    trigger.TickEnd();
+  }
+  EXPECT_EQ(std::vector<int>({302, 603, 904}), saves);
+}
+
+TEST(SaveTriggerTest, CleanStoreSavesNothingButTheCountRestarts) {
+  SaveTrigger trigger;
+  std::atomic<bool> dirty{false};
+  std::vector<int> saves;
+  for (int tick = 1; tick <= 700; ++tick) {
+    if (tick == 400) dirty = true;  // dirtied after the first test passed clean
+    if (trigger.TickStart(dirty)) saves.push_back(tick);
+    if (tick == 302) {
+      EXPECT_EQ(0u, trigger.Ticks());
+    }
+    trigger.TickEnd();
+  }
+  EXPECT_EQ(std::vector<int>{603}, saves);
+  EXPECT_FALSE(dirty);
+}
+
+TEST_F(DataFilesTest, BranchNamesInTheWindowForm) {
+  std::string topics = dir + "/Topics/";
+  EXPECT_EQ(topics + "1700000000.data", NewBranchFileName(topics, 1700000000));
+  // Same second, nothing written yet: a different name all the same.
+  EXPECT_EQ(topics + "1700000001.data", NewBranchFileName(topics, 1700000000));
+  WriteAll(topics + "1700000005.data", "");
+  WriteAll(topics + "1700000006.data", "");
+  EXPECT_EQ(topics + "1700000007.data", NewBranchFileName(topics, 1700000005));
+  // A folder path without its trailing separator still gets names inside it.
+  EXPECT_EQ(topics + "1700000100.data", NewBranchFileName(dir + "/Topics", 1700000100));
+}
+
+TEST_F(DataFilesTest, BranchNamesInTheImportForm) {
+  std::string topics = dir + "/Topics/";
+  FixedRandom random({1234, 99, 1234, 99, 0, 0});
+  // (1234 % 100 + 1) * (99 % 100 + 1) = 35 * 100
+  EXPECT_EQ(topics + "17000000003500.data", NewBranchFileName(topics, 1700000000, random));
+  EXPECT_EQ(topics + "17000000003501.data", NewBranchFileName(topics, 1700000000, random));
+  WriteAll(topics + "17000000001.data", "");
+  EXPECT_EQ(topics + "17000000002.data", NewBranchFileName(topics, 1700000000, random));
+}
+
+}  // namespace

@@ -1,1 +1,139 @@
-// Filled in as this piece is built.
+#include "store/prefs.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "support/memory_preference_store.h"
+
+namespace {
+
+const std::vector<std::string> kWriteOrder{"Browser",      "Browser Path",  "Column 0",   "Column 1",
+                                           "Column 2",     "Column 3",      "Max PageMarks", "Power User",
+                                           "Menu State",   "Simple Sites"};
+
+void ExpectDefaults(const CPrefs& prefs) {
+  const CPrefs defaults;
+  EXPECT_EQ(defaults.browser, prefs.browser);
+  EXPECT_EQ(defaults.browserPath, prefs.browserPath);
+  EXPECT_EQ(defaults.columnWidths, prefs.columnWidths);
+  EXPECT_EQ(1000, prefs.maxPageMarks);
+  EXPECT_EQ(0, prefs.powerUser);
+  EXPECT_EQ(0, prefs.menuState);
+  EXPECT_EQ(0, prefs.simpleSites);
+}
+
+TEST(PrefsTest, WithoutTheKeyDefaultsStayAndNothingIsStored) {
+  MemoryPreferenceStore store;  // no key
+  CPrefs prefs;
+  LoadPreferences(prefs, store);
+  ExpectDefaults(prefs);
+
+  prefs.maxPageMarks = 300;
+  prefs.browser = "firefox";
+  SavePreferences(prefs, store);
+  SavePreferenceString(store, "Browser", "firefox");
+  EXPECT_TRUE(store.Writes().empty());
+  EXPECT_TRUE(store.Values().empty());
+  EXPECT_FALSE(store.KeyExists());
+}
+
+TEST(PrefsTest, KeyWithOnlyMaxPageMarksGivesItAndDefaultsAndAllIsWrittenAtExit) {
+  MemoryPreferenceStore store(true);
+  store.WriteDword("Max PageMarks", 250);
+  const size_t setupWrites = store.Writes().size();
+  CPrefs prefs;
+  LoadPreferences(prefs, store);
+  EXPECT_EQ(250, prefs.maxPageMarks);
+  prefs.maxPageMarks = 1000;
+  ExpectDefaults(prefs);
+  prefs.maxPageMarks = 250;
+
+  SavePreferences(prefs, store);
+  EXPECT_EQ(kWriteOrder, std::vector<std::string>(store.Writes().begin() + setupWrites, store.Writes().end()));
+  EXPECT_EQ(250u, *store.ReadDword("Max PageMarks"));
+  EXPECT_EQ(140u, *store.ReadDword("Column 0"));
+  EXPECT_EQ(238u, *store.ReadDword("Column 1"));
+  EXPECT_EQ(110u, *store.ReadDword("Column 3"));
+  EXPECT_EQ("", *store.ReadString("Browser"));
+}
+
+TEST(PrefsTest, EveryValueSurvivesASaveAndLoadUnchecked) {
+  MemoryPreferenceStore store(true);
+  CPrefs saved;
+  saved.browser = "x-www-browser";
+  saved.browserPath = "/usr/bin";
+  saved.columnWidths = {1, 2, 3, 4};
+  saved.maxPageMarks = 20;  // below the dialog's range: used as it is
+  saved.powerUser = 1;
+  saved.menuState = 7;
+  saved.simpleSites = -1;  // stored as the word 0xFFFFFFFF
+  SavePreferences(saved, store);
+  EXPECT_EQ(0xFFFFFFFFu, *store.ReadDword("Simple Sites"));
+
+  CPrefs loaded;
+  LoadPreferences(loaded, store);
+  EXPECT_EQ(saved.browser, loaded.browser);
+  EXPECT_EQ(saved.browserPath, loaded.browserPath);
+  EXPECT_EQ(saved.columnWidths, loaded.columnWidths);
+  EXPECT_EQ(20, loaded.maxPageMarks);
+  EXPECT_EQ(1, loaded.powerUser);
+  EXPECT_EQ(7, loaded.menuState);
+  EXPECT_EQ(-1, loaded.simpleSites);
+}
+
+TEST(PrefsTest, ValueOfTheWrongKindLeavesTheDefault) {
+  MemoryPreferenceStore store(true);
+  store.WriteString("Max PageMarks", "500");
+  store.WriteDword("Browser", 5);
+  CPrefs prefs;
+  LoadPreferences(prefs, store);
+  EXPECT_EQ(1000, prefs.maxPageMarks);
+  EXPECT_EQ("", prefs.browser);
+}
+
+TEST(PrefsTest, SavePreferenceStringWritesTheOneValue) {
+  MemoryPreferenceStore store(true);
+  SavePreferenceString(store, "Browser Path", "/opt/web");
+  EXPECT_EQ(std::vector<std::string>{"Browser Path"}, store.Writes());
+  EXPECT_EQ("/opt/web", *store.ReadString("Browser Path"));
+}
+
+TEST(PrefsTest, DataPathsFollowTheWorkingDirectoryOfAnyLength) {
+  CPrefs prefs;
+  FormDataPaths(prefs, "/home/u/hop");
+  EXPECT_EQ("/home/u/hop/prefs.data", prefs.prefsDataPath);
+  EXPECT_EQ("/home/u/hop/topics.data", prefs.topicsPath);
+  EXPECT_EQ("/home/u/hop/cache.data", prefs.cachePath);
+  EXPECT_EQ("/home/u/hop/Topics/", prefs.branchPath);
+
+  const std::string longDirectory = "/" + std::string(300, 'd') + "/" + std::string(200, 'e');
+  FormDataPaths(prefs, longDirectory);
+  EXPECT_EQ(longDirectory + "/cache.data", prefs.cachePath);
+
+  FormDataPaths(prefs, "/");
+  EXPECT_EQ("/cache.data", prefs.cachePath);
+  EXPECT_EQ("/Topics/", prefs.branchPath);
+  FormDataPaths(prefs, "");
+  EXPECT_EQ("./cache.data", prefs.cachePath);
+}
+
+TEST(PrefsTest, WorkingDirectoryIsReadWithoutALengthLimit) {
+  namespace fs = std::filesystem;
+  const fs::path previous = fs::current_path();
+  char base[] = "/tmp/hopwise-prefs-XXXXXX";
+  ASSERT_NE(nullptr, mkdtemp(base));
+  fs::path deep = fs::canonical(base);
+  for (int level = 0; level < 4; ++level) deep /= std::string(100, static_cast<char>('a' + level));
+  fs::create_directories(deep);
+  ASSERT_GT(deep.string().size(), 400u);
+
+  fs::current_path(deep);
+  const std::string read = ReadWorkingDirectory();
+  fs::current_path(previous);
+  fs::remove_all(base);
+  EXPECT_EQ(deep.string(), read);
+}
+
+}  // namespace
