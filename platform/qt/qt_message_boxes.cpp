@@ -1,12 +1,41 @@
 #include "platform/qt/qt_message_boxes.h"
 
+#include <QCoreApplication>
 #include <QMessageBox>
+#include <QThread>
 
+namespace {
+
+bool OnMainThread() {
+  QCoreApplication* app = QCoreApplication::instance();
+  return !app || QThread::currentThread() == app->thread();
+}
+
+void ShowOk(const QString& text) { QMessageBox::information(nullptr, "Hopwise", text, QMessageBox::Ok); }
+
+}  // namespace
+
+// Message boxes belong to the main thread. A worker (the background save) only posts its message:
+// it must not wait for the main thread, which may itself be waiting for the worker to end.
 void QtMessageBoxes::Ok(const std::string& text) {
-  QMessageBox::information(nullptr, "Hopwise", QString::fromStdString(text), QMessageBox::Ok);
+  QString message = QString::fromStdString(text);
+  if (OnMainThread()) {
+    ShowOk(message);
+  } else {
+    QMetaObject::invokeMethod(QCoreApplication::instance(), [message] { ShowOk(message); }, Qt::QueuedConnection);
+  }
 }
 
 bool QtMessageBoxes::YesNo(const std::string& text) {
-  return QMessageBox::question(nullptr, "Hopwise", QString::fromStdString(text),
-                               QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+  bool yes = false;
+  auto ask = [&] {
+    yes = QMessageBox::question(nullptr, "Hopwise", QString::fromStdString(text),
+                                QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+  };
+  if (OnMainThread()) {
+    ask();
+  } else {
+    QMetaObject::invokeMethod(QCoreApplication::instance(), ask, Qt::BlockingQueuedConnection);
+  }
+  return yes;
 }

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include <sys/types.h>
+
+// A program run as a separate process for end-to-end tests: its stdin is a pipe the test writes,
+// its stdout (and stderr, when asked) a pipe the test reads line by line. The process is killed
+// when the object goes.
+class ChildProcess {
+ public:
+  struct Options {
+    std::vector<std::string> env;  // "NAME=value" entries added to (or replacing in) this environment
+    std::string workingDirectory;  // empty: this process's
+    bool mergeStderr = false;
+  };
+
+  ChildProcess(const std::string& program, const std::vector<std::string>& args, const Options& options);
+  ChildProcess(const std::string& program, const std::vector<std::string>& args)
+      : ChildProcess(program, args, Options{}) {}
+  ~ChildProcess();
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  bool Started() const { return pid_ > 0; }
+  pid_t Pid() const { return pid_; }
+
+  bool Send(const std::string& line);  // writes line + "\n"
+  void CloseInput();
+  // Waits for a line containing text, after the lines already matched; false after the limit.
+  bool WaitForLine(const std::string& text, std::chrono::milliseconds limit = std::chrono::seconds(10));
+  // Every line read so far.
+  const std::vector<std::string>& Lines() const { return lines_; }
+
+  bool Signal(int signal);
+  // The exit status (or 128 + signal) once the process has ended; -1 after the limit.
+  int Wait(std::chrono::milliseconds limit = std::chrono::seconds(10));
+
+ private:
+  bool ReadSome(std::chrono::milliseconds limit);
+
+  pid_t pid_ = -1;
+  int toChild_ = -1;
+  int fromChild_ = -1;
+  std::string partial_;
+  std::vector<std::string> lines_;
+  size_t matched_ = 0;
+  int status_ = -1;
+};
