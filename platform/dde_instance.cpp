@@ -1,1 +1,114 @@
-// Filled in as this piece is built.
+#include "platform/dde_instance.h"
+
+#include <sys/epoll.h>
+#include <sys/eventfd.h>
+
+#include "platform/dde_engine.h"
+#include "platform/dde_names.h"
+#include "platform/dde_socket.h"
+
+namespace dde {
+
+namespace {
+
+constexpr size_t kReadChunk = 256 * 1024;
+// Dispatch runs at most this many rounds, so that a peer that never stops sending cannot hold
+// the event loop; what is left keeps EventFd() readable.
+constexpr int kMaxRoundsPerDispatch = 16;
+
+}  // namespace
+
+// Closes everything without a word to the callback: peers see their conversations end.
+Instance::Impl::~Impl() {
+  for (auto& [key, l] : listeners) CloseListener(l);
+  for (auto& [token, c] : connections) {
+    if (c->HasOutput()) Flush(*c);  // one last try, without waiting
+    sock::CloseFd(c->fd);
+    c->state = ConnState::Closed;
+  }
+  sock::CloseFd(wakeFd);
+  sock::CloseFd(epollFd);
+}
+
+Instance::Instance(std::string runtimeDir) : impl_(std::make_unique<Impl>()) {
+  impl_->dir = runtimeDir.empty() ? names::DefaultRuntimeDir() : std::move(runtimeDir);
+}
+
+Instance::~Instance() = default;
+
+bool Instance::Initialize(Callback callback) {
+  Impl& d = *impl_;
+  if (d.Ready()) {
+    d.callback = std::move(callback);
+    return true;
+  }
+  if (!names::PrepareRuntimeDir(d.dir)) return false;
+  d.epollFd = epoll_create1(EPOLL_CLOEXEC);
+  d.wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+  epoll_event e{};
+  e.events = EPOLLIN;
+  e.data.u64 = 0;
+  if (d.epollFd < 0 || d.wakeFd < 0 || epoll_ctl(d.epollFd, EPOLL_CTL_ADD, d.wakeFd, &e) != 0) {
+    sock::CloseFd(d.wakeFd);
+    sock::CloseFd(d.epollFd);
+    return false;
+  }
+  d.readBuffer.resize(kReadChunk);
+  d.callback = std::move(callback);
+  return true;
+}
+
+bool Instance::RegisterService(const std::string& name) {
+  return impl_->Register(name);
+}
+
+void Instance::UnregisterService(const std::string& name) {
+  impl_->Unregister(name);
+}
+
+ConvHandle Instance::Connect(const std::string& service, const std::string& topic, int timeoutMs) {
+  return impl_->Connect(service, topic, timeoutMs);
+}
+
+std::optional<Bytes> Instance::Request(ConvHandle conv, const std::string& item, int timeoutMs) {
+  std::optional<PendingReply> reply = impl_->Transact(conv, wire::MessageType::Request, item, timeoutMs);
+  if (!reply) return std::nullopt;
+  return std::move(reply->data);
+}
+
+uint32_t Instance::Poke(ConvHandle conv, const std::string& item, int timeoutMs) {
+  std::optional<PendingReply> reply = impl_->Transact(conv, wire::MessageType::Poke, item, timeoutMs);
+  return reply ? reply->value : 0;
+}
+
+void Instance::Disconnect(ConvHandle conv) {
+  auto it = impl_->conversations.find(conv);
+  if (it == impl_->conversations.end()) return;
+  ConnPtr c = it->second;
+  impl_->EndLocally(c);
+}
+
+bool Instance::IsConnected(ConvHandle conv) const {
+  auto it = impl_->conversations.find(conv);
+  return it != impl_->conversations.end() && it->second->state == ConnState::Open;
+}
+
+int Instance::EventFd() const {
+  return impl_->epollFd;
+}
+
+void Instance::Dispatch() {
+  Impl& d = *impl_;
+  if (!d.Ready()) return;
+  for (int round = 0; round < kMaxRoundsPerDispatch; ++round) {
+    d.DeliverDisconnects();
+    if (d.RunRound(0) == 0) break;
+  }
+  d.DeliverDisconnects();
+}
+
+const std::string& Instance::RuntimeDir() const {
+  return impl_->dir;
+}
+
+}  // namespace dde

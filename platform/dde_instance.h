@@ -11,7 +11,13 @@
 // sockets. One instance per program; it owns the service names it registers and the
 // conversations it takes part in. Everything runs on the thread that initialised it: the callback
 // is called from Dispatch() and, nested, while one of this instance's own client transactions waits
-// for its reply. docs/transport.md gives the wire format.
+// for its reply (or its Connect for an answer); nested callbacks may start transactions of their
+// own. docs/transport.md gives the wire format.
+//
+// Disconnect reaches the callback once per conversation the peer ended (hung up, died, or sent a
+// bad frame), never for one this side ended with Disconnect(), and never while a transaction of
+// this instance waits on that conversation or while the callback handles one of its frames: then
+// it comes at the first dispatch after, unless this side calls Disconnect() first.
 namespace dde {
 
 using Bytes = std::vector<uint8_t>;
@@ -35,6 +41,8 @@ struct Transaction {
 // What the callback answers:
 //  Connect: value 1 accepts, 0 refuses.   Request: data, or none for "no data".
 //  Poke: value kFack when taken, 0 when not.   ConnectConfirm, Disconnect: ignored.
+// (Connect: any value other than 0 accepts. Reply data larger than a frame holds goes as "no data".
+// A callback that throws answers as Result{}.)
 struct Result {
   uint32_t value = 0;
   std::optional<Bytes> data;
@@ -47,22 +55,34 @@ class Instance {
   // runtimeDir: the folder holding one socket per registered name. Empty means the default:
   // $XDG_RUNTIME_DIR/hopwise-dde, else a folder of the user's own under /tmp.
   explicit Instance(std::string runtimeDir = {});
+  // Closes every conversation and removes the socket files of its names without calling back.
+  // Never destroy an instance from inside its own callback.
   ~Instance();
   Instance(const Instance&) = delete;
   Instance& operator=(const Instance&) = delete;
 
   // Makes the socket folder (mode 0700, owned by this user) and takes the callback.
-  // False when the transport cannot be set up.
+  // False when the transport cannot be set up, among others when the folder is a symbolic link,
+  // belongs to another user or grants any group or other permission. Called again, it only
+  // replaces the callback.
   bool Initialize(Callback callback);
 
-  // Service names match without regard to case. False when the name is taken or cannot be bound.
+  // Service names match without regard to case (ASCII letters). False when the name is taken (a
+  // live server answers on it), is empty, is too long for a socket path, or something other than a
+  // socket sits where its socket file goes. A stale socket file is replaced. Registering a name this
+  // instance already holds succeeds and keeps the first spelling.
   bool RegisterService(const std::string& name);
+  // Removes the socket file; conversations already open on the name go on.
   void UnregisterService(const std::string& name);
 
-  // Opens a conversation on (service, topic); 0 when nobody serves the name or the server refused.
+  // Opens a conversation on (service, topic); 0 when nobody serves the name, the server refused,
+  // or no answer came within timeoutMs (0 or less: no attempt). The server's callback may see
+  // Connect and ConnectConfirm nested in this call when the server is this instance.
   ConvHandle Connect(const std::string& service, const std::string& topic, int timeoutMs = 5000);
   // One client transaction on an open conversation. No reply (time-out, refused, peer gone) gives
-  // nothing / 0. Incoming transactions for this instance are dispatched while waiting.
+  // nothing / 0. Incoming transactions for this instance are dispatched while waiting. Only on
+  // conversations this instance opened with Connect; nothing is sent when timeoutMs <= 0 or the
+  // item does not fit a frame. A peer that ends the conversation gives "no reply" at once.
   std::optional<Bytes> Request(ConvHandle conv, const std::string& item, int timeoutMs = kDefaultTimeoutMs);
   uint32_t Poke(ConvHandle conv, const std::string& item, int timeoutMs = kDefaultTimeoutMs);
   // Ends a conversation from either side; the peer's callback sees Disconnect. Unknown handles are ignored.
@@ -72,7 +92,8 @@ class Instance {
 
   // For an event loop: a descriptor that becomes readable when Dispatch() has work.
   int EventFd() const;
-  // Handles everything pending without blocking: accepts, frames, disconnects.
+  // Handles everything pending without blocking: accepts, frames, disconnects. (A peer that never
+  // stops sending is served a bounded share per call; EventFd() stays readable for the rest.)
   void Dispatch();
 
   const std::string& RuntimeDir() const;

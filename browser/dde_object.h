@@ -1,0 +1,88 @@
+#pragma once
+
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "browser/dde_link.h"
+#include "platform/launcher.h"
+#include "store/prefs.h"
+
+// One open conversation, on either side: the browser's conversations to an endpoint and the short
+// client conversations an endpoint opens to the browser. It is in the link's list of conversations
+// for exactly as long as it exists; the endpoint that holds it owns it.
+class CDDEConversation {
+ public:
+  CDDEConversation(DdeLink& link, dde::ConvHandle conv);
+  ~CDDEConversation();
+  CDDEConversation(const CDDEConversation&) = delete;
+  CDDEConversation& operator=(const CDDEConversation&) = delete;
+
+  dde::ConvHandle Handle() const { return conv_; }
+
+ private:
+  DdeLink& link_;
+  dde::ConvHandle conv_;
+};
+
+// What GetWindowInfo learns of a browser window: its URL and its title as the user sees it.
+struct WindowInfo {
+  std::string url;
+  std::string title;
+};
+
+// A DDE endpoint: a service name of this process ("HOPWISE" and the creation count, so the one
+// endpoint Hopwise makes is "HOPWISE1"), registered with the transport while the object lives, and
+// the conversations it takes part in. Its operations are the requests Hopwise makes of the browser.
+//
+// The browser may end a conversation while an operation waits on it; the link's disconnect step
+// then destroys the record. Operations therefore hold a conversation by its handle only and look it
+// up before every use, so a record is never touched after the peer ended it.
+class CDDEObject {
+ public:
+  // prefs and launcher serve the launch fallback of OpenUrl.
+  CDDEObject(DdeLink& link, const CPrefs& prefs, Launcher& launcher);
+  ~CDDEObject();
+  CDDEObject(const CDDEObject&) = delete;
+  CDDEObject& operator=(const CDDEObject&) = delete;
+
+  const std::string& name() const { return name_; }
+  // False when the transport refused the name (taken, or the transport is unavailable).
+  bool IsRegistered() const { return registered_; }
+
+  // Conversation primitives. Connect opens a conversation to the browser on the verb's topic and
+  // returns its handle, 0 when the browser does not answer. Request and Poke do one transaction
+  // on a conversation still open; no item, or a conversation already ended, sends nothing.
+  dde::ConvHandle Connect(int verb);
+  std::optional<dde::Bytes> Request(dde::ConvHandle conv, const std::optional<std::string>& item);
+  uint32_t Poke(dde::ConvHandle conv, const std::optional<std::string>& item);
+  // Ends the conversation and destroys its record; a conversation the peer already ended is left be.
+  void Disconnect(dde::ConvHandle conv);
+
+  // Has the browser load the URL; starts the "Browser" program with it when the browser does not
+  // answer. Every caller follows it with Activate().
+  void OpenUrl(const std::string& url);
+  // Brings the browser window to the front; its window id, 0 when there was no answer.
+  uint32_t Activate();
+  // The URL and title of a browser window (0: the most recently used one). Empty when unanswered.
+  WindowInfo GetWindowInfo(uint32_t windowId);
+  // Asks the browser to poke "WWW_URLEcho" to serverName for every page it loads: up to 20
+  // attempts one second apart while the browser is not there; gives up silently.
+  void RegisterUrlEcho(const std::string& serverName);
+
+  // The conversations this endpoint takes part in.
+  std::list<std::unique_ptr<CDDEConversation>> conversations;
+
+ private:
+  friend class DdeLink;
+  // The conversation's record in this endpoint's list; removed and destroyed.
+  bool Forget(dde::ConvHandle conv);
+
+  DdeLink& link_;
+  const CPrefs& prefs_;
+  Launcher& launcher_;
+  std::string name_;
+  bool registered_ = false;
+};

@@ -1,0 +1,29 @@
+#include "browser/detect_thread.h"
+
+CDetectThread::CDetectThread(ProcessEvents& events, ProcessList& processes, std::atomic<bool>& cacheDirty,
+                             Hooks hooks, std::chrono::milliseconds tickPeriod)
+    : events_(events),
+      processes_(processes),
+      cacheDirty_(cacheDirty),
+      hooks_(std::move(hooks)),
+      tickPeriod_(tickPeriod) {}
+
+CDetectThread::~CDetectThread() { Join(); }
+
+void CDetectThread::Start() { thread_ = std::thread([this] { Run(); }); }
+
+void CDetectThread::Join() {
+  if (thread_.joinable()) thread_.join();
+}
+
+void CDetectThread::Tick() {
+  if (trigger_.TickStart(cacheDirty_) && hooks_.startBackgroundSave) hooks_.startBackgroundSave();
+  if (scan_.Scan(processes_) && hooks_.startRegistrationTimer) hooks_.startRegistrationTimer();
+  trigger_.TickEnd();
+}
+
+// The quit event is looked at before every tick, so the thread ends within one period of it.
+void CDetectThread::Run() {
+  while (!events_.quit.Wait(tickPeriod_)) Tick();
+  events_.detectionEnded.Set();
+}

@@ -1,0 +1,191 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "browser/link_fixture.h"
+#include "browser/verb_table.h"
+#include "browser/window_title.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+class BrowserLink : public LinkFixture {};
+
+TEST_F(BrowserLink, EndpointsAreNamedByACountThatNeverGoesBack) {
+  EXPECT_EQ("HOPWISE1", dde->name());
+  EXPECT_TRUE(dde->IsRegistered());
+  auto second = std::make_unique<CDDEObject>(link, prefs, launcher);
+  EXPECT_EQ("HOPWISE2", second->name());
+  EXPECT_EQ(second.get(), link.FindEndpoint("HOPWISE2"));
+  second.reset();
+  EXPECT_EQ(nullptr, link.FindEndpoint("HOPWISE2"));
+  EXPECT_EQ("HOPWISE3", CDDEObject(link, prefs, launcher).name());
+
+  // Any spelling of the name and any topic are accepted; a withdrawn name is not.
+  RawSide client;
+  auto accepted = client.thread.Run([&] {
+    dde::ConvHandle conv = client.thread.Instance().Connect("hopwise1", "WWW_Anything");
+    client.thread.Instance().Disconnect(conv);
+    return conv;
+  });
+  EXPECT_NE(0u, Served(std::move(accepted)));
+  auto refused = client.thread.Run([&] { return client.thread.Instance().Connect("HOPWISE2", "WWW_URLEcho"); });
+  EXPECT_EQ(0u, Served(std::move(refused)));
+}
+
+TEST_F(BrowserLink, OpenUrlSendsTheUrlUnescapedThenActivateBringsTheWindowForward) {
+  std::vector<std::string> opened;
+  BrowserPeer::Hooks hooks;
+  hooks.openUrl = [&](const std::string& url, uint32_t) {
+    opened.push_back(url);
+    return 4u;
+  };
+  PeerThread browser(hooks);
+  ASSERT_TRUE(browser.started);
+  browser.Call([](BrowserPeer& p) { p.ShowPage(3, "http://three/", "Three"); });
+
+  dde->OpenUrl("http://a/\"q\"");
+  EXPECT_EQ(3u, dde->Activate());
+
+  EXPECT_EQ((std::vector<std::string>{"WWW_OpenURL \"http://a/\"q\"\",,4294967295,0,", "WWW_Activate 4294967295,0,"}),
+            browser.Transactions());
+  EXPECT_EQ(std::vector<std::string>{"http://a/\"q\""}, browser.Call([&](BrowserPeer&) { return opened; }));
+  EXPECT_TRUE(launcher.launches.empty());
+  EXPECT_TRUE(dde->conversations.empty());
+}
+
+TEST_F(BrowserLink, WithoutABrowserOpenUrlLaunchesTheBrowserProgramAndActivateDoesNothing) {
+  dde->OpenUrl("http://b/?q=a b");
+  EXPECT_EQ(0u, dde->Activate());
+  ASSERT_EQ(1u, launcher.launches.size());
+  EXPECT_EQ((RecordingLauncher::Launch_{"netscape.exe", "http://b/?q=a b", "/opt/netscape"}), launcher.launches[0]);
+
+  prefs.browser.clear();  // nothing configured: nothing to start
+  dde->OpenUrl("http://c/");
+  EXPECT_EQ(1u, launcher.launches.size());
+}
+
+TEST_F(BrowserLink, GetWindowInfoAsksBySignedIdAndTrimsTheCaption) {
+  PeerThread browser;
+  browser.Call([](BrowserPeer& p) {
+    p.ShowPage(7, "http://seven/", "Seven");
+    p.ShowPage(0x80000000u, "http://big/", "Big");
+    p.ShowPage(9, "http://nine/", "");
+  });
+
+  WindowInfo seven = dde->GetWindowInfo(7);
+  EXPECT_EQ("http://seven/", seven.url);
+  EXPECT_EQ("Seven", seven.title);
+  WindowInfo latest = dde->GetWindowInfo(0);
+  EXPECT_EQ("http://nine/", latest.url);
+  EXPECT_EQ("", latest.title);
+  EXPECT_EQ("Big", dde->GetWindowInfo(0x80000000u).title);
+  WindowInfo unknown = dde->GetWindowInfo(12);
+  EXPECT_EQ("", unknown.url);
+  EXPECT_EQ("", unknown.title);
+
+  EXPECT_EQ((std::vector<std::string>{"WWW_GetWindowInfo 7", "WWW_GetWindowInfo 4294967295",
+                                      "WWW_GetWindowInfo -2147483648", "WWW_GetWindowInfo 12"}),
+            browser.Transactions());
+  EXPECT_TRUE(dde->conversations.empty());
+}
+
+TEST_F(BrowserLink, UrlsAndTitlesOfAnyLengthAreCarried) {
+  const std::string url = "http://long/" + std::string(300, 'u');
+  const std::string title(70000, 't');
+  PeerThread browser;
+  browser.Call([&](BrowserPeer& p) { p.ShowPage(1, url, title); });
+  WindowInfo info = dde->GetWindowInfo(1);
+  EXPECT_EQ(url, info.url);
+  EXPECT_EQ(title, info.title);
+}
+
+TEST(WindowTitle, DropsTheFirstTwelveAndTheLastCharacterOfTheCaption) {
+  EXPECT_EQ("Home", TitleFromCaption("Netscape - [Home]"));
+  EXPECT_EQ("", TitleFromCaption("Netscape - []"));   // 13 characters
+  EXPECT_EQ("A", TitleFromCaption("Netscape - [A]"));  // 14 characters: the 13th
+  EXPECT_EQ("", TitleFromCaption("Netscape - ["));
+  EXPECT_EQ("", TitleFromCaption(""));
+  EXPECT_EQ("indo", TitleFromCaption("Some other window"));  // not a browser caption: trimmed all the same
+}
+
+TEST_F(BrowserLink, RegistrationGivesUpSilentlyAfterTwentyAttempts) {
+  dde->RegisterUrlEcho("HOPWISE1");
+  EXPECT_EQ(std::vector<std::chrono::milliseconds>(19, 1000ms), sleeps);
+  EXPECT_TRUE(dde->conversations.empty());
+}
+
+class RegistrationWithLateBrowser : public LinkFixture {
+ protected:
+  void OnSleep(std::chrono::milliseconds pause) override {
+    LinkFixture::OnSleep(pause);
+    if (sleeps.size() == 5) browser = std::make_unique<PeerThread>();
+  }
+  std::unique_ptr<PeerThread> browser;
+};
+
+TEST_F(RegistrationWithLateBrowser, RegistersOnTheFirstAttemptThatFindsTheBrowser) {
+  dde->RegisterUrlEcho("HOPWISE1");
+  ASSERT_TRUE(browser);
+  EXPECT_EQ(5u, sleeps.size());
+  EXPECT_EQ(std::vector<std::string>{"WWW_RegisterURLEcho \"HOPWISE1\""}, browser->Transactions());
+  EXPECT_EQ(std::vector<std::string>{"HOPWISE1"}, browser->Call([](BrowserPeer& p) { return p.EchoServers(); }));
+}
+
+TEST_F(BrowserLink, AConversationTheBrowserEndsMidRequestIsNotUsedAgain) {
+  int asked = 0;
+  RawSide* self = nullptr;
+  RawSide browser([&](const dde::Transaction& t) {
+    dde::Result r;
+    if (t.type == dde::TransactionType::Connect) r.value = 1;
+    if (t.type == dde::TransactionType::Request && ++asked == 1) {
+      self->thread.Instance().Disconnect(t.conv);  // the browser walks away before answering
+      r.data = dde::Bytes{5, 0, 0, 0};
+    } else if (t.type == dde::TransactionType::Request) {
+      r.data = dde::Bytes{6, 0, 0, 0};
+    }
+    return r;
+  });
+  self = &browser;
+  ASSERT_TRUE(browser.Serve("NETSCAPE"));
+
+  EXPECT_EQ(0u, dde->Activate());
+  EXPECT_TRUE(dde->conversations.empty());
+  EXPECT_EQ(6u, dde->Activate());
+  EXPECT_TRUE(dde->conversations.empty());
+}
+
+TEST_F(BrowserLink, ASlowBrowserCountsAsNoAnswer) {
+  link.transactionTimeoutMs = 100;
+  RawSide browser([](const dde::Transaction& t) {
+    dde::Result r;
+    if (t.type == dde::TransactionType::Connect) r.value = 1;
+    if (t.type == dde::TransactionType::Request) {
+      std::this_thread::sleep_for(400ms);
+      r.data = dde::Bytes{'"', 'u', '"', ',', '"', 'x', '"', 0};
+    }
+    return r;
+  });
+  ASSERT_TRUE(browser.Serve("NETSCAPE"));
+  WindowInfo info = dde->GetWindowInfo(1);
+  EXPECT_EQ("", info.url);
+  EXPECT_TRUE(dde->conversations.empty());
+}
+
+TEST_F(BrowserLink, DestroyingTheEndpointEndsTheBrowsersConversationsAndWithdrawsTheName) {
+  RawSide client;
+  auto conv = Served(client.thread.Run([&] { return client.thread.Instance().Connect("HOPWISE1", "WWW_URLEcho"); }));
+  ASSERT_NE(0u, conv);
+  EXPECT_EQ(1u, dde->conversations.size());
+  EXPECT_NE(nullptr, link.FindConversation(conv));
+
+  dde.reset();
+  EXPECT_EQ(nullptr, link.FindConversation(conv));
+  auto ended = [&] { return !client.thread.Call([&] { return client.thread.Instance().IsConnected(conv); }); };
+  for (int i = 0; i < 200 && !ended(); ++i) std::this_thread::sleep_for(5ms);
+  EXPECT_TRUE(ended());
+  EXPECT_EQ(0u, client.thread.Call([&] { return client.thread.Instance().Connect("HOPWISE1", "WWW_URLEcho"); }));
+}
+
+}  // namespace
