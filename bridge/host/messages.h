@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "bridge/host/tab_table.h"
+
+// The messages between the extension and the host (bridge/README.md lists them). Every message
+// is a JSON object with a "type".
+namespace bridge {
+
+// Extension -> host.
+struct SnapshotMessage {  // "snapshot": every tab, sent on each connect
+  std::vector<TabReport> tabs;
+  std::optional<uint32_t> focusedWindow;
+};
+struct TabMessage {  // "tab": a tab's url, title or load state changed
+  TabReport tab;
+};
+struct RemovedMessage {  // "removed": a tab closed
+  uint32_t tabId;
+};
+struct ActivatedMessage {  // "activated": the selected tab of a window changed
+  uint32_t tabId;
+  uint32_t windowId;
+};
+struct FocusedMessage {  // "focused": a browser window got the focus
+  uint32_t windowId;
+};
+struct ReplyMessage {  // "reply": the answer to an "open" or "activate" of the host
+  uint32_t id = 0;
+  bool ok = false;
+  uint32_t tabId = 0;
+  uint32_t windowId = 0;
+  std::string error;
+};
+
+using BrowserMessage =
+    std::variant<SnapshotMessage, TabMessage, RemovedMessage, ActivatedMessage, FocusedMessage, ReplyMessage>;
+
+// The message, or nothing with the reason in *error. Tabs of a snapshot that cannot be read are
+// left out; the others stand.
+std::optional<BrowserMessage> ParseBrowserMessage(std::string_view text, std::string* error);
+
+// Host -> extension.
+// Show url in tab tabId, or in a new tab of the last focused window when there is none.
+std::string OpenMessage(uint32_t id, const std::string& url, std::optional<uint32_t> tabId);
+// Bring tab tabId and its window to the front (the last focused window when there is none).
+std::string ActivateMessage(uint32_t id, std::optional<uint32_t> tabId);
+// The page of tab tabId was echoed: a later snapshot marks it, so that a new host does not echo it again.
+std::string EchoedMessage(uint32_t tabId, const std::string& url);
+
+}  // namespace bridge

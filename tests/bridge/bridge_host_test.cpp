@@ -1,0 +1,387 @@
+// The bridge host as the browser runs it: a separate process speaking frames on stdin/stdout to a
+// fake extension, and serving "NETSCAPE" on the real transport to a client that plays Hopwise.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <mutex>
+#include <sstream>
+#include <thread>
+
+#include "bridge/hopwise_side.h"
+#include "bridge/host/frame_codec.h"
+#include "bridge/host/json.h"
+#include "browser/argument_list.h"
+
+extern char** environ;
+
+namespace {
+
+using bridgetest::HopwiseSide;
+using bridgetest::SeenEcho;
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+namespace json = bridge::json;
+
+const std::string kBridge = std::string(HOPWISE_BIN_DIR) + "/hopwise-browser-bridge";
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// The bridge host in a child process, its stdin and stdout on pipes, its log in its own folder.
+class HostProcess {
+ public:
+  explicit HostProcess(const std::string& stateDir) {
+    int toChild[2], fromChild[2];
+    if (::pipe2(toChild, O_CLOEXEC) != 0 || ::pipe2(fromChild, O_CLOEXEC) != 0) std::abort();
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, toChild[0], STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, fromChild[1], STDOUT_FILENO);
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e) {
+      if (std::string_view(*e).rfind("XDG_STATE_HOME=", 0) != 0) env.emplace_back(*e);
+    }
+    env.push_back("XDG_STATE_HOME=" + stateDir);
+    std::vector<char*> envp;
+    for (auto& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    std::string origin = "chrome-extension://test/";
+    char* argv[] = {const_cast<char*>(kBridge.c_str()), origin.data(), nullptr};
+    if (posix_spawn(&pid, kBridge.c_str(), &actions, nullptr, argv, envp.data()) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(toChild[0]);
+    ::close(fromChild[1]);
+    in = toChild[1];
+    out = fromChild[0];
+  }
+
+  ~HostProcess() {
+    CloseInput();
+    if (pid > 0 && !Wait(3s)) {
+      ::kill(pid, SIGKILL);
+      ::waitpid(pid, nullptr, 0);
+    }
+    if (out >= 0) ::close(out);
+  }
+
+  bool Write(const std::string& bytes) {
+    std::lock_guard lock(writeMutex);
+    size_t done = 0;
+    while (done < bytes.size()) {
+      const ssize_t n = ::write(in, bytes.data() + done, bytes.size() - done);
+      if (n <= 0) return false;
+      done += static_cast<size_t>(n);
+    }
+    return true;
+  }
+
+  void CloseInput() {
+    std::lock_guard lock(writeMutex);
+    if (in >= 0) ::close(in);
+    in = -1;
+  }
+
+  // Waits for the process to end; its exit status is kept.
+  bool Wait(std::chrono::milliseconds limit) {
+    const auto deadline = Clock::now() + limit;
+    while (Clock::now() < deadline) {
+      int status = 0;
+      if (::waitpid(pid, &status, WNOHANG) == pid) {
+        exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        pid = -1;
+        return true;
+      }
+      std::this_thread::sleep_for(10ms);
+    }
+    return false;
+  }
+
+  std::string ProcessName() const { return ReadFile("/proc/" + std::to_string(pid) + "/comm"); }
+
+  pid_t pid = -1;
+  int in = -1;
+  int out = -1;
+  int exitStatus = -1;
+
+ private:
+  std::mutex writeMutex;
+};
+
+// The extension's side: reads the host's frames on a thread of its own and, unless told to stay
+// silent, answers "open" and "activate" as the browser would.
+class FakeExtension {
+ public:
+  explicit FakeExtension(HostProcess& process) : host(process), reader([this] { Read(); }) {}
+  ~FakeExtension() {
+    host.CloseInput();
+    if (reader.joinable()) reader.join();
+  }
+
+  void Send(const json::Object& message) { host.Write(bridge::EncodeFrame(json::Write(message)).value()); }
+
+  // Every message the host sent so far, as written.
+  std::vector<std::string> Received() {
+    std::lock_guard lock(mutex);
+    return received;
+  }
+
+  // Waits for a message of the host with this type; its object, or nothing at the time limit.
+  std::optional<json::Object> WaitFor(const std::string& type, size_t skip = 0,
+                                      std::chrono::milliseconds limit = 5s) {
+    std::unique_lock lock(mutex);
+    std::optional<json::Object> found;
+    changed.wait_for(lock, limit, [&] {
+      size_t seen = 0;
+      for (const auto& text : received) {
+        auto value = json::Parse(text);
+        if (value && value->AsObject() && json::GetString(*value->AsObject(), "type") == type &&
+            seen++ == skip) {
+          found = *value->AsObject();
+          return true;
+        }
+      }
+      return false;
+    });
+    return found;
+  }
+
+  bool Ended() {
+    std::lock_guard lock(mutex);
+    return ended;
+  }
+
+  std::atomic<bool> answer{true};      // reply to "open" and "activate"
+  std::atomic<uint32_t> nextTab{500};  // tab id an "open" creates
+
+ private:
+  void Read() {
+    bridge::FrameReader frames(bridge::kMaxFrameToBrowser);
+    char buffer[4096];
+    while (true) {
+      const ssize_t n = ::read(host.out, buffer, sizeof buffer);
+      if (n <= 0) break;
+      frames.Feed(buffer, static_cast<size_t>(n));
+      while (auto message = frames.Next()) Take(*message);
+    }
+    std::lock_guard lock(mutex);
+    ended = true;
+    changed.notify_all();
+  }
+
+  void Take(const std::string& text) {
+    {
+      std::lock_guard lock(mutex);
+      received.push_back(text);
+      changed.notify_all();
+    }
+    auto value = json::Parse(text);
+    if (!value || !value->AsObject() || !answer) return;
+    const json::Object& m = *value->AsObject();
+    const auto type = json::GetString(m, "type");
+    if (type != "open" && type != "activate") return;
+    const uint32_t tab = json::GetUint32(m, "tabId").value_or(type == "open" ? nextTab++ : 11);
+    Send({{"type", "reply"},
+          {"id", *json::GetUint32(m, "id")},
+          {"ok", true},
+          {"tabId", tab},
+          {"windowId", 1}});
+  }
+
+  HostProcess& host;
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::vector<std::string> received;
+  bool ended = false;
+  std::thread reader;
+};
+
+json::Object Tab(uint32_t tab, uint32_t window, const std::string& url, const std::string& title,
+                 const std::string& status, bool active = false) {
+  return {{"type", "tab"},  {"tabId", tab},     {"windowId", window}, {"url", url},
+          {"title", title}, {"status", status}, {"active", active}};
+}
+
+class BridgeHost : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/hopwise-bridge-state.XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    stateDir = pattern;
+    ASSERT_TRUE(hopwise.ok);
+  }
+  void TearDown() override { std::system(("rm -rf '" + stateDir + "'").c_str()); }
+
+  std::string Log() { return ReadFile(stateDir + "/hopwise/bridge.log"); }
+
+  std::string stateDir;
+  HopwiseSide hopwise;
+};
+
+TEST_F(BridgeHost, EchoesEachPageOnceWithItsTitleAndAnswersWindowInfo) {
+  HostProcess host(stateDir);
+  FakeExtension extension(host);
+  ASSERT_TRUE(hopwise.RegisterForEchoes());
+
+  extension.Send(
+      {{"type", "snapshot"},
+       {"focusedWindowId", 1},
+       {"tabs", json::Array{Tab(11, 1, "https://example.org/start", "Start \"here\"", "complete", true),
+                            Tab(12, 1, "chrome://newtab/", "New Tab", "complete")}}});
+  ASSERT_TRUE(hopwise.PumpUntil([&] { return hopwise.echoes.size() == 1; }));
+  const SeenEcho& first = hopwise.echoes[0];
+  EXPECT_EQ(first.url, "https://example.org/start");
+  EXPECT_EQ(first.mime, "text/html");
+  EXPECT_EQ(first.window, 11u);
+  EXPECT_EQ(first.referrer, "");
+  EXPECT_EQ(first.infoUrl, "https://example.org/start");
+  EXPECT_EQ(first.infoCaption, "Netscape - [Start \"here\"]");
+  const auto echoed = extension.WaitFor("echoed");
+  ASSERT_TRUE(echoed.has_value());
+  EXPECT_EQ(json::GetUint32(*echoed, "tabId"), 11u);
+
+  // A new page in the tab: nothing while only the stand-in title is known, one echo once the
+  // real one arrives, and nothing for later reports of the same page.
+  extension.Send(Tab(11, 1, "https://example.org/next", "example.org/next", "loading", true));
+  hopwise.Pump(300ms);
+  EXPECT_EQ(hopwise.echoes.size(), 1u);
+  extension.Send(Tab(11, 1, "https://example.org/next", "Next", "loading", true));
+  extension.Send(Tab(11, 1, "https://example.org/next", "Next", "complete", true));
+  ASSERT_TRUE(hopwise.PumpUntil([&] { return hopwise.echoes.size() == 2; }));
+  EXPECT_EQ(hopwise.echoes[1].infoCaption, "Netscape - [Next]");
+  extension.Send({{"type", "snapshot"},
+                  {"focusedWindowId", 1},
+                  {"tabs", json::Array{Tab(11, 1, "https://example.org/next", "Next", "complete", true)}}});
+  hopwise.Pump(300ms);
+  EXPECT_EQ(hopwise.echoes.size(), 2u);
+
+  // The latest title is what GetWindowInfo reports; 4294967295 is the focused window's active tab.
+  extension.Send(Tab(11, 1, "https://example.org/next", "(2) Next", "complete", true));
+  extension.Send(Tab(13, 2, "https://example.org/other", "Other", "complete", true));
+  ASSERT_TRUE(hopwise.PumpUntil([&] { return hopwise.echoes.size() == 3; }));
+  EXPECT_EQ(hopwise.WindowInfo("11"),
+            std::make_pair(std::string("https://example.org/next"), std::string("Netscape - [(2) Next]")));
+  EXPECT_EQ(hopwise.WindowInfo("4294967295").first, "https://example.org/next");
+  extension.Send({{"type", "focused"}, {"windowId", 2}});
+  hopwise.Pump(100ms);
+  EXPECT_EQ(hopwise.WindowInfo("4294967295").first, "https://example.org/other");
+
+  // A closed tab is no window any more.
+  extension.Send({{"type", "removed"}, {"tabId", 13}});
+  hopwise.Pump(100ms);
+  EXPECT_FALSE(hopwise.Ask("WWW_GetWindowInfo", "13").has_value());
+  EXPECT_EQ(hopwise.WindowInfo("4294967295").first, "https://example.org/next");
+}
+
+TEST_F(BridgeHost, OpensAndActivatesThroughTheExtension) {
+  HostProcess host(stateDir);
+  FakeExtension extension(host);
+  extension.Send({{"type", "snapshot"},
+                  {"focusedWindowId", 1},
+                  {"tabs", json::Array{Tab(11, 1, "https://example.org/", "Example", "complete", true)}}});
+
+  EXPECT_EQ(hopwise.AskForWindowId("WWW_OpenURL", "\"example.org/a \"b\"\",,4294967295,0,"), 500u);
+  const auto open = extension.WaitFor("open");
+  ASSERT_TRUE(open.has_value());
+  EXPECT_EQ(json::GetString(*open, "url"), "http://example.org/a \"b\"");
+  EXPECT_FALSE(json::Find(*open, "tabId"));
+
+  // A window id the browser knows is navigated in place.
+  EXPECT_EQ(hopwise.AskForWindowId("WWW_OpenURL", "\"https://example.org/b\",,11,0,"), 11u);
+  EXPECT_EQ(json::GetUint32(*extension.WaitFor("open", 1), "tabId"), 11u);
+
+  EXPECT_EQ(hopwise.AskForWindowId("WWW_Activate", "4294967295,0,"), 11u);
+  const auto activate = extension.WaitFor("activate");
+  ASSERT_TRUE(activate.has_value());
+  EXPECT_FALSE(json::Find(*activate, "tabId"));
+}
+
+TEST_F(BridgeHost, AnswersZeroWhenTheExtensionDoesNotReplyInTime) {
+  HostProcess host(stateDir);
+  FakeExtension extension(host);
+  extension.answer = false;
+  const auto start = Clock::now();
+  const auto reply = hopwise.Ask("WWW_OpenURL", "\"https://example.org/\",,4294967295,0,");
+  const auto waited = Clock::now() - start;
+  ASSERT_TRUE(reply.has_value());
+  uint32_t id = 99;
+  ParseResultData(reply, "DW", {&id});
+  EXPECT_EQ(id, 0u);
+  EXPECT_GE(waited, 4s);
+  EXPECT_LT(waited, 9s);
+  EXPECT_NE(Log().find("no answer from the browser in time"), std::string::npos);
+}
+
+TEST_F(BridgeHost, ExitsAtEndOfInputAndWritesOnlyFramesToStdout) {
+  HostProcess host(stateDir);
+  FakeExtension extension(host);
+  extension.Send(Tab(11, 1, "https://example.org/", "Example", "complete", true));
+  ASSERT_TRUE(hopwise.ConnectBrowser("WWW_Activate"));
+  host.CloseInput();
+  ASSERT_TRUE(host.Wait(3s));
+  EXPECT_EQ(host.exitStatus, 0);
+  for (const auto& message : extension.Received()) EXPECT_TRUE(json::Parse(message).has_value()) << message;
+  EXPECT_NE(Log().find("started for chrome-extension://test/"), std::string::npos);
+  EXPECT_NE(Log().find("end of input"), std::string::npos);
+}
+
+TEST_F(BridgeHost, EndOfInputMidFrameEndsTheHost) {
+  HostProcess host(stateDir);
+  const std::string frame =
+      bridge::EncodeFrame(json::Write(Tab(11, 1, "https://e.org/", "E", "complete"))).value();
+  host.Write(frame.substr(0, frame.size() / 2));
+  host.CloseInput();
+  ASSERT_TRUE(host.Wait(3s));
+  EXPECT_EQ(host.exitStatus, 0);
+  EXPECT_NE(Log().find("input ended in the middle of a frame"), std::string::npos);
+}
+
+TEST_F(BridgeHost, AnOversizedFrameDropsTheConnectionButGarbageJsonDoesNot) {
+  HostProcess host(stateDir);
+  host.Write(bridge::EncodeFrame("not json at all").value());
+  host.Write(bridge::EncodeFrame(R"({"type":"teleport"})").value());
+  EXPECT_FALSE(host.Wait(300ms));  // still running
+
+  const uint32_t huge = 64u * 1024 * 1024;
+  host.Write(std::string(reinterpret_cast<const char*>(&huge), 4));
+  ASSERT_TRUE(host.Wait(3s));
+  const std::string log = Log();
+  EXPECT_NE(log.find("ignored a message from the browser: not JSON"), std::string::npos);
+  EXPECT_NE(log.find("above the limit"), std::string::npos);
+}
+
+TEST_F(BridgeHost, ASecondBridgeWaitsAndTakesTheNameOverWhenTheFirstEnds) {
+  HostProcess first(stateDir);
+  FakeExtension firstExtension(first);
+  ASSERT_TRUE(hopwise.ConnectBrowser("WWW_Activate"));
+  EXPECT_EQ(first.ProcessName(), "netscape.exe\n");
+
+  HostProcess second(stateDir);
+  FakeExtension secondExtension(second);
+  secondExtension.Send(Tab(21, 2, "https://second.example/", "Second", "complete", true));
+  std::this_thread::sleep_for(500ms);
+  EXPECT_EQ(second.ProcessName(), "hopwise-bridge\n");
+  EXPECT_NE(Log().find("waiting to take it over"), std::string::npos);
+
+  first.CloseInput();
+  ASSERT_TRUE(first.Wait(3s));
+  ASSERT_TRUE(hopwise.PumpUntil([&] { return second.ProcessName() == "netscape.exe\n"; }, 5s));
+  EXPECT_EQ(hopwise.WindowInfo("21").first, "https://second.example/");
+}
+
+}  // namespace

@@ -1,0 +1,170 @@
+#include "bridge/host/tab_table.h"
+
+#include <gtest/gtest.h>
+
+namespace bridge {
+namespace {
+
+using std::chrono::milliseconds;
+using Echoes = std::vector<PageEcho>;
+
+const Clock::time_point t0 = Clock::time_point() + std::chrono::hours(1);
+
+TabReport Tab(uint32_t tab, uint32_t window, std::string url, std::string title, bool complete = false,
+              bool active = false) {
+  TabReport r;
+  r.tabId = tab;
+  r.windowId = window;
+  r.url = std::move(url);
+  r.title = std::move(title);
+  r.complete = complete;
+  r.active = active;
+  return r;
+}
+
+TEST(TabTable, EchoesAPageOnceItsRealTitleArrivesBeforeTheLoadEnds) {
+  TabTable table;
+  // While loading, the tab shows its address without the scheme as its title.
+  EXPECT_EQ(table.Update(Tab(7, 1, "https://example.org/a", "example.org/a"), t0), Echoes{});
+  EXPECT_EQ(table.Update(Tab(7, 1, "https://example.org/a", "Page A"), t0),
+            (Echoes{{7, "https://example.org/a"}}));
+  // Later reports of the same page (load end, a title set by script) echo nothing more, but the
+  // latest title is kept.
+  EXPECT_EQ(table.Update(Tab(7, 1, "https://example.org/a", "Page A", true), t0), Echoes{});
+  EXPECT_EQ(table.Update(Tab(7, 1, "https://example.org/a", "(1) Page A", true), t0), Echoes{});
+  EXPECT_EQ(table.Find(7)->title, "(1) Page A");
+}
+
+TEST(TabTable, AFinishedPageWaitsBrieflyForItsTitleThenEchoesWithWhatItHas) {
+  TabTable table(milliseconds(1000));
+  EXPECT_EQ(table.Update(Tab(7, 1, "http://h/x", "h/x", true), t0), Echoes{});
+  EXPECT_EQ(table.NextDeadline(), t0 + milliseconds(1000));
+  EXPECT_EQ(table.TakeDue(t0 + milliseconds(999)), Echoes{});
+  // A repeated "complete" does not push the deadline back.
+  EXPECT_EQ(table.Update(Tab(7, 1, "http://h/x", "h/x", true), t0 + milliseconds(500)), Echoes{});
+  EXPECT_EQ(table.TakeDue(t0 + milliseconds(1000)), (Echoes{{7, "http://h/x"}}));
+  EXPECT_EQ(table.TakeDue(t0 + milliseconds(5000)), Echoes{});
+  EXPECT_FALSE(table.NextDeadline().has_value());
+}
+
+TEST(TabTable, ATitleArrivingDuringTheWaitEchoesAtOnce) {
+  TabTable table(milliseconds(1000));
+  table.Update(Tab(7, 1, "http://h/x", "h/x", true), t0);
+  EXPECT_EQ(table.Update(Tab(7, 1, "http://h/x", "Real", true), t0 + milliseconds(10)),
+            (Echoes{{7, "http://h/x"}}));
+  EXPECT_FALSE(table.NextDeadline().has_value());
+}
+
+TEST(TabTable, TheOldPagesTitleDoesNotCountForTheNextPageUntilItLoads) {
+  TabTable table(milliseconds(1000));
+  table.Update(Tab(7, 1, "http://h/a", "Shared", true), t0);
+  EXPECT_EQ(table.Update(Tab(7, 1, "http://h/b", "Shared"), t0), Echoes{});
+  EXPECT_EQ(table.Update(Tab(7, 1, "http://h/b", "Shared", true), t0), (Echoes{{7, "http://h/b"}}));
+}
+
+TEST(TabTable, ANewPageInTheSameTabIsEchoedAgainAndSoIsGoingBack) {
+  TabTable table;
+  EXPECT_EQ(table.Update(Tab(7, 1, "http://h/a", "A", true), t0).size(), 1u);
+  EXPECT_EQ(table.Update(Tab(7, 1, "http://h/b", "B", true), t0), (Echoes{{7, "http://h/b"}}));
+  EXPECT_EQ(table.Update(Tab(7, 1, "http://h/a", "A", true), t0), (Echoes{{7, "http://h/a"}}));
+  // The same page reported in another tab is that tab's own visit.
+  EXPECT_EQ(table.Update(Tab(8, 1, "http://h/a", "A", true), t0), (Echoes{{8, "http://h/a"}}));
+}
+
+TEST(TabTable, TheBrowsersOwnPagesAreNeverEchoed) {
+  TabTable table(milliseconds(0));
+  for (const char* url : {"chrome://newtab/", "about:blank", "chrome-extension://abc/x.html",
+                          "data:text/html,hi", "moz-extension://x/y", "javascript:void(0)", ""}) {
+    EXPECT_EQ(table.Update(Tab(3, 1, url, "Title", true), t0), Echoes{}) << url;
+  }
+  EXPECT_EQ(table.TakeDue(t0 + milliseconds(10)), Echoes{});
+  for (const char* url : {"HTTP://h/", "https://h/", "ftp://h/f", "file:///tmp/x.html"}) {
+    EXPECT_EQ(table.Update(Tab(3, 1, url, "Title", true), t0).size(), 1u) << url;
+  }
+}
+
+TEST(TabTable, AReconnectSnapshotRecordsNothingTwice) {
+  TabTable table;
+  table.Update(Tab(1, 10, "http://h/a", "A", true), t0);
+  // The same tab again in a snapshot: already echoed by this host.
+  EXPECT_EQ(table.Snapshot({Tab(1, 10, "http://h/a", "A", true, true)}, 10, t0), Echoes{});
+
+  // A fresh host gets a snapshot in which the extension marks what an earlier host echoed.
+  TabTable fresh;
+  TabReport echoed = Tab(1, 10, "http://h/a", "A", true, true);
+  echoed.echoed = true;
+  const Echoes got = fresh.Snapshot({echoed, Tab(2, 10, "http://h/new", "New", true)}, 10, t0);
+  EXPECT_EQ(got, (Echoes{{2, "http://h/new"}}));
+}
+
+TEST(TabTable, ASnapshotForgetsTabsClosedWhileDisconnected) {
+  TabTable table;
+  table.Update(Tab(1, 10, "http://h/a", "A", true, true), t0);
+  table.Update(Tab(2, 10, "http://h/b", "B", true), t0);
+  table.Snapshot({Tab(2, 10, "http://h/b", "B", true, true)}, 10, t0);
+  EXPECT_EQ(table.Size(), 1u);
+  EXPECT_EQ(table.Find(1), nullptr);
+  EXPECT_EQ(table.Resolve(kAnyWindow), 2u);
+}
+
+TEST(TabTable, ClosingATabForgetsItAndItsPendingEcho) {
+  TabTable table(milliseconds(1000));
+  table.Update(Tab(1, 10, "http://h/a", "h/a", true, true), t0);
+  table.Remove(1);
+  EXPECT_EQ(table.Find(1), nullptr);
+  EXPECT_FALSE(table.Resolve(kAnyWindow).has_value());
+  EXPECT_EQ(table.TakeDue(t0 + milliseconds(2000)), Echoes{});
+  table.Remove(99);  // unknown: no effect
+  EXPECT_EQ(table.Size(), 0u);
+}
+
+TEST(TabTable, AnyWindowMeansTheActiveTabOfTheLastFocusedWindow) {
+  TabTable table;
+  table.Update(Tab(1, 10, "http://h/a", "A", true, true), t0);
+  table.Update(Tab(2, 10, "http://h/b", "B", true), t0);
+  table.Update(Tab(3, 20, "http://h/c", "C", true, true), t0);
+  table.Focus(10);
+  EXPECT_EQ(table.Resolve(kAnyWindow), 1u);
+  table.Activate(2, 10);
+  EXPECT_EQ(table.Resolve(kAnyWindow), 2u);
+  EXPECT_EQ(table.Find(kAnyWindow)->url, "http://h/b");
+  table.Focus(20);
+  EXPECT_EQ(table.Resolve(kAnyWindow), 3u);
+  // An activation reported for another window than the tab's is stale and ignored.
+  table.Activate(1, 20);
+  EXPECT_EQ(table.Resolve(kAnyWindow), 3u);
+  // With the focused window's active tab gone, the tab activated last stands in.
+  table.Remove(3);
+  EXPECT_EQ(table.Resolve(kAnyWindow), 2u);
+}
+
+TEST(TabTable, ATabMovedToAnotherWindowLeavesItsOldWindow) {
+  TabTable table;
+  table.Update(Tab(1, 10, "http://h/a", "A", true, true), t0);
+  table.Focus(10);
+  table.Update(Tab(1, 20, "http://h/a", "A", true), t0);  // moved, not active in the new window
+  EXPECT_EQ(table.Find(1)->windowId, 20u);
+  // Window 10 has no active tab any more; the last activated tab stands in.
+  EXPECT_EQ(table.Resolve(kAnyWindow), 1u);
+  table.Update(Tab(2, 10, "http://h/b", "B", true, true), t0);
+  EXPECT_EQ(table.Resolve(kAnyWindow), 2u);
+}
+
+TEST(TabTable, ResolvesKnownIdsOnly) {
+  TabTable table;
+  EXPECT_FALSE(table.Resolve(kAnyWindow).has_value());
+  table.Update(Tab(5, 1, "http://h/", "H"), t0);
+  EXPECT_EQ(table.Resolve(5), 5u);
+  EXPECT_FALSE(table.Resolve(6).has_value());
+}
+
+TEST(TabTable, PlaceholderTitles) {
+  EXPECT_FALSE(TabTable::IsRealTitle("https://example.org/", ""));
+  EXPECT_FALSE(TabTable::IsRealTitle("https://example.org/", "example.org"));
+  EXPECT_FALSE(TabTable::IsRealTitle("https://example.org/", "example.org/"));
+  EXPECT_FALSE(TabTable::IsRealTitle("https://example.org/a?b", "https://example.org/a?b"));
+  EXPECT_TRUE(TabTable::IsRealTitle("https://example.org/", "Example Domain"));
+}
+
+}  // namespace
+}  // namespace bridge
