@@ -1,0 +1,114 @@
+#include "app/tray_app.h"
+
+#include "browser/find_browser.h"
+#include "browser/url_echo_service.h"
+#include "browser/visit_recorder.h"
+#include "platform/qt/dde_event_pump.h"
+#include "resources/resource_ids.h"
+#include "resources/string_table.h"
+#include "shell/qt/tray_wnd.h"
+
+CTrayApp::CTrayApp(AppServices services, QObject* parent)
+    : QObject(parent),
+      services_(std::move(services)),
+      store_(prefs_, services_.clock),
+      dataFiles_(services_.messages, services_.clock),
+      transport_(services_.transportFolder),
+      link_(transport_) {}
+
+CTrayApp::~CTrayApp() {
+  // A test may drop the application without shutting it down: the thread must not outlive it.
+  link_.SetServer(nullptr);
+  events_.quit.Set();
+  WaitForDetectionEnd();
+}
+
+bool CTrayApp::Start() {
+  if (!link_.Initialize()) {
+    services_.messages.Ok(LoadResourceString(res::kStringDdeInitFailed).value_or(""));
+    return false;
+  }
+  pump_ = std::make_unique<DdeEventPump>(transport_);
+  LoadPreferences(prefs_, services_.preferences);
+  FormDataPaths(prefs_, services_.workingDirectory);
+  if (prefs_.browser.empty()) FindBrowserInstallation(prefs_, services_.searchPath);
+
+  tray_ = std::make_unique<CTrayWnd>(prefs_, store_, dataFiles_, link_, services_.launcher, services_.messages,
+                                      services_.clock);
+  recorder_ = std::make_unique<VisitRecorder>(*tray_->dde, store_, events_, *tray_);
+  echoService_ = std::make_unique<UrlEchoService>(services_.clock, *recorder_);
+  link_.SetServer(echoService_.get());
+  connect(tray_.get(), &CTrayWnd::exitRequested, this, &CTrayApp::Shutdown, Qt::QueuedConnection);
+  tray_->CreateTrayWindow();
+  StartDetection();
+  return true;
+}
+
+void CTrayApp::StartDetection() {
+  CTrayWnd* tray = tray_.get();
+  CDetectThread::Hooks hooks;
+  hooks.startRegistrationTimer = [tray] {
+    QMetaObject::invokeMethod(tray, [tray] { tray->StartRegistrationTimer(); }, Qt::QueuedConnection);
+  };
+  hooks.startBackgroundSave = [this] {
+    std::lock_guard gate(saveGate_);
+    if (!events_.closing.IsSet()) dataFiles_.SaveCacheInBackground(store_, prefs_.cachePath, events_);
+  };
+  detect_ = std::make_unique<CDetectThread>(events_, services_.processes, store_.cacheDirty, std::move(hooks));
+  detect_->Start();
+}
+
+// The quit event must have been signalled.
+void CTrayApp::WaitForDetectionEnd() {
+  if (!detect_) return;
+  events_.detectionEnded.Wait();
+  detect_.reset();
+}
+
+// From here on no visit is recorded and no background save starts; one already started is waited for.
+void CTrayApp::BeginClosing() {
+  {
+    std::lock_guard gate(saveGate_);
+    events_.closing.Set();
+  }
+  dataFiles_.WaitForBackgroundSave();
+}
+
+// Withdraws "HOPWISE1": nothing is served any more.
+void CTrayApp::DeleteEndpoint() {
+  link_.SetServer(nullptr);
+  tray_->DeleteDde();
+}
+
+void CTrayApp::FreeAndSavePreferences() {
+  store_.ClearStore();
+  tray_->DestroySiteMenus();
+  tray_->RemoveTrayIcon();
+  SavePreferences(prefs_, services_.preferences);
+}
+
+void CTrayApp::Shutdown() {
+  if (down_ || !tray_) return;
+  down_ = true;
+  events_.quit.Set();
+  BeginClosing();
+  WaitForDetectionEnd();
+  DeleteEndpoint();
+  dataFiles_.SaveCache(store_, prefs_.cachePath);
+  FreeAndSavePreferences();
+  emit finished();
+}
+
+void CTrayApp::EndOfLogon(bool ending) {
+  if (!ending || down_ || !tray_) return;
+  down_ = true;
+  BeginClosing();
+  dataFiles_.SaveCache(store_, prefs_.cachePath);
+  DeleteEndpoint();
+  FreeAndSavePreferences();
+  // The session is ending and so is the process: the detection thread is stopped only now, after
+  // everything was saved, so that the program exits cleanly.
+  events_.quit.Set();
+  WaitForDetectionEnd();
+  emit finished();
+}

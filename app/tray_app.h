@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QObject>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "browser/dde_link.h"
+#include "browser/detect_thread.h"
+#include "platform/clock.h"
+#include "platform/dde_instance.h"
+#include "platform/launcher.h"
+#include "platform/message_boxes.h"
+#include "platform/preference_store.h"
+#include "platform/process_list.h"
+#include "store/data_files.h"
+#include "store/page_mark_store.h"
+#include "store/prefs.h"
+#include "store/process_events.h"
+
+class CTrayWnd;
+class DdeEventPump;
+class UrlEchoService;
+class VisitRecorder;
+
+// What the application is given by main (or by a test): the services of the platform and where
+// it runs.
+struct AppServices {
+  PreferenceStore& preferences;
+  MessageBoxes& messages;
+  Launcher& launcher;
+  const Clock& clock;
+  ProcessList& processes;
+  std::string transportFolder;   // empty: the transport's default folder
+  std::string workingDirectory;  // where cache.data, topics.data and Topics/ live
+  std::string searchPath;        // where the default browser is looked for (PATH)
+};
+
+// The application object: brings Hopwise up in a fixed order and takes it down again.
+// Start-up: transport, preferences, data paths, default browser, tray window (menus, store),
+// detection thread. Shutdown ("E&xit"): stop recording and the detection thread, withdraw the
+// service name, save, free, remove the tray icon, save the preferences. The end of the desktop
+// session (and SIGTERM, SIGHUP, SIGINT) takes the shorter end-of-logon form.
+class CTrayApp : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit CTrayApp(AppServices services, QObject* parent = nullptr);
+  ~CTrayApp() override;
+
+  // False when the transport cannot be set up: the user is told and nothing else happens.
+  bool Start();
+  // The shutdown of "E&xit". Runs once; emits finished().
+  void Shutdown();
+  // The end of the user's session. With ending false nothing happens; with it true the store and
+  // the preferences are saved and everything is freed; emits finished().
+  void EndOfLogon(bool ending);
+
+  CTrayWnd* TrayWindow() const { return tray_.get(); }
+  PageMarkStore& Store() { return store_; }
+  CPrefs& Prefs() { return prefs_; }
+  ProcessEvents& Events() { return events_; }
+
+ signals:
+  // Hopwise has shut down (either form); the event loop may end.
+  void finished();
+
+ private:
+  void StartDetection();
+  void WaitForDetectionEnd();
+  void BeginClosing();
+  void DeleteEndpoint();
+  void FreeAndSavePreferences();
+
+  AppServices services_;
+  ProcessEvents events_;
+  CPrefs prefs_;
+  PageMarkStore store_;
+  DataFiles dataFiles_;
+  dde::Instance transport_;
+  DdeLink link_;
+  std::unique_ptr<DdeEventPump> pump_;
+  std::unique_ptr<CTrayWnd> tray_;
+  std::unique_ptr<VisitRecorder> recorder_;
+  std::unique_ptr<UrlEchoService> echoService_;
+  std::unique_ptr<CDetectThread> detect_;
+  std::mutex saveGate_;  // starting a background save and beginning to close exclude each other
+  bool down_ = false;
+};

@@ -1,0 +1,154 @@
+#include "shell/popup_menus.h"
+
+#include <optional>
+
+#include "resources/menu_resources.h"
+#include "resources/resource_ids.h"
+#include "shell/menu_layout.h"
+#include "shell/menu_texts.h"
+#include "store/site_keys.h"
+
+namespace {
+
+// Appends a copy of every item of from to to; submenus are shared, not copied.
+void CopyItems(const Menu& from, Menu& to) {
+  for (std::size_t i = 0; i < from.Count(); ++i) {
+    const MenuItem& item = *from.ItemAt(i);
+    switch (item.kind) {
+      case MenuItemKind::Command:
+        to.AppendItem(item.command, item.text, item.style);
+        break;
+      case MenuItemKind::Submenu:
+        to.AppendSubmenu(item.submenu, item.text, item.style);
+        break;
+      case MenuItemKind::Separator:
+        to.AppendSeparator();
+        break;
+    }
+  }
+}
+
+}  // namespace
+
+PopupMenus::PopupMenus(CPrefs& prefs, PageMarkStore& store, DataFiles& files, const ScreenMetrics& screen,
+                       UrlOpener& opener)
+    : prefs_(prefs), store_(store), files_(files), screen_(screen), opener_(opener) {
+  store_.AddListener(this);
+}
+
+PopupMenus::~PopupMenus() { store_.RemoveListener(this); }
+
+void PopupMenus::MeasureMenuRows() { ::MeasureMenuRows(prefs_, screen_); }
+
+std::size_t PopupMenus::MainListPosition() const {
+  return prefs_.mainListPosition > 0 ? static_cast<std::size_t>(prefs_.mainListPosition) : 0;
+}
+
+std::size_t PopupMenus::SecondaryPosition() const {
+  return prefs_.secondaryMenuPosition > 0 ? static_cast<std::size_t>(prefs_.secondaryMenuPosition) : 0;
+}
+
+std::shared_ptr<Menu> PopupMenus::RecentMenu() const {
+  return main_ ? main_->SubmenuAt(res::kRecentPagesPosition) : nullptr;
+}
+
+void PopupMenus::BuildMenus() {
+  if (menuBar_) return;
+  BuildFixedPart();
+  files_.LoadCache(store_, prefs_.cachePath);
+  FillFromStore();
+}
+
+void PopupMenus::RebuildMenus() {
+  if (!menuBar_) return;
+  DestroySiteMenus();
+  {
+    auto lock = store_.Lock();
+    store_.SiteNames.clear();
+    store_.ResetIndexes();
+  }
+  RestartTopicNumbersIfLow();
+  BuildFixedPart();
+  FillFromStore();
+}
+
+void PopupMenus::BuildFixedPart() {
+  std::shared_ptr<Menu> bar = LoadMenuResource(res::kMenuTray);
+  if (!menuBar_) {
+    menuBar_ = bar;
+    main_ = bar->SubmenuAt(0);
+    quick_ = bar->SubmenuAt(1);
+  } else {
+    // The main menu is refilled from the fresh copy rather than replaced, so whoever shows it keeps
+    // showing it; the quick menu is left as it is (its only run-time change, the label of
+    // "Suspend Hopwise", must survive a rebuild).
+    main_->Clear();
+    CopyItems(*bar->SubmenuAt(0), *main_);
+  }
+
+  const bool topicsInMainList = prefs_.menuState != 0;
+  if (topicsInMainList)
+    main_->AppendItem(res::kCmdEditTopics, menu_text::kEditTopics, LabelStyle::Mnemonic);
+  else
+    main_->AppendItem(res::kCmdMoreSites, menu_text::kMoreSites, LabelStyle::Mnemonic);
+
+  if (prefs_.powerUser != 0)
+    for (std::size_t i = 0; i <= res::kLinkSubmenuCount; ++i) main_->RemoveAt(res::kFirstLinkSubmenuPosition);
+
+  MeasureMenuRows();
+
+  auto secondary = std::make_shared<Menu>();
+  topicLinksInLastBuild_ = 0;
+  TopicArray nodes = LoadTopLevelTopics(true);
+  if (!nodes.empty()) {
+    buildingMainMenu_ = true;
+    if (topicsInMainList)
+      AddTopicEntries(nodes, *main_, TopicMode::MainList);
+    else
+      AddTopicEntries(nodes, *secondary, TopicMode::Submenu);
+    buildingMainMenu_ = false;
+  }
+
+  const char* label = menu_text::kTopics;
+  if (topicsInMainList) {
+    secondary->AppendSeparator();
+    secondary->AppendItem(res::kCmdMoreSites, menu_text::kMoreSites, LabelStyle::Mnemonic);
+    label = menu_text::kSites;
+  } else {
+    FinishTopicsSubmenu(*secondary);
+  }
+  main_->InsertSubmenu(SecondaryPosition(), secondary, label, LabelStyle::Mnemonic);
+  secondary_ = secondary;
+}
+
+// Command numbers cannot hold more than 5000 PageMarks; a cache file with more keeps its newest.
+void PopupMenus::FillFromStore() {
+  auto lock = store_.Lock();
+  while (store_.PageMarkCache.size() > kPageMarkNumbers) store_.DeletePageMark(store_.PageMarkCache.front().get());
+
+  std::vector<CPez*> pages;
+  pages.reserve(store_.PageMarkCache.size());
+  for (const std::unique_ptr<CPez>& p : store_.PageMarkCache) pages.push_back(p.get());
+  for (CPez* p : pages) {
+    store_.IndexPageMark(*p);
+    AddRecent(*p);
+    PlacePageMark(SiteKeyForUrl(p->url, prefs_.simpleSites), *p);
+  }
+}
+
+void PopupMenus::DispatchDynamicCommand(uint32_t command) {
+  // The URL is copied first: while the browser is asked, visits may be recorded and the PageMark
+  // may be gone by the time the request returns.
+  std::optional<std::string> url;
+  if (command < kFirstTopicCommand) {
+    if (CPez* p = store_.FindPageMarkByCommand(command)) url = p->url;
+  } else if (auto it = TopicCommandIndex.find(command); it != TopicCommandIndex.end()) {
+    url = it->second;
+  }
+  if (url) opener_.OpenInBrowser(*url);
+}
+
+void PopupMenus::DestroySiteMenus() {
+  for (auto& [key, submenu] : SiteMenus) submenu->Clear();
+  SiteMenus.clear();
+}

@@ -1,0 +1,70 @@
+// The message map of the tray window: which handler each menu command reaches.
+#include "resources/resource_ids.h"
+#include "shell/qt/tray_wnd.h"
+
+void CTrayWnd::OnCommand(uint32_t command) {
+  if (!DispatchFixedCommand(command)) menus_->DispatchDynamicCommand(command);
+}
+
+bool CTrayWnd::DispatchFixedCommand(uint32_t command) {
+  if ((command >= res::kFirstLinkCmd && command <= res::kLastLinkCmd) ||
+      (command >= res::kFirstHelpLinkCmd && command <= res::kLastHelpLinkCmd)) {
+    OnOpenLink(command);
+    return true;
+  }
+  switch (command) {
+    case res::kCmdExit:
+      emit exitRequested();
+      return true;
+    case res::kCmdSuspend:
+      ToggleSuspend();
+      return true;
+    case res::kCmdAbout:
+      OnAbout();
+      return true;
+    case res::kCmdPreferences:
+      OnPreferences();
+      return true;
+    case res::kCmdEditTopics:
+      OnShowTopicsWindow();
+      return true;
+    case res::kCmdMorePageMarks:
+      OnShowPageMarksWindow();
+      return true;
+    case res::kCmdMoreSites:
+      OnShowSitesWindow();
+      return true;
+    case res::kCmdLaunchBrowser:
+      OnLaunchBrowser();
+      return true;
+    case res::kCmdOpenUrl:
+      OnOpenTypedUrl();
+      return true;
+    case res::kCmdHelpTopics:
+      OnHelpTopics();
+      return true;
+    case res::kCmdQuickSearch:
+      OnQuickSearch();
+      return true;
+    case res::kCmdWhatsThis:
+      OnWhatsThis();
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Filled in with the quick commands, the preferences dialog and the menu keys.
+void CTrayWnd::OnAbout() {}
+void CTrayWnd::OnPreferences() {}
+void CTrayWnd::OnShowTopicsWindow() {}
+void CTrayWnd::OnShowPageMarksWindow() {}
+void CTrayWnd::OnShowSitesWindow() {}
+void CTrayWnd::OnLaunchBrowser() {}
+void CTrayWnd::OnOpenTypedUrl() {}
+void CTrayWnd::OnHelpTopics() {}
+void CTrayWnd::OnQuickSearch() {}
+void CTrayWnd::OnWhatsThis() {}
+void CTrayWnd::OnOpenLink(uint32_t command) {}
+void CTrayWnd::OnMenuCharacter(int code, uint32_t highlightedCommand, const std::shared_ptr<Menu>& menu) {}
+void CTrayWnd::OnMenuLoopEnded() {}

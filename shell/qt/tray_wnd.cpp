@@ -1,0 +1,137 @@
+#include "shell/qt/tray_wnd.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QThread>
+
+#include "resources/icons.h"
+#include "resources/menu_resources.h"
+#include "resources/resource_ids.h"
+#include "shell/qt/qt_screen_metrics.h"
+
+namespace {
+constexpr int kRegistrationDelayMs = 1000;
+}
+
+CTrayWnd::CTrayWnd(CPrefs& prefs, PageMarkStore& store, DataFiles& dataFiles, DdeLink& link, Launcher& launcher,
+                   MessageBoxes& messages, const Clock& clock, const ScreenMetrics* screen, QObject* parent)
+    : QObject(parent),
+      linkMenus(LoadMenuResource(res::kMenuLinks)),
+      normalIcon(LoadIconResource(res::kIconActive)),
+      suspendedIcon(LoadIconResource(res::kIconSuspended)),
+      dde(std::make_unique<CDDEObject>(link, prefs, launcher)),
+      prefs_(prefs),
+      store_(store),
+      dataFiles_(dataFiles),
+      launcher_(launcher),
+      messages_(messages),
+      clock_(clock) {
+  if (!screen) {
+    ownScreen_ = std::make_unique<QtScreenMetrics>();
+    screen = ownScreen_.get();
+  }
+  UrlOpener& opener = *this;
+  menus_ = std::make_unique<PopupMenus>(prefs_, store_, dataFiles_, *screen, opener);
+
+  registrationTimer_.setSingleShot(true);
+  registrationTimer_.setInterval(kRegistrationDelayMs);
+  connect(&registrationTimer_, &QTimer::timeout, this, &CTrayWnd::OnRegistrationTimer);
+  displayChangeTimer_.setSingleShot(true);
+  displayChangeTimer_.setInterval(0);
+  connect(&displayChangeTimer_, &QTimer::timeout, this, &CTrayWnd::OnDisplayChange);
+
+  for (MenuRenderer* renderer : {&mainRenderer_, &quickRenderer_}) {
+    connect(renderer, &MenuRenderer::highlighted, this, [this](quint32 command) { selectedCommand = command; });
+    // Queued, as a posted command: the menu loop has ended (and its end been handled) before the
+    // command runs, and the renderer is out of its own signal when the command closes the program.
+    connect(renderer, &MenuRenderer::chosen, this, [this](quint32 command) { OnCommand(command); },
+            Qt::QueuedConnection);
+    connect(renderer, &MenuRenderer::keyTyped, this,
+            [this](int code, quint32 command, std::shared_ptr<Menu> menu) { OnMenuCharacter(code, command, menu); });
+    connect(renderer, &MenuRenderer::closed, this, &CTrayWnd::OnMenuLoopEnded);
+  }
+}
+
+CTrayWnd::~CTrayWnd() = default;
+
+void CTrayWnd::CreateTrayWindow() {
+  trayIcon_ = new QSystemTrayIcon(normalIcon, this);
+  trayIcon_->setProperty("iconId", kTrayIconId);
+  trayIcon_->setToolTip(QString::fromLatin1(kTrayTip));
+  connect(trayIcon_, &QSystemTrayIcon::activated, this, &CTrayWnd::OnTrayActivated);
+  trayIcon_->show();  // without a tray the program runs on without its icon
+
+  menus_->BuildMenus();
+  mainRenderer_.SetModel(menus_->MainMenu());
+  quickRenderer_.SetModel(menus_->QuickMenu());
+
+  for (QScreen* screen : QGuiApplication::screens()) WatchScreen(screen);
+  auto displayChanged = [this] { displayChangeTimer_.start(); };
+  connect(qGuiApp, &QGuiApplication::screenAdded, this, [this, displayChanged](QScreen* screen) {
+    WatchScreen(screen);
+    displayChanged();
+  });
+  connect(qGuiApp, &QGuiApplication::screenRemoved, this, displayChanged);
+  connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, displayChanged);
+}
+
+void CTrayWnd::WatchScreen(QScreen* screen) {
+  connect(screen, &QScreen::geometryChanged, this, [this] { displayChangeTimer_.start(); });
+}
+
+void CTrayWnd::OnTrayActivated(QSystemTrayIcon::ActivationReason reason) {
+  if (reason == QSystemTrayIcon::Trigger)
+    ShowMenuAt(PopupKind::Main, QCursor::pos());
+  else if (reason == QSystemTrayIcon::Context)
+    ShowMenuAt(PopupKind::Quick, QCursor::pos());
+}
+
+void CTrayWnd::ShowMenuAt(PopupKind which, const QPoint& screenPoint) {
+  MenuRenderer& renderer = Renderer(which);
+  if (renderer.Model()) renderer.Popup(screenPoint);
+}
+
+void CTrayWnd::ToggleSuspend() {
+  const bool suspend = active != 0;
+  if (trayIcon_) {
+    trayIcon_->setIcon(suspend ? suspendedIcon : normalIcon);
+    trayIcon_->setToolTip(QString::fromLatin1(suspend ? kTraySuspendedTip : kTrayTip));
+  }
+  if (menus_->MenuBar()) menus_->MenuBar()->Relabel(res::kCmdSuspend, suspend ? "Activate Hopwise" : "Suspend Hopwise");
+  active = suspend ? 0 : 1;
+}
+
+void CTrayWnd::OnDisplayChange() { menus_->RebuildMenus(); }
+
+void CTrayWnd::StartRegistrationTimer() {
+  if (QThread::currentThread() != thread()) {
+    QMetaObject::invokeMethod(this, &CTrayWnd::StartRegistrationTimer, Qt::QueuedConnection);
+    return;
+  }
+  registrationTimer_.start();
+}
+
+void CTrayWnd::OnRegistrationTimer() {
+  if (dde) dde->RegisterUrlEcho(dde->name());
+}
+
+void CTrayWnd::OpenInBrowser(const std::string& url) {
+  if (!dde) return;
+  dde->OpenUrl(url);
+  dde->Activate();
+}
+
+void CTrayWnd::DeleteDde() {
+  registrationTimer_.stop();
+  dde.reset();
+}
+
+void CTrayWnd::DestroySiteMenus() { menus_->DestroySiteMenus(); }
+
+void CTrayWnd::RemoveTrayIcon() {
+  if (!trayIcon_) return;
+  trayIcon_->hide();
+  delete trayIcon_;
+  trayIcon_ = nullptr;
+}

@@ -1,0 +1,101 @@
+// The application object in this process, on the offscreen platform, with recording fakes.
+#include "app/tray_app.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <filesystem>
+
+#include "browser/recording_launcher.h"
+#include "shell/qt/tray_wnd.h"
+#include "support/fake_clock.h"
+#include "support/memory_preference_store.h"
+#include "support/recording_message_boxes.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class NoProcesses : public ProcessList {
+ public:
+  std::optional<std::vector<ProcessEntry>> Snapshot() override { return std::vector<ProcessEntry>{}; }
+};
+
+class TrayAppTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = fs::temp_directory_path() / ("hopwise-app-" + std::to_string(getpid()));
+    fs::remove_all(root_);
+    fs::create_directories(root_ / "work" / "Topics");
+  }
+  void TearDown() override { fs::remove_all(root_); }
+
+  AppServices Services(std::string transportFolder = {}) {
+    return {preferences_, messages_, launcher_, clock_, processes_, std::move(transportFolder),
+            (root_ / "work").string(), ""};
+  }
+  bool Exists(const char* name) const { return fs::exists(root_ / "work" / name); }
+
+  fs::path root_;
+  MemoryPreferenceStore preferences_{true};
+  RecordingMessageBoxes messages_;
+  RecordingLauncher launcher_;
+  FakeClock clock_;
+  NoProcesses processes_;
+};
+
+TEST_F(TrayAppTest, WithoutATransportOnlyTheMessageShowsAndNothingIsWritten) {
+  fs::create_directories(root_ / "runtime");
+  fs::permissions(root_ / "runtime", fs::perms::all);  // group and others may write: refused
+  CTrayApp app(Services((root_ / "runtime").string()));
+  EXPECT_FALSE(app.Start());
+  EXPECT_EQ(std::vector<std::string>{"DDE initialization failed.  Unable to continue."}, messages_.Shown());
+  EXPECT_EQ(nullptr, app.TrayWindow());
+  EXPECT_FALSE(Exists("cache.data"));
+  EXPECT_FALSE(Exists("topics.data"));
+  EXPECT_TRUE(preferences_.Writes().empty());
+}
+
+TEST_F(TrayAppTest, AStartWithoutCacheGivesAnEmptyStoreAndExitWritesTheFiles) {
+  CTrayApp app(Services());
+  ASSERT_TRUE(app.Start());
+  EXPECT_TRUE(messages_.Shown().empty());
+  EXPECT_TRUE(app.Store().PageMarkCache.empty());
+  EXPECT_EQ((root_ / "work" / "cache.data").string(), app.Prefs().cachePath);
+  ASSERT_NE(nullptr, app.TrayWindow());
+
+  bool finished = false;
+  QObject::connect(&app, &CTrayApp::finished, [&] { finished = true; });
+  app.Shutdown();
+  EXPECT_TRUE(finished);
+  EXPECT_TRUE(Exists("cache.data"));
+  EXPECT_TRUE(Exists("topics.data")) << "an empty topics.data is made when the menus are built";
+  EXPECT_EQ("Browser", preferences_.Writes().front());
+  EXPECT_TRUE(app.Events().closing.IsSet());
+}
+
+TEST_F(TrayAppTest, EndOfLogonActsOnlyWhenTheSessionIsEnding) {
+  CTrayApp app(Services());
+  ASSERT_TRUE(app.Start());
+  ASSERT_TRUE(app.Store().RecordVisit("http://a.example/", "A"));
+
+  app.EndOfLogon(false);
+  EXPECT_FALSE(Exists("cache.data"));
+  EXPECT_EQ(1u, app.Store().PageMarkCache.size());
+  EXPECT_FALSE(app.Events().closing.IsSet());
+
+  app.EndOfLogon(true);
+  EXPECT_TRUE(Exists("cache.data"));
+  EXPECT_TRUE(app.Store().PageMarkCache.empty()) << "the store is freed after it was saved";
+  EXPECT_TRUE(app.Events().closing.IsSet());
+  EXPECT_FALSE(preferences_.Writes().empty());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication qtApp(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

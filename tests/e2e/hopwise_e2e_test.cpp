@@ -1,0 +1,106 @@
+// The real hopwise program and the stand-in browser as separate processes over the real transport,
+// in a temporary working directory, on the offscreen platform.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "support/child_process.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+const std::string kBin = HOPWISE_BIN_DIR;
+
+class HopwiseE2e : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    home_ = fs::temp_directory_path() / ("hopwise-e2e-" + std::to_string(getpid()) + "-" +
+                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(home_);
+    fs::create_directories(home_ / "data" / "Topics");
+    fs::create_directories(home_ / "config");
+  }
+  void TearDown() override { fs::remove_all(home_); }
+
+  std::unique_ptr<ChildProcess> StartHopwise() {
+    ChildProcess::Options options;
+    options.workingDirectory = (home_ / "data").string();
+    options.env = {"XDG_CONFIG_HOME=" + (home_ / "config").string(), "PATH=/nonexistent"};
+    options.mergeStderr = true;
+    auto hopwise = std::make_unique<ChildProcess>(kBin + "/hopwise", std::vector<std::string>{}, options);
+    EXPECT_TRUE(hopwise->Started());
+    return hopwise;
+  }
+  std::unique_ptr<ChildProcess> StartBrowser() {
+    auto browser = std::make_unique<ChildProcess>(kBin + "/hopwise-stand-in-browser", std::vector<std::string>{});
+    EXPECT_TRUE(browser->WaitForLine("ready"));
+    return browser;
+  }
+  // The browser has registered Hopwise's echo server.
+  static bool Registered(ChildProcess& browser) {
+    return browser.WaitForLine("poke\tWWW_RegisterURLEcho\t\"HOPWISE1\"\tack", 15s);
+  }
+  // The browser shows a page; Hopwise records it once it has asked for the window's title.
+  static void Visit(ChildProcess& browser, const std::string& window, const std::string& url,
+                    const std::string& title) {
+    ASSERT_TRUE(browser.Send("visit " + window + " " + url + " " + title));
+    // Hopwise asks for the window's title while the echo is still under way.
+    ASSERT_TRUE(browser.WaitForLine("request\tWWW_GetWindowInfo"));
+    ASSERT_TRUE(browser.WaitForLine("echo\tHOPWISE1"));
+  }
+  std::string DumpCache() {
+    ChildProcess dump(kBin + "/hopwise-archive", {"dump", (home_ / "data" / "cache.data").string()});
+    EXPECT_EQ(0, dump.Wait());
+    std::string all;
+    for (const auto& line : dump.Lines()) all += line + "\n";
+    return all;
+  }
+
+  fs::path home_;
+};
+
+TEST_F(HopwiseE2e, VisitsAreSavedOnTerminationAndComeBackAtTheNextStart) {
+  auto hopwise = StartHopwise();
+  auto browser = StartBrowser();
+  ASSERT_TRUE(Registered(*browser)) << "a browser already running is registered with";
+  Visit(*browser, "1", "http://pages.example.org/one", "First page");
+  Visit(*browser, "2", "https://secure.example.com/two?x=1", "Second & last");
+
+  ASSERT_TRUE(hopwise->Signal(SIGTERM));
+  ASSERT_EQ(0, hopwise->Wait(10s));
+  std::string dump = DumpCache();
+  EXPECT_NE(std::string::npos, dump.find("\"url\":\"http://pages.example.org/one\""));
+  EXPECT_NE(std::string::npos, dump.find("\"title\":\"First page\""));
+  EXPECT_NE(std::string::npos, dump.find("\"title\":\"Second & last\""));
+
+  // The second run loads the store; its own exit writes it back with a third page added.
+  hopwise = StartHopwise();
+  ASSERT_TRUE(Registered(*browser));
+  Visit(*browser, "1", "http://pages.example.org/three", "Third");
+  ASSERT_TRUE(hopwise->Signal(SIGINT));
+  ASSERT_EQ(0, hopwise->Wait(10s));
+  dump = DumpCache();
+  EXPECT_NE(std::string::npos, dump.find("First page"));
+  EXPECT_NE(std::string::npos, dump.find("Second & last"));
+  EXPECT_NE(std::string::npos, dump.find("Third"));
+}
+
+TEST_F(HopwiseE2e, ABrowserStartedAfterHopwiseIsRegisteredWithinSeconds) {
+  auto hopwise = StartHopwise();
+  std::this_thread::sleep_for(1500ms);
+  auto browser = StartBrowser();
+  auto started = std::chrono::steady_clock::now();
+  ASSERT_TRUE(Registered(*browser));
+  EXPECT_LT(std::chrono::steady_clock::now() - started, 6s);
+  ASSERT_TRUE(hopwise->Signal(SIGHUP));
+  EXPECT_EQ(0, hopwise->Wait(10s));
+  EXPECT_TRUE(fs::exists(home_ / "data" / "cache.data")) << "the end of a session writes the cache";
+}
+
+}  // namespace

@@ -1,0 +1,287 @@
+// The main menu's PageMark side: structure, Recent Web Pages, Site submenus and Site lists.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "resources/resource_ids.h"
+#include "shell/menu_texts.h"
+#include "shell_fixture.h"
+#include "store/site_keys.h"
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+std::string Page(int site, int page) {
+  return "http://www" + std::to_string(site) + ".example.com/p" + std::to_string(page);
+}
+std::string Site(int site) { return "www" + std::to_string(site) + ".example.com"; }
+
+class PopupMenusTest : public ShellFixture {
+ protected:
+  void SetUp() override {
+    ShellFixture::SetUp();
+    prefs.simpleSites = 1;  // full server names: one Site per server in these tests
+  }
+};
+
+TEST_F(PopupMenusTest, BuildsBothLayoutsAroundTheStoredMenus) {
+  Build();
+  EXPECT_EQ((Strings{"About Hopwise...", "Help", "-", "Recent Web Pages", "-", "General Searches", "Guides",
+                     "Computing", "People Lookup", "Organization Lookup", "News", "-", "Topics", "-", "-",
+                     menu_text::kMoreSites}),
+            Labels(Main()));
+  EXPECT_EQ((Strings{"-", menu_text::kEditTopics}), Labels(Secondary()));
+  EXPECT_EQ("Suspend Hopwise", menus->QuickMenu()->TextAt(10));
+  EXPECT_EQ(menus->MainMenu(), menus->MenuBar()->SubmenuAt(0));
+  // A missing topics.data is written as an empty array.
+  EXPECT_EQ(2u, std::filesystem::file_size(prefs.topicsPath));
+
+  menus.reset();
+  prefs.menuState = 1;
+  prefs.powerUser = 1;
+  Build();
+  EXPECT_EQ((Strings{"About Hopwise...", "Help", "-", "Recent Web Pages", "-", "Sites", "-", "-",
+                     menu_text::kEditTopics}),
+            Labels(Main()));
+  EXPECT_EQ((Strings{"-", menu_text::kMoreSites}), Labels(Secondary()));
+}
+
+TEST_F(PopupMenusTest, LoadsTheCacheNewestFirstAndNumbersItOldestFirst) {
+  PageMarkStore saved(prefs, clock);
+  for (int i = 0; i < 3; ++i) {
+    auto p = std::make_unique<CPez>();
+    p->url = Page(i % 2, i);
+    p->title = "t" + std::to_string(i);
+    saved.PageMarkCache.push_back(std::move(p));
+  }
+  ASSERT_TRUE(files.SaveCache(saved, prefs.cachePath));
+
+  Build();
+  EXPECT_EQ((Strings{"t2", "t1", "t0", "-", "More PageMarks...\tCtrl-Q"}), Labels(Recent()));
+  EXPECT_EQ(1036u, Recent().CommandAt(0));
+  EXPECT_EQ((Strings{Site(0), Site(1)}), MainList());
+  EXPECT_EQ((Strings{"t2", "t0"}), Labels(SiteMenu(Site(0))));
+  EXPECT_EQ((Strings{Site(0), Site(1)}), store.SiteNames);
+  EXPECT_EQ(1037u, store.nextCommandId);
+}
+
+TEST_F(PopupMenusTest, RecentPagesStopAtMenuRowsMinusTwo) {
+  Build();
+  for (int i = 0; i < 45; ++i) Visit(Page(i % 3, i), "t" + std::to_string(i));
+  ASSERT_EQ(40, prefs.menuRows);
+  EXPECT_EQ(40u, Recent().Count());
+  EXPECT_EQ("t44", Recent().TextAt(0));
+  EXPECT_EQ("t7", Recent().TextAt(37));
+  EXPECT_EQ(res::kCmdMorePageMarks, Recent().CommandAt(39));
+}
+
+TEST_F(PopupMenusTest, RevisitAtTheTopOfAFullRecentMenuDropsTheOldestToo) {
+  Build();
+  for (int i = 0; i < 38; ++i) Visit(Page(0, i));
+  ASSERT_EQ(40u, Recent().Count());
+  Visit(Page(0, 37));  // the page at the top, visited again
+  EXPECT_EQ(39u, Recent().Count()) << "the Recent rule ran before the page's own item went";
+  EXPECT_EQ(Page(0, 37), Recent().TextAt(0));
+  EXPECT_EQ(Page(0, 1), Recent().TextAt(36));
+  Visit(Page(0, 100));
+  EXPECT_EQ(40u, Recent().Count());
+  EXPECT_EQ(Page(0, 1), Recent().TextAt(37));
+}
+
+TEST_F(PopupMenusTest, SiteSubmenuOverflowsIntoMoreSites) {
+  Build();
+  for (int i = 0; i < 39; ++i) Visit(Page(0, i));
+  EXPECT_EQ(39u, SiteMenu(Site(0)).Count());
+  Visit(Page(0, 39));  // the 40th page
+  Menu& site = SiteMenu(Site(0));
+  ASSERT_EQ(39u, site.Count());
+  EXPECT_EQ(Page(0, 39), site.TextAt(0));
+  EXPECT_EQ(Page(0, 3), site.TextAt(36));
+  EXPECT_EQ(MenuItemKind::Separator, site.ItemAt(37)->kind);
+  EXPECT_EQ(res::kCmdMoreSites, site.CommandAt(38));
+
+  Visit(Page(0, 40));
+  EXPECT_EQ(39u, site.Count());
+  EXPECT_EQ(Page(0, 4), site.TextAt(36));
+  // A revisit of a shown page only moves it up.
+  Visit(Page(0, 10));
+  EXPECT_EQ(39u, site.Count());
+  EXPECT_EQ(Page(0, 10), site.TextAt(0));
+  EXPECT_EQ(Page(0, 4), site.TextAt(36));
+}
+
+TEST_F(PopupMenusTest, MainListHoldsMainListCapSitesMostRecentFirst) {
+  Build();
+  for (int i = 0; i < 30; ++i) Visit(Page(i, 0));
+  Strings list = MainList();
+  ASSERT_EQ(26u, list.size());
+  EXPECT_EQ(Site(29), list.front());
+  EXPECT_EQ(Site(4), list.back());
+  EXPECT_EQ(30u, store.SiteNames.size());
+  EXPECT_TRUE(std::is_sorted(store.SiteNames.begin(), store.SiteNames.end()));
+  EXPECT_EQ(30u, menus->SiteMenus.size());
+  EXPECT_EQ(menu_text::kMoreSites, Main().TextAt(Main().Count() - 1));
+
+  menus.reset();
+  store.ClearStore();
+  store.SiteNames.clear();
+  store.ResetIndexes();
+  prefs.powerUser = 1;
+  Build();
+  for (int i = 0; i < 40; ++i) Visit(Page(i, 0));
+  EXPECT_EQ(33u, MainList().size());
+}
+
+TEST_F(PopupMenusTest, PushedOutSiteComesBackAtTheTop) {
+  Build();
+  for (int i = 0; i < 27; ++i) Visit(Page(i, 0));
+  ASSERT_EQ(Site(1), MainList().back());  // Site 0 is out
+
+  Visit(Page(0, 1));  // a new page of the pushed-out Site
+  Strings list = MainList();
+  EXPECT_EQ(26u, list.size());
+  EXPECT_EQ(Site(0), list.front());
+  EXPECT_EQ(Site(2), list.back());
+
+  Visit(Page(1, 0));  // a revisit of a page whose Site is out
+  list = MainList();
+  EXPECT_EQ(26u, list.size());
+  EXPECT_EQ(Site(1), list.front());
+  EXPECT_EQ(Site(3), list.back());
+  EXPECT_EQ(27u, menus->SiteMenus.size());
+}
+
+TEST_F(PopupMenusTest, SitesSubmenuInTopicsLayout) {
+  prefs.menuState = 1;
+  Build();
+  for (int i = 0; i < 45; ++i) Visit(Page(i, 0));
+  Menu& sites = Secondary();
+  ASSERT_EQ(39u, sites.Count());
+  EXPECT_EQ(Site(44), sites.TextAt(0));
+  EXPECT_EQ(Site(8), sites.TextAt(36));
+  EXPECT_EQ(res::kCmdMoreSites, sites.CommandAt(38));
+  EXPECT_EQ(Strings{}, MainList());
+
+  Visit(Page(0, 0));  // revisit of a Site that is out of the submenu
+  EXPECT_EQ(Site(0), sites.TextAt(0));
+  EXPECT_EQ(Site(9), sites.TextAt(36));
+  EXPECT_EQ(39u, sites.Count());
+}
+
+TEST_F(PopupMenusTest, RepeatedEchoChangesNoMenu) {
+  Build();
+  Visit(Page(0, 0));
+  Visit(Page(1, 0));
+  Visit(Page(0, 0), "new title");
+  const Strings recent = Labels(Recent());
+  const Strings main = Labels(Main());
+  Visit(Page(0, 0), "newer title");
+  EXPECT_EQ(recent, Labels(Recent()));
+  EXPECT_EQ(main, Labels(Main()));
+  EXPECT_EQ("new title", Recent().TextAt(0));
+}
+
+TEST_F(PopupMenusTest, DroppedAndDeletedPagesLeaveBothMenus) {
+  prefs.maxPageMarks = 3;
+  Build();
+  for (int i = 0; i < 4; ++i) Visit(Page(i % 2, i));
+  EXPECT_EQ((Strings{Page(1, 3), Page(0, 2), Page(1, 1), "-", "More PageMarks...\tCtrl-Q"}), Labels(Recent()));
+  EXPECT_EQ(Strings{Page(0, 2)}, Labels(SiteMenu(Site(0))));
+
+  CPez* p = store.FindPageMarkByUrl(Page(0, 2));
+  menus->RemovePageMarkItems(*p);
+  store.DeletePageMark(p);
+  EXPECT_FALSE(Main().Contains(1036));
+  EXPECT_EQ(0u, SiteMenu(Site(0)).Count());
+  EXPECT_EQ(Site(0), MainList().back()) << "an empty Site stays";
+
+  // The store's own removal notice is enough on its own.
+  CPez* q = store.FindPageMarkByUrl(Page(1, 3));
+  const uint32_t command = q->commandId;
+  store.DeletePageMark(q);
+  EXPECT_FALSE(Main().Contains(command));
+  EXPECT_FALSE(SiteMenu(Site(1)).Contains(command));
+}
+
+TEST_F(PopupMenusTest, TitlesAndSiteKeysAreLiteral) {
+  prefs.simpleSites = 0;
+  Build();
+  Visit("http://fish&chips.example.com/", "Fish & Chips");
+  const MenuItem& item = *Recent().ItemAt(0);
+  EXPECT_EQ("Fish & Chips", item.text);
+  EXPECT_EQ(LabelStyle::Literal, item.style);
+  const MenuItem& site = *Main().ItemAt(14);
+  EXPECT_EQ("example.com", site.text);
+  EXPECT_EQ(LabelStyle::Literal, site.style);
+  EXPECT_EQ(LabelStyle::Mnemonic, Main().ItemAt(0)->style);
+}
+
+// A URL without a server name gives an empty Site key; its Site is still found and moved.
+TEST_F(PopupMenusTest, EmptySiteKeyIsFoundLikeAnyOther) {
+  Build();
+  ASSERT_EQ("", SiteKeyForUrl("http:///a", 1));
+  Visit("http:///a");
+  Visit(Page(1, 0));
+  Visit("http:///b");
+  Visit(Page(1, 1));
+  EXPECT_EQ((Strings{Site(1), ""}), MainList());
+  EXPECT_EQ(2u, menus->SiteMenus.size());
+}
+
+TEST_F(PopupMenusTest, RebuildRenumbersPagesAndFitsTheNewScreen) {
+  Build();
+  for (int i = 0; i < 45; ++i) Visit(Page(i % 5, i));
+  store.DeletePageMark(store.FindPageMarkByUrl(Page(0, 0)));
+  const std::shared_ptr<Menu> main = menus->MainMenu();
+  menus->QuickMenu()->Relabel(res::kCmdSuspend, "Activate Hopwise");
+
+  screen.height = 600;  // 31 rows
+  menus->RebuildMenus();
+  EXPECT_EQ(31, prefs.menuRows);
+  EXPECT_EQ(main, menus->MainMenu());
+  EXPECT_EQ("Activate Hopwise", menus->QuickMenu()->TextAt(10)) << "the quick menu keeps its label";
+  EXPECT_EQ(31u, Recent().Count());
+  for (std::size_t i = 0; i < store.PageMarkCache.size(); ++i)
+    EXPECT_EQ(1034 + i, store.PageMarkCache[i]->commandId);
+  EXPECT_EQ(1034u + 44, store.nextCommandId);
+  EXPECT_EQ(store.PageMarkCache.back()->commandId, Recent().CommandAt(0));
+  EXPECT_EQ(5u, MainList().size());
+  EXPECT_EQ(16u + 5, Main().Count());
+}
+
+TEST_F(PopupMenusTest, ExhaustedNumbersRebuildTheMenus) {
+  Build();
+  store.nextCommandId = kLastPageMarkCommand - 3;
+  for (int i = 0; i < 4; ++i) Visit(Page(i % 2, i));
+  ASSERT_EQ(kLastPageMarkCommand, Recent().CommandAt(0));
+
+  Visit(Page(2, 0));  // no number left: the store numbers all afresh and the menus follow
+  EXPECT_EQ((std::vector<uint32_t>{1038, 1037, 1036, 1035, 1034}),
+            (std::vector<uint32_t>{Recent().CommandAt(0), Recent().CommandAt(1), Recent().CommandAt(2),
+                                   Recent().CommandAt(3), Recent().CommandAt(4)}));
+  EXPECT_EQ((Strings{Page(1, 3), Page(1, 1)}), Labels(SiteMenu(Site(1))));
+  EXPECT_EQ(1037u, SiteMenu(Site(1)).CommandAt(0));
+  EXPECT_EQ((Strings{Site(2), Site(1), Site(0)}), MainList());
+
+  menus->DispatchDynamicCommand(1034);
+  EXPECT_EQ(Strings{Page(0, 0)}, opener.opened);
+  EXPECT_FALSE(Main().Contains(kLastPageMarkCommand));
+}
+
+TEST_F(PopupMenusTest, CacheBeyondTheNumberRangeKeepsItsNewestPages) {
+  PageMarkStore saved(prefs, clock);
+  for (std::size_t i = 0; i < kPageMarkNumbers + 2; ++i) {
+    auto p = std::make_unique<CPez>();
+    p->url = "http://a.example.com/" + std::to_string(i);
+    saved.PageMarkCache.push_back(std::move(p));
+  }
+  ASSERT_TRUE(files.SaveCache(saved, prefs.cachePath));
+  Build();
+  ASSERT_EQ(kPageMarkNumbers, store.PageMarkCache.size());
+  EXPECT_EQ("http://a.example.com/2", store.PageMarkCache.front()->url);
+  EXPECT_EQ(kLastPageMarkCommand, store.PageMarkCache.back()->commandId);
+  EXPECT_EQ(kLastPageMarkCommand + 1, store.nextCommandId);
+}
+
+}  // namespace

@@ -1,0 +1,201 @@
+// The main menu's Topic side, the Topic numbers and the dispatch of dynamic commands.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "resources/resource_ids.h"
+#include "shell/command_ranges.h"
+#include "shell/menu_texts.h"
+#include "shell_fixture.h"
+
+namespace {
+
+using Strings = std::vector<std::string>;
+namespace fs = std::filesystem;
+
+class TopicMenusTest : public ShellFixture {
+ protected:
+  std::string Branch(const std::string& name) { return prefs.branchPath + name; }
+
+  void WriteLinks(const std::string& path, int count, const std::string& stem = "L") {
+    std::vector<std::unique_ptr<CTopic>> nodes;
+    for (int i = 0; i < count; ++i) nodes.push_back(Link(stem + std::to_string(i), "http://t/" + std::to_string(i)));
+    WriteTopics(path, std::move(nodes));
+  }
+};
+
+TEST_F(TopicMenusTest, TopicsShowInReverseStoredOrderInBothLayouts) {
+  std::vector<std::unique_ptr<CTopic>> nodes;
+  nodes.push_back(Link("A", "http://a/"));
+  nodes.push_back(Link("B & Co", "http://b/"));
+  nodes.push_back(Link("C", "http://c/"));
+  WriteTopics(prefs.topicsPath, std::move(nodes));
+
+  Build();
+  EXPECT_EQ((Strings{"C", "B & Co", "A", "-", menu_text::kEditTopics}), Labels(Secondary()));
+  EXPECT_EQ(6036u, Secondary().CommandAt(0));
+  EXPECT_EQ("http://c/", menus->TopicCommandIndex.at(6036));
+  EXPECT_EQ(LabelStyle::Literal, Secondary().ItemAt(1)->style);
+
+  menus.reset();
+  prefs.menuState = 1;
+  Build();
+  EXPECT_EQ((Strings{"C", "B & Co", "A"}), MainList());
+  EXPECT_EQ("Sites", Main().TextAt(12));
+  EXPECT_EQ(menu_text::kEditTopics, Main().TextAt(Main().Count() - 1));
+}
+
+TEST_F(TopicMenusTest, FoldersReadTheirBranchFilesOnlyInsideTheTopicsFolder) {
+  WriteLinks(Branch("1.data"), 2, "x");
+  const std::string outside = dir + "/outside.data";
+  std::ofstream(outside, std::ios::binary) << "not an archive";
+  std::vector<std::unique_ptr<CTopic>> nodes;
+  nodes.push_back(Folder("Missing", Branch("2.data")));
+  nodes.push_back(Folder("Outside", outside));
+  nodes.push_back(Folder("Full", Branch("1.data")));
+  nodes.push_back(Folder("Sneaky", prefs.branchPath + "../outside.data"));
+  WriteTopics(prefs.topicsPath, std::move(nodes));
+
+  Build();
+  EXPECT_EQ((Strings{"Sneaky", "Full", "Outside", "Missing", "-", menu_text::kEditTopics}), Labels(Secondary()));
+  EXPECT_EQ((Strings{"x1", "x0"}), Labels(*Secondary().SubmenuAt(1)));
+  EXPECT_EQ(0u, Secondary().SubmenuAt(0)->Count());
+  EXPECT_EQ(0u, Secondary().SubmenuAt(2)->Count());
+  EXPECT_EQ(0u, Secondary().SubmenuAt(3)->Count());
+  EXPECT_EQ(14u, fs::file_size(outside)) << "a file outside the Topics folder is never touched";
+  EXPECT_EQ(Strings{}, messages.Shown());
+}
+
+TEST_F(TopicMenusTest, FolderContainingItselfEndsAsAnEmptySubmenu) {
+  std::vector<std::unique_ptr<CTopic>> inner;
+  inner.push_back(Folder("Again", Branch("1.data")));
+  inner.push_back(Link("y", "http://y/"));
+  WriteTopics(Branch("1.data"), std::move(inner));
+  std::vector<std::unique_ptr<CTopic>> top;
+  top.push_back(Folder("Loop", Branch("1.data")));
+  WriteTopics(prefs.topicsPath, std::move(top));
+
+  Build();
+  Menu& loop = *Secondary().SubmenuAt(0);
+  EXPECT_EQ((Strings{"y", "Again"}), Labels(loop));
+  EXPECT_EQ(0u, loop.SubmenuAt(1)->Count());
+}
+
+TEST_F(TopicMenusTest, LongTopicListsOverflowIntoEditTopics) {
+  WriteLinks(Branch("1.data"), 45, "x");
+  std::vector<std::unique_ptr<CTopic>> top;
+  for (int i = 0; i < 44; ++i) top.push_back(Link("L" + std::to_string(i), "http://t/"));
+  top.push_back(Folder("F", Branch("1.data")));
+  WriteTopics(prefs.topicsPath, std::move(top));
+
+  Build();
+  Menu& topics = Secondary();
+  ASSERT_EQ(39u, topics.Count());
+  EXPECT_EQ("F", topics.TextAt(0));
+  EXPECT_EQ(res::kCmdEditTopics, topics.CommandAt(38));
+  const Strings labels = Labels(topics);
+  EXPECT_EQ(1, std::count(labels.begin(), labels.end(), menu_text::kEditTopics));
+  Menu& folder = *topics.SubmenuAt(0);
+  ASSERT_EQ(39u, folder.Count());
+  EXPECT_EQ("x44", folder.TextAt(0));
+  EXPECT_EQ("x8", folder.TextAt(36));
+  EXPECT_EQ(res::kCmdEditTopics, folder.CommandAt(38));
+}
+
+TEST_F(TopicMenusTest, TopicMainListStaysOnScreen) {
+  prefs.menuState = 1;
+  WriteLinks(prefs.topicsPath, 30);
+  Build();
+  Strings list = MainList();
+  ASSERT_EQ(26u, list.size());
+  EXPECT_EQ("L29", list.front());
+  EXPECT_EQ("L4", list.back());
+  EXPECT_EQ("Sites", Main().TextAt(12));
+  EXPECT_EQ(menu_text::kEditTopics, Main().TextAt(Main().Count() - 1));
+  EXPECT_EQ(16u + 26, Main().Count());
+}
+
+TEST_F(TopicMenusTest, RebuildKeepsCountingTopicNumbersAndTopicRebuildStartsAgain) {
+  WriteLinks(prefs.topicsPath, 2);
+  Build();
+  EXPECT_EQ(6035u, Secondary().CommandAt(0));
+  Visit("http://a.example.com/");
+
+  menus->RebuildMenus();
+  EXPECT_EQ(6037u, Secondary().CommandAt(0));
+  EXPECT_EQ(6036u, Secondary().CommandAt(1));
+  EXPECT_EQ(6038u, menus->nextTopicCommandId);
+  EXPECT_EQ(1034u, Recent().CommandAt(0));
+  EXPECT_EQ(4u, menus->TopicCommandIndex.size());
+
+  WriteLinks(prefs.topicsPath, 3, "N");
+  menus->RebuildTopicsMenu();
+  EXPECT_EQ((Strings{"N2", "N1", "N0", "-", menu_text::kEditTopics}), Labels(Secondary()));
+  EXPECT_EQ(6036u, Secondary().CommandAt(0));
+  EXPECT_EQ(menus->SecondaryMenu(), Main().SubmenuAt(12));
+  EXPECT_EQ("example.com", Main().TextAt(14)) << "the Sites are left alone";
+}
+
+TEST_F(TopicMenusTest, TopicRebuildInTopicsLayoutReplacesOnlyTheList) {
+  prefs.menuState = 1;
+  WriteLinks(prefs.topicsPath, 3);
+  Build();
+  Visit("http://a.example.com/");
+  WriteLinks(prefs.topicsPath, 1, "N");
+  menus->RebuildTopicsMenu();
+  EXPECT_EQ(Strings{"N0"}, MainList());
+  EXPECT_EQ(6034u, Main().CommandAt(14));
+  EXPECT_EQ((Strings{"example.com", "-", menu_text::kMoreSites}), Labels(Secondary()));
+  EXPECT_EQ(menu_text::kEditTopics, Main().TextAt(Main().Count() - 1));
+}
+
+TEST_F(TopicMenusTest, TopicNumbersNeverReachTheFixedCommands) {
+  WriteLinks(prefs.topicsPath, 5);
+  Build();
+  menus->nextTopicCommandId = kLastTopicCommand - 1;
+  menus->RebuildMenus();
+  for (std::size_t i = 0; i < 5; ++i) EXPECT_TRUE(IsTopicCommand(Secondary().CommandAt(i))) << i;
+  EXPECT_EQ(6038u, Secondary().CommandAt(0));
+
+  menus->nextTopicCommandId = kLastTopicCommand + 1;
+  menus->AddTopLevelTopicLink("late", "http://late/");
+  EXPECT_EQ("L4", Secondary().TextAt(0));
+}
+
+TEST_F(TopicMenusTest, TopLevelLinkGoesWhereTheTopicsAre) {
+  Build();
+  menus->AddTopLevelTopicLink("New", "http://new/");
+  EXPECT_EQ("New", Secondary().TextAt(0));
+  EXPECT_EQ(6034u, Secondary().CommandAt(0));
+
+  menus.reset();
+  prefs.menuState = 1;
+  Build();
+  menus->AddTopLevelTopicLink("Newer", "http://newer/");
+  EXPECT_EQ(Strings{"Newer"}, MainList());
+  EXPECT_EQ((Strings{"-", menu_text::kMoreSites}), Labels(Secondary()));
+  menus->DispatchDynamicCommand(Main().CommandAt(14));
+  EXPECT_EQ(Strings{"http://newer/"}, opener.opened);
+}
+
+TEST_F(TopicMenusTest, DispatchOpensPageMarksAndTopicLinksOnly) {
+  WriteLinks(prefs.topicsPath, 1);
+  Build();
+  Visit("http://a.example.com/page", "A");
+  menus->DispatchDynamicCommand(1034);
+  menus->DispatchDynamicCommand(6034);
+  for (uint32_t unknown : {0u, 1033u, 1035u, 6033u, 6035u, 99999u}) menus->DispatchDynamicCommand(unknown);
+  EXPECT_EQ((Strings{"http://a.example.com/page", "http://t/0"}), opener.opened);
+}
+
+TEST_F(TopicMenusTest, DamagedTopicsFileGivesAnEmptyTopicsSubmenu) {
+  std::ofstream(prefs.topicsPath, std::ios::binary) << "\x05";
+  Build();
+  EXPECT_EQ((Strings{"-", menu_text::kEditTopics}), Labels(Secondary()));
+  EXPECT_EQ(Strings{kBranchCorrupted}, messages.Shown());
+  EXPECT_EQ(2u, fs::file_size(prefs.topicsPath));
+}
+
+}  // namespace

@@ -1,0 +1,190 @@
+// The tray window on the offscreen platform: its icon, its menus on screen and its message map.
+#include "shell/qt/tray_wnd.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMenu>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
+#include "resources/resource_ids.h"
+#include "shell/qt/qt_screen_metrics.h"
+#include "shell_fixture.h"
+
+namespace {
+
+class LaunchRecorder : public Launcher {
+ public:
+  bool Launch(const std::string& program, const std::string& argument, const std::string& directory) override {
+    launches.push_back(program + "|" + argument + "|" + directory);
+    return true;
+  }
+  std::vector<std::string> launches;
+};
+
+QAction* ActionNamed(QMenu& menu, const QString& text) {
+  for (QAction* action : menu.actions())
+    if (action->text() == text) return action;
+  return nullptr;
+}
+
+class TrayWndTest : public ShellFixture {
+ protected:
+  void SetUp() override {
+    ShellFixture::SetUp();
+    ASSERT_TRUE(link.Initialize());
+    link.sleep = [this](std::chrono::milliseconds) { ++registrationPauses; };
+    prefs.browser = "netscape.exe";
+    prefs.browserPath = "/opt/netscape";
+    wnd = std::make_unique<CTrayWnd>(prefs, store, files, link, launcher, messages, clock, &screen);
+    wnd->CreateTrayWindow();
+  }
+  void TearDown() override {
+    wnd.reset();
+    ShellFixture::TearDown();
+  }
+
+  QMenu& Shown(CTrayWnd::PopupKind which) { return *wnd->Renderer(which).Build(); }
+
+  dde::Instance instance;
+  DdeLink link{instance};
+  LaunchRecorder launcher;
+  std::atomic<int> registrationPauses{0};
+  std::unique_ptr<CTrayWnd> wnd;
+};
+
+TEST_F(TrayWndTest, CreatesTheIconAndShowsTheModelMenus) {
+  EXPECT_EQ(QStringLiteral("Hopwise"), wnd->TrayIcon()->toolTip());
+  EXPECT_EQ(wnd->normalIcon.cacheKey(), wnd->TrayIcon()->icon().cacheKey());
+  EXPECT_EQ("HOPWISE1", wnd->dde->name());
+  EXPECT_TRUE(wnd->IsActive());
+  ASSERT_NE(nullptr, wnd->linkMenus);
+  EXPECT_EQ(6u, wnd->linkMenus->Count());
+
+  Visit("http://example.com/fish", "Fish & Chips");
+  QMenu& main = Shown(CTrayWnd::PopupKind::Main);
+  EXPECT_EQ(static_cast<qsizetype>(wnd->Menus().MainMenu()->Count()), main.actions().size());
+  QMenu* recent = main.actions().at(3)->menu();
+  ASSERT_NE(nullptr, recent);
+  EXPECT_EQ(QStringLiteral("Fish && Chips"), recent->actions().at(0)->text()) << "titles are shown literally";
+  EXPECT_EQ(QStringLiteral("example.com"), main.actions().at(14)->text());
+  EXPECT_EQ(QStringLiteral("E&xit"), Shown(CTrayWnd::PopupKind::Quick).actions().last()->text());
+}
+
+TEST_F(TrayWndTest, LeftClickPopsTheMainMenuRightClickTheQuickMenu) {
+  MenuRenderer& main = wnd->Renderer(CTrayWnd::PopupKind::Main);
+  MenuRenderer& quick = wnd->Renderer(CTrayWnd::PopupKind::Quick);
+  emit wnd->TrayIcon()->activated(QSystemTrayIcon::MiddleClick);
+  EXPECT_FALSE(main.IsOpen() || quick.IsOpen());
+
+  emit wnd->TrayIcon()->activated(QSystemTrayIcon::Trigger);
+  EXPECT_TRUE(main.IsOpen());
+  EXPECT_FALSE(quick.IsOpen());
+  main.Close();
+
+  emit wnd->TrayIcon()->activated(QSystemTrayIcon::Context);
+  EXPECT_TRUE(quick.IsOpen());
+  EXPECT_FALSE(main.IsOpen());
+  quick.Close();
+}
+
+TEST_F(TrayWndTest, MeasuresTheRealScreenWithoutInjectedMetrics) {
+  wnd.reset();
+  CPrefs own;
+  FormDataPaths(own, dir);
+  PageMarkStore ownStore(own, clock);
+  CTrayWnd real(own, ownStore, files, link, launcher, messages, clock);
+  real.CreateTrayWindow();
+  QtScreenMetrics metrics;
+  ASSERT_GT(metrics.MenuItemHeight(), 0);
+  EXPECT_EQ(std::max(QGuiApplication::primaryScreen()->geometry().height() / metrics.MenuItemHeight(), 16),
+            own.menuRows);
+}
+
+TEST_F(TrayWndTest, SuspendAndActivateSwitchIconTipAndLabel) {
+  QMenu& quick = Shown(CTrayWnd::PopupKind::Quick);
+  wnd->OnCommand(res::kCmdSuspend);
+  EXPECT_FALSE(wnd->IsActive());
+  EXPECT_EQ(0, wnd->active);
+  EXPECT_EQ(wnd->suspendedIcon.cacheKey(), wnd->TrayIcon()->icon().cacheKey());
+  EXPECT_EQ(QStringLiteral("Hopwise Suspended"), wnd->TrayIcon()->toolTip());
+  EXPECT_NE(nullptr, ActionNamed(quick, QStringLiteral("Activate Hopwise")));
+
+  screen.height = 600;
+  wnd->OnDisplayChange();
+  EXPECT_NE(nullptr, ActionNamed(quick, QStringLiteral("Activate Hopwise"))) << "a rebuild keeps the state shown";
+
+  wnd->OnCommand(res::kCmdSuspend);
+  EXPECT_TRUE(wnd->IsActive());
+  EXPECT_EQ(wnd->normalIcon.cacheKey(), wnd->TrayIcon()->icon().cacheKey());
+  EXPECT_EQ(QStringLiteral("Hopwise"), wnd->TrayIcon()->toolTip());
+  EXPECT_NE(nullptr, ActionNamed(quick, QStringLiteral("Suspend Hopwise")));
+}
+
+TEST_F(TrayWndTest, ChosenPageMarkGoesToTheBrowser) {
+  Visit("http://example.com/a", "A");
+  QMenu* recent = Shown(CTrayWnd::PopupKind::Main).actions().at(3)->menu();
+  recent->hovered(recent->actions().at(0));
+  EXPECT_EQ(1034u, wnd->selectedCommand);
+
+  recent->actions().at(0)->trigger();
+  EXPECT_EQ(std::vector<std::string>{}, launcher.launches) << "the command is posted, not run in the menu";
+  QCoreApplication::processEvents();
+  // No browser answers here, so OpenUrl starts the browser program with the page.
+  EXPECT_EQ(std::vector<std::string>{"netscape.exe|http://example.com/a|/opt/netscape"}, launcher.launches);
+
+  wnd->OnCommand(5000);  // no such PageMark
+  wnd->OnCommand(6034);  // no such Topic link
+  EXPECT_EQ(1u, launcher.launches.size());
+
+  wnd->DeleteDde();
+  wnd->OnCommand(1034);
+  EXPECT_EQ(1u, launcher.launches.size());
+}
+
+TEST_F(TrayWndTest, ExitAsksTheApplicationToShutDown) {
+  QSignalSpy exits(wnd.get(), &CTrayWnd::exitRequested);
+  ActionNamed(Shown(CTrayWnd::PopupKind::Quick), QStringLiteral("E&xit"))->trigger();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(1, exits.count());
+  wnd->RemoveTrayIcon();
+  EXPECT_EQ(nullptr, wnd->TrayIcon());
+  wnd->ToggleSuspend();  // still safe without the icon
+  EXPECT_FALSE(wnd->IsActive());
+}
+
+TEST_F(TrayWndTest, ScreenChangeRebuildsTheMenus) {
+  ASSERT_EQ(40, prefs.menuRows);
+  screen.height = 950;
+  QScreen* primary = QGuiApplication::primaryScreen();
+  ASSERT_NE(nullptr, primary);
+  emit primary->geometryChanged(primary->geometry());
+  emit primary->geometryChanged(primary->geometry());
+  QTRY_COMPARE_WITH_TIMEOUT(prefs.menuRows, 50, 2000);
+}
+
+TEST_F(TrayWndTest, RegistrationTimerFiresOnceASecondAfterTheLastStart) {
+  std::thread detector([this] { wnd->StartRegistrationTimer(); });
+  detector.join();
+  QTest::qWait(500);
+  wnd->StartRegistrationTimer();  // restarts the second
+  QTest::qWait(700);
+  EXPECT_EQ(0, registrationPauses.load());
+  // No browser: the registration makes its 20 attempts, pausing between them.
+  QTRY_COMPARE_WITH_TIMEOUT(registrationPauses.load(), 19, 3000);
+  QTest::qWait(1200);
+  EXPECT_EQ(19, registrationPauses.load());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
