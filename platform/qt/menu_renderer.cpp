@@ -253,10 +253,22 @@ int MenuRenderer::ItemHeight() {
   return std::max(0, probe.actionGeometry(item).height());
 }
 
+// A mnemonic label's "&" marks the character after it; one followed by a blank or ending the label
+// marks nothing (as in "web & usenet") and shows as itself.
 QString MenuRenderer::ActionText(const MenuItem& item) {
   QString text = QString::fromUtf8(item.text.data(), static_cast<qsizetype>(item.text.size()));
-  if (item.style == LabelStyle::Literal) text.replace(u'&', QStringLiteral("&&"));
-  return text;
+  if (item.style == LabelStyle::Literal) return text.replace(u'&', QStringLiteral("&&"));
+  QString shown;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    shown += text[i];
+    if (text[i] != u'&') continue;
+    if (i + 1 < text.size() && text[i + 1] == u'&') {
+      shown += text[++i];
+    } else if (i + 1 == text.size() || text[i + 1].isSpace()) {
+      shown += u'&';
+    }
+  }
+  return shown;
 }
 
 int MenuRenderer::CharacterCode(const QKeyEvent& event) {

@@ -1,5 +1,7 @@
 // The message map of the tray window: which handler each menu command reaches.
 #include "resources/resource_ids.h"
+#include "resources/string_table.h"
+#include "shell/qt/help_page.h"
 #include "shell/qt/tray_wnd.h"
 
 void CTrayWnd::OnCommand(uint32_t command) {
@@ -54,17 +56,30 @@ bool CTrayWnd::DispatchFixedCommand(uint32_t command) {
   }
 }
 
+// The help page in the browser: its contents, or the section that says what Hopwise is.
+void CTrayWnd::OnHelpTopics() { OpenHelpSection("contents"); }
+void CTrayWnd::OnWhatsThis() { OpenHelpSection("whatthis"); }
+
+void CTrayWnd::OpenHelpSection(const std::string& section) {
+  std::string url = HelpPageUrl(section);
+  if (!url.empty()) OpenInBrowser(url);
+}
+
+// "&Launch Browser": the browser program with no argument; a failure is not reported.
+void CTrayWnd::OnLaunchBrowser() { launcher_.Launch(prefs_.browser, "", prefs_.browserPath); }
+
+// A built-in link or help link opens the address kept under its own number.
+void CTrayWnd::OnOpenLink(uint32_t command) {
+  if (auto url = LoadResourceString(command)) OpenInBrowser(*url);
+}
+
 // Filled in with the quick commands, the preferences dialog and the menu keys.
 void CTrayWnd::OnAbout() {}
 void CTrayWnd::OnPreferences() {}
 void CTrayWnd::OnShowTopicsWindow() {}
 void CTrayWnd::OnShowPageMarksWindow() {}
 void CTrayWnd::OnShowSitesWindow() {}
-void CTrayWnd::OnLaunchBrowser() {}
 void CTrayWnd::OnOpenTypedUrl() {}
-void CTrayWnd::OnHelpTopics() {}
 void CTrayWnd::OnQuickSearch() {}
-void CTrayWnd::OnWhatsThis() {}
-void CTrayWnd::OnOpenLink(uint32_t command) {}
 void CTrayWnd::OnMenuCharacter(int code, uint32_t highlightedCommand, const std::shared_ptr<Menu>& menu) {}
 void CTrayWnd::OnMenuLoopEnded() {}

@@ -114,6 +114,7 @@ class CTrayWnd : public QObject, public RecordingSwitch, private UrlOpener {
   void OnQuickSearch();
   void OnWhatsThis();
   void OnOpenLink(uint32_t command);
+  void OpenHelpSection(const std::string& section);
   void OnMenuCharacter(int code, uint32_t highlightedCommand, const std::shared_ptr<Menu>& menu);
   void OnMenuLoopEnded();
 

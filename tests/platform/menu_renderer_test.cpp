@@ -82,6 +82,11 @@ TEST(MenuRenderer, AmpersandsInDynamicLabelsShowLiterallyAndFixedLabelsKeepTheir
   title.style = LabelStyle::Mnemonic;
   title.text = "AT&&T Toll Free\t[AT&&T US-only]";
   EXPECT_EQ("AT&&T Toll Free\t[AT&&T US-only]", MenuRenderer::ActionText(title));
+  title.text = "Alta Vista\t[super fast web & usenet]";
+  EXPECT_EQ("Alta Vista\t[super fast web && usenet]", MenuRenderer::ActionText(title))
+      << "an ampersand before a blank marks no mnemonic";
+  title.text = "E&xit &";
+  EXPECT_EQ("E&xit &&", MenuRenderer::ActionText(title));
   title.style = LabelStyle::Literal;
   title.text = "caf\xC3\xA9";
   EXPECT_EQ(QString::fromUtf8("caf\xC3\xA9"), MenuRenderer::ActionText(title));

@@ -181,6 +181,22 @@ TEST_F(TrayWndTest, RegistrationTimerFiresOnceASecondAfterTheLastStart) {
   EXPECT_EQ(19, registrationPauses.load());
 }
 
+// With no browser answering, every command that opens a page starts the browser program with it.
+TEST_F(TrayWndTest, HelpLinksAndLaunchReachTheBrowserProgram) {
+  wnd->OnCommand(res::kCmdHelpTopics);
+  wnd->OnCommand(res::kCmdWhatsThis);
+  wnd->OnCommand(32919);
+  wnd->OnCommand(32920);
+  wnd->OnCommand(res::kCmdLaunchBrowser);
+  ASSERT_EQ(5u, launcher.launches.size());
+  EXPECT_EQ(0u, launcher.launches[0].find("netscape.exe|file:///"));
+  EXPECT_NE(std::string::npos, launcher.launches[0].find("/hopwise.html#contents|/opt/netscape"));
+  EXPECT_NE(std::string::npos, launcher.launches[1].find("/hopwise.html#whatthis|"));
+  EXPECT_EQ(launcher.launches[2], launcher.launches[3]) << "the two WhoWhere entries share one address";
+  EXPECT_EQ(0u, launcher.launches[2].find("netscape.exe|http"));
+  EXPECT_EQ("netscape.exe||/opt/netscape", launcher.launches[4]);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
