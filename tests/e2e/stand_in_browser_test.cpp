@@ -1,10 +1,5 @@
 // The stand-in browser as a separate process over the real transport, with Hopwise's side of the
 // link (endpoint, echo service, recorder, store) in this process.
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -24,105 +19,18 @@
 #include "browser/visit_recorder.h"
 #include "store/page_mark_store.h"
 #include "store/process_events.h"
+#include "support/child_process.h"
 #include "support/fake_clock.h"
-
-extern char** environ;
 
 namespace {
 
 using namespace std::chrono_literals;
 
 // The stand-in browser process: commands in through a pipe, its lines out through another.
-class StandInProcess {
+class StandInProcess : public ChildProcess {
  public:
-  StandInProcess() {
-    int in[2], out[2];
-    if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    std::string path = std::string(HOPWISE_BIN_DIR) + "/hopwise-stand-in-browser";
-    char* argv[] = {path.data(), nullptr};
-    if (posix_spawn(&pid_, path.c_str(), &actions, nullptr, argv, environ) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    close(in[0]);
-    close(out[1]);
-    toChild_ = in[1];
-    fromChild_ = out[0];
-    fcntl(fromChild_, F_SETFL, O_NONBLOCK);
-  }
-  ~StandInProcess() {
-    CloseInput();
-    if (pid_ > 0 && !exited_) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-    if (fromChild_ >= 0) close(fromChild_);
-  }
-
-  pid_t Pid() const { return pid_; }
-  void Send(const std::string& line) {
-    std::string text = line + "\n";
-    ASSERT_EQ(static_cast<ssize_t>(text.size()), write(toChild_, text.data(), text.size()));
-  }
-  void CloseInput() {
-    if (toChild_ >= 0) close(toChild_);
-    toChild_ = -1;
-  }
-
-  // Reads lines until one after the last line waited for starts with prefix, serving Hopwise's
-  // side (pump) meanwhile. All lines read are kept in Lines().
-  bool WaitFor(const std::string& prefix, const std::function<void()>& pump, int pumpFd,
-               std::chrono::milliseconds limit = 10s) {
-    auto end = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < end) {
-      for (; next_ < lines_.size(); ++next_) {
-        if (lines_[next_].starts_with(prefix)) {
-          ++next_;
-          return true;
-        }
-      }
-      pollfd fds[2] = {{fromChild_, POLLIN, 0}, {pumpFd, POLLIN, 0}};
-      poll(fds, pumpFd >= 0 ? 2 : 1, 20);
-      if (pumpFd >= 0 && fds[1].revents) pump();
-      ReadAvailable();
-    }
-    return false;
-  }
-  // Waits for the process to end; its exit status, -1 when it did not end in time.
-  int WaitExit(std::chrono::milliseconds limit = 5s) {
-    auto end = std::chrono::steady_clock::now() + limit;
-    int status = 0;
-    while (std::chrono::steady_clock::now() < end) {
-      if (waitpid(pid_, &status, WNOHANG) == pid_) {
-        exited_ = true;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-      }
-      std::this_thread::sleep_for(10ms);
-    }
-    return -1;
-  }
-  const std::vector<std::string>& Lines() const { return lines_; }
-
- private:
-  void ReadAvailable() {
-    char chunk[4096];
-    ssize_t n;
-    while ((n = read(fromChild_, chunk, sizeof chunk)) > 0) pending_.append(chunk, static_cast<size_t>(n));
-    for (size_t eol; (eol = pending_.find('\n')) != std::string::npos;) {
-      lines_.push_back(pending_.substr(0, eol));
-      pending_.erase(0, eol + 1);
-    }
-  }
-
-  pid_t pid_ = -1;
-  bool exited_ = false;
-  int toChild_ = -1;
-  int fromChild_ = -1;
-  std::string pending_;
-  std::vector<std::string> lines_;
-  size_t next_ = 0;  // the first line not yet looked at by WaitFor
+  StandInProcess() : ChildProcess(std::string(HOPWISE_BIN_DIR) + "/hopwise-stand-in-browser", {}) {}
+  void Send(const std::string& line) { ASSERT_TRUE(ChildProcess::Send(line)); }
 };
 
 class AlwaysOn : public RecordingSwitch {
@@ -144,8 +52,9 @@ class StandInBrowserE2e : public ::testing::Test {
   }
   void TearDown() override { link.SetServer(nullptr); }
 
-  bool WaitFor(StandInProcess& browser, const std::string& prefix) {
-    return browser.WaitFor(prefix, [this] { instance.Dispatch(); }, instance.EventFd());
+  // Waits for the browser's line, serving Hopwise's side of the link meanwhile.
+  bool WaitFor(StandInProcess& browser, const std::string& line) {
+    return browser.WaitForLine(line, std::chrono::seconds(10), {instance.EventFd(), [this] { instance.Dispatch(); }});
   }
 
   dde::Instance instance;
@@ -228,7 +137,7 @@ TEST_F(StandInBrowserE2e, VisitsReachTheStoreAndOpenUrlReachesTheBrowser) {
             requests);
 
   browser.Send("quit");
-  EXPECT_EQ(0, browser.WaitExit());
+  EXPECT_EQ(0, browser.Wait());
 }
 
 TEST_F(StandInBrowserE2e, EndOfInputEndsTheBrowserAndBadCommandsAreReported) {
@@ -241,7 +150,7 @@ TEST_F(StandInBrowserE2e, EndOfInputEndsTheBrowserAndBadCommandsAreReported) {
   browser.Send("fly away");
   ASSERT_TRUE(WaitFor(browser, "error\tunknown command"));
   browser.CloseInput();
-  EXPECT_EQ(0, browser.WaitExit());
+  EXPECT_EQ(0, browser.Wait());
 }
 
 }  // namespace

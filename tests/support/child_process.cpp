@@ -87,9 +87,11 @@ void ChildProcess::CloseInput() {
   toChild_ = -1;
 }
 
-bool ChildProcess::ReadSome(std::chrono::milliseconds limit) {
-  pollfd p{fromChild_, POLLIN, 0};
-  if (poll(&p, 1, static_cast<int>(limit.count())) <= 0) return false;
+bool ChildProcess::ReadSome(std::chrono::milliseconds limit, const Pump& pump) {
+  pollfd fds[2] = {{fromChild_, POLLIN, 0}, {pump.fd, POLLIN, 0}};
+  if (poll(fds, pump.fd >= 0 ? 2 : 1, static_cast<int>(limit.count())) <= 0) return false;
+  if (pump.fd >= 0 && fds[1].revents && pump.run) pump.run();
+  if (!fds[0].revents) return false;
   char buffer[4096];
   ssize_t n = read(fromChild_, buffer, sizeof buffer);
   if (n <= 0) {
@@ -103,7 +105,7 @@ bool ChildProcess::ReadSome(std::chrono::milliseconds limit) {
   return true;
 }
 
-bool ChildProcess::WaitForLine(const std::string& text, std::chrono::milliseconds limit) {
+bool ChildProcess::WaitForLine(const std::string& text, std::chrono::milliseconds limit, const Pump& pump) {
   auto end = std::chrono::steady_clock::now() + limit;
   for (;;) {
     for (; matched_ < lines_.size(); ++matched_) {
@@ -114,7 +116,7 @@ bool ChildProcess::WaitForLine(const std::string& text, std::chrono::millisecond
     }
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
     if (left.count() <= 0) return false;
-    ReadSome(std::min(left, std::chrono::milliseconds(100)));
+    ReadSome(std::min(left, std::chrono::milliseconds(100)), pump);
   }
 }
 

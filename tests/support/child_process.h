@@ -1,10 +1,18 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include <sys/types.h>
+
+// Work of the test's own to do while it waits for a child: run whenever fd is readable (an
+// in-process transport that the child talks to, say).
+struct ChildPump {
+  int fd = -1;
+  std::function<void()> run;
+};
 
 // A program run as a separate process for end-to-end tests: its stdin is a pipe the test writes,
 // its stdout (and stderr, when asked) a pipe the test reads line by line. The process is killed
@@ -24,13 +32,16 @@ class ChildProcess {
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
 
+  using Pump = ChildPump;
+
   bool Started() const { return pid_ > 0; }
   pid_t Pid() const { return pid_; }
 
   bool Send(const std::string& line);  // writes line + "\n"
   void CloseInput();
   // Waits for a line containing text, after the lines already matched; false after the limit.
-  bool WaitForLine(const std::string& text, std::chrono::milliseconds limit = std::chrono::seconds(10));
+  bool WaitForLine(const std::string& text, std::chrono::milliseconds limit = std::chrono::seconds(10),
+                   const Pump& pump = {});
   // Every line read so far.
   const std::vector<std::string>& Lines() const { return lines_; }
 
@@ -39,7 +50,7 @@ class ChildProcess {
   int Wait(std::chrono::milliseconds limit = std::chrono::seconds(10));
 
  private:
-  bool ReadSome(std::chrono::milliseconds limit);
+  bool ReadSome(std::chrono::milliseconds limit, const Pump& pump = {});
 
   pid_t pid_ = -1;
   int toChild_ = -1;
