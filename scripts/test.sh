@@ -4,7 +4,7 @@ set -euo pipefail
 HOPWISE_ROOT=$(cd "$(dirname "$0")/.." && pwd)
 source "$HOPWISE_ROOT/scripts/packages.sh"
 
-ensure_packages "${HOPWISE_BUILD_PACKAGES[@]}"
+ensure_packages "${HOPWISE_BUILD_PACKAGES[@]}" "${HOPWISE_TEST_PACKAGES[@]}"
 build_tree build
 cd "$HOPWISE_ROOT/build"
 ctest --output-on-failure --parallel "$(nproc)"

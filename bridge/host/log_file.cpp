@@ -4,24 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
 #include <ctime>
 
+#include "bridge/host/make_folders.h"
+
 namespace bridge {
-namespace {
-
-// mkdir -p with mode 0700 for the folders it makes.
-bool MakeFolders(const std::string& folder) {
-  if (folder.empty()) return true;
-  for (size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
-    const std::string part = folder.substr(0, slash);
-    if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
-    if (slash == std::string::npos) return true;
-  }
-}
-
-}  // namespace
 
 LogFile::~LogFile() {
   if (file) std::fclose(file);

@@ -1,6 +1,9 @@
 // hopwise-browser-bridge: the native-messaging host the browser starts for the Hopwise extension.
 // It plays the browser's side of Hopwise's link (service "NETSCAPE") for the browser's tabs, and
 // ends when the browser closes its input.
+//
+// hopwise-browser-bridge --write-manifests: puts the user's host manifests for Chromium and
+// Firefox in place, pointing at this program (the launch script runs it at every start).
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -8,8 +11,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
 #include <string>
 
+#include "bridge/host/host_manifests.h"
 #include "bridge/host/log_file.h"
 #include "bridge/host/relay.h"
 #include "bridge/host/stdio_channel.h"
@@ -31,9 +38,26 @@ int PollTimeout(const std::optional<bridge::Clock::time_point>& wake) {
   return static_cast<int>(std::min<long long>(left + 1, 60000));
 }
 
+// This program's absolute path, as the manifests must name it; empty when unknown.
+std::string OwnPath() {
+  char path[4096];
+  const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path);
+  if (n <= 0 || static_cast<size_t>(n) >= sizeof path) return {};
+  return std::string(path, static_cast<size_t>(n));
+}
+
+int WriteManifests() {
+  const bool ok = bridge::InstallUserManifests(OwnPath(), HOPWISE_EXTENSION_ID, std::getenv("HOME"),
+                                               std::getenv("XDG_CONFIG_HOME"), std::cout, std::cerr);
+  return ok ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The browser passes the caller's origin (Chromium) or the manifest's path (Firefox), never this.
+  if (argc == 2 && std::strcmp(argv[1], "--write-manifests") == 0) return WriteManifests();
+
   ::signal(SIGPIPE, SIG_IGN);
   ::prctl(PR_SET_NAME, kWaitingName, 0, 0, 0);
 

@@ -18,7 +18,17 @@ BrowserPeer::Hooks Relay::PeerHooks() {
   hooks.openUrl = [this](const std::string& url, uint32_t windowId) { return OpenUrl(url, windowId); };
   hooks.activate = [this](uint32_t windowId) { return Activate(windowId); };
   hooks.windowInfo = [this](uint32_t windowId) { return WindowInfo(windowId); };
+  hooks.served = [this](const BrowserPeer::Served& served) { NoteRegistration(served); };
   return hooks;
+}
+
+// The log says who receives the echoes, so a user can see that Hopwise has found the browser.
+void Relay::NoteRegistration(const BrowserPeer::Served& served) {
+  const int verb = VerbIndex(served.topic);
+  if (served.kind != "poke" || (verb != WWW_RegisterURLEcho && verb != WWW_UnRegisterURLEcho)) return;
+  std::string servers;
+  for (const auto& server : peer.EchoServers()) servers += (servers.empty() ? "" : ", ") + server;
+  log("echoes go to: " + (servers.empty() ? std::string("nobody") : servers));
 }
 
 bool Relay::Start(Clock::time_point now) {

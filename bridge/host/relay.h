@@ -56,6 +56,7 @@ class Relay {
 
  private:
   BrowserPeer::Hooks PeerHooks();
+  void NoteRegistration(const BrowserPeer::Served& served);
   void Handle(const BrowserMessage& message, Clock::time_point now);
   void Queue(std::vector<PageEcho> echoes);
   void SendEchoes();

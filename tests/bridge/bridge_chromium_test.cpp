@@ -1,48 +1,23 @@
 // The whole bridge with a real browser: headless Chromium loads the extension, which starts the
-// host through native messaging; a transport client plays Hopwise. Pages come from a local HTTP
-// server and are opened through Chromium's DevTools endpoint. Skipped when Chromium is not installed.
-#include <fcntl.h>
+// host through native messaging (found by the manifest the host itself wrote); a transport client
+// plays Hopwise. Pages come from a local HTTP server and are opened through Chromium's DevTools
+// endpoint. Skipped when Chromium is not installed.
 #include <gtest/gtest.h>
-#include <httplib.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
-#include <thread>
 
+#include "bridge/browser_home.h"
+#include "bridge/chromium_session.h"
 #include "bridge/hopwise_side.h"
-#include "bridge/host/json.h"
-
-extern char** environ;
+#include "bridge/page_server.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 using bridgetest::HopwiseSide;
 using bridgetest::SeenEcho;
-namespace json = bridge::json;
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-std::string FindChromium() {
-  for (const char* path : {"/usr/bin/chromium", "/usr/bin/chromium-browser"}) {
-    if (::access(path, X_OK) == 0) return path;
-  }
-  return {};
-}
-
-const char* kPages[][2] = {
+const std::vector<bridgetest::PageServer::Page> kPages = {
     {"/a", "<html><head><title>Page A</title></head><body>A</body></html>"},
     {"/untitled", "<html><body>no title here</body></html>"},
     {"/late",
@@ -54,101 +29,19 @@ const char* kPages[][2] = {
 class BridgeWithChromium : public ::testing::Test {
  protected:
   void SetUp() override {
-    chromium = FindChromium();
-    if (chromium.empty()) GTEST_SKIP() << "Chromium is not installed";
+    if (bridgetest::ChromiumSession::Find().empty()) GTEST_SKIP() << "Chromium is not installed";
     ASSERT_TRUE(hopwise.ok);
-
-    char pattern[] = "/tmp/hopwise-chromium.XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir = pattern;
-    profile = dir + "/profile";
-    ::mkdir(profile.c_str(), 0700);
-    ::mkdir((profile + "/NativeMessagingHosts").c_str(), 0700);
-    std::string id = ReadFile(std::string(HOPWISE_SOURCE_DIR) + "/bridge/extension/ID");
-    while (!id.empty() && (id.back() == '\n' || id.back() == ' ')) id.pop_back();
-    std::ofstream(profile + "/NativeMessagingHosts/hopwise.browser_bridge.json")
-        << json::Write(json::Object{{"name", "hopwise.browser_bridge"},
-                                    {"description", "Hopwise browser bridge"},
-                                    {"path", std::string(HOPWISE_BIN_DIR) + "/hopwise-browser-bridge"},
-                                    {"type", "stdio"},
-                                    {"allowed_origins", json::Array{"chrome-extension://" + id + "/"}}});
-
-    for (const auto& [path, body] : kPages) {
-      std::string text = body;
-      server.Get(path, [text](const httplib::Request&, httplib::Response& res) {
-        res.set_content(text, "text/html");
-      });
-    }
-    httpPort = server.bind_to_any_port("127.0.0.1");
-    serverThread = std::thread([this] { server.listen_after_bind(); });
-
-    StartChromium();
+    ASSERT_FALSE(home.root.empty());
+    ASSERT_TRUE(home.WriteManifests());
+    ASSERT_TRUE(server.Listening());
+    ASSERT_TRUE(chromium.Start(home));
   }
 
-  void TearDown() override {
-    if (chromiumPid > 0) {
-      ::kill(chromiumPid, SIGTERM);
-      ::waitpid(chromiumPid, nullptr, 0);
-    }
-    server.stop();
-    if (serverThread.joinable()) serverThread.join();
-    if (!dir.empty()) std::system(("rm -rf '" + dir + "'").c_str());
-  }
-
-  void StartChromium() {
-    std::vector<std::string> args = {
-        chromium,
-        "--headless=new",
-        "--no-first-run",
-        "--disable-background-networking",
-        "--disable-component-update",
-        "--disable-sync",
-        "--disable-quic",
-        "--no-sandbox",
-        "--user-data-dir=" + profile,
-        "--load-extension=" + std::string(HOPWISE_SOURCE_DIR) + "/bridge/extension",
-        "--remote-debugging-port=0",
-        "about:blank"};
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e) {
-      if (std::string_view(*e).rfind("XDG_STATE_HOME=", 0) != 0) env.emplace_back(*e);
-    }
-    env.push_back("XDG_STATE_HOME=" + dir + "/state");
-    std::vector<char*> envp;
-    for (auto& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, (dir + "/chromium.log").c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-    ASSERT_EQ(posix_spawn(&chromiumPid, chromium.c_str(), &actions, nullptr, argv.data(), envp.data()), 0);
-    posix_spawn_file_actions_destroy(&actions);
-  }
-
-  int DevToolsPort() {
-    for (int i = 0; i < 200; ++i) {
-      const std::string text = ReadFile(profile + "/DevToolsActivePort");
-      if (!text.empty()) return std::atoi(text.c_str());
-      std::this_thread::sleep_for(50ms);
-    }
-    return 0;
-  }
-
-  // Opens a page in a new tab through DevTools (PUT, as GET is refused).
   void OpenTab(const std::string& path) {
-    httplib::Client devtools("127.0.0.1", DevToolsPort());
-    const auto result = devtools.Put("/json/new?" + Url(path));
-    ASSERT_TRUE(result) << "DevTools did not answer";
-    EXPECT_EQ(result->status, 200);
+    ASSERT_TRUE(chromium.OpenTab(Url(path))) << "DevTools did not answer";
   }
 
-  std::string Url(const std::string& path) const {
-    return "http://127.0.0.1:" + std::to_string(httpPort) + path;
-  }
+  std::string Url(const std::string& path) const { return server.Url(path); }
 
   const SeenEcho* EchoOf(const std::string& path) {
     for (const auto& echo : hopwise.echoes) {
@@ -161,20 +54,18 @@ class BridgeWithChromium : public ::testing::Test {
     return hopwise.PumpUntil([&] { return EchoOf(path) != nullptr; }, limit);
   }
 
-  std::string chromium, dir, profile;
-  pid_t chromiumPid = -1;
-  httplib::Server server;
-  int httpPort = 0;
-  std::thread serverThread;
+  bridgetest::BrowserHome home;
+  bridgetest::PageServer server{kPages};
+  bridgetest::ChromiumSession chromium;
   HopwiseSide hopwise;
 };
 
 TEST_F(BridgeWithChromium, PagesReachHopwiseWithTitlesAndHopwiseOpensPages) {
   // The extension starts the host; registering succeeds once it serves "NETSCAPE".
-  ASSERT_TRUE(hopwise.RegisterForEchoes()) << ReadFile(dir + "/chromium.log");
+  ASSERT_TRUE(hopwise.RegisterForEchoes()) << chromium.Log();
 
   OpenTab("/a");
-  ASSERT_TRUE(WaitForEcho("/a")) << ReadFile(dir + "/state/hopwise/bridge.log");
+  ASSERT_TRUE(WaitForEcho("/a")) << home.BridgeLog();
   EXPECT_EQ(EchoOf("/a")->infoUrl, Url("/a"));
   EXPECT_EQ(EchoOf("/a")->infoCaption, "Netscape - [Page A]");
   EXPECT_EQ(EchoOf("/a")->mime, "text/html");
@@ -203,9 +94,7 @@ TEST_F(BridgeWithChromium, PagesReachHopwiseWithTitlesAndHopwiseOpensPages) {
   EXPECT_EQ(hopwise.echoes.size(), 4u);
 
   // When the browser ends, so does the host, and "NETSCAPE" is free.
-  ::kill(chromiumPid, SIGTERM);
-  ::waitpid(chromiumPid, nullptr, 0);
-  chromiumPid = -1;
+  chromium.Stop();
   EXPECT_TRUE(hopwise.PumpUntil(
       [&] {
         const dde::ConvHandle conv = hopwise.instance.Connect("NETSCAPE", "WWW_Activate", 500);

@@ -49,8 +49,14 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
-  posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-  if (options.mergeStderr) posix_spawn_file_actions_adddup2(&actions, out[1], STDERR_FILENO);
+  if (!options.outputPath.empty()) {
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, options.outputPath.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+  } else {
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    if (options.mergeStderr) posix_spawn_file_actions_adddup2(&actions, out[1], STDERR_FILENO);
+  }
   if (!options.workingDirectory.empty()) {
     posix_spawn_file_actions_addchdir_np(&actions, options.workingDirectory.c_str());
   }
@@ -117,6 +123,14 @@ bool ChildProcess::WaitForLine(const std::string& text, std::chrono::millisecond
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
     if (left.count() <= 0) return false;
     ReadSome(std::min(left, std::chrono::milliseconds(100)), pump);
+  }
+}
+
+void ChildProcess::Stop(std::chrono::milliseconds grace) {
+  if (!Signal(SIGTERM)) return;
+  if (Wait(grace) < 0) {
+    Signal(SIGKILL);
+    Wait();
   }
 }
 

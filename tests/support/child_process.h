@@ -23,6 +23,9 @@ class ChildProcess {
     std::vector<std::string> env;  // "NAME=value" entries added to (or replacing in) this environment
     std::string workingDirectory;  // empty: this process's
     bool mergeStderr = false;
+    // When set, stdout and stderr go to this file instead (a browser that writes much and is never
+    // read must not block on a full pipe); the test reads no lines then.
+    std::string outputPath;
   };
 
   ChildProcess(const std::string& program, const std::vector<std::string>& args, const Options& options);
@@ -46,6 +49,8 @@ class ChildProcess {
   const std::vector<std::string>& Lines() const { return lines_; }
 
   bool Signal(int signal);
+  // Asks the process to end (SIGTERM) and kills it when it has not ended within the grace time.
+  void Stop(std::chrono::milliseconds grace = std::chrono::seconds(10));
   // The exit status (or 128 + signal) once the process has ended; -1 after the limit.
   int Wait(std::chrono::milliseconds limit = std::chrono::seconds(10));
 

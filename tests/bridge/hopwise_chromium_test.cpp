@@ -1,0 +1,142 @@
+// Hopwise with a real browser: the application runs in this process (offscreen platform, recording
+// fakes for message boxes, preferences and the launcher), headless Chromium and the bridge run as
+// their own processes, and pages come from a local web server. Skipped when Chromium is not
+// installed.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QTimer>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+#include "app/tray_app.h"
+#include "bridge/browser_home.h"
+#include "bridge/chromium_session.h"
+#include "bridge/page_server.h"
+#include "browser/recording_launcher.h"
+#include "shell/qt/tray_wnd.h"
+#include "support/memory_preference_store.h"
+#include "support/recording_message_boxes.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::vector<bridgetest::PageServer::Page> kPages = {
+    {"/a", "<html><head><title>Page A</title></head><body>A</body></html>"},
+    {"/b", "<html><head><title>Page B</title></head><body>B</body></html>"},
+};
+
+// Runs Qt's event loop (the transport, the detection thread's calls, timers) until done holds.
+bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    QEventLoop loop;
+    QTimer::singleShot(20, &loop, &QEventLoop::quit);
+    loop.exec();
+  }
+  return true;
+}
+
+class HopwiseWithChromium : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (bridgetest::ChromiumSession::Find().empty()) GTEST_SKIP() << "Chromium is not installed";
+    ASSERT_FALSE(home.root.empty());
+    ASSERT_TRUE(home.WriteManifests());
+    ASSERT_TRUE(server.Listening());
+    std::filesystem::create_directories(home.root + "/work/Topics");
+  }
+
+  void TearDown() override {
+    if (app) app->Shutdown();
+  }
+
+  // Brings Hopwise up in a working folder of its own.
+  bool StartHopwise() {
+    app = std::make_unique<CTrayApp>(
+        AppServices{preferences, messages, launcher, clock, processes, {}, home.root + "/work", ""});
+    return app->Start();
+  }
+
+  bool BridgeLogHas(const std::string& text) const { return home.BridgeLog().find(text) != std::string::npos; }
+
+  const CPez* Mark(const std::string& path) const { return app->Store().FindPageMarkByUrl(server.Url(path)); }
+  const CPez* MostRecent() const {
+    const auto& marks = app->Store().PageMarkCache;
+    return marks.empty() ? nullptr : marks.back().get();
+  }
+
+  int TabsShowing(const std::string& path) {
+    int tabs = 0;
+    for (const auto& target : chromium.Targets()) tabs += target.type == "page" && target.url == server.Url(path);
+    return tabs;
+  }
+
+  bridgetest::BrowserHome home;
+  bridgetest::PageServer server{kPages};
+  bridgetest::ChromiumSession chromium;
+  MemoryPreferenceStore preferences{true};
+  RecordingMessageBoxes messages;
+  RecordingLauncher launcher;
+  SystemClock clock;
+  ProcProcessList processes;
+  std::unique_ptr<CTrayApp> app;
+};
+
+TEST_F(HopwiseWithChromium, PagesBecomePageMarksAndAChosenPageMarkOpensInTheBrowser) {
+  // The browser, and with it the bridge, is up before Hopwise starts.
+  ASSERT_TRUE(chromium.Start(home));
+  ASSERT_TRUE(PumpUntil([&] { return BridgeLogHas("serving NETSCAPE"); }, 20s)) << chromium.Log();
+
+  // Hopwise finds the browser's process and registers for echoes.
+  ASSERT_TRUE(StartHopwise());
+  ASSERT_TRUE(PumpUntil([&] { return BridgeLogHas("echoes go to: HOPWISE1"); }, 10s)) << home.BridgeLog();
+
+  // Two pages opened in the browser become PageMarks with their titles, listed in the menu.
+  ASSERT_TRUE(chromium.OpenTab(server.Url("/a")));
+  ASSERT_TRUE(chromium.OpenTab(server.Url("/b")));
+  ASSERT_TRUE(PumpUntil([&] { return Mark("/a") && Mark("/b"); }, 15s)) << home.BridgeLog();
+  EXPECT_EQ("Page A", Mark("/a")->title);
+  EXPECT_EQ("Page B", Mark("/b")->title);
+  EXPECT_EQ(2u, app->Store().PageMarkCache.size());
+  const auto recent = app->TrayWindow()->Menus().RecentMenu();
+  ASSERT_NE(nullptr, recent);
+  EXPECT_TRUE(recent->Contains(Mark("/a")->commandId));
+  EXPECT_TRUE(recent->Contains(Mark("/b")->commandId));
+
+  // Choosing the older of the two from the menu opens it in a new tab, and its visit comes back
+  // as an echo that makes it the most recent PageMark.
+  const std::string older = MostRecent() == Mark("/a") ? "/b" : "/a";
+  ASSERT_EQ(1, TabsShowing(older));
+  app->TrayWindow()->Menus().DispatchDynamicCommand(Mark(older)->commandId);
+  EXPECT_TRUE(PumpUntil([&] { return TabsShowing(older) == 2; }, 10s));
+  EXPECT_TRUE(PumpUntil([&] { return MostRecent() == Mark(older); }, 10s)) << home.BridgeLog();
+  EXPECT_EQ(2u, app->Store().PageMarkCache.size());
+
+  // The browser answered: no browser program was started, and nothing went wrong.
+  EXPECT_TRUE(launcher.launches.empty());
+  EXPECT_TRUE(messages.Shown().empty());
+}
+
+TEST_F(HopwiseWithChromium, ABrowserStartedAfterHopwiseIsFoundToo) {
+  ASSERT_TRUE(StartHopwise());
+  ASSERT_TRUE(chromium.Start(home));
+  ASSERT_TRUE(PumpUntil([&] { return BridgeLogHas("echoes go to: HOPWISE1"); }, 20s)) << home.BridgeLog();
+
+  ASSERT_TRUE(chromium.OpenTab(server.Url("/a")));
+  ASSERT_TRUE(PumpUntil([&] { return Mark("/a") != nullptr; }, 15s)) << home.BridgeLog();
+  EXPECT_EQ("Page A", Mark("/a")->title);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication qtApp(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

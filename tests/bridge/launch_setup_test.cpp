@@ -1,0 +1,97 @@
+// The launch script's part in the bridge: it has the host next to the program write the user's
+// manifests, and starts the program whatever comes of that. The program here is a stand-in that
+// tells where it was started.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "bridge/test_files.h"
+#include "bridge/host/host_manifests.h"
+#include "bridge/host/json.h"
+#include "support/child_process.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+namespace json = bridge::json;
+
+class LaunchSetup : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root = fs::temp_directory_path() / ("hopwise-launch-" + std::to_string(::getpid()));
+    fs::remove_all(root);
+    fs::create_directories(root / "bin");
+    fs::create_directories(root / "home");
+    std::ofstream(root / "bin/hopwise") << "#!/bin/sh\necho \"hopwise started in $(pwd)\"\n";
+    fs::permissions(root / "bin/hopwise", fs::perms::owner_all);
+  }
+  void TearDown() override { fs::remove_all(root); }
+
+  void PutHostNextToProgram() {
+    fs::copy_file(std::string(HOPWISE_BIN_DIR) + "/hopwise-browser-bridge", root / "bin/hopwise-browser-bridge");
+  }
+
+  // Runs the launch script; every line it and the program printed.
+  std::vector<std::string> Launch() {
+    ChildProcess::Options options;
+    options.env = {"HOPWISE_PROGRAM=" + (root / "bin/hopwise").string(), "HOME=" + (root / "home").string(),
+                   "XDG_CONFIG_HOME=", "XDG_DATA_HOME=", "QT_QPA_PLATFORM=offscreen"};
+    options.mergeStderr = true;
+    ChildProcess script("/bin/sh", {std::string(HOPWISE_SOURCE_DIR) + "/app/desktop/hopwise-launch"}, options);
+    script.WaitForLine("hopwise started in");
+    EXPECT_EQ(script.Wait(), 0);
+    return script.Lines();
+  }
+
+  std::string Started() const { return "hopwise started in " + (root / "home/.local/share/hopwise").string(); }
+  fs::path ChromiumManifest() const {
+    return root / "home/.config/chromium/NativeMessagingHosts/hopwise.browser_bridge.json";
+  }
+  fs::path FirefoxManifest() const {
+    return root / "home/.mozilla/native-messaging-hosts/hopwise.browser_bridge.json";
+  }
+  std::string PathIn(const fs::path& manifest) const {
+    const auto value = json::Parse(bridgetest::ReadFile(manifest.string()));
+    return value && value->AsObject() ? json::GetString(*value->AsObject(), "path").value_or("") : "";
+  }
+
+  fs::path root;
+};
+
+TEST_F(LaunchSetup, TheHostNextToTheProgramIsWhatTheBrowsersStart) {
+  PutHostNextToProgram();
+  const auto first = Launch();
+  ASSERT_EQ(first.size(), 3u);
+  EXPECT_EQ(first[0], "wrote " + ChromiumManifest().string());
+  EXPECT_EQ(first[1], "wrote " + FirefoxManifest().string());
+  EXPECT_EQ(first[2], Started());
+  const std::string host = (root / "bin/hopwise-browser-bridge").string();
+  EXPECT_EQ(PathIn(ChromiumManifest()), host);
+  EXPECT_EQ(PathIn(FirefoxManifest()), host);
+  EXPECT_TRUE(fs::is_directory(root / "home/.local/share/hopwise/Topics"));
+  EXPECT_TRUE(fs::exists(root / "home/.config/Ostrand Software/Hopwise/1.2.conf"));
+
+  // Every later start leaves manifests that are right alone.
+  EXPECT_EQ(Launch(), std::vector<std::string>{Started()});
+}
+
+TEST_F(LaunchSetup, HopwiseStartsWithoutABridgeOrWhenItsSetUpFails) {
+  EXPECT_EQ(Launch(), std::vector<std::string>{Started()});
+  EXPECT_FALSE(fs::exists(root / "home/.config/chromium"));
+
+  PutHostNextToProgram();
+  std::ofstream(root / "home/.mozilla") << "a file where Firefox's folder should be";
+  const auto lines = Launch();
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back(), Started());
+  EXPECT_NE(std::find(lines.begin(), lines.end(),
+                      "Hopwise: the browser bridge is not set up; Chromium and Firefox may not reach Hopwise."),
+            lines.end());
+  EXPECT_EQ(PathIn(ChromiumManifest()), (root / "bin/hopwise-browser-bridge").string())
+      << "Chromium's manifest is written all the same";
+}
+
+}  // namespace
