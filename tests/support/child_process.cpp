@@ -104,11 +104,29 @@ bool ChildProcess::ReadSome(std::chrono::milliseconds limit, const Pump& pump) {
     if (n == 0) std::this_thread::sleep_for(limit);  // the child closed its output: nothing more comes
     return false;
   }
-  partial_.append(buffer, static_cast<size_t>(n));
+  Append(buffer, static_cast<size_t>(n));
+  return true;
+}
+
+// What the process wrote before it ended is still in the pipe: read it all (a grandchild that keeps
+// the pipe open must not hold the test, hence the time limit).
+void ChildProcess::DrainOutput() {
+  auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  while (fromChild_ >= 0 && std::chrono::steady_clock::now() < end) {
+    pollfd p{fromChild_, POLLIN, 0};
+    if (poll(&p, 1, 50) <= 0) return;
+    char buffer[4096];
+    ssize_t n = read(fromChild_, buffer, sizeof buffer);
+    if (n <= 0) return;
+    Append(buffer, static_cast<size_t>(n));
+  }
+}
+
+void ChildProcess::Append(const char* bytes, size_t count) {
+  partial_.append(bytes, count);
   for (size_t nl; (nl = partial_.find('\n')) != std::string::npos; partial_.erase(0, nl + 1)) {
     lines_.push_back(partial_.substr(0, nl));
   }
-  return true;
 }
 
 bool ChildProcess::WaitForLine(const std::string& text, std::chrono::milliseconds limit, const Pump& pump) {
@@ -144,6 +162,7 @@ int ChildProcess::Wait(std::chrono::milliseconds limit) {
     pid_t done = waitpid(pid_, &raw, WNOHANG);
     if (done == pid_) {
       status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+      DrainOutput();
       break;
     }
     if (std::chrono::steady_clock::now() >= end) return -1;

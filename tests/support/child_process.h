@@ -56,6 +56,8 @@ class ChildProcess {
 
  private:
   bool ReadSome(std::chrono::milliseconds limit, const Pump& pump = {});
+  void DrainOutput();
+  void Append(const char* bytes, size_t count);
 
   pid_t pid_ = -1;
   int toChild_ = -1;
