@@ -7,7 +7,7 @@
 
 #include "browser/browser_scan.h"
 #include "platform/process_list.h"
-#include "store/data_files.h"
+#include "store/save_trigger.h"
 #include "store/process_events.h"
 
 // The browser-detection thread. Once a second it paces the background save of cache.data and scans

@@ -6,12 +6,10 @@
 #include <map>
 #include <memory>
 #include <mutex>
-#include <ostream>
-#include <random>
 #include <string>
-#include <string_view>
 #include <thread>
 
+#include "platform/atomic_file.h"
 #include "platform/clock.h"
 #include "platform/message_boxes.h"
 #include "store/page_mark_store.h"
@@ -20,19 +18,6 @@
 
 inline constexpr char kCacheCorrupted[] = "Doh!\nThe cache has been corrupted.\nIt will be purged.";
 inline constexpr char kBranchCorrupted[] = "Doh!\nThis topic branch has been corrupted.\nIt will be pruned.";
-
-// Opens the stream through which a data file's new bytes are written. It is handed the path of
-// the temporary file that will replace the data file. Tests hand back a stream that fails part way.
-using OutputOpener = std::function<std::unique_ptr<std::ostream>(const std::string& tempPath)>;
-
-// The default opener: a binary std::ofstream on the temporary file.
-std::unique_ptr<std::ostream> OpenFileOutput(const std::string& tempPath);
-
-// Replaces the file at path by bytes, so that a failure can never leave a half-written file: the
-// bytes go to a new temporary file in the same folder, which is flushed, synced and renamed over
-// the old one. On any failure the temporary file is removed, the old file stays as it was, and the
-// result is false. A file that exists keeps its permission bits.
-bool ReplaceFile(const std::string& path, std::string_view bytes, const OutputOpener& open = OpenFileOutput);
 
 // The load and save operations of cache.data, topics.data and the Topic branch files.
 //
@@ -86,43 +71,3 @@ class DataFiles {
   std::thread worker_;
   std::atomic<bool> workerRunning_{false};
 };
-
-// Runs on the detection thread's one-second tick and decides when the background save starts:
-// the first test passes at the 302nd tick, then every 301 ticks; a save starts only when the store
-// is dirty, and every test clears the dirty flag.
-class SaveTrigger {
- public:
-  // Before the tick's other work. True when SaveCacheInBackground is to be started now.
-  bool TickStart(std::atomic<bool>& cacheDirty);
-  // After the tick's other work.
-  void TickEnd() { ++ticks_; }
-  uint32_t Ticks() const { return ticks_; }
-
- private:
-  uint32_t ticks_ = 0;
-};
-
-// The pseudo-random generator behind imported folder names.
-class RandomSource {
- public:
-  virtual ~RandomSource() = default;
-  virtual uint32_t Next() = 0;
-};
-
-// A generator seeded once (an import seeds it from the clock when it starts).
-class SeededRandom : public RandomSource {
- public:
-  explicit SeededRandom(uint32_t seed) : engine_(seed) {}
-  uint32_t Next() override { return static_cast<uint32_t>(engine_()); }
-
- private:
-  std::minstd_rand engine_;
-};
-
-// A new branch file path in branchPath (its folder, a trailing '/' is added when missing):
-// "<seconds>.data" for a folder made in the Topics window, "<seconds><(r1 % 100 + 1) * (r2 % 100 + 1)>.data"
-// for a folder made by an import. The number (the seconds, or the product) is stepped up until the
-// name is neither an existing file nor a name this process has already handed out, because folders
-// made in one second, and imported folders whose files are written later, would otherwise collide.
-std::string NewBranchFileName(const std::string& branchPath, Time32 now);
-std::string NewBranchFileName(const std::string& branchPath, Time32 now, RandomSource& random);

@@ -1,4 +1,6 @@
 #include "store/data_files.h"
+#include "store/branch_names.h"
+#include "store/save_trigger.h"
 
 #include <gtest/gtest.h>
 

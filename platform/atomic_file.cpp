@@ -1,0 +1,75 @@
+#include "platform/atomic_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Creates a fresh temporary file beside path; -1 when the folder cannot take one.
+int CreateTemporary(const std::string& path, std::string& tempPath, mode_t mode) {
+  static std::atomic<uint64_t> counter{0};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    tempPath = path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+bool WriteThrough(const std::string& tempPath, std::string_view bytes, const OutputOpener& open) {
+  try {
+    std::unique_ptr<std::ostream> out = open(tempPath);
+    if (!out || !*out) return false;
+    out->write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out->flush();
+    if (!*out) return false;
+    if (auto* file = dynamic_cast<std::ofstream*>(out.get())) {
+      file->close();
+      if (file->fail()) return false;
+    }
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+void SyncFolderOf(const std::string& path) {
+  std::string folder = fs::path(path).parent_path().string();
+  int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+}  // namespace
+
+std::unique_ptr<std::ostream> OpenFileOutput(const std::string& tempPath) {
+  return std::make_unique<std::ofstream>(tempPath, std::ios::binary | std::ios::trunc);
+}
+
+bool ReplaceFile(const std::string& path, std::string_view bytes, const OutputOpener& open, unsigned newFileMode) {
+  struct stat old {};
+  bool hadOld = ::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+  std::string tempPath;
+  int fd = CreateTemporary(path, tempPath, static_cast<mode_t>(newFileMode));
+  if (fd < 0) return false;
+  if (hadOld) ::fchmod(fd, old.st_mode & 07777);
+  bool ok = WriteThrough(tempPath, bytes, open) && ::fsync(fd) == 0;
+  ::close(fd);
+  ok = ok && ::rename(tempPath.c_str(), path.c_str()) == 0;
+  if (!ok) {
+    ::unlink(tempPath.c_str());
+    return false;
+  }
+  SyncFolderOf(path);
+  return true;
+}
+
