@@ -13,6 +13,8 @@ CTrayApp::CTrayApp(AppServices services, QObject* parent)
       services_(std::move(services)),
       store_(prefs_, services_.clock),
       dataFiles_(services_.messages, services_.clock),
+      backgroundSave_(dataFiles_),
+      topics_(dataFiles_, services_.clock, prefs_),
       transport_(services_.transportFolder),
       link_(transport_) {}
 
@@ -33,12 +35,15 @@ bool CTrayApp::Start() {
   FormDataPaths(prefs_, services_.workingDirectory);
   if (prefs_.browser.empty()) FindBrowserInstallation(prefs_, services_.searchPath);
 
-  tray_ = std::make_unique<CTrayWnd>(prefs_, store_, dataFiles_, link_, services_.launcher, services_.messages,
+  browser_ = std::make_unique<BrowserLink>(link_, prefs_, services_.launcher);
+  tray_ = std::make_unique<CTrayWnd>(prefs_, store_, topics_, *browser_, services_.launcher, services_.messages,
                                       services_.clock);
-  recorder_ = std::make_unique<VisitRecorder>(*tray_->dde, store_, events_, *tray_);
+  recorder_ = std::make_unique<VisitRecorder>(*browser_, store_, events_, *tray_);
   echoService_ = std::make_unique<UrlEchoService>(services_.clock, *recorder_);
   link_.SetServer(echoService_.get());
   connect(tray_.get(), &CTrayWnd::exitRequested, this, &CTrayApp::Shutdown, Qt::QueuedConnection);
+  connect(tray_.get(), &CTrayWnd::registrationDue, this, [this] { browser_->RegisterForEchoes(); });
+  dataFiles_.LoadCache(store_, prefs_.cachePath);
   tray_->CreateTrayWindow();
   StartDetection();
   return true;
@@ -52,9 +57,9 @@ void CTrayApp::StartDetection() {
   };
   hooks.startBackgroundSave = [this] {
     std::lock_guard gate(saveGate_);
-    if (!events_.closing.IsSet()) dataFiles_.SaveCacheInBackground(store_, prefs_.cachePath, events_);
+    if (!events_.closing.IsSet()) backgroundSave_.Start(store_, prefs_.cachePath);
   };
-  detect_ = std::make_unique<CDetectThread>(events_, services_.processes, store_.cacheDirty, std::move(hooks));
+  detect_ = std::make_unique<CDetectThread>(events_, services_.processes, store_.DirtyFlag(), std::move(hooks));
   detect_->Start();
 }
 
@@ -71,18 +76,19 @@ void CTrayApp::BeginClosing() {
     std::lock_guard gate(saveGate_);
     events_.closing.Set();
   }
-  dataFiles_.WaitForBackgroundSave();
+  backgroundSave_.Wait();
 }
 
 // Withdraws "HOPWISE1": nothing is served any more.
 void CTrayApp::DeleteEndpoint() {
   link_.SetServer(nullptr);
-  tray_->DeleteDde();
+  tray_->StopRegistrationTimer();
+  browser_->Close();
 }
 
 void CTrayApp::FreeAndSavePreferences() {
-  store_.ClearStore();
   tray_->DestroySiteMenus();
+  store_.ClearStore();
   tray_->RemoveTrayIcon();
   SavePreferences(prefs_, services_.preferences);
 }

@@ -5,6 +5,7 @@
 #include <mutex>
 #include <string>
 
+#include "browser/browser_link.h"
 #include "browser/dde_link.h"
 #include "browser/detect_thread.h"
 #include "platform/clock.h"
@@ -13,10 +14,12 @@
 #include "platform/message_boxes.h"
 #include "platform/preference_store.h"
 #include "platform/process_list.h"
+#include "store/background_save.h"
 #include "store/data_files.h"
 #include "store/page_mark_store.h"
 #include "store/prefs.h"
 #include "store/process_events.h"
+#include "store/topics_model.h"
 
 class CTrayWnd;
 class DdeEventPump;
@@ -36,9 +39,11 @@ struct AppServices {
   std::string searchPath;        // where the default browser is looked for (PATH)
 };
 
-// The application object: brings Hopwise up in a fixed order and takes it down again.
-// Start-up: transport, preferences, data paths, default browser, tray window (menus, store),
-// detection thread. Shutdown ("E&xit"): stop recording and the detection thread, withdraw the
+// The application object: it owns the preferences, the store, the Topics model, the data files and
+// the link to the browser, and hands them to the tray window and the services that use them. It
+// brings Hopwise up in a fixed order and takes it down again.
+// Start-up: transport, preferences, data paths, default browser, browser link, cache.data, tray
+// window (icon, menus), detection thread. Shutdown ("E&xit"): stop recording and the detection thread, withdraw the
 // service name, save, free, remove the tray icon, save the preferences. The end of the desktop
 // session (and SIGTERM, SIGHUP, SIGINT) takes the shorter end-of-logon form.
 class CTrayApp : public QObject {
@@ -58,7 +63,8 @@ class CTrayApp : public QObject {
 
   CTrayWnd* TrayWindow() const { return tray_.get(); }
   PageMarkStore& Store() { return store_; }
-  CPrefs& Prefs() { return prefs_; }
+  TopicsModel& Topics() { return topics_; }
+  const CPrefs& Prefs() const { return prefs_; }
   ProcessEvents& Events() { return events_; }
 
  signals:
@@ -77,9 +83,12 @@ class CTrayApp : public QObject {
   CPrefs prefs_;
   PageMarkStore store_;
   DataFiles dataFiles_;
+  BackgroundSave backgroundSave_;
+  TopicsModel topics_;
   dde::Instance transport_;
   DdeLink link_;
   std::unique_ptr<DdeEventPump> pump_;
+  std::unique_ptr<BrowserLink> browser_;
   std::unique_ptr<CTrayWnd> tray_;
   std::unique_ptr<VisitRecorder> recorder_;
   std::unique_ptr<UrlEchoService> echoService_;

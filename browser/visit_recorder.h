@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-class CDDEObject;
+class BrowserLink;
 class PageMarkStore;
 struct ProcessEvents;
 
@@ -19,13 +19,13 @@ class RecordingSwitch {
 // is what the browser reports for the window when asked.
 class VisitRecorder {
  public:
-  VisitRecorder(CDDEObject& dde, PageMarkStore& store, ProcessEvents& events, const RecordingSwitch& active);
+  VisitRecorder(BrowserLink& browser, PageMarkStore& store, ProcessEvents& events, const RecordingSwitch& active);
 
   // True between visits. A visit in progress asks the browser for the window's URL and title and
   // other transactions are served meanwhile; echoes that arrive then must be dropped, not nested.
   bool IsIdle() const { return recorderIdle_ != 0; }
 
-  // Records the page shown in the browser window: waits out a background save, stops when
+  // Records the page shown in the browser window: stops when
   // recording is suspended, the application is closing or the browser reports no URL, and hands
   // the URL and title to the store. True when the store took the visit.
   bool RecordVisit(uint32_t windowId, const std::string& url);
@@ -33,7 +33,7 @@ class VisitRecorder {
  private:
   bool RecordWhenIdle(uint32_t windowId);
 
-  CDDEObject& dde_;
+  BrowserLink& browser_;
   PageMarkStore& store_;
   ProcessEvents& events_;
   const RecordingSwitch& active_;

@@ -6,7 +6,6 @@
 #include "resources/resource_ids.h"
 #include "shell/menu_layout.h"
 #include "shell/menu_texts.h"
-#include "store/site_keys.h"
 
 namespace {
 
@@ -30,13 +29,17 @@ void CopyItems(const Menu& from, Menu& to) {
 
 }  // namespace
 
-PopupMenus::PopupMenus(CPrefs& prefs, PageMarkStore& store, DataFiles& files, const ScreenMetrics& screen,
+PopupMenus::PopupMenus(CPrefs& prefs, PageMarkStore& store, TopicsModel& topics, const ScreenMetrics& screen,
                        UrlOpener& opener)
-    : prefs_(prefs), store_(store), files_(files), screen_(screen), opener_(opener) {
+    : prefs_(prefs), store_(store), topics_(topics), screen_(screen), opener_(opener) {
   store_.AddListener(this);
+  topics_.AddListener(this);
 }
 
-PopupMenus::~PopupMenus() { store_.RemoveListener(this); }
+PopupMenus::~PopupMenus() {
+  topics_.RemoveListener(this);
+  store_.RemoveListener(this);
+}
 
 void PopupMenus::MeasureMenuRows() { ::MeasureMenuRows(prefs_, screen_); }
 
@@ -55,22 +58,18 @@ std::shared_ptr<Menu> PopupMenus::RecentMenu() const {
 void PopupMenus::BuildMenus() {
   if (menuBar_) return;
   BuildFixedPart();
-  files_.LoadCache(store_, prefs_.cachePath);
   FillFromStore();
 }
 
 void PopupMenus::RebuildMenus() {
   if (!menuBar_) return;
-  DestroySiteMenus();
-  {
-    auto lock = store_.Lock();
-    store_.SiteNames.clear();
-    store_.ResetIndexes();
-  }
+  ClearSiteMenus();
   RestartTopicNumbersIfLow();
   BuildFixedPart();
   FillFromStore();
 }
+
+void PopupMenus::OnStoreReset() { RebuildMenus(); }
 
 void PopupMenus::BuildFixedPart() {
   std::shared_ptr<Menu> bar = LoadMenuResource(res::kMenuTray);
@@ -99,15 +98,12 @@ void PopupMenus::BuildFixedPart() {
 
   auto secondary = std::make_shared<Menu>();
   topicLinksInLastBuild_ = 0;
-  TopicArray nodes = LoadTopLevelTopics(true);
-  if (!nodes.empty()) {
-    buildingMainMenu_ = true;
-    if (topicsInMainList)
-      AddTopicEntries(nodes, *main_, TopicMode::MainList);
-    else
-      AddTopicEntries(nodes, *secondary, TopicMode::Submenu);
-    buildingMainMenu_ = false;
-  }
+  buildingMainMenu_ = true;
+  if (topicsInMainList)
+    AddTopicEntries(topics_.Root(), *main_, TopicMode::MainList, 0);
+  else
+    AddTopicEntries(topics_.Root(), *secondary, TopicMode::Submenu, 0);
+  buildingMainMenu_ = false;
 
   const char* label = menu_text::kTopics;
   if (topicsInMainList) {
@@ -121,18 +117,10 @@ void PopupMenus::BuildFixedPart() {
   secondary_ = secondary;
 }
 
-// Command numbers cannot hold more than 5000 PageMarks; a cache file with more keeps its newest.
 void PopupMenus::FillFromStore() {
-  auto lock = store_.Lock();
-  while (store_.PageMarkCache.size() > kPageMarkNumbers) store_.DeletePageMark(store_.PageMarkCache.front().get());
-
-  std::vector<CPez*> pages;
-  pages.reserve(store_.PageMarkCache.size());
-  for (const std::unique_ptr<CPez>& p : store_.PageMarkCache) pages.push_back(p.get());
-  for (CPez* p : pages) {
-    store_.IndexPageMark(*p);
-    AddRecent(*p);
-    PlacePageMark(SiteKeyForUrl(p->url, prefs_.simpleSites), *p);
+  for (const CPez& p : store_.PageMarks()) {
+    AddRecent(p);
+    PlacePageMark(store_.SiteKeyOf(p), p);
   }
 }
 
@@ -141,14 +129,21 @@ void PopupMenus::DispatchDynamicCommand(uint32_t command) {
   // may be gone by the time the request returns.
   std::optional<std::string> url;
   if (command < kFirstTopicCommand) {
-    if (CPez* p = store_.FindPageMarkByCommand(command)) url = p->url;
-  } else if (auto it = TopicCommandIndex.find(command); it != TopicCommandIndex.end()) {
-    url = it->second;
+    if (const CPez* p = store_.FindPageMarkByCommand(command)) url = p->url;
+  } else if (const std::string* topicUrl = TopicUrl(command)) {
+    url = *topicUrl;
   }
   if (url) opener_.OpenInBrowser(*url);
 }
 
 void PopupMenus::DestroySiteMenus() {
-  for (auto& [key, submenu] : SiteMenus) submenu->Clear();
-  SiteMenus.clear();
+  topics_.RemoveListener(this);
+  store_.RemoveListener(this);
+  ClearSiteMenus();
+}
+
+void PopupMenus::ClearSiteMenus() {
+  for (auto& [key, submenu] : siteMenus_) submenu->Clear();
+  siteMenus_.clear();
+  placedSite_.clear();
 }

@@ -6,7 +6,6 @@
 #include "shell/menu_texts.h"
 #include "shell/popup_menus.h"
 #include "shell/size_rules.h"
-#include "store/site_keys.h"
 
 namespace {
 
@@ -23,16 +22,17 @@ std::optional<std::size_t> FindSiteEntry(const Menu& list, std::size_t first, co
 
 }  // namespace
 
-void PopupMenus::AddRecent(CPez& p) {
+void PopupMenus::AddRecent(const CPez& p) {
   std::shared_ptr<Menu> recent = RecentMenu();
   if (!recent) return;
   ApplyRecentRule(*recent, prefs_.menuRows);
   recent->InsertItem(0, p.commandId, p.title, LabelStyle::Literal);
 }
 
-void PopupMenus::PlacePageMark(const std::string& siteKey, CPez& p) {
+void PopupMenus::PlacePageMark(const std::string& siteKey, const CPez& p) {
   if (!main_) return;
-  if (auto known = SiteMenus.find(siteKey); known != SiteMenus.end()) {
+  placedSite_[p.commandId] = siteKey;
+  if (auto known = siteMenus_.find(siteKey); known != siteMenus_.end()) {
     const std::shared_ptr<Menu> submenu = known->second;
     submenu->InsertItem(0, p.commandId, p.title, LabelStyle::Literal);
     ApplyMoreRule(*submenu, prefs_.menuRows, res::kCmdMoreSites, menu_text::kMoreSites);
@@ -42,13 +42,7 @@ void PopupMenus::PlacePageMark(const std::string& siteKey, CPez& p) {
 
   auto submenu = std::make_shared<Menu>();
   submenu->InsertItem(0, p.commandId, p.title, LabelStyle::Literal);
-  SiteMenus.emplace(siteKey, submenu);
-  {
-    auto lock = store_.Lock();
-    std::vector<std::string>& names = store_.SiteNames;
-    const std::size_t at = SiteInsertPosition(names, siteKey);
-    if (at == names.size() || names[at] != siteKey) names.insert(names.begin() + static_cast<std::ptrdiff_t>(at), siteKey);
-  }
+  siteMenus_.emplace(siteKey, submenu);
   InsertSiteAtTop(siteKey, submenu);
 }
 
@@ -58,7 +52,7 @@ void PopupMenus::InsertSiteAtTop(const std::string& siteKey, const std::shared_p
     ApplySitesSubmenuRule(*secondary_, prefs_.menuRows);
   } else {
     main_->InsertSubmenu(MainListPosition(), submenu, siteKey, LabelStyle::Literal);
-    ApplySiteListRule(*main_, store_.SiteNames.size(), prefs_.mainListPosition, prefs_.mainListCap);
+    ApplySiteListRule(*main_, siteMenus_.size(), prefs_.mainListPosition, prefs_.mainListCap);
   }
 }
 
@@ -80,10 +74,41 @@ bool PopupMenus::MoveSiteToTop(const std::string& siteKey, const std::shared_ptr
   return true;
 }
 
+void PopupMenus::MovePageToTop(const CPez& p) {
+  std::shared_ptr<Menu> recent = RecentMenu();
+  if (!recent || !IsPageMarkCommand(p.commandId)) return;
+  // The rule comes first: a revisit of the top page in a full menu drops the oldest page as well.
+  ApplyRecentRule(*recent, prefs_.menuRows);
+  recent->RemoveCommand(p.commandId);
+  recent->InsertItem(0, p.commandId, p.title, LabelStyle::Literal);
+
+  const std::string& siteKey = store_.SiteKeyOf(p);
+  auto known = siteMenus_.find(siteKey);
+  if (known == siteMenus_.end()) {
+    // Only when the Site submenus were torn down since the page was placed: place it afresh.
+    PlacePageMark(siteKey, p);
+    return;
+  }
+  const std::shared_ptr<Menu> submenu = known->second;
+  submenu->RemoveCommand(p.commandId);
+  submenu->InsertItem(0, p.commandId, p.title, LabelStyle::Literal);
+  ApplyMoreRule(*submenu, prefs_.menuRows, res::kCmdMoreSites, menu_text::kMoreSites);
+  if (!MoveSiteToTop(siteKey, submenu)) InsertSiteAtTop(siteKey, submenu);
+}
+
+void PopupMenus::RelabelPage(const CPez& p) {
+  if (std::shared_ptr<Menu> recent = RecentMenu()) recent->Relabel(p.commandId, p.title);
+  if (auto placed = placedSite_.find(p.commandId); placed != placedSite_.end())
+    if (auto site = siteMenus_.find(placed->second); site != siteMenus_.end())
+      site->second->Relabel(p.commandId, p.title);
+}
+
 void PopupMenus::RemovePageMarkItems(const CPez& p) {
   // Command 0 would find a separator or a submenu entry: only PageMark numbers are looked for.
   if (!main_ || !IsPageMarkCommand(p.commandId)) return;
   main_->RemoveCommand(p.commandId);
-  if (auto site = SiteMenus.find(SiteKeyForUrl(p.url, prefs_.simpleSites)); site != SiteMenus.end())
-    site->second->RemoveCommand(p.commandId);
+  auto placed = placedSite_.find(p.commandId);
+  if (placed == placedSite_.end()) return;
+  if (auto site = siteMenus_.find(placed->second); site != siteMenus_.end()) site->second->RemoveCommand(p.commandId);
+  placedSite_.erase(placed);
 }

@@ -1,8 +1,6 @@
 // The Topic side of the menus: the "Topics" submenu or the Topic main list, built from topics.data
 // and the branch files, and the Topic link numbers.
-#include <filesystem>
 #include <optional>
-#include <system_error>
 
 #include "resources/resource_ids.h"
 #include "shell/command_ranges.h"
@@ -10,18 +8,10 @@
 #include "shell/popup_menus.h"
 #include "shell/size_rules.h"
 
-namespace fs = std::filesystem;
-
 namespace {
 
-// Deeper folders show empty: a bound on the recursion whatever the files hold.
+// Deeper folders show empty: a bound on the recursion whatever the tree holds.
 constexpr std::size_t kMaxTopicDepth = 64;
-
-fs::path Normalized(const std::string& path) {
-  std::error_code ec;
-  fs::path absolute = fs::absolute(fs::path(path), ec);
-  return (ec ? fs::path(path) : absolute).lexically_normal();
-}
 
 std::optional<std::size_t> PositionOfSubmenu(const Menu& menu, const std::shared_ptr<Menu>& submenu) {
   for (std::size_t i = 0; i < menu.Count(); ++i)
@@ -31,61 +21,34 @@ std::optional<std::size_t> PositionOfSubmenu(const Menu& menu, const std::shared
 
 }  // namespace
 
-TopicArray PopupMenus::LoadTopLevelTopics(bool writeWhenEmpty) {
-  TopicArray nodes;
-  if (prefs_.topicsPath.empty()) return nodes;
-  files_.LoadBranch(prefs_.topicsPath, nodes);
-  if (nodes.empty() && writeWhenEmpty) files_.SaveBranch(prefs_.topicsPath, nodes);
-  return nodes;
+const std::string* PopupMenus::TopicUrl(uint32_t command) const {
+  auto it = topicCommandIndex_.find(command);
+  return it == topicCommandIndex_.end() ? nullptr : &it->second;
 }
 
-void PopupMenus::AddTopicEntries(TopicArray& nodes, Menu& menu, TopicMode mode) {
-  for (std::unique_ptr<CTopic>& node : nodes) {
-    if (!node) continue;
-    if (node->isFolder != 0)
-      AddTopicFolder(*node, menu, mode);
-    else
+void PopupMenus::AddTopicEntries(const CTopic& folder, Menu& menu, TopicMode mode, std::size_t depth) {
+  if (!folder.children || depth > kMaxTopicDepth) return;
+  for (const std::unique_ptr<CTopic>& node : *folder.children) {
+    if (node->isFolder == 0) {
       AddTopicLink(*node, menu, mode);
-    node.reset();
+      continue;
+    }
+    auto submenu = std::make_shared<Menu>();
+    AddTopicEntries(*node, *submenu, TopicMode::Submenu, depth + 1);
+    InsertTopicEntry(menu, mode, [&](std::size_t at) {
+      menu.InsertSubmenu(at, submenu, node->name, LabelStyle::Literal);
+    });
   }
-  nodes.clear();
 }
 
-// A branch file is read only when it lies directly in the Topics folder and ends in ".data": a
-// damaged topics file could otherwise name any file, and a branch that fails to load is deleted.
-bool PopupMenus::MayLoadBranch(const std::string& target) const {
-  if (prefs_.branchPath.empty() || target.empty()) return false;
-  if (branchesBeingRead_.size() >= kMaxTopicDepth) return false;
-  fs::path folder = Normalized(prefs_.branchPath);
-  if (!folder.has_filename()) folder = folder.parent_path();
-  const fs::path file = Normalized(target);
-  return file.parent_path() == folder && file.extension() == ".data" && file.stem() != "" &&
-         !branchesBeingRead_.contains(file.string());
-}
-
-void PopupMenus::AddTopicFolder(CTopic& folder, Menu& menu, TopicMode mode) {
-  auto submenu = std::make_shared<Menu>();
-  if (MayLoadBranch(folder.target)) {
-    const std::string key = Normalized(folder.target).string();
-    branchesBeingRead_.insert(key);
-    TopicArray children;
-    files_.LoadBranch(folder.target, children);
-    if (!children.empty()) AddTopicEntries(children, *submenu, TopicMode::Submenu);
-    branchesBeingRead_.erase(key);
-  }
-  InsertTopicEntry(menu, mode, [&](std::size_t at) {
-    menu.InsertSubmenu(at, submenu, folder.name, LabelStyle::Literal);
-  });
-}
-
-void PopupMenus::AddTopicLink(CTopic& link, Menu& menu, TopicMode mode) {
-  if (nextTopicCommandId > kLastTopicCommand) return;  // numbers used up until the next Topic rebuild
-  const uint32_t command = nextTopicCommandId++;
+void PopupMenus::AddTopicLink(const CTopic& link, Menu& menu, TopicMode mode) {
+  if (nextTopicCommandId_ > kLastTopicCommand) return;  // numbers used up until the next Topic rebuild
+  const uint32_t command = nextTopicCommandId_++;
   ++topicLinksInLastBuild_;
   InsertTopicEntry(menu, mode, [&](std::size_t at) {
     menu.InsertItem(at, command, link.name, LabelStyle::Literal);
   });
-  TopicCommandIndex[command] = link.target;
+  topicCommandIndex_[command] = link.target;
 }
 
 void PopupMenus::InsertTopicEntry(Menu& menu, TopicMode mode, const std::function<void(std::size_t)>& insert) {
@@ -109,21 +72,19 @@ void PopupMenus::FinishTopicsSubmenu(Menu& topics) {
 
 void PopupMenus::RebuildTopicsMenu() {
   if (!main_) return;
-  nextTopicCommandId = kFirstTopicCommand;
+  nextTopicCommandId_ = kFirstTopicCommand;
   topicLinksInLastBuild_ = 0;
   buildingMainMenu_ = false;
 
   if (prefs_.menuState != 0) {
     const std::size_t first = MainListPosition();
     while (first < main_->Count() && main_->ItemAt(first)->kind != MenuItemKind::Separator) main_->RemoveAt(first);
-    TopicArray nodes = LoadTopLevelTopics(false);
-    AddTopicEntries(nodes, *main_, TopicMode::MainList);
+    AddTopicEntries(topics_.Root(), *main_, TopicMode::MainList, 0);
     return;
   }
 
   auto topics = std::make_shared<Menu>();
-  TopicArray nodes = LoadTopLevelTopics(false);
-  AddTopicEntries(nodes, *topics, TopicMode::Submenu);
+  AddTopicEntries(topics_.Root(), *topics, TopicMode::Submenu, 0);
   FinishTopicsSubmenu(*topics);
   const std::optional<std::size_t> old = PositionOfSubmenu(*main_, secondary_);
   const std::size_t at = old.value_or(SecondaryPosition());
@@ -133,9 +94,9 @@ void PopupMenus::RebuildTopicsMenu() {
 }
 
 void PopupMenus::AddTopLevelTopicLink(const std::string& label, const std::string& url) {
-  if (!main_ || nextTopicCommandId > kLastTopicCommand) return;
-  const uint32_t command = nextTopicCommandId++;
-  TopicCommandIndex[command] = url;
+  if (!main_ || nextTopicCommandId_ > kLastTopicCommand) return;
+  const uint32_t command = nextTopicCommandId_++;
+  topicCommandIndex_[command] = url;
   if (prefs_.menuState != 0) {
     const std::size_t at = MainListPosition();
     main_->InsertItem(at, command, label, LabelStyle::Literal);
@@ -148,6 +109,23 @@ void PopupMenus::AddTopLevelTopicLink(const std::string& label, const std::strin
 // Topic numbers keep counting across rebuilds of all menus; they start again from 6034 only when
 // what is left of the range would not hold the links of the last build.
 void PopupMenus::RestartTopicNumbersIfLow() {
-  const std::size_t left = nextTopicCommandId > kLastTopicCommand ? 0 : kLastTopicCommand - nextTopicCommandId + 1;
-  if (left < topicLinksInLastBuild_ || left == 0) nextTopicCommandId = kFirstTopicCommand;
+  const std::size_t left = nextTopicCommandId_ > kLastTopicCommand ? 0 : kLastTopicCommand - nextTopicCommandId_ + 1;
+  if (left < topicLinksInLastBuild_ || left == 0) nextTopicCommandId_ = kFirstTopicCommand;
 }
+
+void PopupMenus::OnTopicsReset() { RebuildTopicsMenu(); }
+
+// A link appended to the top level is shown at once; any other change builds the Topics again.
+void PopupMenus::OnTopicInserted(const CTopic& node) {
+  const CTopic& root = topics_.Root();
+  const bool appendedLink = node.parent == &root && node.isFolder == 0 && !root.children->empty() &&
+                            root.children->back().get() == &node;
+  if (appendedLink)
+    AddTopLevelTopicLink(node.name, node.target);
+  else
+    RebuildTopicsMenu();
+}
+
+void PopupMenus::OnTopicChanged(const CTopic&) { RebuildTopicsMenu(); }
+void PopupMenus::OnTopicMoved(const CTopic&, const CTopic&) { RebuildTopicsMenu(); }
+void PopupMenus::OnTopicRemoved(const CTopic&) { RebuildTopicsMenu(); }

@@ -263,12 +263,12 @@ TopicArray ReadTopicArray(std::istream& in, Time32 loadTime, MessageBoxes& messa
   return topics;
 }
 
-void WritePezArray(std::ostream& out, const std::vector<std::unique_ptr<CPez>>& pages) {
+void WritePezArray(std::ostream& out, const std::vector<CPez>& pages) {
   ArchiveWriter writer(out);
   writer.WriteCount(pages.size());
-  for (const auto& pez : pages) {
+  for (const CPez& pez : pages) {
     writer.WriteElementClass(kPezClass, kPezSchema);
-    WritePezFields(writer, *pez);
+    WritePezFields(writer, pez);
   }
 }
 

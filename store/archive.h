@@ -104,5 +104,5 @@ void WriteTopicFields(ArchiveWriter& writer, const CTopic& topic);
 // file unreadable. Schema 1 topics get loadTime in both visit times.
 std::vector<std::unique_ptr<CPez>> ReadPezArray(std::istream& in, MessageBoxes& messages);
 TopicArray ReadTopicArray(std::istream& in, Time32 loadTime, MessageBoxes& messages);
-void WritePezArray(std::ostream& out, const std::vector<std::unique_ptr<CPez>>& pages);
+void WritePezArray(std::ostream& out, const std::vector<CPez>& pages);
 void WriteTopicArray(std::ostream& out, const TopicArray& topics);

@@ -27,9 +27,7 @@ void RemoveDamaged(const std::string& path) {
 DataFiles::DataFiles(MessageBoxes& messages, const Clock& clock, OutputOpener open)
     : messages_(messages), clock_(clock), open_(std::move(open)) {}
 
-DataFiles::~DataFiles() {
-  WaitForBackgroundSave();
-}
+DataFiles::~DataFiles() = default;
 
 void DataFiles::LoadCache(PageMarkStore& store, const std::string& path) {
   if (!FileExists(path)) return;
@@ -43,68 +41,31 @@ void DataFiles::LoadCache(PageMarkStore& store, const std::string& path) {
     RemoveDamaged(path);
     return;
   }
-  auto lock = store.Lock();
-  for (auto& pez : pages) store.PageMarkCache.push_back(std::move(pez));
+  store.Load(std::move(pages));
 }
 
-bool DataFiles::SaveCache(PageMarkStore& store, const std::string& path) {
+bool DataFiles::SaveCache(const PageMarkStore& store, const std::string& path) {
   if (WriteCacheSnapshot(store, path)) return true;
   messages_.Ok(kCacheCorrupted);
   return false;
 }
 
-bool DataFiles::WriteCacheSnapshot(PageMarkStore& store, const std::string& path) {
+bool DataFiles::WriteCacheSnapshot(const PageMarkStore& store, const std::string& path) {
+  PageMarkStore::Copy copy = store.Snapshot();
   std::string bytes;
-  uint64_t snapshot = 0;
   try {
     std::ostringstream out;
-    auto lock = store.Lock();
-    WritePezArray(out, store.PageMarkCache);
-    std::lock_guard guard(cacheWriteMutex_);
-    snapshot = nextSnapshot_++;
+    WritePezArray(out, copy.pages);
     bytes = std::move(out).str();
   } catch (const std::exception&) {
     return false;
   }
   std::lock_guard guard(cacheWriteMutex_);
-  uint64_t& written = writtenSnapshot_[path];
-  if (snapshot < written) return true;  // a later copy of the store is on disk already
+  auto written = writtenGeneration_.find(path);
+  if (written != writtenGeneration_.end() && copy.generation < written->second) return true;  // newer on disk
   if (!ReplaceFile(path, bytes, open_)) return false;
-  written = snapshot;
+  writtenGeneration_[path] = copy.generation;
   return true;
-}
-
-bool DataFiles::SaveCacheInBackground(PageMarkStore& store, const std::string& path, ProcessEvents& events) {
-  std::lock_guard guard(workerMutex_);
-  if (workerRunning_) {
-    store.cacheDirty = true;
-    return false;
-  }
-  if (worker_.joinable()) worker_.join();
-  workerRunning_ = true;
-  try {
-    worker_ = std::thread([this, &store, path, &events] {
-      events.saveInProgress.Set();
-      try {
-        SaveCache(store, path);
-      } catch (const std::exception&) {
-        // The message box itself failed; the old file is still in place.
-      }
-      events.saveDone.Set();
-      events.saveInProgress.Reset();
-      workerRunning_ = false;
-    });
-  } catch (const std::system_error&) {
-    workerRunning_ = false;
-    store.cacheDirty = true;
-    return false;
-  }
-  return true;
-}
-
-void DataFiles::WaitForBackgroundSave() {
-  std::lock_guard guard(workerMutex_);
-  if (worker_.joinable()) worker_.join();
 }
 
 void DataFiles::LoadBranch(const std::string& path, TopicArray& topics) {

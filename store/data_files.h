@@ -1,19 +1,15 @@
 #pragma once
 
-#include <atomic>
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 
 #include "platform/atomic_file.h"
 #include "platform/clock.h"
 #include "platform/message_boxes.h"
 #include "store/page_mark_store.h"
-#include "store/process_events.h"
 #include "store/records.h"
 
 inline constexpr char kCacheCorrupted[] = "Doh!\nThe cache has been corrupted.\nIt will be purged.";
@@ -28,24 +24,16 @@ inline constexpr char kBranchCorrupted[] = "Doh!\nThis topic branch has been cor
 class DataFiles {
  public:
   DataFiles(MessageBoxes& messages, const Clock& clock, OutputOpener open = OpenFileOutput);
-  // Waits for a running background save.
   ~DataFiles();
   DataFiles(const DataFiles&) = delete;
   DataFiles& operator=(const DataFiles&) = delete;
 
-  // Appends the PageMarks of cache.data to PageMarkCache in file order (the store is empty at
-  // start-up). No file: nothing happens. A damaged file: message, file deleted, store unchanged.
+  // Loads the PageMarks of cache.data into the store (PageMarkStore::Load). No file: nothing
+  // happens. A damaged file: message, file deleted, store unchanged.
   void LoadCache(PageMarkStore& store, const std::string& path);
-  // Writes PageMarkCache to path on this thread. False (with the message) when the write failed.
-  bool SaveCache(PageMarkStore& store, const std::string& path);
-  // SaveCache on a worker thread, bracketed by the save-in-progress and save-done events. The
-  // worker holds the store lock only while it copies the store into memory, and never changes the
-  // store. Returns false, starting nothing, while an earlier background save is still running; the
-  // store is then marked dirty again so the next trigger saves it. A failed write is reported
-  // from the worker thread, so the message boxes must be safe to call from there.
-  bool SaveCacheInBackground(PageMarkStore& store, const std::string& path, ProcessEvents& events);
-  // Waits until a running background save has ended. Never call it while holding the store lock.
-  void WaitForBackgroundSave();
+  // Writes a copy of the store to path. False (with the message) when the write failed. Any
+  // thread: the store is only copied, under its lock, and never changed.
+  bool SaveCache(const PageMarkStore& store, const std::string& path);
 
   // Appends the topics of the file at path to topics. No file: nothing happens. A damaged file:
   // message, the file is deleted and an empty branch is written in its place; topics is unchanged.
@@ -54,20 +42,14 @@ class DataFiles {
   bool SaveBranch(const std::string& path, const TopicArray& topics);
 
  private:
-  bool WriteCacheSnapshot(PageMarkStore& store, const std::string& path);
+  bool WriteCacheSnapshot(const PageMarkStore& store, const std::string& path);
 
   MessageBoxes& messages_;
   const Clock& clock_;
   OutputOpener open_;
 
-  // Snapshots of the store are numbered as they are taken (under the store lock); a snapshot older
-  // than the one already written is not written, so a slow background save never overwrites the
-  // newer file of a later save.
+  // A copy of the store older than the one already written is not written, so a slow background
+  // save never overwrites the newer file of a later save.
   std::mutex cacheWriteMutex_;
-  uint64_t nextSnapshot_ = 1;
-  std::map<std::string, uint64_t> writtenSnapshot_;
-
-  std::mutex workerMutex_;
-  std::thread worker_;
-  std::atomic<bool> workerRunning_{false};
+  std::map<std::string, uint64_t> writtenGeneration_;
 };

@@ -1,6 +1,28 @@
 #include "store/page_mark_store.h"
 
 #include <algorithm>
+#include <utility>
+
+#include "store/site_keys.h"
+
+namespace {
+
+// Shown again within five minutes of its first visit: the last visit stays the first.
+constexpr int64_t kRevisitGraceSeconds = 300;
+
+void MoveToEnd(std::vector<CPez*>& pages, const CPez* p) {
+  auto at = std::find(pages.begin(), pages.end(), p);
+  if (at != pages.end()) std::rotate(at, at + 1, pages.end());
+}
+
+}  // namespace
+
+// A PageMark taken out of the store, waiting for its notices before it is freed.
+struct PageMarkStore::Removal {
+  std::unique_ptr<CPez> page;
+  std::string siteKey;
+  bool siteGone = false;
+};
 
 PageMarkStore::PageMarkStore(const CPrefs& prefs, const Clock& clock) : prefs_(prefs), clock_(clock) {}
 
@@ -11,9 +33,7 @@ void PageMarkStore::AddListener(StoreListener* listener) {
     listeners_.push_back(listener);
 }
 
-void PageMarkStore::RemoveListener(StoreListener* listener) {
-  std::erase(listeners_, listener);
-}
+void PageMarkStore::RemoveListener(StoreListener* listener) { std::erase(listeners_, listener); }
 
 // A listener may add or remove listeners while it is called: walk a copy, and skip those gone.
 template <typename Call>
@@ -28,11 +48,42 @@ size_t PageMarkStore::PageMarkLimit() const {
   return std::min(static_cast<size_t>(prefs_.maxPageMarks), kPageMarkNumbers);
 }
 
+// --- Reading ---
+
+const CPez* PageMarkStore::FindPageMarkByUrl(const std::string& url) const {
+  auto it = byUrl_.find(url);
+  return it == byUrl_.end() ? nullptr : it->second;
+}
+
+const CPez* PageMarkStore::FindPageMarkByCommand(uint32_t commandId) const {
+  auto it = byCommand_.find(commandId);
+  return it == byCommand_.end() ? nullptr : it->second;
+}
+
+std::vector<const CPez*> PageMarkStore::PagesOfSite(const std::string& siteKey) const {
+  auto it = sites_.find(siteKey);
+  if (it == sites_.end()) return {};
+  return {it->second.begin(), it->second.end()};
+}
+
+const std::string& PageMarkStore::SiteKeyOf(const CPez& p) const {
+  static const std::string none;
+  auto it = siteOf_.find(&p);
+  return it == siteOf_.end() ? none : it->second;
+}
+
+// The pointer is compared, never followed, until it is known to be in the store.
+CPez* PageMarkStore::Find(const CPez* p) const {
+  if (!p || !siteOf_.contains(p)) return nullptr;
+  return const_cast<CPez*>(p);
+}
+
+// --- Visits ---
+
 bool PageMarkStore::RecordVisit(const std::string& url, const std::string& title) {
-  auto lock = Lock();
   const Time32 now = clock_.Now();
-  auto found = UrlIndex.find(url);
-  if (found == UrlIndex.end()) {
+  auto found = byUrl_.find(url);
+  if (found == byUrl_.end()) {
     RecordNewPage(url, title, now);
     return true;
   }
@@ -40,122 +91,274 @@ bool PageMarkStore::RecordVisit(const std::string& url, const std::string& title
 }
 
 void PageMarkStore::RecordNewPage(const std::string& url, const std::string& title, Time32 now) {
-  cacheDirty = true;
-  RenumberIfExhausted();
-
-  auto owned = std::make_unique<CPez>();
-  CPez& p = *owned;
-  p.title = title;
-  p.url = url;
-  p.commandId = nextCommandId;
-  p.lastVisited = p.firstVisited = now;
-  UrlIndex[p.url] = &p;
-  CommandIndex[p.commandId] = &p;
-  Notify([&](StoreListener& l) { l.OnNewPageMark(p); });
-
-  ++nextCommandId;
-  PageMarkCache.push_back(std::move(owned));
-  if (PageMarkCache.size() > PageMarkLimit()) DropOldest();
-
-  Notify([&](StoreListener& l) { l.OnPageMarkAdded(p); });
+  cacheDirty_ = true;
+  std::vector<Removal> before;
+  std::vector<Removal> after;
+  CPez* p = nullptr;
+  bool newSite = false;
+  {
+    std::lock_guard lock(mutex_);
+    ++generation_;
+    // Every number in use and every PageMark kept: the oldest makes room first.
+    if (nextCommandId_ > kLastPageMarkCommand && freeNumbers_.empty() && !cache_.empty())
+      before.push_back(Unlink(*cache_.front()));
+    auto owned = std::make_unique<CPez>();
+    p = owned.get();
+    p->title = title;
+    p->url = url;
+    p->commandId = NextNumber();
+    p->lastVisited = p->firstVisited = now;
+    byUrl_[p->url] = p;
+    byCommand_[p->commandId] = p;
+    cache_.push_back(std::move(owned));
+    newSite = EnterSite(*p);
+    if (cache_.size() > PageMarkLimit()) after.push_back(Unlink(*cache_.front()));
+  }
+  for (Removal& removal : before) Finish(std::move(removal));
+  if (newSite) Notify([&](StoreListener& l) { l.OnSiteAdded(siteOf_.at(p)); });
+  Notify([&](StoreListener& l) { l.OnPageMarkAdded(*p); });
+  for (Removal& removal : after) Finish(std::move(removal));
 }
 
-bool PageMarkStore::RecordRevisit(CPez& p, const std::string& url, const std::string& title,
-                                  Time32 now) {
-  cacheDirty = true;
-  if (url == lastRecordedUrl) return false;
-
-  lastRecordedUrl = url;
-  p.title = title;
-  Notify([&](StoreListener& l) { l.OnRevisitRecent(p); });
-
-  // Shown again within five minutes of its first visit: the last visit stays the first.
-  if (static_cast<int64_t>(now) - p.firstVisited > 300) p.lastVisited = now;
-
-  auto at = std::find_if(PageMarkCache.begin(), PageMarkCache.end(),
-                         [&](const std::unique_ptr<CPez>& q) { return q.get() == &p; });
-  if (at != PageMarkCache.end()) std::rotate(at, at + 1, PageMarkCache.end());
-
-  Notify([&](StoreListener& l) { l.OnRevisitSite(p); });
+bool PageMarkStore::RecordRevisit(CPez& p, const std::string& url, const std::string& title, Time32 now) {
+  cacheDirty_ = true;
+  if (url == lastRecordedUrl_) return false;
+  uint32_t what = kChangedVisited;
+  {
+    std::lock_guard lock(mutex_);
+    ++generation_;
+    lastRecordedUrl_ = url;
+    if (p.title != title) what |= kChangedTitle;
+    p.title = title;
+    if (static_cast<int64_t>(now) - p.firstVisited > kRevisitGraceSeconds) p.lastVisited = now;
+    auto at = std::find_if(cache_.begin(), cache_.end(), [&](const auto& q) { return q.get() == &p; });
+    if (at != cache_.end()) std::rotate(at, at + 1, cache_.end());
+    MoveToEnd(sites_[siteOf_.at(&p)], &p);
+  }
+  Notify([&](StoreListener& l) { l.OnPageMarkChanged(p, what); });
   return true;
 }
 
-// Numbers are never reused within one build of the menus, so after 5000 new pages they would
-// run into the Topic numbers. Before that happens every PageMark is numbered afresh from 1034.
-// When the store already holds 5000 (it is full, so this visit drops the oldest anyway), the
-// oldest goes first, so that the new PageMark still finds a number.
-void PageMarkStore::RenumberIfExhausted() {
-  if (nextCommandId <= kLastPageMarkCommand) return;
-  while (PageMarkCache.size() >= kPageMarkNumbers) DropOldest();
-  ResetIndexes();
-  IndexPageMarks();
-  Notify([](StoreListener& l) { l.OnPageMarksRenumbered(); });
+// Numbers run from 1034 up; once 6033 is used, the numbers of PageMarks that left the store are
+// used again, so a PageMark keeps its number for as long as it is in the store.
+uint32_t PageMarkStore::NextNumber() {
+  if (nextCommandId_ <= kLastPageMarkCommand) return nextCommandId_++;
+  const uint32_t number = freeNumbers_.back();
+  freeNumbers_.pop_back();
+  return number;
 }
 
-void PageMarkStore::DropOldest() {
-  CPez& oldest = *PageMarkCache.front();
-  Notify([&](StoreListener& l) { l.OnDroppedPageMark(oldest); });
-  FreePageMark(&oldest);
+bool PageMarkStore::EnterSite(CPez& p) {
+  std::string key = SiteKeyForUrl(p.url, prefs_.simpleSites);
+  std::vector<CPez*>& pages = sites_[key];
+  pages.push_back(&p);
+  siteOf_[&p] = key;
+  if (pages.size() > 1) return false;
+  siteKeys_.insert(siteKeys_.begin() + static_cast<std::ptrdiff_t>(SiteInsertPosition(siteKeys_, key)), key);
+  return true;
 }
 
-void PageMarkStore::FreePageMark(const CPez* target) {
-  auto at = std::find_if(PageMarkCache.begin(), PageMarkCache.end(),
-                         [&](const std::unique_ptr<CPez>& q) { return q.get() == target; });
-  if (at == PageMarkCache.end()) return;
-  // Taken out of the store first, so that nothing a listener does can reach it twice; the
-  // record stays valid until the listeners have heard of it.
-  std::unique_ptr<CPez> owned = std::move(*at);
-  CPez& p = *owned;
-  PageMarkCache.erase(at);
-  if (auto it = UrlIndex.find(p.url); it != UrlIndex.end() && it->second == &p) UrlIndex.erase(it);
-  if (auto it = CommandIndex.find(p.commandId); it != CommandIndex.end() && it->second == &p)
-    CommandIndex.erase(it);
-  std::erase(SendToTopicsList, &p);
-  Notify([&](StoreListener& l) { l.OnPageMarkRemoved(p); });
+// --- Removals ---
+
+PageMarkStore::Removal PageMarkStore::Unlink(CPez& p) {
+  Removal removal;
+  ++generation_;
+  auto at = std::find_if(cache_.begin(), cache_.end(), [&](const auto& q) { return q.get() == &p; });
+  removal.page = std::move(*at);
+  cache_.erase(at);
+  if (auto it = byUrl_.find(p.url); it != byUrl_.end() && it->second == &p) byUrl_.erase(it);
+  if (auto it = byCommand_.find(p.commandId); it != byCommand_.end() && it->second == &p) {
+    byCommand_.erase(it);
+    freeNumbers_.push_back(p.commandId);
+  }
+  removal.siteKey = siteOf_.at(&p);
+  siteOf_.erase(&p);
+  std::vector<CPez*>& pages = sites_[removal.siteKey];
+  std::erase(pages, &p);
+  if (pages.empty()) {
+    sites_.erase(removal.siteKey);
+    std::erase(siteKeys_, removal.siteKey);
+    removal.siteGone = true;
+  }
+  std::erase(sendToTopics_, &p);
+  return removal;
 }
 
-void PageMarkStore::IndexPageMark(CPez& p) {
-  auto lock = Lock();
-  p.commandId = nextCommandId++;
-  UrlIndex[p.url] = &p;
-  CommandIndex[p.commandId] = &p;
+void PageMarkStore::Finish(Removal removal) {
+  Notify([&](StoreListener& l) { l.OnPageMarkRemoved(*removal.page); });
+  if (removal.siteGone) Notify([&](StoreListener& l) { l.OnSiteRemoved(removal.siteKey); });
 }
 
-void PageMarkStore::IndexPageMarks() {
-  auto lock = Lock();
-  for (const std::unique_ptr<CPez>& p : PageMarkCache) IndexPageMark(*p);
+void PageMarkStore::DeletePageMark(const CPez* target) {
+  Removal removal;
+  {
+    std::lock_guard lock(mutex_);
+    CPez* p = Find(target);
+    if (!p) return;
+    removal = Unlink(*p);
+  }
+  Finish(std::move(removal));
 }
 
-void PageMarkStore::ResetIndexes() {
-  auto lock = Lock();
-  UrlIndex.clear();
-  CommandIndex.clear();
-  nextCommandId = kFirstPageMarkCommand;
-}
-
-CPez* PageMarkStore::FindPageMarkByUrl(const std::string& url) const {
-  auto lock = Lock();
-  auto it = UrlIndex.find(url);
-  return it == UrlIndex.end() ? nullptr : it->second;
-}
-
-CPez* PageMarkStore::FindPageMarkByCommand(uint32_t commandId) const {
-  auto lock = Lock();
-  auto it = CommandIndex.find(commandId);
-  return it == CommandIndex.end() ? nullptr : it->second;
-}
-
-void PageMarkStore::DeletePageMark(CPez* p) {
-  auto lock = Lock();
-  FreePageMark(p);
+void PageMarkStore::TrimTo(std::size_t limit) {
+  while (cache_.size() > limit) DeletePageMark(cache_.front().get());
 }
 
 void PageMarkStore::ClearStore() {
-  auto lock = Lock();
-  std::vector<std::unique_ptr<CPez>> freed = std::move(PageMarkCache);
-  PageMarkCache.clear();
-  UrlIndex.clear();
-  CommandIndex.clear();
-  SendToTopicsList.clear();
-  for (const std::unique_ptr<CPez>& p : freed) Notify([&](StoreListener& l) { l.OnPageMarkRemoved(*p); });
+  std::vector<std::unique_ptr<CPez>> freed;
+  {
+    std::lock_guard lock(mutex_);
+    ++generation_;
+    freed = std::move(cache_);
+    cache_.clear();
+    BuildIndexes();
+  }
+  Notify([](StoreListener& l) { l.OnStoreReset(); });
+}
+
+// --- Whole-store changes ---
+
+std::size_t PageMarkStore::Load(std::vector<std::unique_ptr<CPez>> pages) {
+  std::size_t leftOut = 0;
+  std::vector<std::unique_ptr<CPez>> old;
+  {
+    std::lock_guard lock(mutex_);
+    if (pages.size() > kPageMarkNumbers) {
+      leftOut = pages.size() - kPageMarkNumbers;
+      pages.erase(pages.begin(), pages.begin() + static_cast<std::ptrdiff_t>(leftOut));
+    }
+    ++generation_;
+    old = std::move(cache_);
+    cache_ = std::move(pages);
+    std::erase(cache_, nullptr);
+    BuildIndexes();
+  }
+  Notify([](StoreListener& l) { l.OnStoreReset(); });
+  return leftOut;
+}
+
+// Numbers every PageMark from 1034, oldest first, and indexes it by URL and by Site. Of two
+// PageMarks with one URL (only a hand-made file has them) the newer stays.
+void PageMarkStore::BuildIndexes() {
+  byUrl_.clear();
+  byCommand_.clear();
+  sites_.clear();
+  siteOf_.clear();
+  siteKeys_.clear();
+  sendToTopics_.clear();
+  freeNumbers_.clear();
+  nextCommandId_ = kFirstPageMarkCommand;
+  for (auto it = cache_.rbegin(); it != cache_.rend(); ++it)
+    if (!byUrl_.emplace((*it)->url, it->get()).second) it->reset();
+  std::erase(cache_, nullptr);
+  for (const std::unique_ptr<CPez>& p : cache_) {
+    p->commandId = nextCommandId_++;
+    byCommand_[p->commandId] = p.get();
+    std::string key = SiteKeyForUrl(p->url, prefs_.simpleSites);
+    sites_[key].push_back(p.get());
+    siteOf_[p.get()] = std::move(key);
+  }
+  for (const auto& [key, members] : sites_) siteKeys_.push_back(key);
+  std::sort(siteKeys_.begin(), siteKeys_.end());
+}
+
+void PageMarkStore::RegroupSites() {
+  {
+    std::lock_guard lock(mutex_);
+    sites_.clear();
+    siteOf_.clear();
+    siteKeys_.clear();
+    for (const std::unique_ptr<CPez>& p : cache_) {
+      std::string key = SiteKeyForUrl(p->url, prefs_.simpleSites);
+      sites_[key].push_back(p.get());
+      siteOf_[p.get()] = std::move(key);
+    }
+    for (const auto& [key, members] : sites_) siteKeys_.push_back(key);
+    std::sort(siteKeys_.begin(), siteKeys_.end());
+  }
+  Notify([](StoreListener& l) { l.OnStoreReset(); });
+}
+
+// --- Edits ---
+
+bool PageMarkStore::EditPageMark(const CPez* target, const std::string& title, const std::string& url) {
+  CPez* p = Find(target);
+  if (!p) return false;
+  if (url != p->url && byUrl_.contains(url)) return false;
+  uint32_t what = 0;
+  std::string oldSite;
+  bool siteAdded = false;
+  bool siteGone = false;
+  {
+    std::lock_guard lock(mutex_);
+    ++generation_;
+    if (title != p->title) what |= kChangedTitle;
+    p->title = title;
+    if (url != p->url) {
+      what |= kChangedUrl;
+      byUrl_.erase(p->url);
+      p->url = url;
+      byUrl_[p->url] = p;
+      oldSite = siteOf_.at(p);
+      std::vector<CPez*>& pages = sites_[oldSite];
+      std::erase(pages, p);
+      if (pages.empty()) {
+        sites_.erase(oldSite);
+        std::erase(siteKeys_, oldSite);
+        siteGone = true;
+      }
+      siteAdded = EnterSite(*p);
+      if (siteGone && siteOf_.at(p) == oldSite) siteGone = siteAdded = false;
+    }
+  }
+  if (siteAdded) Notify([&](StoreListener& l) { l.OnSiteAdded(siteOf_.at(p)); });
+  if (what) Notify([&](StoreListener& l) { l.OnPageMarkChanged(*p, what); });
+  if (siteGone) Notify([&](StoreListener& l) { l.OnSiteRemoved(oldSite); });
+  return true;
+}
+
+void PageMarkStore::SetPageMarkSize(const CPez* target, uint32_t size) {
+  CPez* p = nullptr;
+  {
+    std::lock_guard lock(mutex_);
+    p = Find(target);
+    if (!p || p->size == size) return;
+    ++generation_;
+    p->size = size;
+  }
+  Notify([&](StoreListener& l) { l.OnPageMarkChanged(*p, kChangedSize); });
+}
+
+void PageMarkStore::MarkForTopics(const CPez* target, bool marked) {
+  const CPez* p = Find(target);
+  if (!p) return;
+  std::lock_guard lock(mutex_);
+  const bool listed = std::find(sendToTopics_.begin(), sendToTopics_.end(), p) != sendToTopics_.end();
+  if (marked && !listed) sendToTopics_.push_back(p);
+  if (!marked) std::erase(sendToTopics_, p);
+}
+
+std::vector<const CPez*> PageMarkStore::TakeSendToTopicsList() {
+  std::lock_guard lock(mutex_);
+  return std::exchange(sendToTopics_, {});
+}
+
+// --- Any thread ---
+
+PageMarkStore::Copy PageMarkStore::Snapshot() const {
+  std::lock_guard lock(mutex_);
+  if (snapshotHook_) snapshotHook_(snapshotContext_);
+  Copy copy;
+  copy.generation = generation_;
+  copy.pages.reserve(cache_.size());
+  for (const std::unique_ptr<CPez>& p : cache_) copy.pages.push_back(*p);
+  return copy;
+}
+
+bool PageMarkStore::CopyOf(uint32_t commandId, CPez& copy) const {
+  std::lock_guard lock(mutex_);
+  auto it = byCommand_.find(commandId);
+  if (it == byCommand_.end()) return false;
+  copy = *it->second;
+  return true;
 }

@@ -27,8 +27,7 @@ struct CTopic {
   explicit CTopic(Time32 created) : lastVisited(created), firstVisited(created) {}
 
   uint32_t size = 0;                    // link: copy of the PageMark's size
-  const void* treeItem = nullptr;       // the node's item in the Topics window while it is open
-  std::unique_ptr<TopicArray> children; // folder: its contents while loaded
+  std::unique_ptr<TopicArray> children; // folder: its contents while loaded (none: not readable)
   CTopic* parent = nullptr;             // the folder holding this node while loaded
   Time32 lastVisited;
   Time32 firstVisited;

@@ -62,7 +62,7 @@ void CTrayWnd::OnWhatsThis() { OpenHelpSection("whatthis"); }
 
 void CTrayWnd::OpenHelpSection(const std::string& section) {
   std::string url = HelpPageUrl(section);
-  if (!url.empty()) OpenInBrowser(url);
+  if (!url.empty()) opener_.OpenInBrowser(url);
 }
 
 // "&Launch Browser": the browser program with no argument; a failure is not reported.
@@ -70,7 +70,7 @@ void CTrayWnd::OnLaunchBrowser() { launcher_.Launch(prefs_.browser, "", prefs_.b
 
 // A built-in link or help link opens the address kept under its own number.
 void CTrayWnd::OnOpenLink(uint32_t command) {
-  if (auto url = LoadResourceString(command)) OpenInBrowser(*url);
+  if (auto url = LoadResourceString(command)) opener_.OpenInBrowser(*url);
 }
 
 // Filled in with the quick commands, the preferences dialog and the menu keys.

@@ -14,35 +14,34 @@ namespace {
 constexpr int kRegistrationDelayMs = 1000;
 }
 
-CTrayWnd::CTrayWnd(CPrefs& prefs, PageMarkStore& store, DataFiles& dataFiles, DdeLink& link, Launcher& launcher,
+CTrayWnd::CTrayWnd(CPrefs& prefs, PageMarkStore& store, TopicsModel& topics, UrlOpener& opener, Launcher& launcher,
                    MessageBoxes& messages, const Clock& clock, const ScreenMetrics* screen, QObject* parent)
     : QObject(parent),
-      linkMenus(LoadMenuResource(res::kMenuLinks)),
-      normalIcon(LoadIconResource(res::kIconActive)),
-      suspendedIcon(LoadIconResource(res::kIconSuspended)),
-      dde(std::make_unique<CDDEObject>(link, prefs, launcher)),
       prefs_(prefs),
       store_(store),
-      dataFiles_(dataFiles),
+      topics_(topics),
+      opener_(opener),
       launcher_(launcher),
       messages_(messages),
-      clock_(clock) {
+      clock_(clock),
+      linkMenus_(LoadMenuResource(res::kMenuLinks)),
+      normalIcon_(LoadIconResource(res::kIconActive)),
+      suspendedIcon_(LoadIconResource(res::kIconSuspended)) {
   if (!screen) {
     ownScreen_ = std::make_unique<QtScreenMetrics>();
     screen = ownScreen_.get();
   }
-  UrlOpener& opener = *this;
-  menus_ = std::make_unique<PopupMenus>(prefs_, store_, dataFiles_, *screen, opener);
+  menus_ = std::make_unique<PopupMenus>(prefs_, store_, topics_, *screen, opener_);
 
   registrationTimer_.setSingleShot(true);
   registrationTimer_.setInterval(kRegistrationDelayMs);
-  connect(&registrationTimer_, &QTimer::timeout, this, &CTrayWnd::OnRegistrationTimer);
+  connect(&registrationTimer_, &QTimer::timeout, this, &CTrayWnd::registrationDue);
   displayChangeTimer_.setSingleShot(true);
   displayChangeTimer_.setInterval(0);
   connect(&displayChangeTimer_, &QTimer::timeout, this, &CTrayWnd::OnDisplayChange);
 
   for (MenuRenderer* renderer : {&mainRenderer_, &quickRenderer_}) {
-    connect(renderer, &MenuRenderer::highlighted, this, [this](quint32 command) { selectedCommand = command; });
+    connect(renderer, &MenuRenderer::highlighted, this, [this](quint32 command) { selectedCommand_ = command; });
     // Queued, as a posted command: the menu loop has ended (and its end been handled) before the
     // command runs, and the renderer is out of its own signal when the command closes the program.
     connect(renderer, &MenuRenderer::chosen, this, [this](quint32 command) { OnCommand(command); },
@@ -56,7 +55,7 @@ CTrayWnd::CTrayWnd(CPrefs& prefs, PageMarkStore& store, DataFiles& dataFiles, Dd
 CTrayWnd::~CTrayWnd() = default;
 
 void CTrayWnd::CreateTrayWindow() {
-  trayIcon_ = new QSystemTrayIcon(normalIcon, this);
+  trayIcon_ = new QSystemTrayIcon(normalIcon_, this);
   trayIcon_->setProperty("iconId", kTrayIconId);
   trayIcon_->setToolTip(QString::fromLatin1(kTrayTip));
   connect(trayIcon_, &QSystemTrayIcon::activated, this, &CTrayWnd::OnTrayActivated);
@@ -93,13 +92,13 @@ void CTrayWnd::ShowMenuAt(PopupKind which, const QPoint& screenPoint) {
 }
 
 void CTrayWnd::ToggleSuspend() {
-  const bool suspend = active != 0;
+  const bool suspend = active_ != 0;
   if (trayIcon_) {
-    trayIcon_->setIcon(suspend ? suspendedIcon : normalIcon);
+    trayIcon_->setIcon(suspend ? suspendedIcon_ : normalIcon_);
     trayIcon_->setToolTip(QString::fromLatin1(suspend ? kTraySuspendedTip : kTrayTip));
   }
   if (menus_->MenuBar()) menus_->MenuBar()->Relabel(res::kCmdSuspend, suspend ? "Activate Hopwise" : "Suspend Hopwise");
-  active = suspend ? 0 : 1;
+  active_ = suspend ? 0 : 1;
 }
 
 void CTrayWnd::OnDisplayChange() { menus_->RebuildMenus(); }
@@ -112,20 +111,7 @@ void CTrayWnd::StartRegistrationTimer() {
   registrationTimer_.start();
 }
 
-void CTrayWnd::OnRegistrationTimer() {
-  if (dde) dde->RegisterUrlEcho(dde->name());
-}
-
-void CTrayWnd::OpenInBrowser(const std::string& url) {
-  if (!dde) return;
-  dde->OpenUrl(url);
-  dde->Activate();
-}
-
-void CTrayWnd::DeleteDde() {
-  registrationTimer_.stop();
-  dde.reset();
-}
+void CTrayWnd::StopRegistrationTimer() { registrationTimer_.stop(); }
 
 void CTrayWnd::DestroySiteMenus() { menus_->DestroySiteMenus(); }
 

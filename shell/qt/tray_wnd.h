@@ -8,15 +8,13 @@
 #include <cstdint>
 #include <memory>
 
-#include "browser/dde_link.h"
-#include "browser/dde_object.h"
+#include "browser/url_opener.h"
 #include "browser/visit_recorder.h"
 #include "platform/clock.h"
 #include "platform/launcher.h"
 #include "platform/message_boxes.h"
 #include "platform/qt/menu_renderer.h"
 #include "shell/popup_menus.h"
-#include "shell/url_opener.h"
 
 class CPageMarksDlg;
 class CQuickInfoDlg;
@@ -29,34 +27,35 @@ inline constexpr int kTrayIconId = 1006;
 inline constexpr char kTrayTip[] = "Hopwise";
 inline constexpr char kTraySuspendedTip[] = "Hopwise Suspended";
 
-// The hidden main window: it owns the tray icon, the two popup menus, the endpoint to the browser
-// and the references to the open tool windows, and it dispatches every menu command. It is never
-// shown; the tray icon is the user's way in. Main thread only, except StartRegistrationTimer.
-class CTrayWnd : public QObject, public RecordingSwitch, private UrlOpener {
+// The hidden main window: it owns the tray icon and the two popup menus, keeps the references to
+// the open tool windows, and dispatches every menu command. Pages chosen from the menus go to the
+// browser through the UrlOpener it is given. It is never shown; the tray icon is the user's way
+// in. Main thread only, except StartRegistrationTimer.
+class CTrayWnd : public QObject, public RecordingSwitch {
   Q_OBJECT
 
  public:
   enum class PopupKind { Main, Quick };
 
-  // Creates the endpoint "HOPWISE1" and loads the link menus and icons; CreateTrayWindow does the
-  // rest. screen is for tests; by default the primary screen and the style's menu line are used.
-  CTrayWnd(CPrefs& prefs, PageMarkStore& store, DataFiles& dataFiles, DdeLink& link, Launcher& launcher,
+  // Loads the link menus and icons; CreateTrayWindow does the rest. screen is for tests; by
+  // default the primary screen and the style's menu line are used.
+  CTrayWnd(CPrefs& prefs, PageMarkStore& store, TopicsModel& topics, UrlOpener& opener, Launcher& launcher,
            MessageBoxes& messages, const Clock& clock, const ScreenMetrics* screen = nullptr,
            QObject* parent = nullptr);
   ~CTrayWnd() override;
   CTrayWnd(const CTrayWnd&) = delete;
   CTrayWnd& operator=(const CTrayWnd&) = delete;
 
-  // Puts the icon (tip "Hopwise") into the tray and builds the menus, which loads cache.data.
+  // Puts the icon (tip "Hopwise") into the tray and builds the menus from the store and the Topics.
   void CreateTrayWindow();
   // Pops the main (bar item 0) or the quick menu (bar item 1) up at a point of the screen.
   void ShowMenuAt(PopupKind which, const QPoint& screenPoint);
   // Switches recording off (suspended icon, tip "Hopwise Suspended", item "Activate Hopwise") or
   // back on.
   void ToggleSuspend();
-  // Shutdown, in the order the application runs it: the endpoint goes, the Site submenus go, the
-  // tray icon goes.
-  void DeleteDde();
+  // Shutdown, in the order the application runs it: the registration timer stops, the Site
+  // submenus go (the menus stop following the store), the tray icon goes.
+  void StopRegistrationTimer();
   void DestroySiteMenus();
   void RemoveTrayIcon();
 
@@ -66,22 +65,17 @@ class CTrayWnd : public QObject, public RecordingSwitch, private UrlOpener {
   // The display changed: the menus are built again to fit the screen.
   void OnDisplayChange();
 
-  bool IsActive() const override { return active != 0; }
+  bool IsActive() const override { return active_ != 0; }
 
   PopupMenus& Menus() { return *menus_; }
   MenuRenderer& Renderer(PopupKind which) { return which == PopupKind::Main ? mainRenderer_ : quickRenderer_; }
   QSystemTrayIcon* TrayIcon() const { return trayIcon_; }
-
-  int32_t active = 1;
-  CTopicsDlg* topicsWnd = nullptr;
-  CSitesDlg* sitesWnd = nullptr;
-  CPageMarksDlg* pageMarksWnd = nullptr;
-  std::shared_ptr<Menu> linkMenus;  // menu resource 176: the six link submenus on their own
-  QIcon normalIcon;
-  QIcon suspendedIcon;
-  CQuickInfoDlg* quickInfoWnd = nullptr;
-  std::unique_ptr<CDDEObject> dde;
-  uint32_t selectedCommand = 0;
+  const QIcon& NormalIcon() const { return normalIcon_; }
+  const QIcon& SuspendedIcon() const { return suspendedIcon_; }
+  // Menu resource 176: the six link submenus on their own.
+  const std::shared_ptr<Menu>& LinkMenus() const { return linkMenus_; }
+  // The command of the menu item last highlighted.
+  uint32_t SelectedCommand() const { return selectedCommand_; }
 
  public slots:
   // Timer 69: (re)starts a one-shot second after which "HOPWISE1" registers with the browser for
@@ -89,14 +83,14 @@ class CTrayWnd : public QObject, public RecordingSwitch, private UrlOpener {
   void StartRegistrationTimer();
 
  signals:
+  // Timer 69 ran out: time to register with the browser for URL echoes.
+  void registrationDue();
   // "E&xit" was chosen. The application runs its shutdown in answer; it must not delete this
   // object from inside the connected slot (use deleteLater).
   void exitRequested();
 
  private:
-  void OpenInBrowser(const std::string& url) override;
   void OnTrayActivated(QSystemTrayIcon::ActivationReason reason);
-  void OnRegistrationTimer();
   void WatchScreen(QScreen* screen);
   // Fixed commands other than the ones above.
   bool DispatchFixedCommand(uint32_t command);
@@ -120,7 +114,8 @@ class CTrayWnd : public QObject, public RecordingSwitch, private UrlOpener {
 
   CPrefs& prefs_;
   PageMarkStore& store_;
-  DataFiles& dataFiles_;
+  TopicsModel& topics_;
+  UrlOpener& opener_;
   Launcher& launcher_;
   MessageBoxes& messages_;
   const Clock& clock_;
@@ -129,6 +124,15 @@ class CTrayWnd : public QObject, public RecordingSwitch, private UrlOpener {
   MenuRenderer mainRenderer_;
   MenuRenderer quickRenderer_;
   QSystemTrayIcon* trayIcon_ = nullptr;
+  int32_t active_ = 1;  // 0 while recording is suspended
+  CTopicsDlg* topicsWnd_ = nullptr;
+  CSitesDlg* sitesWnd_ = nullptr;
+  CPageMarksDlg* pageMarksWnd_ = nullptr;
+  CQuickInfoDlg* quickInfoWnd_ = nullptr;
+  std::shared_ptr<Menu> linkMenus_;
+  QIcon normalIcon_;
+  QIcon suspendedIcon_;
+  uint32_t selectedCommand_ = 0;
   QTimer registrationTimer_;
   QTimer displayChangeTimer_;  // one rebuild for a burst of screen signals
 };

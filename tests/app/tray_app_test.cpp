@@ -61,7 +61,7 @@ TEST_F(TrayAppTest, AStartWithoutCacheGivesAnEmptyStoreAndExitWritesTheFiles) {
   CTrayApp app(Services());
   ASSERT_TRUE(app.Start());
   EXPECT_TRUE(messages_.Shown().empty());
-  EXPECT_TRUE(app.Store().PageMarkCache.empty());
+  EXPECT_TRUE(app.Store().PageMarks().empty());
   EXPECT_EQ((root_ / "work" / "cache.data").string(), app.Prefs().cachePath);
   ASSERT_NE(nullptr, app.TrayWindow());
 
@@ -82,12 +82,12 @@ TEST_F(TrayAppTest, EndOfLogonActsOnlyWhenTheSessionIsEnding) {
 
   app.EndOfLogon(false);
   EXPECT_FALSE(Exists("cache.data"));
-  EXPECT_EQ(1u, app.Store().PageMarkCache.size());
+  EXPECT_EQ(1u, app.Store().Count());
   EXPECT_FALSE(app.Events().closing.IsSet());
 
   app.EndOfLogon(true);
   EXPECT_TRUE(Exists("cache.data"));
-  EXPECT_TRUE(app.Store().PageMarkCache.empty()) << "the store is freed after it was saved";
+  EXPECT_TRUE(app.Store().PageMarks().empty()) << "the store is freed after it was saved";
   EXPECT_TRUE(app.Events().closing.IsSet());
   EXPECT_FALSE(preferences_.Writes().empty());
 }

@@ -67,8 +67,8 @@ class HopwiseWithChromium : public ::testing::Test {
 
   const CPez* Mark(const std::string& path) const { return app->Store().FindPageMarkByUrl(server.Url(path)); }
   const CPez* MostRecent() const {
-    const auto& marks = app->Store().PageMarkCache;
-    return marks.empty() ? nullptr : marks.back().get();
+    const PageMarkList marks = app->Store().PageMarks();
+    return marks.empty() ? nullptr : &marks.back();
   }
 
   int TabsShowing(const std::string& path) {
@@ -103,7 +103,7 @@ TEST_F(HopwiseWithChromium, PagesBecomePageMarksAndAChosenPageMarkOpensInTheBrow
   ASSERT_TRUE(PumpUntil([&] { return Mark("/a") && Mark("/b"); }, 15s)) << home.BridgeLog();
   EXPECT_EQ("Page A", Mark("/a")->title);
   EXPECT_EQ("Page B", Mark("/b")->title);
-  EXPECT_EQ(2u, app->Store().PageMarkCache.size());
+  EXPECT_EQ(2u, app->Store().Count());
   const auto recent = app->TrayWindow()->Menus().RecentMenu();
   ASSERT_NE(nullptr, recent);
   EXPECT_TRUE(recent->Contains(Mark("/a")->commandId));
@@ -116,7 +116,7 @@ TEST_F(HopwiseWithChromium, PagesBecomePageMarksAndAChosenPageMarkOpensInTheBrow
   app->TrayWindow()->Menus().DispatchDynamicCommand(Mark(older)->commandId);
   EXPECT_TRUE(PumpUntil([&] { return TabsShowing(older) == 2; }, 10s));
   EXPECT_TRUE(PumpUntil([&] { return MostRecent() == Mark(older); }, 10s)) << home.BridgeLog();
-  EXPECT_EQ(2u, app->Store().PageMarkCache.size());
+  EXPECT_EQ(2u, app->Store().Count());
 
   // The browser answered: no browser program was started, and nothing went wrong.
   EXPECT_TRUE(launcher.launches.empty());

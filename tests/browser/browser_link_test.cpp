@@ -180,7 +180,8 @@ TEST_F(BrowserLink, DestroyingTheEndpointEndsTheBrowsersConversationsAndWithdraw
   EXPECT_EQ(1u, dde->conversations.size());
   EXPECT_NE(nullptr, link.FindConversation(conv));
 
-  dde.reset();
+  browserLink->Close();
+  dde = nullptr;
   EXPECT_EQ(nullptr, link.FindConversation(conv));
   auto ended = [&] { return !client.thread.Call([&] { return client.thread.Instance().IsConnected(conv); }); };
   for (int i = 0; i < 200 && !ended(); ++i) std::this_thread::sleep_for(5ms);

@@ -6,13 +6,15 @@
 #include <memory>
 #include <vector>
 
+#include "browser/browser_link.h"
 #include "browser/dde_link.h"
 #include "browser/dde_object.h"
 #include "browser/recording_launcher.h"
 #include "browser/transport_thread.h"
 
-// Hopwise's side of the link on the test's thread: the link, the endpoint "HOPWISE1", and the
-// preferences and launcher of the launch fallback. Registration pauses are counted, not slept.
+// Hopwise's side of the link on the test's thread: the link, the browser link with its endpoint
+// "HOPWISE1", and the preferences and launcher of the launch fallback. Registration pauses are
+// counted, not slept.
 class LinkFixture : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -20,9 +22,13 @@ class LinkFixture : public ::testing::Test {
     link.sleep = [this](std::chrono::milliseconds pause) { OnSleep(pause); };
     prefs.browser = "netscape.exe";
     prefs.browserPath = "/opt/netscape";
-    dde = std::make_unique<CDDEObject>(link, prefs, launcher);
+    browserLink = std::make_unique<BrowserLink>(link, prefs, launcher);
+    dde = browserLink->Endpoint();
   }
-  void TearDown() override { dde.reset(); }
+  void TearDown() override {
+    dde = nullptr;
+    browserLink.reset();
+  }
 
   virtual void OnSleep(std::chrono::milliseconds pause) { sleeps.push_back(pause); }
 
@@ -38,5 +44,6 @@ class LinkFixture : public ::testing::Test {
   CPrefs prefs;
   RecordingLauncher launcher;
   std::vector<std::chrono::milliseconds> sleeps;
-  std::unique_ptr<CDDEObject> dde;
+  std::unique_ptr<BrowserLink> browserLink;
+  CDDEObject* dde = nullptr;  // browserLink's endpoint "HOPWISE1"
 };

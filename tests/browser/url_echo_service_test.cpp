@@ -27,7 +27,7 @@ class EchoService : public LinkFixture {
  protected:
   void SetUp() override {
     LinkFixture::SetUp();
-    recorder = std::make_unique<VisitRecorder>(*dde, store, events, recording);
+    recorder = std::make_unique<VisitRecorder>(*browserLink, store, events, recording);
     service = std::make_unique<UrlEchoService>(clock, *recorder);
     link.SetServer(service.get());
   }
@@ -46,7 +46,7 @@ class EchoService : public LinkFixture {
   }
   std::vector<std::string> Urls() const {
     std::vector<std::string> urls;
-    for (const auto& p : store.PageMarkCache) urls.push_back(p->url);
+    for (const CPez& p : store.PageMarks()) urls.push_back(p.url);
     return urls;
   }
 
@@ -66,8 +66,8 @@ TEST_F(EchoService, AShownPageIsRecordedWithTheTitleTheBrowserReports) {
 
   ASSERT_EQ((std::vector<std::string>{"http://a/", "http://b/" + std::string(400, 'b')}), Urls());
   EXPECT_EQ("Page A", store.FindPageMarkByUrl("http://a/")->title);
-  EXPECT_EQ(std::string(300, 'T'), store.PageMarkCache[1]->title);
-  EXPECT_EQ(clock.Now(), store.PageMarkCache[0]->firstVisited);
+  EXPECT_EQ(std::string(300, 'T'), store.PageMarks()[1].title);
+  EXPECT_EQ(clock.Now(), store.PageMarks()[0].firstVisited);
   EXPECT_TRUE(recorder->IsIdle());
   EXPECT_TRUE(dde->conversations.empty());
 }
@@ -78,7 +78,7 @@ TEST_F(EchoService, RecordsWhatTheBrowserReportsForTheWindowNotWhatTheEchoCarrie
   RawSide other;
   EXPECT_EQ(dde::kFack, Echo(other, "http://echo/", 3));
   EXPECT_EQ(std::vector<std::string>{"http://real/"}, Urls());
-  EXPECT_EQ("Real", store.PageMarkCache[0]->title);
+  EXPECT_EQ("Real", store.PageMarks()[0].title);
 }
 
 TEST_F(EchoService, EchoesAreAcknowledgedButNotRecordedWhileSuspendedOrWithoutAUrl) {
@@ -113,36 +113,6 @@ TEST_F(EchoService, OnceClosingNoVisitIsRecordedAnyMore) {
   EXPECT_TRUE(browser.Transactions().empty());  // the browser was not even asked
 }
 
-class SaveWatcher : public StoreListener {
- public:
-  explicit SaveWatcher(const std::atomic<bool>& saveFinished) : saveFinished_(saveFinished) {}
-  void OnNewPageMark(CPez&) override { finishedFirst = saveFinished_.load(); }
-  bool finishedFirst = false;
-
- private:
-  const std::atomic<bool>& saveFinished_;
-};
-
-TEST_F(EchoService, AVisitWaitsForARunningBackgroundSave) {
-  PeerThread browser;
-  browser.Call([](BrowserPeer& p) { p.ShowPage(1, "http://one/", "One"); });
-  std::atomic<bool> saveFinished{false};
-  SaveWatcher watcher(saveFinished);
-  store.AddListener(&watcher);
-  events.saveInProgress.Set();
-  std::thread save([&] {
-    std::this_thread::sleep_for(150ms);
-    saveFinished = true;
-    events.saveDone.Set();
-  });
-  RawSide other;
-  EXPECT_EQ(dde::kFack, Echo(other, "http://one/", 1));
-  save.join();
-  EXPECT_EQ(std::vector<std::string>{"http://one/"}, Urls());
-  EXPECT_TRUE(watcher.finishedFirst);
-  store.RemoveListener(&watcher);
-}
-
 TEST_F(EchoService, AnEchoArrivingWhileTheBrowserIsAskedIsAcknowledgedAndDropped) {
   // A browser that, asked for the window, first loads another page (and echoes it), then answers
   // with the state of the window at the time of its reply.
@@ -172,7 +142,7 @@ TEST_F(EchoService, AnEchoArrivingWhileTheBrowserIsAskedIsAcknowledgedAndDropped
   EXPECT_EQ(1, browser.thread.Call([&] { return asked; }));
   EXPECT_EQ(dde::kFack, browser.thread.Call([&] { return nestedResult; }));
   EXPECT_EQ(std::vector<std::string>{"http://now/"}, Urls());
-  EXPECT_EQ("Now", store.PageMarkCache[0]->title);
+  EXPECT_EQ("Now", store.PageMarks()[0].title);
   EXPECT_TRUE(recorder->IsIdle());
 }
 

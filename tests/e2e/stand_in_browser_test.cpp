@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "browser/browser_link.h"
 #include "browser/dde_link.h"
 #include "browser/dde_object.h"
 #include "browser/recording_launcher.h"
@@ -44,9 +45,10 @@ class StandInBrowserE2e : public ::testing::Test {
     ASSERT_TRUE(link.Initialize());
     prefs.browser = "netscape.exe";
     prefs.browserPath = "/opt/netscape";
-    dde = std::make_unique<CDDEObject>(link, prefs, launcher);
+    browserLink = std::make_unique<BrowserLink>(link, prefs, launcher);
+    dde = browserLink->Endpoint();
     ASSERT_EQ("HOPWISE1", dde->name());
-    recorder = std::make_unique<VisitRecorder>(*dde, store, events, recording);
+    recorder = std::make_unique<VisitRecorder>(*browserLink, store, events, recording);
     service = std::make_unique<UrlEchoService>(clock, *recorder);
     link.SetServer(service.get());
   }
@@ -65,7 +67,8 @@ class StandInBrowserE2e : public ::testing::Test {
   PageMarkStore store{prefs, clock};
   ProcessEvents events;
   AlwaysOn recording;
-  std::unique_ptr<CDDEObject> dde;
+  std::unique_ptr<BrowserLink> browserLink;
+  CDDEObject* dde = nullptr;
   std::unique_ptr<VisitRecorder> recorder;
   std::unique_ptr<UrlEchoService> service;
 };
@@ -98,7 +101,7 @@ TEST_F(StandInBrowserE2e, VisitsReachTheStoreAndOpenUrlReachesTheBrowser) {
   browser.Send("visit 1 " + longUrl + " Long " + std::string(300, 'T'));
   ASSERT_TRUE(WaitFor(browser, "done\tvisit 1"));
 
-  ASSERT_EQ(3u, store.PageMarkCache.size());
+  ASSERT_EQ(3u, store.Count());
   EXPECT_EQ("Example  A, \"quoted\"", store.FindPageMarkByUrl("http://example.com/a")->title);
   EXPECT_EQ("", store.FindPageMarkByUrl("http://example.com/b")->title);
   ASSERT_NE(nullptr, store.FindPageMarkByUrl(longUrl));

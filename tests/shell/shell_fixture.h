@@ -12,6 +12,7 @@
 #include "store/data_files.h"
 #include "store/page_mark_store.h"
 #include "store/prefs.h"
+#include "store/topics_model.h"
 #include "support/fake_clock.h"
 #include "support/recording_message_boxes.h"
 
@@ -54,13 +55,25 @@ class ShellFixture : public ::testing::Test {
   }
 
   void Build() {
-    menus = std::make_unique<PopupMenus>(prefs, store, files, screen, opener);
+    menus = std::make_unique<PopupMenus>(prefs, store, topics, screen, opener);
     menus->BuildMenus();
   }
 
   void Visit(const std::string& url, const std::string& title = "") {
     store.RecordVisit(url, title.empty() ? url : title);
     clock.Advance(10);
+  }
+
+  // Puts pages into the store as cache.data would (oldest first), one per URL.
+  void LoadStore(const std::vector<std::pair<std::string, std::string>>& urlsAndTitles) {
+    std::vector<std::unique_ptr<CPez>> pages;
+    for (const auto& [url, title] : urlsAndTitles) {
+      auto p = std::make_unique<CPez>();
+      p->url = url;
+      p->title = title;
+      pages.push_back(std::move(p));
+    }
+    store.Load(std::move(pages));
   }
 
   static std::unique_ptr<CTopic> Link(const std::string& name, const std::string& url) {
@@ -85,7 +98,7 @@ class ShellFixture : public ::testing::Test {
   Menu& Main() { return *menus->MainMenu(); }
   Menu& Recent() { return *menus->RecentMenu(); }
   Menu& Secondary() { return *menus->SecondaryMenu(); }
-  Menu& SiteMenu(const std::string& key) { return *menus->SiteMenus.at(key); }
+  Menu& SiteMenu(const std::string& key) { return *menus->SiteMenus().at(key); }
   // The labels of the main list: from mainListPosition to the separator after it.
   std::vector<std::string> MainList() {
     std::vector<std::string> all = Labels(Main());
@@ -101,6 +114,7 @@ class ShellFixture : public ::testing::Test {
   CPrefs prefs;
   PageMarkStore store{prefs, clock};
   DataFiles files{messages, clock};
+  TopicsModel topics{files, clock, prefs};
   FixedScreen screen;
   RecordingOpener opener;
   std::unique_ptr<PopupMenus> menus;

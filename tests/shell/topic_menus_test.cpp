@@ -36,7 +36,8 @@ TEST_F(TopicMenusTest, TopicsShowInReverseStoredOrderInBothLayouts) {
   Build();
   EXPECT_EQ((Strings{"C", "B & Co", "A", "-", menu_text::kEditTopics}), Labels(Secondary()));
   EXPECT_EQ(6036u, Secondary().CommandAt(0));
-  EXPECT_EQ("http://c/", menus->TopicCommandIndex.at(6036));
+  ASSERT_NE(nullptr, menus->TopicUrl(6036));
+  EXPECT_EQ("http://c/", *menus->TopicUrl(6036));
   EXPECT_EQ(LabelStyle::Literal, Secondary().ItemAt(1)->style);
 
   menus.reset();
@@ -126,12 +127,12 @@ TEST_F(TopicMenusTest, RebuildKeepsCountingTopicNumbersAndTopicRebuildStartsAgai
   menus->RebuildMenus();
   EXPECT_EQ(6037u, Secondary().CommandAt(0));
   EXPECT_EQ(6036u, Secondary().CommandAt(1));
-  EXPECT_EQ(6038u, menus->nextTopicCommandId);
+  EXPECT_EQ(6038u, menus->NextTopicCommandId());
   EXPECT_EQ(1034u, Recent().CommandAt(0));
-  EXPECT_EQ(4u, menus->TopicCommandIndex.size());
+  EXPECT_EQ(4u, menus->TopicLinkCount());
 
   WriteLinks(prefs.topicsPath, 3, "N");
-  menus->RebuildTopicsMenu();
+  topics.Reload();
   EXPECT_EQ((Strings{"N2", "N1", "N0", "-", menu_text::kEditTopics}), Labels(Secondary()));
   EXPECT_EQ(6036u, Secondary().CommandAt(0));
   EXPECT_EQ(menus->SecondaryMenu(), Main().SubmenuAt(12));
@@ -144,7 +145,7 @@ TEST_F(TopicMenusTest, TopicRebuildInTopicsLayoutReplacesOnlyTheList) {
   Build();
   Visit("http://a.example.com/");
   WriteLinks(prefs.topicsPath, 1, "N");
-  menus->RebuildTopicsMenu();
+  topics.Reload();
   EXPECT_EQ(Strings{"N0"}, MainList());
   EXPECT_EQ(6034u, Main().CommandAt(14));
   EXPECT_EQ((Strings{"example.com", "-", menu_text::kMoreSites}), Labels(Secondary()));
@@ -154,27 +155,27 @@ TEST_F(TopicMenusTest, TopicRebuildInTopicsLayoutReplacesOnlyTheList) {
 TEST_F(TopicMenusTest, TopicNumbersNeverReachTheFixedCommands) {
   WriteLinks(prefs.topicsPath, 5);
   Build();
-  menus->nextTopicCommandId = kLastTopicCommand - 1;
+  menus->SetNextTopicCommandIdForTest(kLastTopicCommand - 1);
   menus->RebuildMenus();
   for (std::size_t i = 0; i < 5; ++i) EXPECT_TRUE(IsTopicCommand(Secondary().CommandAt(i))) << i;
   EXPECT_EQ(6038u, Secondary().CommandAt(0));
 
-  menus->nextTopicCommandId = kLastTopicCommand + 1;
-  menus->AddTopLevelTopicLink("late", "http://late/");
+  menus->SetNextTopicCommandIdForTest(kLastTopicCommand + 1);
+  topics.AppendTopLevelLink("late", "http://late/");
   EXPECT_EQ("L4", Secondary().TextAt(0));
 }
 
 TEST_F(TopicMenusTest, TopLevelLinkGoesWhereTheTopicsAre) {
   Build();
-  menus->AddTopLevelTopicLink("New", "http://new/");
+  topics.AppendTopLevelLink("New", "http://new/");
   EXPECT_EQ("New", Secondary().TextAt(0));
   EXPECT_EQ(6034u, Secondary().CommandAt(0));
 
   menus.reset();
   prefs.menuState = 1;
   Build();
-  menus->AddTopLevelTopicLink("Newer", "http://newer/");
-  EXPECT_EQ(Strings{"Newer"}, MainList());
+  topics.AppendTopLevelLink("Newer", "http://newer/");
+  EXPECT_EQ((Strings{"Newer", "New"}), MainList());
   EXPECT_EQ((Strings{"-", menu_text::kMoreSites}), Labels(Secondary()));
   menus->DispatchDynamicCommand(Main().CommandAt(14));
   EXPECT_EQ(Strings{"http://newer/"}, opener.opened);

@@ -12,6 +12,7 @@
 #include <atomic>
 #include <thread>
 
+#include "browser/browser_link.h"
 #include "resources/resource_ids.h"
 #include "shell/qt/qt_screen_metrics.h"
 #include "shell_fixture.h"
@@ -41,11 +42,14 @@ class TrayWndTest : public ShellFixture {
     link.sleep = [this](std::chrono::milliseconds) { ++registrationPauses; };
     prefs.browser = "netscape.exe";
     prefs.browserPath = "/opt/netscape";
-    wnd = std::make_unique<CTrayWnd>(prefs, store, files, link, launcher, messages, clock, &screen);
+    browser = std::make_unique<BrowserLink>(link, prefs, launcher);
+    wnd = std::make_unique<CTrayWnd>(prefs, store, topics, *browser, launcher, messages, clock, &screen);
+    QObject::connect(wnd.get(), &CTrayWnd::registrationDue, [this] { browser->RegisterForEchoes(); });
     wnd->CreateTrayWindow();
   }
   void TearDown() override {
     wnd.reset();
+    browser.reset();
     ShellFixture::TearDown();
   }
 
@@ -55,16 +59,17 @@ class TrayWndTest : public ShellFixture {
   DdeLink link{instance};
   LaunchRecorder launcher;
   std::atomic<int> registrationPauses{0};
+  std::unique_ptr<BrowserLink> browser;
   std::unique_ptr<CTrayWnd> wnd;
 };
 
 TEST_F(TrayWndTest, CreatesTheIconAndShowsTheModelMenus) {
   EXPECT_EQ(QStringLiteral("Hopwise"), wnd->TrayIcon()->toolTip());
-  EXPECT_EQ(wnd->normalIcon.cacheKey(), wnd->TrayIcon()->icon().cacheKey());
-  EXPECT_EQ("HOPWISE1", wnd->dde->name());
+  EXPECT_EQ(wnd->NormalIcon().cacheKey(), wnd->TrayIcon()->icon().cacheKey());
+  EXPECT_EQ("HOPWISE1", browser->EndpointName());
   EXPECT_TRUE(wnd->IsActive());
-  ASSERT_NE(nullptr, wnd->linkMenus);
-  EXPECT_EQ(6u, wnd->linkMenus->Count());
+  ASSERT_NE(nullptr, wnd->LinkMenus());
+  EXPECT_EQ(6u, wnd->LinkMenus()->Count());
 
   Visit("http://example.com/fish", "Fish & Chips");
   QMenu& main = Shown(CTrayWnd::PopupKind::Main);
@@ -98,7 +103,8 @@ TEST_F(TrayWndTest, MeasuresTheRealScreenWithoutInjectedMetrics) {
   CPrefs own;
   FormDataPaths(own, dir);
   PageMarkStore ownStore(own, clock);
-  CTrayWnd real(own, ownStore, files, link, launcher, messages, clock);
+  TopicsModel ownTopics(files, clock, own);
+  CTrayWnd real(own, ownStore, ownTopics, *browser, launcher, messages, clock);
   real.CreateTrayWindow();
   QtScreenMetrics metrics;
   ASSERT_GT(metrics.MenuItemHeight(), 0);
@@ -110,8 +116,7 @@ TEST_F(TrayWndTest, SuspendAndActivateSwitchIconTipAndLabel) {
   QMenu& quick = Shown(CTrayWnd::PopupKind::Quick);
   wnd->OnCommand(res::kCmdSuspend);
   EXPECT_FALSE(wnd->IsActive());
-  EXPECT_EQ(0, wnd->active);
-  EXPECT_EQ(wnd->suspendedIcon.cacheKey(), wnd->TrayIcon()->icon().cacheKey());
+  EXPECT_EQ(wnd->SuspendedIcon().cacheKey(), wnd->TrayIcon()->icon().cacheKey());
   EXPECT_EQ(QStringLiteral("Hopwise Suspended"), wnd->TrayIcon()->toolTip());
   EXPECT_NE(nullptr, ActionNamed(quick, QStringLiteral("Activate Hopwise")));
 
@@ -121,7 +126,7 @@ TEST_F(TrayWndTest, SuspendAndActivateSwitchIconTipAndLabel) {
 
   wnd->OnCommand(res::kCmdSuspend);
   EXPECT_TRUE(wnd->IsActive());
-  EXPECT_EQ(wnd->normalIcon.cacheKey(), wnd->TrayIcon()->icon().cacheKey());
+  EXPECT_EQ(wnd->NormalIcon().cacheKey(), wnd->TrayIcon()->icon().cacheKey());
   EXPECT_EQ(QStringLiteral("Hopwise"), wnd->TrayIcon()->toolTip());
   EXPECT_NE(nullptr, ActionNamed(quick, QStringLiteral("Suspend Hopwise")));
 }
@@ -130,7 +135,7 @@ TEST_F(TrayWndTest, ChosenPageMarkGoesToTheBrowser) {
   Visit("http://example.com/a", "A");
   QMenu* recent = Shown(CTrayWnd::PopupKind::Main).actions().at(3)->menu();
   recent->hovered(recent->actions().at(0));
-  EXPECT_EQ(1034u, wnd->selectedCommand);
+  EXPECT_EQ(1034u, wnd->SelectedCommand());
 
   recent->actions().at(0)->trigger();
   EXPECT_EQ(std::vector<std::string>{}, launcher.launches) << "the command is posted, not run in the menu";
@@ -142,7 +147,7 @@ TEST_F(TrayWndTest, ChosenPageMarkGoesToTheBrowser) {
   wnd->OnCommand(6034);  // no such Topic link
   EXPECT_EQ(1u, launcher.launches.size());
 
-  wnd->DeleteDde();
+  browser->Close();
   wnd->OnCommand(1034);
   EXPECT_EQ(1u, launcher.launches.size());
 }

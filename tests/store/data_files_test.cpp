@@ -1,10 +1,14 @@
 #include "store/data_files.h"
+#include "store/background_save.h"
 #include "store/branch_names.h"
 #include "store/save_trigger.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
@@ -74,7 +78,7 @@ class DataFilesTest : public ::testing::Test {
 
   std::vector<std::string> Urls() const {
     std::vector<std::string> urls;
-    for (const auto& p : store.PageMarkCache) urls.push_back(p->url);
+    for (const CPez& p : store.PageMarks()) urls.push_back(p.url);
     return urls;
   }
 
@@ -84,23 +88,22 @@ class DataFilesTest : public ::testing::Test {
   CPrefs prefs;
   PageMarkStore store{prefs, clock};
   RecordingMessageBoxes messages;
-  ProcessEvents events;
 };
 
 TEST_F(DataFilesTest, CacheRoundTripsThroughTheFile) {
   Visit("http://a/", "A");
   Visit("http://b/", "B");
-  store.PageMarkCache[0]->size = 321;
+  store.SetPageMarkSize(&store.PageMarks()[0], 321);
   DataFiles files(messages, clock);
   ASSERT_TRUE(files.SaveCache(store, cachePath));
 
   PageMarkStore loaded(prefs, clock);
   files.LoadCache(loaded, cachePath);
-  ASSERT_EQ(2u, loaded.PageMarkCache.size());
-  EXPECT_EQ("http://a/", loaded.PageMarkCache[0]->url);
-  EXPECT_EQ("B", loaded.PageMarkCache[1]->title);
-  EXPECT_EQ(321u, loaded.PageMarkCache[0]->size);
-  EXPECT_EQ(1000000010, loaded.PageMarkCache[1]->firstVisited);
+  ASSERT_EQ(2u, loaded.Count());
+  EXPECT_EQ("http://a/", loaded.PageMarks()[0].url);
+  EXPECT_EQ("B", loaded.PageMarks()[1].title);
+  EXPECT_EQ(321u, loaded.PageMarks()[0].size);
+  EXPECT_EQ(1000000010, loaded.PageMarks()[1].firstVisited);
   EXPECT_TRUE(messages.Shown().empty());
   EXPECT_EQ(std::vector<std::string>({"Topics", "cache.data"}), Listing(dir));
 }
@@ -108,12 +111,12 @@ TEST_F(DataFilesTest, CacheRoundTripsThroughTheFile) {
 TEST_F(DataFilesTest, EmptyStoreWritesTwoBytesAndMissingFileLoadsNothing) {
   DataFiles files(messages, clock);
   files.LoadCache(store, cachePath);
-  EXPECT_TRUE(store.PageMarkCache.empty());
+  EXPECT_TRUE((store.Count() == 0));
   EXPECT_FALSE(fs::exists(cachePath));
   ASSERT_TRUE(files.SaveCache(store, cachePath));
   EXPECT_EQ(std::string(2, '\0'), ReadAll(cachePath));
   files.LoadCache(store, cachePath);
-  EXPECT_TRUE(store.PageMarkCache.empty());
+  EXPECT_TRUE((store.Count() == 0));
   EXPECT_TRUE(messages.Shown().empty());
 }
 
@@ -123,7 +126,7 @@ TEST_F(DataFilesTest, DamagedCacheIsPurged) {
                   fs::copy_options::overwrite_existing);
     DataFiles files(messages, clock);
     files.LoadCache(store, cachePath);
-    EXPECT_TRUE(store.PageMarkCache.empty()) << name;
+    EXPECT_TRUE((store.Count() == 0)) << name;
     EXPECT_FALSE(fs::exists(cachePath)) << name;
     EXPECT_EQ(std::vector<std::string>{kCacheCorrupted}, messages.Shown()) << name;
     messages.Clear();
@@ -152,7 +155,7 @@ TEST_F(DataFilesTest, FailedCacheWriteKeepsTheOldFileAndTheStore) {
   EXPECT_TRUE(roomy.SaveCache(store, cachePath));
   PageMarkStore loaded(prefs, clock);
   roomy.LoadCache(loaded, cachePath);
-  EXPECT_EQ(2u, loaded.PageMarkCache.size());
+  EXPECT_EQ(2u, loaded.Count());
 }
 
 TEST_F(DataFilesTest, UnwritableFolderIsAFailedSave) {
@@ -160,7 +163,7 @@ TEST_F(DataFilesTest, UnwritableFolderIsAFailedSave) {
   DataFiles files(messages, clock);
   EXPECT_FALSE(files.SaveCache(store, dir + "/missing/cache.data"));
   EXPECT_EQ(std::vector<std::string>{kCacheCorrupted}, messages.Shown());
-  EXPECT_EQ(1u, store.PageMarkCache.size());
+  EXPECT_EQ(1u, store.Count());
 }
 
 TEST_F(DataFilesTest, RewriteKeepsThePermissionsOfTheOldFile) {
@@ -235,27 +238,64 @@ TEST_F(DataFilesTest, FailedBranchWriteKeepsTheOldFileAndTheArray) {
   EXPECT_EQ(std::vector<std::string>{"7.data"}, Listing(dir + "/Topics"));
 }
 
-TEST_F(DataFilesTest, BackgroundSaveReadsTheStoreUnderItsLock) {
-  Visit("http://a/", "A");
+// The one thing a visit waits for is the store's lock, which a save holds while it copies the
+// store. Two saves in a row: a visit that comes while the second one copies waits for the copy,
+// and is not in that file, but in the store and in the next save.
+TEST_F(DataFilesTest, VisitsWaitOnlyWhileASaveCopiesTheStore) {
+  struct Gate {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool copying = false;
+    bool release = false;
+  } gate;
   DataFiles files(messages, clock);
+  BackgroundSave saves(files);
+  Visit("http://a/", "A");
+  ASSERT_TRUE(saves.Start(store, cachePath));
+  saves.Wait();
+
+  store.SetSnapshotHookForTest(
+      [](void* context) {
+        auto& g = *static_cast<Gate*>(context);
+        std::unique_lock lock(g.mutex);
+        g.copying = true;
+        g.changed.notify_all();
+        g.changed.wait(lock, [&] { return g.release; });
+      },
+      &gate);
+  ASSERT_TRUE(saves.Start(store, cachePath));
   {
-    auto lock = store.Lock();
-    ASSERT_TRUE(files.SaveCacheInBackground(store, cachePath, events));
-    // While the store is held the save cannot copy it, so nothing is written yet.
-    EXPECT_FALSE(events.saveDone.Wait(200ms));
-    EXPECT_FALSE(fs::exists(cachePath));
-    // Another trigger while this save runs starts nothing and keeps the store dirty.
-    store.cacheDirty = false;
-    EXPECT_FALSE(files.SaveCacheInBackground(store, cachePath, events));
-    EXPECT_TRUE(store.cacheDirty);
-    Visit("http://b/", "B");
+    std::unique_lock lock(gate.mutex);
+    ASSERT_TRUE(gate.changed.wait_for(lock, 5s, [&] { return gate.copying; }));
   }
-  EXPECT_TRUE(events.saveDone.Wait(5s));
-  files.WaitForBackgroundSave();
-  EXPECT_FALSE(events.saveInProgress.IsSet());
+  // Another trigger while this save runs starts nothing and keeps the store dirty.
+  store.DirtyFlag() = false;
+  EXPECT_FALSE(saves.Start(store, cachePath));
+  EXPECT_TRUE(store.IsDirty());
+
+  std::atomic<bool> recorded{false};
+  std::thread visitor([&] {
+    store.RecordVisit("http://b/", "B");
+    recorded = true;
+  });
+  std::this_thread::sleep_for(100ms);
+  EXPECT_FALSE(recorded) << "the visit waits while the store is copied";
+  {
+    std::lock_guard lock(gate.mutex);
+    gate.release = true;
+  }
+  gate.changed.notify_all();
+  visitor.join();
+  saves.Wait();
+  store.SetSnapshotHookForTest(nullptr, nullptr);
+
   PageMarkStore loaded(prefs, clock);
   files.LoadCache(loaded, cachePath);
-  EXPECT_EQ(2u, loaded.PageMarkCache.size());
+  EXPECT_EQ(1u, loaded.Count()) << "the second save wrote the copy it took before the visit";
+  ASSERT_TRUE(saves.Start(store, cachePath));
+  saves.Wait();
+  files.LoadCache(loaded, cachePath);
+  EXPECT_EQ(2u, loaded.Count());
   EXPECT_TRUE(messages.Shown().empty());
 }
 
@@ -264,11 +304,10 @@ TEST_F(DataFilesTest, FailedBackgroundSaveLeavesTheStoreAlone) {
   Visit("http://b/", "B");
   WriteAll(cachePath, std::string(2, '\0'));
   DataFiles files(messages, clock, FailingAfter(10));
-  ASSERT_TRUE(files.SaveCacheInBackground(store, cachePath, events));
-  files.WaitForBackgroundSave();
-  EXPECT_TRUE(events.saveDone.IsSet());
+  BackgroundSave saves(files);
+  ASSERT_TRUE(saves.Start(store, cachePath));
+  saves.Wait();
   EXPECT_EQ(std::vector<std::string>({"http://a/", "http://b/"}), Urls());
-  EXPECT_NE(nullptr, store.FindPageMarkByUrl("http://a/"));
   EXPECT_EQ(std::string(2, '\0'), ReadAll(cachePath));
   EXPECT_EQ(std::vector<std::string>{kCacheCorrupted}, messages.Shown());
 }

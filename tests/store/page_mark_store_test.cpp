@@ -2,26 +2,27 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <set>
-#include <thread>
 
 #include "support/fake_clock.h"
 
 namespace {
 
-// Writes down every call; reads the record in each, so a freed record shows up under ASan.
+using Strings = std::vector<std::string>;
+
+// Writes down every notice; reads the record in each, so a freed record shows up under ASan.
 class RecordingListener : public StoreListener {
  public:
-  void OnNewPageMark(CPez& p) override { Log("new", p); }
-  void OnDroppedPageMark(CPez& p) override { Log("dropped", p); }
-  void OnRevisitRecent(CPez& p) override { Log("recent", p); }
-  void OnRevisitSite(CPez& p) override { Log("site", p); }
-  void OnPageMarkAdded(CPez& p) override { Log("added", p); }
-  void OnPageMarkRemoved(CPez& p) override { Log("removed", p); }
-  void OnPageMarksRenumbered() override { events.push_back("renumbered"); }
+  void OnSiteAdded(const std::string& key) override { events.push_back("site+ " + key); }
+  void OnPageMarkAdded(const CPez& p) override { Log("added", p); }
+  void OnPageMarkChanged(const CPez& p, uint32_t what) override {
+    Log(("changed" + std::to_string(what)).c_str(), p);
+  }
+  void OnPageMarkRemoved(const CPez& p) override { Log("removed", p); }
+  void OnSiteRemoved(const std::string& key) override { events.push_back("site- " + key); }
+  void OnStoreReset() override { events.push_back("reset"); }
 
-  std::vector<std::string> events;
+  Strings events;
 
  private:
   void Log(const char* what, const CPez& p) { events.push_back(std::string(what) + " " + p.url + " " + p.title); }
@@ -41,24 +42,32 @@ class PageMarkStoreTest : public ::testing::Test {
       Visit("http://h/page" + std::to_string(i));
     }
   }
-  std::vector<std::string> Urls() const {
-    std::vector<std::string> urls;
-    for (const auto& p : store.PageMarkCache) urls.push_back(p->url);
+  Strings Urls() const {
+    Strings urls;
+    for (const CPez& p : store.PageMarks()) urls.push_back(p.url);
     return urls;
   }
-  // Every PageMark is in both indexes under its keys, and the indexes hold nothing else.
+  // Every PageMark is found under its URL, its number and its Site; numbers are distinct.
   void ExpectIndexesConsistent() const {
-    EXPECT_EQ(store.PageMarkCache.size(), store.UrlIndex.size());
-    EXPECT_EQ(store.PageMarkCache.size(), store.CommandIndex.size());
     std::set<uint32_t> numbers;
-    for (const auto& p : store.PageMarkCache) {
-      EXPECT_EQ(p.get(), store.FindPageMarkByUrl(p->url));
-      EXPECT_EQ(p.get(), store.FindPageMarkByCommand(p->commandId));
-      EXPECT_GE(p->commandId, kFirstPageMarkCommand);
-      EXPECT_LE(p->commandId, kLastPageMarkCommand);
-      numbers.insert(p->commandId);
+    std::size_t inSites = 0;
+    for (const CPez& p : store.PageMarks()) {
+      EXPECT_EQ(&p, store.FindPageMarkByUrl(p.url));
+      EXPECT_EQ(&p, store.FindPageMarkByCommand(p.commandId));
+      EXPECT_GE(p.commandId, kFirstPageMarkCommand);
+      EXPECT_LE(p.commandId, kLastPageMarkCommand);
+      numbers.insert(p.commandId);
     }
-    EXPECT_EQ(store.PageMarkCache.size(), numbers.size());
+    for (const std::string& key : store.SiteKeys()) inSites += store.PagesOfSite(key).size();
+    EXPECT_EQ(store.Count(), numbers.size());
+    EXPECT_EQ(store.Count(), inSites);
+    EXPECT_TRUE(std::is_sorted(store.SiteKeys().begin(), store.SiteKeys().end()));
+  }
+  std::unique_ptr<CPez> Page(const std::string& url) {
+    auto p = std::make_unique<CPez>();
+    p->url = url;
+    p->title = "T" + url;
+    return p;
   }
 
   CPrefs prefs;
@@ -67,211 +76,214 @@ class PageMarkStoreTest : public ::testing::Test {
   RecordingListener listener;
 };
 
-TEST_F(PageMarkStoreTest, NewPageIsRecordedWithEveryField) {
-  EXPECT_TRUE(Visit("http://a/", "A"));
-  ASSERT_EQ(1u, store.PageMarkCache.size());
-  const CPez& p = *store.PageMarkCache[0];
-  EXPECT_EQ("http://a/", p.url);
+TEST_F(PageMarkStoreTest, NewPageIsRecordedWithEveryFieldAndItsSite) {
+  EXPECT_TRUE(Visit("http://www.a.com/x", "A"));
+  ASSERT_EQ(1u, store.Count());
+  const CPez& p = store.PageMarks()[0];
   EXPECT_EQ("A", p.title);
   EXPECT_EQ(clock.Now(), p.firstVisited);
   EXPECT_EQ(clock.Now(), p.lastVisited);
   EXPECT_EQ(0u, p.size);
-  EXPECT_EQ(0u, p.reserved);
   EXPECT_EQ(kFirstPageMarkCommand, p.commandId);
-  EXPECT_EQ(kFirstPageMarkCommand + 1, store.nextCommandId);
-  EXPECT_TRUE(store.cacheDirty);
-  EXPECT_EQ("", store.lastRecordedUrl);
-  EXPECT_EQ((std::vector<std::string>{"new http://a/ A", "added http://a/ A"}), listener.events);
+  EXPECT_TRUE(store.IsDirty());
+  EXPECT_EQ("", store.LastRecordedUrl());
+  EXPECT_EQ((Strings{"site+ a.com", "added http://www.a.com/x A"}), listener.events);
+
+  listener.events.clear();
+  Visit("http://a.com/y", "B");
+  EXPECT_EQ((Strings{"added http://a.com/y B"}), listener.events) << "a known Site is not added again";
+  EXPECT_EQ(Strings{"a.com"}, store.SiteKeys());
+  EXPECT_EQ(2u, store.PagesOfSite("a.com").size());
   ExpectIndexesConsistent();
 }
 
 TEST_F(PageMarkStoreTest, ThousandthPageIsKeptAndTheNextDropsTheOldest) {
   VisitNewPages(1000);
-  EXPECT_EQ(1000u, store.PageMarkCache.size());
-  CPez* oldest = store.FindPageMarkByUrl("http://h/page0");
-  ASSERT_NE(nullptr, oldest);
-  const uint32_t oldestNumber = oldest->commandId;
+  EXPECT_EQ(1000u, store.Count());
+  const uint32_t oldestNumber = store.FindPageMarkByUrl("http://h/page0")->commandId;
 
   listener.events.clear();
   VisitNewPages(1, 1000);
-  EXPECT_EQ(1000u, store.PageMarkCache.size());
+  EXPECT_EQ(1000u, store.Count());
   EXPECT_EQ(nullptr, store.FindPageMarkByUrl("http://h/page0"));
-  EXPECT_EQ(nullptr, store.FindPageMarkByCommand(oldestNumber));
-  EXPECT_EQ("http://h/page1", store.PageMarkCache.front()->url);
-  EXPECT_EQ((std::vector<std::string>{"new http://h/page1000 Thttp://h/page1000",
-                                      "dropped http://h/page0 Thttp://h/page0",
-                                      "removed http://h/page0 Thttp://h/page0",
-                                      "added http://h/page1000 Thttp://h/page1000"}),
+  EXPECT_EQ("http://h/page1", store.PageMarks().front().url);
+  EXPECT_EQ((Strings{"added http://h/page1000 Thttp://h/page1000", "removed http://h/page0 Thttp://h/page0"}),
             listener.events);
   ExpectIndexesConsistent();
+  EXPECT_NE(oldestNumber, store.FindPageMarkByUrl("http://h/page1000")->commandId);
 
   // Coming back to the dropped page makes a fresh PageMark.
   clock.Advance(5000);
   EXPECT_TRUE(Visit("http://h/page0"));
-  CPez* fresh = store.FindPageMarkByUrl("http://h/page0");
+  const CPez* fresh = store.FindPageMarkByUrl("http://h/page0");
   ASSERT_NE(nullptr, fresh);
   EXPECT_EQ(clock.Now(), fresh->firstVisited);
-  EXPECT_EQ(clock.Now(), fresh->lastVisited);
   EXPECT_EQ(kFirstPageMarkCommand + 1001, fresh->commandId);
-  EXPECT_EQ(1000u, store.PageMarkCache.size());
 }
 
-TEST_F(PageMarkStoreTest, RepeatedEchoOfARevisitChangesOnlyTheDirtyFlag) {
-  Visit("http://a/");
-  Visit("http://b/");
-  Visit("http://c/");
-  clock.Advance(1000);
-  EXPECT_TRUE(Visit("http://b/", "B2"));
-  const Time32 lastVisited = store.FindPageMarkByUrl("http://b/")->lastVisited;
-  Visit("http://a/");  // a revisit in between makes the next b a revisit again
-  EXPECT_EQ((std::vector<std::string>{"http://c/", "http://b/", "http://a/"}), Urls());
-  Visit("http://b/", "B3");
-  store.cacheDirty = false;
-  listener.events.clear();
-  clock.Advance(1000);
-
-  EXPECT_FALSE(Visit("http://b/", "B4"));
-  EXPECT_TRUE(store.cacheDirty);
-  const CPez& b = *store.FindPageMarkByUrl("http://b/");
-  EXPECT_EQ("B3", b.title);
-  EXPECT_EQ(lastVisited, b.lastVisited);
-  EXPECT_EQ((std::vector<std::string>{"http://c/", "http://a/", "http://b/"}), Urls());
-  EXPECT_TRUE(listener.events.empty());
-}
-
-TEST_F(PageMarkStoreTest, SecondEchoOfANewPageIsARevisit) {
-  Visit("http://a/", "first");
-  listener.events.clear();
-  clock.Advance(10);
-  EXPECT_TRUE(Visit("http://a/", "second"));
-  const CPez& p = *store.FindPageMarkByUrl("http://a/");
-  EXPECT_EQ("second", p.title);
-  EXPECT_EQ(p.firstVisited, p.lastVisited);
-  EXPECT_EQ("http://a/", store.lastRecordedUrl);
-  EXPECT_EQ((std::vector<std::string>{"recent http://a/ second", "site http://a/ second"}), listener.events);
-}
-
-TEST_F(PageMarkStoreTest, RevisitMovesToTheEndAndKeepsItsNumber) {
-  Visit("http://a/");
-  Visit("http://b/");
-  Visit("http://c/");
-  const uint32_t number = store.FindPageMarkByUrl("http://a/")->commandId;
-  Visit("http://a/");
-  EXPECT_EQ((std::vector<std::string>{"http://b/", "http://c/", "http://a/"}), Urls());
-  EXPECT_EQ(number, store.FindPageMarkByUrl("http://a/")->commandId);
-  EXPECT_EQ(kFirstPageMarkCommand + 3, store.nextCommandId);
-  ExpectIndexesConsistent();
-}
-
-TEST_F(PageMarkStoreTest, LastVisitMovesOnlyMoreThanFiveMinutesAfterTheFirst) {
+TEST_F(PageMarkStoreTest, RevisitsAndRepeatedEchoes) {
   const Time32 first = clock.Now();
-  Visit("http://a/");
+  Visit("http://a/", "first");
   Visit("http://b/");
+  Visit("http://c/");
+  listener.events.clear();
+
+  // The second echo of a new page is a revisit: it moves to the end, keeps its number, and within
+  // five minutes of its first visit its last visit stays the first.
+  const uint32_t number = store.FindPageMarkByUrl("http://a/")->commandId;
   clock.Set(first + 300);
-  Visit("http://a/");
-  EXPECT_EQ(first, store.FindPageMarkByUrl("http://a/")->lastVisited);
+  EXPECT_TRUE(Visit("http://a/", "second"));
+  EXPECT_EQ((Strings{"http://b/", "http://c/", "http://a/"}), Urls());
+  const CPez& a = *store.FindPageMarkByUrl("http://a/");
+  EXPECT_EQ(number, a.commandId);
+  EXPECT_EQ(first, a.lastVisited);
+  EXPECT_EQ("http://a/", store.LastRecordedUrl());
+  EXPECT_EQ(Strings{"changed3 http://a/ second"}, listener.events) << "visited and retitled";
+
+  // A repeated echo of the last revisit changes nothing but the dirty flag.
+  store.DirtyFlag() = false;
+  listener.events.clear();
+  EXPECT_FALSE(Visit("http://a/", "third"));
+  EXPECT_TRUE(store.IsDirty());
+  EXPECT_EQ("second", a.title);
+  EXPECT_TRUE(listener.events.empty());
+
   Visit("http://b/");
   clock.Set(first + 301);
-  Visit("http://a/");
-  EXPECT_EQ(first + 301, store.FindPageMarkByUrl("http://a/")->lastVisited);
-  EXPECT_EQ(first, store.FindPageMarkByUrl("http://a/")->firstVisited);
+  Visit("http://a/", "second");
+  EXPECT_EQ(first + 301, a.lastVisited);
+  EXPECT_EQ(first, a.firstVisited);
+  EXPECT_EQ("changed2 http://a/ second", listener.events.back()) << "visited, same title";
+  ExpectIndexesConsistent();
 }
 
 TEST_F(PageMarkStoreTest, UrlsDifferingInLetterCaseAreTwoPageMarks) {
   Visit("http://h/Page");
   Visit("http://h/page");
-  EXPECT_EQ(2u, store.PageMarkCache.size());
+  EXPECT_EQ(2u, store.Count());
   EXPECT_NE(store.FindPageMarkByUrl("http://h/Page"), store.FindPageMarkByUrl("http://h/page"));
   EXPECT_EQ(nullptr, store.FindPageMarkByUrl("http://h/PAGE"));
 }
 
-TEST_F(PageMarkStoreTest, IndexPageMarksNumbersOldestFirst) {
-  Visit("http://a/");
-  Visit("http://b/");
-  Visit("http://c/");
-  Visit("http://a/");  // order now b, c, a
-  store.ResetIndexes();
-  EXPECT_TRUE(store.UrlIndex.empty());
-  EXPECT_TRUE(store.CommandIndex.empty());
-  EXPECT_EQ(kFirstPageMarkCommand, store.nextCommandId);
+TEST_F(PageMarkStoreTest, DeleteTellsListenersBeforeFreeingAndForgetsEveryReference) {
+  Visit("http://a.com/", "A");
+  Visit("http://b.com/", "B");
+  const CPez* a = store.FindPageMarkByUrl("http://a.com/");
+  const uint32_t number = a->commandId;
+  store.MarkForTopics(a, true);
+  store.MarkForTopics(store.FindPageMarkByUrl("http://b.com/"), true);
+  store.MarkForTopics(a, true);
+  store.DirtyFlag() = false;
+  listener.events.clear();
 
-  store.IndexPageMarks();
-  EXPECT_EQ(1034u, store.FindPageMarkByUrl("http://b/")->commandId);
-  EXPECT_EQ(1035u, store.FindPageMarkByUrl("http://c/")->commandId);
-  EXPECT_EQ(1036u, store.FindPageMarkByUrl("http://a/")->commandId);
+  store.DeletePageMark(a);
+  EXPECT_EQ((Strings{"removed http://a.com/ A", "site- a.com"}), listener.events);
+  EXPECT_EQ(nullptr, store.FindPageMarkByUrl("http://a.com/"));
+  EXPECT_EQ(nullptr, store.FindPageMarkByCommand(number));
+  EXPECT_EQ(Strings{"b.com"}, store.SiteKeys());
+  ASSERT_EQ(1u, store.SendToTopicsList().size());
+  EXPECT_EQ("http://b.com/", store.SendToTopicsList()[0]->url);
+  EXPECT_FALSE(store.IsDirty());
+  ExpectIndexesConsistent();
+
+  // A pointer that is not (or no longer) in the store is never followed.
+  CPez stranger;
+  stranger.url = "http://b.com/";
+  listener.events.clear();
+  store.DeletePageMark(&stranger);
+  store.DeletePageMark(a);
+  store.DeletePageMark(nullptr);
+  store.SetPageMarkSize(a, 10);
+  EXPECT_FALSE(store.EditPageMark(a, "x", "http://x/"));
+  EXPECT_TRUE(listener.events.empty());
+  EXPECT_EQ(1u, store.Count());
+}
+
+TEST_F(PageMarkStoreTest, ClearAndLoadResetEverything) {
+  Visit("http://a/", "A");
+  store.MarkForTopics(store.FindPageMarkByUrl("http://a/"), true);
+  listener.events.clear();
+  store.ClearStore();
+  EXPECT_EQ(Strings{"reset"}, listener.events);
+  EXPECT_EQ(0u, store.Count());
+  EXPECT_TRUE(store.SendToTopicsList().empty());
+  EXPECT_TRUE(store.SiteKeys().empty());
+
+  // Loaded pages are numbered from 1034 oldest first; of two with one URL the newer stays.
+  std::vector<std::unique_ptr<CPez>> pages;
+  for (const char* url : {"http://b.org/1", "http://a.org/1", "http://b.org/1", "http://c.org/"})
+    pages.push_back(Page(url));
+  pages[2]->title = "newer";
+  EXPECT_EQ(0u, store.Load(std::move(pages)));
+  EXPECT_EQ((Strings{"http://a.org/1", "http://b.org/1", "http://c.org/"}), Urls());
+  EXPECT_EQ("newer", store.FindPageMarkByUrl("http://b.org/1")->title);
+  EXPECT_EQ(1034u, store.PageMarks()[0].commandId);
+  EXPECT_EQ(1036u, store.PageMarks()[2].commandId);
+  EXPECT_EQ((Strings{"a.org", "b.org", "c.org"}), store.SiteKeys());
   ExpectIndexesConsistent();
   Visit("http://d/");
   EXPECT_EQ(1037u, store.FindPageMarkByUrl("http://d/")->commandId);
 }
 
-TEST_F(PageMarkStoreTest, DeleteTellsListenersBeforeFreeingAndForgetsEveryReference) {
-  Visit("http://a/", "A");
-  Visit("http://b/", "B");
-  CPez* a = store.FindPageMarkByUrl("http://a/");
-  const uint32_t number = a->commandId;
-  store.SendToTopicsList = {a, store.FindPageMarkByUrl("http://b/"), a};
-  store.cacheDirty = false;
+TEST_F(PageMarkStoreTest, LoadKeepsTheNewestPagesTheNumbersCanHold) {
+  std::vector<std::unique_ptr<CPez>> pages;
+  for (int i = 0; i < 5003; ++i) pages.push_back(Page("http://h/" + std::to_string(i)));
+  EXPECT_EQ(3u, store.Load(std::move(pages)));
+  EXPECT_EQ(kPageMarkNumbers, store.Count());
+  EXPECT_EQ("http://h/3", store.PageMarks().front().url);
+  EXPECT_EQ(kLastPageMarkCommand, store.PageMarks().back().commandId);
+}
+
+TEST_F(PageMarkStoreTest, EditsMoveBetweenSitesAndKeepTheUrlsUnique) {
+  Visit("http://a.com/1", "One");
+  Visit("http://a.com/2", "Two");
+  const CPez* one = store.FindPageMarkByUrl("http://a.com/1");
   listener.events.clear();
 
-  store.DeletePageMark(a);
-  EXPECT_EQ((std::vector<std::string>{"removed http://a/ A"}), listener.events);
-  EXPECT_EQ(nullptr, store.FindPageMarkByUrl("http://a/"));
-  EXPECT_EQ(nullptr, store.FindPageMarkByCommand(number));
-  EXPECT_EQ((std::vector<std::string>{"http://b/"}), Urls());
-  ASSERT_EQ(1u, store.SendToTopicsList.size());
-  EXPECT_EQ("http://b/", store.SendToTopicsList[0]->url);
-  EXPECT_FALSE(store.cacheDirty);
+  EXPECT_FALSE(store.EditPageMark(one, "One", "http://a.com/2")) << "the URL is another PageMark's";
+  EXPECT_TRUE(store.EditPageMark(one, "Uno", "http://b.com/1"));
+  EXPECT_EQ((Strings{"site+ b.com", "changed9 http://b.com/1 Uno"}), listener.events);
+  EXPECT_EQ(one, store.FindPageMarkByUrl("http://b.com/1"));
+  EXPECT_EQ(nullptr, store.FindPageMarkByUrl("http://a.com/1"));
+
+  listener.events.clear();
+  const CPez* two = store.FindPageMarkByUrl("http://a.com/2");
+  EXPECT_TRUE(store.EditPageMark(two, "Two", "http://c.com/2"));
+  EXPECT_EQ((Strings{"site+ c.com", "changed8 http://c.com/2 Two", "site- a.com"}), listener.events);
+  EXPECT_EQ((Strings{"b.com", "c.com"}), store.SiteKeys());
+
+  listener.events.clear();
+  store.SetPageMarkSize(two, 1234);
+  store.SetPageMarkSize(two, 1234);
+  EXPECT_EQ(Strings{"changed4 http://c.com/2 Two"}, listener.events);
   ExpectIndexesConsistent();
-}
 
-TEST_F(PageMarkStoreTest, DeleteOfAPageMarkNotInTheStoreDoesNothing) {
-  Visit("http://a/");
-  CPez stranger;
-  stranger.url = "http://a/";
-  stranger.commandId = kFirstPageMarkCommand;
+  // Regrouping with full Site names.
+  prefs.simpleSites = 0;
   listener.events.clear();
-  store.DeletePageMark(&stranger);
-  store.DeletePageMark(nullptr);
-  EXPECT_TRUE(listener.events.empty());
-  EXPECT_EQ(1u, store.PageMarkCache.size());
-  ExpectIndexesConsistent();
+  store.RegroupSites();
+  EXPECT_EQ(Strings{"reset"}, listener.events);
+  EXPECT_EQ((Strings{"b.com", "c.com"}), store.SiteKeys());
 }
 
-TEST_F(PageMarkStoreTest, DroppedPageMarkLeavesTheSendToTopicsList) {
-  prefs.maxPageMarks = 2;
-  VisitNewPages(2);
-  store.SendToTopicsList.push_back(store.FindPageMarkByUrl("http://h/page0"));
-  VisitNewPages(1, 2);
-  EXPECT_TRUE(store.SendToTopicsList.empty());
-}
-
-TEST_F(PageMarkStoreTest, ClearStoreFreesEveryPageMarkAfterTellingListeners) {
-  Visit("http://a/", "A");
-  Visit("http://b/", "B");
-  store.SendToTopicsList.push_back(store.FindPageMarkByUrl("http://a/"));
-  listener.events.clear();
-  store.ClearStore();
-  EXPECT_EQ((std::vector<std::string>{"removed http://a/ A", "removed http://b/ B"}), listener.events);
-  EXPECT_TRUE(store.PageMarkCache.empty());
-  EXPECT_TRUE(store.SendToTopicsList.empty());
-  EXPECT_EQ(nullptr, store.FindPageMarkByUrl("http://a/"));
-}
-
-TEST_F(PageMarkStoreTest, ListenerThatDeletesAgainWhileHearingOfARemovalIsHarmless) {
-  // A window that closes its rows in OnPageMarkRemoved and, in doing so, deletes again.
-  struct Redeleting : StoreListener {
-    PageMarkStore* store = nullptr;
-    void OnPageMarkRemoved(CPez& p) override { store->DeletePageMark(&p); }
-  } redeleting;
-  redeleting.store = &store;
-  store.AddListener(&redeleting);
+TEST_F(PageMarkStoreTest, MarksForTopicsComeOnceInMarkingOrder) {
   Visit("http://a/");
   Visit("http://b/");
-  store.DeletePageMark(store.FindPageMarkByUrl("http://a/"));
-  EXPECT_EQ((std::vector<std::string>{"http://b/"}), Urls());
-  store.ClearStore();
-  EXPECT_TRUE(store.PageMarkCache.empty());
-  store.RemoveListener(&redeleting);
+  const CPez* a = store.FindPageMarkByUrl("http://a/");
+  const CPez* b = store.FindPageMarkByUrl("http://b/");
+  store.MarkForTopics(b, true);
+  store.MarkForTopics(a, true);
+  store.MarkForTopics(b, true);
+  EXPECT_EQ((std::vector<const CPez*>{b, a}), store.SendToTopicsList());
+  store.MarkForTopics(b, false);
+  EXPECT_EQ((std::vector<const CPez*>{a}), store.TakeSendToTopicsList());
+  EXPECT_TRUE(store.SendToTopicsList().empty());
+
+  // A PageMark dropped at the limit leaves the list too.
+  prefs.maxPageMarks = 2;
+  store.MarkForTopics(a, true);
+  Visit("http://c/");
+  EXPECT_TRUE(store.SendToTopicsList().empty());
 }
 
 class PageMarkLimitTest : public PageMarkStoreTest, public ::testing::WithParamInterface<int32_t> {};
@@ -279,10 +291,8 @@ class PageMarkLimitTest : public PageMarkStoreTest, public ::testing::WithParamI
 TEST_P(PageMarkLimitTest, ZeroOrLessMeansTheDefaultThousand) {
   prefs.maxPageMarks = GetParam();
   EXPECT_EQ(1000u, store.PageMarkLimit());
-  VisitNewPages(1000);
-  EXPECT_EQ(1000u, store.PageMarkCache.size());
-  VisitNewPages(1, 1000);
-  EXPECT_EQ(1000u, store.PageMarkCache.size());
+  VisitNewPages(1001);
+  EXPECT_EQ(1000u, store.Count());
   EXPECT_EQ(nullptr, store.FindPageMarkByUrl("http://h/page0"));
   EXPECT_EQ(GetParam(), prefs.maxPageMarks);
 }
@@ -290,68 +300,56 @@ TEST_P(PageMarkLimitTest, ZeroOrLessMeansTheDefaultThousand) {
 INSTANTIATE_TEST_SUITE_P(Values, PageMarkLimitTest, ::testing::Values(0, -1, INT32_MIN));
 
 TEST_F(PageMarkStoreTest, LimitAboveFiveThousandIsUsedAsFiveThousand) {
-  prefs.maxPageMarks = 20000;
-  EXPECT_EQ(5000u, store.PageMarkLimit());
   prefs.maxPageMarks = 50;
   EXPECT_EQ(50u, store.PageMarkLimit());
   prefs.maxPageMarks = 20000;
+  EXPECT_EQ(5000u, store.PageMarkLimit());
   VisitNewPages(5001);
-  EXPECT_EQ(5000u, store.PageMarkCache.size());
+  EXPECT_EQ(5000u, store.Count());
   EXPECT_EQ(20000, prefs.maxPageMarks);
   ExpectIndexesConsistent();
 }
 
-TEST_F(PageMarkStoreTest, NumbersAreHandedOutAnewBeforeTheyReachTheTopicRange) {
+// Once 6033 is handed out, new PageMarks take the numbers of those that left: nothing is ever
+// numbered anew, and the store never passes into the Topic numbers.
+TEST_F(PageMarkStoreTest, NumbersOfDroppedPageMarksAreUsedAgain) {
   VisitNewPages(5000);
-  EXPECT_EQ(kLastPageMarkCommand, store.PageMarkCache.back()->commandId);
-  EXPECT_EQ(kLastPageMarkCommand + 1, store.nextCommandId);
+  EXPECT_EQ(kLastPageMarkCommand, store.PageMarks().back().commandId);
+  const uint32_t kept = store.FindPageMarkByUrl("http://h/page4500")->commandId;
   listener.events.clear();
 
-  VisitNewPages(1, 5000);
-  ASSERT_FALSE(listener.events.empty());
-  EXPECT_EQ("renumbered", listener.events[0]);
-  EXPECT_EQ("new http://h/page5000 Thttp://h/page5000", listener.events[1]);
-  // The 1000 kept before the visit took 1034..2033, oldest first; the new page 2034; then the
-  // oldest of them was dropped as usual.
-  EXPECT_EQ(1000u, store.PageMarkCache.size());
-  EXPECT_EQ(nullptr, store.FindPageMarkByUrl("http://h/page4000"));
-  EXPECT_EQ(1035u, store.FindPageMarkByUrl("http://h/page4001")->commandId);
-  EXPECT_EQ(2034u, store.FindPageMarkByUrl("http://h/page5000")->commandId);
-  EXPECT_EQ(2035u, store.nextCommandId);
-  ExpectIndexesConsistent();
-}
-
-TEST_F(PageMarkStoreTest, RenumberingAFullStoreOfFiveThousandDropsOnlyTheOldest) {
-  prefs.maxPageMarks = 5000;
-  VisitNewPages(5000);
-  listener.events.clear();
-
-  VisitNewPages(1, 5000);
-  EXPECT_EQ((std::vector<std::string>{"dropped http://h/page0 Thttp://h/page0",
-                                      "removed http://h/page0 Thttp://h/page0", "renumbered",
-                                      "new http://h/page5000 Thttp://h/page5000",
-                                      "added http://h/page5000 Thttp://h/page5000"}),
+  VisitNewPages(1, 5000);  // at the limit of 1000, drops page4000
+  EXPECT_EQ(kept, store.FindPageMarkByUrl("http://h/page4500")->commandId);
+  EXPECT_LT(store.FindPageMarkByUrl("http://h/page5000")->commandId, kLastPageMarkCommand);
+  EXPECT_EQ((Strings{"added http://h/page5000 Thttp://h/page5000", "removed http://h/page4000 Thttp://h/page4000"}),
             listener.events);
-  EXPECT_EQ(5000u, store.PageMarkCache.size());
-  EXPECT_EQ(1034u, store.FindPageMarkByUrl("http://h/page1")->commandId);
-  EXPECT_EQ(kLastPageMarkCommand, store.FindPageMarkByUrl("http://h/page5000")->commandId);
+  ExpectIndexesConsistent();
+
+  // A full store of 5000 with every number in use drops its oldest before the new page comes.
+  prefs.maxPageMarks = 5000;
+  VisitNewPages(4000, 6000);
+  ASSERT_EQ(5000u, store.Count());
+  const std::string oldest = store.PageMarks().front().url;
+  listener.events.clear();
+  VisitNewPages(1, 20000);
+  ASSERT_EQ(2u, listener.events.size());
+  EXPECT_EQ("removed " + oldest + " T" + oldest, listener.events[0]);
+  EXPECT_EQ(5000u, store.Count());
   ExpectIndexesConsistent();
 }
 
-TEST_F(PageMarkStoreTest, AVisitWaitsWhileTheStoreLockIsHeld) {
-  std::atomic<bool> recorded{false};
-  auto lock = store.Lock();
-  std::thread visitor([&] {
-    store.RecordVisit("http://a/", "A");
-    recorded = true;
-  });
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  EXPECT_FALSE(recorded);
-  EXPECT_TRUE(store.PageMarkCache.empty());
-  lock.unlock();
-  visitor.join();
-  EXPECT_TRUE(recorded);
-  EXPECT_EQ(1u, store.PageMarkCache.size());
+TEST_F(PageMarkStoreTest, CopiesTakenForOtherThreads) {
+  Visit("http://a/", "A");
+  const PageMarkStore::Copy before = store.Snapshot();
+  Visit("http://b/", "B");
+  const PageMarkStore::Copy after = store.Snapshot();
+  EXPECT_EQ(1u, before.pages.size());
+  EXPECT_EQ(2u, after.pages.size());
+  EXPECT_LT(before.generation, after.generation);
+  CPez copy;
+  ASSERT_TRUE(store.CopyOf(store.FindPageMarkByUrl("http://b/")->commandId, copy));
+  EXPECT_EQ("B", copy.title);
+  EXPECT_FALSE(store.CopyOf(kLastPageMarkCommand, copy));
 }
 
 }  // namespace

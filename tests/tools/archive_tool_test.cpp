@@ -83,7 +83,7 @@ TEST_F(ArchiveToolTest, DumpsACacheWrittenBySaveCache) {
   store.RecordVisit("http://example.com/a", "Page \"A\"");
   clock.Advance(60);
   store.RecordVisit("http://example.org/", "B");
-  store.PageMarkCache[1]->size = 2048;
+  store.SetPageMarkSize(&store.PageMarks()[1], 2048);
   RecordingMessageBoxes messages;
   DataFiles files(messages, clock);
   std::string path = dir + "/cache.data";

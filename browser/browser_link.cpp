@@ -1,0 +1,24 @@
+#include "browser/browser_link.h"
+
+BrowserLink::BrowserLink(DdeLink& link, const CPrefs& prefs, Launcher& launcher)
+    : endpoint_(std::make_unique<CDDEObject>(link, prefs, launcher)) {}
+
+BrowserLink::~BrowserLink() = default;
+
+std::string BrowserLink::EndpointName() const { return endpoint_ ? endpoint_->name() : std::string(); }
+
+void BrowserLink::OpenInBrowser(const std::string& url) {
+  if (!endpoint_) return;
+  endpoint_->OpenUrl(url);
+  if (endpoint_) endpoint_->Activate();
+}
+
+WindowInfo BrowserLink::GetWindowInfo(uint32_t windowId) {
+  return endpoint_ ? endpoint_->GetWindowInfo(windowId) : WindowInfo{};
+}
+
+void BrowserLink::RegisterForEchoes() {
+  if (endpoint_) endpoint_->RegisterUrlEcho(endpoint_->name());
+}
+
+void BrowserLink::Close() { endpoint_.reset(); }

@@ -1,0 +1,258 @@
+#include "store/topics_model.h"
+
+#include <algorithm>
+#include <utility>
+#include <filesystem>
+#include <system_error>
+
+#include "store/branch_names.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Deeper folders show empty: a bound on the recursion whatever the files hold.
+constexpr std::size_t kMaxTopicDepth = 64;
+
+fs::path Normalized(const std::string& path) {
+  std::error_code ec;
+  fs::path absolute = fs::absolute(fs::path(path), ec);
+  return (ec ? fs::path(path) : absolute).lexically_normal();
+}
+
+bool IsInside(const CTopic* node, const CTopic* folder) {
+  for (; node; node = node->parent == node ? nullptr : node->parent)
+    if (node == folder) return true;
+  return false;
+}
+
+}  // namespace
+
+TopicsModel::TopicsModel(DataFiles& files, const Clock& clock, const CPrefs& prefs)
+    : files_(files), clock_(clock), prefs_(prefs) {}
+
+TopicsModel::~TopicsModel() = default;
+
+void TopicsModel::AddListener(TopicsListener* listener) {
+  if (std::find(listeners_.begin(), listeners_.end(), listener) == listeners_.end()) listeners_.push_back(listener);
+}
+
+void TopicsModel::RemoveListener(TopicsListener* listener) { std::erase(listeners_, listener); }
+
+template <typename Call>
+void TopicsModel::Notify(Call call) {
+  if (batchDepth_ > 0) return;
+  const std::vector<TopicsListener*> snapshot = listeners_;
+  for (TopicsListener* listener : snapshot)
+    if (std::find(listeners_.begin(), listeners_.end(), listener) != listeners_.end()) call(*listener);
+}
+
+const CTopic& TopicsModel::Root() {
+  EnsureLoaded();
+  return *root_;
+}
+
+void TopicsModel::Reload() {
+  root_.reset();
+  live_.clear();
+  EnsureLoaded();
+  Notify([](TopicsListener& l) { l.OnTopicsReset(); });
+}
+
+// A missing topics.data is written once as an empty array, so the Topics folder is complete.
+void TopicsModel::EnsureLoaded() {
+  if (root_) return;
+  root_ = std::make_unique<CTopic>(clock_.Now());
+  root_->isFolder = 1;
+  root_->target = prefs_.topicsPath;
+  root_->parent = root_.get();
+  root_->children = std::make_unique<TopicArray>();
+  live_.insert(root_.get());
+  if (prefs_.topicsPath.empty()) return;
+  std::error_code ec;
+  const bool existed = fs::exists(prefs_.topicsPath, ec);
+  std::set<std::string> reading;
+  LoadChildren(*root_, reading);
+  if (!existed) files_.SaveBranch(prefs_.topicsPath, *root_->children);
+}
+
+// A branch file is read only when it lies directly in the Topics folder and ends in ".data": a
+// damaged topics file could otherwise name any file, and a damaged branch is replaced.
+bool TopicsModel::MayReadBranch(const std::string& target, const std::set<std::string>& reading) const {
+  if (prefs_.branchPath.empty() || target.empty()) return false;
+  if (reading.size() >= kMaxTopicDepth) return false;
+  fs::path folder = Normalized(prefs_.branchPath);
+  if (!folder.has_filename()) folder = folder.parent_path();
+  const fs::path file = Normalized(target);
+  return file.parent_path() == folder && file.extension() == ".data" && file.stem() != "" &&
+         !reading.contains(file.string());
+}
+
+void TopicsModel::LoadChildren(CTopic& folder, std::set<std::string>& reading) {
+  const bool isRoot = &folder == root_.get();
+  if (!isRoot && !MayReadBranch(folder.target, reading)) return;
+  const std::string key = Normalized(folder.target).string();
+  reading.insert(key);
+  auto children = std::make_unique<TopicArray>();
+  files_.LoadBranch(folder.target, *children);
+  std::erase(*children, nullptr);
+  folder.children = std::move(children);
+  for (std::unique_ptr<CTopic>& child : *folder.children) {
+    child->parent = &folder;
+    child->children.reset();
+    live_.insert(child.get());
+    if (child->isFolder != 0) LoadChildren(*child, reading);
+  }
+  reading.erase(key);
+}
+
+CTopic* TopicsModel::Mutable(const CTopic& node) const {
+  return live_.contains(&node) ? const_cast<CTopic*>(&node) : nullptr;
+}
+
+CTopic* TopicsModel::OpenFolder(const CTopic& node) const {
+  CTopic* folder = Mutable(node);
+  return folder && IsOpenFolder(*folder) ? folder : nullptr;
+}
+
+std::size_t TopicsModel::IndexOf(const CTopic& node) {
+  if (!node.parent || node.parent == &node || !node.parent->children) return 0;
+  const TopicArray& siblings = *node.parent->children;
+  auto at = std::find_if(siblings.begin(), siblings.end(), [&](const auto& c) { return c.get() == &node; });
+  return static_cast<std::size_t>(at - siblings.begin());
+}
+
+CTopic& TopicsModel::Insert(CTopic& parent, std::size_t index, std::unique_ptr<CTopic> node) {
+  TopicArray& children = *parent.children;
+  index = std::min(index, children.size());
+  node->parent = &parent;
+  CTopic& inserted = **children.insert(children.begin() + static_cast<std::ptrdiff_t>(index), std::move(node));
+  live_.insert(&inserted);
+  return inserted;
+}
+
+bool TopicsModel::SaveFolder(const CTopic& node) {
+  const CTopic* folder = OpenFolder(node);
+  if (!folder) return false;
+  return files_.SaveBranch(folder->target, *folder->children);
+}
+
+void TopicsModel::Changed(const CTopic& folder) {
+  if (batchDepth_ > 0) {
+    if (std::find(batchChanged_.begin(), batchChanged_.end(), &folder) == batchChanged_.end())
+      batchChanged_.push_back(&folder);
+    return;
+  }
+  SaveFolder(folder);
+}
+
+const CTopic* TopicsModel::NewFolder(const CTopic& parentNode, std::size_t index, const std::string& name) {
+  EnsureLoaded();
+  CTopic* parent = OpenFolder(parentNode);
+  if (!parent) return nullptr;
+  auto folder = std::make_unique<CTopic>(clock_.Now());
+  folder->isFolder = 1;
+  folder->name = name;
+  folder->target = NewBranchFileName(prefs_.branchPath, clock_.Now());
+  folder->children = std::make_unique<TopicArray>();
+  CTopic& inserted = Insert(*parent, index, std::move(folder));
+  Changed(inserted);
+  Changed(*parent);
+  Notify([&](TopicsListener& l) { l.OnTopicInserted(inserted); });
+  return &inserted;
+}
+
+const CTopic* TopicsModel::NewLink(const CTopic& parentNode, std::size_t index, const std::string& name,
+                                   const std::string& url) {
+  EnsureLoaded();
+  CTopic* parent = OpenFolder(parentNode);
+  if (!parent) return nullptr;
+  auto link = std::make_unique<CTopic>(clock_.Now());
+  link->name = name;
+  link->target = url;
+  CTopic& inserted = Insert(*parent, index, std::move(link));
+  Changed(*parent);
+  Notify([&](TopicsListener& l) { l.OnTopicInserted(inserted); });
+  return &inserted;
+}
+
+const CTopic* TopicsModel::AppendTopLevelLink(const std::string& name, const std::string& url) {
+  const CTopic& root = Root();
+  return NewLink(root, root.children->size(), name, url);
+}
+
+void TopicsModel::Edit(const CTopic& node, const std::string& name, const std::string& target) {
+  CTopic* edited = Mutable(node);
+  if (!edited || edited == root_.get()) return;
+  edited->name = name;
+  if (edited->isFolder == 0) edited->target = target;
+  Changed(*edited->parent);
+  Notify([&](TopicsListener& l) { l.OnTopicChanged(*edited); });
+}
+
+void TopicsModel::SetLinkState(const CTopic& node, uint32_t size, Time32 lastVisited, bool save) {
+  CTopic* link = Mutable(node);
+  if (!link || link->isFolder != 0) return;
+  link->size = size;
+  link->lastVisited = lastVisited;
+  if (save) Changed(*link->parent);
+}
+
+void TopicsModel::RemoveBranchFiles(const CTopic& node) {
+  if (node.isFolder == 0) return;
+  if (node.children) {
+    for (const std::unique_ptr<CTopic>& child : *node.children) RemoveBranchFiles(*child);
+    std::error_code ec;
+    if (!fs::is_directory(node.target, ec)) fs::remove(node.target, ec);
+  }
+}
+
+void TopicsModel::Forget(const CTopic& node) {
+  live_.erase(&node);
+  std::erase(batchChanged_, &node);
+  if (node.children)
+    for (const std::unique_ptr<CTopic>& child : *node.children) Forget(*child);
+}
+
+void TopicsModel::Delete(const CTopic& node) {
+  CTopic* removed = Mutable(node);
+  if (!removed || removed == root_.get()) return;
+  CTopic& parent = *removed->parent;
+  TopicArray& siblings = *parent.children;
+  auto at = siblings.begin() + static_cast<std::ptrdiff_t>(IndexOf(*removed));
+  std::unique_ptr<CTopic> owned = std::move(*at);
+  siblings.erase(at);
+  Forget(*owned);
+  RemoveBranchFiles(*owned);
+  Changed(parent);
+  Notify([&](TopicsListener& l) { l.OnTopicRemoved(*owned); });
+}
+
+bool TopicsModel::Move(const CTopic& nodeRef, const CTopic& parentRef, std::size_t index) {
+  CTopic* node = Mutable(nodeRef);
+  CTopic* newParent = OpenFolder(parentRef);
+  if (!node || !newParent || node == root_.get() || IsInside(newParent, node)) return false;
+  CTopic& oldParent = *node->parent;
+  TopicArray& siblings = *oldParent.children;
+  auto at = siblings.begin() + static_cast<std::ptrdiff_t>(IndexOf(*node));
+  std::unique_ptr<CTopic> owned = std::move(*at);
+  siblings.erase(at);
+  live_.erase(node);
+  CTopic& moved = Insert(*newParent, index, std::move(owned));
+  Changed(oldParent);
+  if (newParent != &oldParent) Changed(*newParent);
+  Notify([&](TopicsListener& l) { l.OnTopicMoved(moved, oldParent); });
+  return true;
+}
+
+TopicsModel::Batch::Batch(TopicsModel& model) : model_(model) {
+  model_.EnsureLoaded();
+  ++model_.batchDepth_;
+}
+
+TopicsModel::Batch::~Batch() {
+  if (--model_.batchDepth_ > 0) return;
+  std::vector<const CTopic*> changed = std::exchange(model_.batchChanged_, {});
+  for (const CTopic* folder : changed) model_.SaveFolder(*folder);
+  model_.Notify([](TopicsListener& l) { l.OnTopicsReset(); });
+}

@@ -1,0 +1,124 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <set>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "platform/clock.h"
+#include "store/data_files.h"
+#include "store/prefs.h"
+#include "store/records.h"
+
+// Whoever shows the Topics tree (the menus, the Topics window) follows the model through these.
+// They come after the change, with the files already written.
+class TopicsListener {
+ public:
+  virtual ~TopicsListener() = default;
+  // The tree was read again or changed as a whole (a batch of edits): start again from Root().
+  virtual void OnTopicsReset() {}
+  // A node was put into its parent's children (its parent and position say where).
+  virtual void OnTopicInserted(const CTopic& node) {}
+  // A node's name or target changed.
+  virtual void OnTopicChanged(const CTopic& node) {}
+  // A node moved from oldParent to where its parent and position now say.
+  virtual void OnTopicMoved(const CTopic& node, const CTopic& oldParent) {}
+  // A node has left the tree, with everything below it; it is freed right after this call (its
+  // parent still names the folder it was in).
+  virtual void OnTopicRemoved(const CTopic& node) {}
+};
+
+// The Topics tree and the one owner of its files while the program runs: topics.data holds the
+// top level, each folder's contents are its branch file in the Topics folder. The menus, the
+// Topics window, "Assign to Topics" and the bookmark import all change the tree through this
+// model, so nothing writes a Topics file behind another's back.
+//
+// The tree is read whole on first use. A folder whose branch file may not be read (outside the
+// Topics folder, not a ".data" file, a folder inside itself, nested deeper than 64) keeps no
+// children: it shows empty and takes nothing in, and its file is never written.
+//
+// Every edit writes the branch files it changes at once; each operation names them. Main thread
+// only; a worker gets copies of what it needs.
+class TopicsModel {
+ public:
+  TopicsModel(DataFiles& files, const Clock& clock, const CPrefs& prefs);
+  ~TopicsModel();
+  TopicsModel(const TopicsModel&) = delete;
+  TopicsModel& operator=(const TopicsModel&) = delete;
+
+  void AddListener(TopicsListener* listener);
+  void RemoveListener(TopicsListener* listener);
+
+  // The node that stands for the top level (a folder whose target is topics.data); it is never
+  // shown or stored itself. Reads the tree on first use.
+  const CTopic& Root();
+  // Reads the whole tree from the files again (OnTopicsReset).
+  void Reload();
+  // Whether node is in the tree now (a view may hold a node that has since been removed).
+  bool Contains(const CTopic* node) const { return node && live_.contains(node); }
+  // Whether a folder's contents were read and can take new nodes.
+  static bool IsOpenFolder(const CTopic& node) { return node.isFolder != 0 && node.children != nullptr; }
+  // The position of node in its parent's children.
+  static std::size_t IndexOf(const CTopic& node);
+
+  // A new folder at index of parent's children, with a new branch file: writes the new (empty)
+  // branch file, then parent's. Null when parent cannot take it.
+  const CTopic* NewFolder(const CTopic& parent, std::size_t index, const std::string& name);
+  // A new link at index of parent's children: writes parent's branch file.
+  const CTopic* NewLink(const CTopic& parent, std::size_t index, const std::string& name, const std::string& url);
+  // A link at the end of the top level ("Assign to Topics", pages marked for filing): topics.data.
+  const CTopic* AppendTopLevelLink(const std::string& name, const std::string& url);
+  // Renames a node; a link also gets target as its URL (a folder keeps its branch file): writes
+  // the parent's branch file.
+  void Edit(const CTopic& node, const std::string& name, const std::string& target);
+  // The size and visit times an update check saw for a link: writes the parent's branch file
+  // unless save is false (the caller saves the folder later with SaveFolder).
+  void SetLinkState(const CTopic& link, uint32_t size, Time32 lastVisited, bool save = true);
+  // Removes a node and everything below it: the branch files of the folders removed, then the
+  // parent's branch file.
+  void Delete(const CTopic& node);
+  // Moves node to index of newParent's children (index counted after node has left its old
+  // place): writes the old parent's branch file, then the new parent's (once when they are one).
+  // Refused (false) when newParent is node or lies inside it, or cannot take nodes.
+  bool Move(const CTopic& node, const CTopic& newParent, std::size_t index);
+  // Writes one folder's branch file (topics.data for the root). False when it failed.
+  bool SaveFolder(const CTopic& folder);
+
+  // Many edits as one: while a Batch lives, nothing is written and nobody is told; when the last
+  // Batch ends, every changed folder is written once and the listeners hear OnTopicsReset.
+  class Batch {
+   public:
+    explicit Batch(TopicsModel& model);
+    ~Batch();
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
+
+   private:
+    TopicsModel& model_;
+  };
+
+ private:
+  void EnsureLoaded();
+  void LoadChildren(CTopic& folder, std::set<std::string>& reading);
+  bool MayReadBranch(const std::string& target, const std::set<std::string>& reading) const;
+  CTopic* Mutable(const CTopic& node) const;
+  CTopic* OpenFolder(const CTopic& node) const;
+  CTopic& Insert(CTopic& parent, std::size_t index, std::unique_ptr<CTopic> node);
+  void Forget(const CTopic& node);
+  void RemoveBranchFiles(const CTopic& node);
+  // Writes the folder now, or once at the end of the batch.
+  void Changed(const CTopic& folder);
+  template <typename Call>
+  void Notify(Call call);
+
+  DataFiles& files_;
+  const Clock& clock_;
+  const CPrefs& prefs_;
+  std::vector<TopicsListener*> listeners_;
+  std::unique_ptr<CTopic> root_;
+  std::unordered_set<const CTopic*> live_;
+  int batchDepth_ = 0;
+  std::vector<const CTopic*> batchChanged_;
+};

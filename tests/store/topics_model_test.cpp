@@ -1,0 +1,157 @@
+#include "store/topics_model.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "support/fake_clock.h"
+#include "support/recording_message_boxes.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+class Notices : public TopicsListener {
+ public:
+  void OnTopicsReset() override { log.push_back("reset"); }
+  void OnTopicInserted(const CTopic& n) override { log.push_back("inserted " + n.name); }
+  void OnTopicChanged(const CTopic& n) override { log.push_back("changed " + n.name); }
+  void OnTopicMoved(const CTopic& n, const CTopic& from) override { log.push_back("moved " + n.name + " from " + from.name); }
+  void OnTopicRemoved(const CTopic& n) override { log.push_back("removed " + n.name); }
+  Strings log;
+};
+
+class TopicsModelTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "hopwise-topics-XXXXXX").string();
+    ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
+    dir = pattern;
+    fs::create_directory(dir + "/Topics");
+    FormDataPaths(prefs, dir);
+    model.AddListener(&notices);
+  }
+  void TearDown() override { fs::remove_all(dir); }
+
+  // The names stored in a branch file, in stored order.
+  Strings Stored(const std::string& path) {
+    TopicArray nodes;
+    files.LoadBranch(path, nodes);
+    Strings names;
+    for (const auto& n : nodes) names.push_back(n->name);
+    return names;
+  }
+  static Strings Names(const CTopic& folder) {
+    Strings names;
+    for (const auto& n : *folder.children) names.push_back(n->name);
+    return names;
+  }
+
+  std::string dir;
+  FakeClock clock{1000000000};
+  RecordingMessageBoxes messages;
+  CPrefs prefs;
+  DataFiles files{messages, clock};
+  TopicsModel model{files, clock, prefs};
+  Notices notices;
+};
+
+TEST_F(TopicsModelTest, EditsWriteTheBranchFilesTheyChange) {
+  const CTopic& root = model.Root();
+  EXPECT_TRUE(fs::exists(prefs.topicsPath)) << "a missing topics.data is written once, empty";
+  const CTopic* folder = model.NewFolder(root, 0, "F");
+  ASSERT_NE(nullptr, folder);
+  EXPECT_EQ(prefs.branchPath + "1000000000.data", folder->target);
+  EXPECT_TRUE(fs::exists(folder->target)) << "the new folder's branch file is written at once";
+  const CTopic* second = model.NewFolder(root, 1, "G");
+  EXPECT_NE(folder->target, second->target) << "two folders made in one second";
+
+  const CTopic* a = model.NewLink(*folder, 0, "a", "http://a/");
+  model.NewLink(*folder, 0, "b", "http://b/");
+  EXPECT_EQ((Strings{"b", "a"}), Stored(folder->target));
+  EXPECT_EQ((Strings{"F", "G"}), Stored(prefs.topicsPath));
+
+  model.Edit(*a, "A", "http://a2/");
+  model.Edit(*folder, "Folder", "ignored for a folder");
+  EXPECT_EQ("http://a2/", a->target);
+  EXPECT_EQ(prefs.branchPath + "1000000000.data", folder->target);
+  EXPECT_EQ((Strings{"b", "A"}), Stored(folder->target));
+  EXPECT_EQ((Strings{"Folder", "G"}), Stored(prefs.topicsPath));
+
+  model.AppendTopLevelLink("top", "http://top/");
+  EXPECT_EQ((Strings{"Folder", "G", "top"}), Stored(prefs.topicsPath));
+  EXPECT_EQ((Strings{"inserted F", "inserted G", "inserted a", "inserted b", "changed A", "changed Folder",
+                     "inserted top"}),
+            notices.log);
+  EXPECT_TRUE(messages.Shown().empty());
+}
+
+TEST_F(TopicsModelTest, MovesAndDeletesKeepTheFilesInStep) {
+  const CTopic& root = model.Root();
+  const CTopic* outer = model.NewFolder(root, 0, "outer");
+  const CTopic* inner = model.NewFolder(*outer, 0, "inner");
+  const CTopic* link = model.NewLink(*inner, 0, "link", "http://l/");
+  const CTopic* other = model.NewLink(root, 1, "other", "http://o/");
+  notices.log.clear();
+
+  EXPECT_FALSE(model.Move(*outer, *inner, 0)) << "a folder never goes inside itself";
+  EXPECT_FALSE(model.Move(*outer, *outer, 0));
+  EXPECT_FALSE(model.Move(*outer, *link, 0)) << "a link takes nothing in";
+  EXPECT_TRUE(model.Move(*link, root, 0));
+  EXPECT_EQ((Strings{"link", "outer", "other"}), Stored(prefs.topicsPath));
+  EXPECT_TRUE(Stored(inner->target).empty());
+  EXPECT_TRUE(model.Move(*other, root, 0));  // within one folder
+  EXPECT_EQ((Strings{"other", "link", "outer"}), Names(root));
+  EXPECT_EQ((Strings{"moved link from inner", "moved other from "}), notices.log);
+
+  const std::string innerFile = inner->target;
+  const std::string outerFile = outer->target;
+  model.Delete(*outer);
+  EXPECT_FALSE(fs::exists(innerFile));
+  EXPECT_FALSE(fs::exists(outerFile));
+  EXPECT_EQ((Strings{"other", "link"}), Stored(prefs.topicsPath));
+  EXPECT_FALSE(model.Contains(inner));
+  EXPECT_EQ(nullptr, model.NewLink(*inner, 0, "x", "y")) << "a removed folder takes nothing in";
+  model.Delete(root);
+  EXPECT_EQ(2u, root.children->size());
+}
+
+TEST_F(TopicsModelTest, UnreadableBranchesStayEmptyAndAreNeverWritten) {
+  const std::string outside = dir + "/outside.data";
+  std::ofstream(outside, std::ios::binary) << "not an archive";
+  TopicArray top;
+  auto folder = std::make_unique<CTopic>(1);
+  folder->isFolder = 1;
+  folder->name = "Outside";
+  folder->target = outside;
+  top.push_back(std::move(folder));
+  ASSERT_TRUE(files.SaveBranch(prefs.topicsPath, top));
+
+  const CTopic& root = model.Root();
+  const CTopic& shown = *root.children->at(0);
+  EXPECT_FALSE(TopicsModel::IsOpenFolder(shown));
+  EXPECT_EQ(nullptr, model.NewLink(shown, 0, "x", "http://x/"));
+  model.Edit(shown, "Renamed", "");
+  EXPECT_EQ(14u, fs::file_size(outside));
+  EXPECT_TRUE(messages.Shown().empty());
+}
+
+TEST_F(TopicsModelTest, ABatchWritesEachFolderOnceAndTellsOnce) {
+  const CTopic& root = model.Root();
+  notices.log.clear();
+  {
+    TopicsModel::Batch batch(model);
+    const CTopic* f = model.NewFolder(root, 0, "F");
+    for (int i = 0; i < 100; ++i) model.NewLink(*f, 0, "l" + std::to_string(i), "http://l/");
+    EXPECT_FALSE(fs::exists(f->target)) << "nothing is written during the batch";
+  }
+  EXPECT_EQ(Strings{"reset"}, notices.log);
+  EXPECT_EQ(100u, Stored(root.children->at(0)->target).size());
+  EXPECT_EQ(Strings{"F"}, Stored(prefs.topicsPath));
+}
+
+}  // namespace
