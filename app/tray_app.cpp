@@ -1,6 +1,7 @@
 #include "app/tray_app.h"
 
 #include "browser/find_browser.h"
+#include "platform/instance_lock.h"
 #include "browser/url_echo_service.h"
 #include "browser/visit_recorder.h"
 #include "platform/qt/dde_event_pump.h"
@@ -28,6 +29,12 @@ CTrayApp::~CTrayApp() {
 bool CTrayApp::Start() {
   if (!link_.Initialize()) {
     services_.messages.Ok(LoadResourceString(res::kStringDdeInitFailed).value_or(""));
+    return false;
+  }
+  // A second Hopwise goes before it has touched anything.
+  instanceLock_ = InstanceLock::Acquire(transport_.RuntimeDir());
+  if (!instanceLock_) {
+    services_.messages.Ok(kAlreadyRunning);
     return false;
   }
   pump_ = std::make_unique<DdeEventPump>(transport_);
@@ -102,6 +109,7 @@ void CTrayApp::Shutdown() {
   DeleteEndpoint();
   dataFiles_.SaveCache(store_, prefs_.cachePath);
   FreeAndSavePreferences();
+  instanceLock_.reset();
   emit finished();
 }
 
@@ -116,5 +124,6 @@ void CTrayApp::EndOfLogon(bool ending) {
   // everything was saved, so that the program exits cleanly.
   events_.quit.Set();
   WaitForDetectionEnd();
+  instanceLock_.reset();
   emit finished();
 }

@@ -23,6 +23,9 @@
 
 class CTrayWnd;
 class DdeEventPump;
+class InstanceLock;
+
+inline constexpr char kAlreadyRunning[] = "Hopwise is already running.";
 class UrlEchoService;
 class VisitRecorder;
 
@@ -53,7 +56,8 @@ class CTrayApp : public QObject {
   explicit CTrayApp(AppServices services, QObject* parent = nullptr);
   ~CTrayApp() override;
 
-  // False when the transport cannot be set up: the user is told and nothing else happens.
+  // False when the transport cannot be set up or another Hopwise runs for this user: the user is
+  // told and nothing else happens.
   bool Start();
   // The shutdown of "E&xit". Runs once; emits finished().
   void Shutdown();
@@ -93,6 +97,7 @@ class CTrayApp : public QObject {
   std::unique_ptr<VisitRecorder> recorder_;
   std::unique_ptr<UrlEchoService> echoService_;
   std::unique_ptr<CDetectThread> detect_;
+  std::unique_ptr<InstanceLock> instanceLock_;
   std::mutex saveGate_;  // starting a background save and beginning to close exclude each other
   bool down_ = false;
 };

@@ -92,6 +92,24 @@ TEST_F(TrayAppTest, EndOfLogonActsOnlyWhenTheSessionIsEnding) {
   EXPECT_FALSE(preferences_.Writes().empty());
 }
 
+TEST_F(TrayAppTest, ASecondHopwiseSaysSoAndTouchesNothing) {
+  CTrayApp first(Services());
+  ASSERT_TRUE(first.Start());
+  ASSERT_TRUE(first.Store().RecordVisit("http://a.example/", "A"));
+  {
+    CTrayApp second(Services());
+    EXPECT_FALSE(second.Start());
+    EXPECT_EQ(std::vector<std::string>{kAlreadyRunning}, messages_.Shown());
+    EXPECT_EQ(nullptr, second.TrayWindow());
+  }
+  EXPECT_FALSE(Exists("cache.data"));
+  first.Shutdown();
+  EXPECT_TRUE(Exists("cache.data"));
+
+  CTrayApp third(Services());
+  EXPECT_TRUE(third.Start()) << "the lock goes with the first";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
