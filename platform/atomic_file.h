@@ -13,10 +13,26 @@ using OutputOpener = std::function<std::unique_ptr<std::ostream>(const std::stri
 // The default opener: a binary std::ofstream on the temporary file.
 std::unique_ptr<std::ostream> OpenFileOutput(const std::string& tempPath);
 
+struct ReplaceOptions {
+  // The mode of a new file. An existing file keeps its own mode where it is stricter: the new
+  // mode is the old one with only the bits of this one left.
+  unsigned mode = 0600;
+  OutputOpener open = OpenFileOutput;
+};
+
 // Replaces the file at path by bytes, so that a failure can never leave a half-written file: the
-// bytes go to a new temporary file in the same folder, which is flushed, synced and renamed over
-// the old one, and the folder is synced. On any failure the temporary file is removed, the old
-// file stays as it was, and the result is false. A file that exists keeps its permission bits; a
-// new one gets newFileMode (less the umask).
-bool ReplaceFile(const std::string& path, std::string_view bytes, const OutputOpener& open = OpenFileOutput,
-                 unsigned newFileMode = 0666);
+// bytes go to a new temporary file ("NAME.tmp-PID-N") in the same folder, which is flushed, synced
+// and renamed over the old one, and the folder is synced. A symbolic link is written through: its
+// target is replaced and the link stays. On any failure the temporary file is removed, the old
+// file stays as it was, the result is false and why (when given) holds the system's reason.
+bool ReplaceFile(const std::string& path, std::string_view bytes, const ReplaceOptions& options = {},
+                 std::string* why = nullptr);
+
+// The file a path names once symbolic links are followed (the path itself when it is none, or
+// when a link leads nowhere readable).
+std::string ResolveLinks(const std::string& path);
+
+// Removes the temporary files that saves interrupted by the end of their process left in folder:
+// only names of the form ReplaceFile makes, and only of processes that no longer run. Returns
+// how many it removed.
+int RemoveStaleTempFiles(const std::string& folder);

@@ -235,29 +235,26 @@ void WriteTopicFields(ArchiveWriter& writer, const CTopic& topic) {
   writer.WriteDword(topic.size);
 }
 
-std::vector<std::unique_ptr<CPez>> ReadPezArray(std::istream& in, MessageBoxes& messages) {
+std::vector<std::unique_ptr<CPez>> ReadPezArray(std::istream& in) {
   ArchiveReader reader(in, kPezClass);
   std::vector<std::unique_ptr<CPez>> pages;
   for (uint32_t left = reader.ReadCount(); left > 0; --left) {
     const ArchiveClass& cls = reader.ReadElementClass();
     auto pez = std::make_unique<CPez>();
-    if (!ReadPezFields(reader, cls.schema, *pez)) messages.Ok("Unknown Pez Object Schema");
+    if (!ReadPezFields(reader, cls.schema, *pez)) throw UnknownSchemaError(kUnknownPezSchema);
     pages.push_back(std::move(pez));
   }
   return pages;
 }
 
-TopicArray ReadTopicArray(std::istream& in, Time32 loadTime, MessageBoxes& messages) {
+TopicArray ReadTopicArray(std::istream& in, Time32 loadTime) {
   ArchiveReader reader(in, kTopicClass);
   TopicArray topics;
   for (uint32_t left = reader.ReadCount(); left > 0; --left) {
     const ArchiveClass& cls = reader.ReadElementClass();
     auto topic = std::make_unique<CTopic>(loadTime);
-    if (!ReadTopicFields(reader, cls.schema, *topic)) {
-      messages.Ok("Unknown Topic Object Schema");
-    } else if (cls.schema == 1) {
-      topic->firstVisited = topic->lastVisited = loadTime;
-    }
+    if (!ReadTopicFields(reader, cls.schema, *topic)) throw UnknownSchemaError(kUnknownTopicSchema);
+    if (cls.schema == 1) topic->firstVisited = topic->lastVisited = loadTime;
     topics.push_back(std::move(topic));
   }
   return topics;

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "platform/clock.h"
-#include "platform/message_boxes.h"
 #include "store/records.h"
 
 // The object stream of cache.data, topics.data and the Topic branch files.
@@ -25,6 +24,15 @@ class ArchiveError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
+
+// A record of a schema this program does not know (a file of a newer version).
+class UnknownSchemaError : public ArchiveError {
+ public:
+  using ArchiveError::ArchiveError;
+};
+
+inline constexpr char kUnknownPezSchema[] = "Unknown Pez Object Schema";
+inline constexpr char kUnknownTopicSchema[] = "Unknown Topic Object Schema";
 
 inline constexpr uint16_t kPezSchema = 2;
 inline constexpr uint16_t kTopicSchema = 2;
@@ -99,10 +107,11 @@ bool ReadTopicFields(ArchiveReader& reader, uint16_t schema, CTopic& topic);
 void WritePezFields(ArchiveWriter& writer, const CPez& pez);
 void WriteTopicFields(ArchiveWriter& writer, const CTopic& topic);
 
-// Whole files. The readers show "Unknown ... Object Schema" for each record of an unknown schema
-// and keep it with its constructor values; they throw ArchiveError for anything that makes the
-// file unreadable. Schema 1 topics get loadTime in both visit times.
-std::vector<std::unique_ptr<CPez>> ReadPezArray(std::istream& in, MessageBoxes& messages);
-TopicArray ReadTopicArray(std::istream& in, Time32 loadTime, MessageBoxes& messages);
+// Whole files. The readers throw ArchiveError for anything that makes the file unreadable, and
+// UnknownSchemaError (whose text is "Unknown Pez Object Schema" or "Unknown Topic Object Schema")
+// for a record of a schema they do not know: its fields cannot be read, nor anything after it.
+// Schema 1 topics get loadTime in both visit times.
+std::vector<std::unique_ptr<CPez>> ReadPezArray(std::istream& in);
+TopicArray ReadTopicArray(std::istream& in, Time32 loadTime);
 void WritePezArray(std::ostream& out, const std::vector<CPez>& pages);
 void WriteTopicArray(std::ostream& out, const TopicArray& topics);

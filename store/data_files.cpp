@@ -1,7 +1,12 @@
 #include "store/data_files.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <system_error>
 
@@ -11,46 +16,127 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool FileExists(const std::string& path) {
-  std::error_code ec;
-  return fs::exists(path, ec);
+std::string Stamp(Time32 now) {
+  const std::time_t t = now;
+  std::tm local{};
+  localtime_r(&t, &local);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &local);
+  return text;
 }
 
-// A damaged file goes; a folder that happens to carry the name is left alone.
-void RemoveDamaged(const std::string& path) {
+// NAME.damaged-YYYYMMDD-HHMMSS, or with -2, -3 ... when that is taken.
+std::string DamagedName(const std::string& path, Time32 now) {
+  const std::string base = path + ".damaged-" + Stamp(now);
   std::error_code ec;
-  if (!fs::is_directory(path, ec)) fs::remove(path, ec);
+  std::string name = base;
+  for (int n = 2; fs::exists(fs::symlink_status(name, ec)); ++n) name = base + "-" + std::to_string(n);
+  return name;
 }
 
 }  // namespace
 
-DataFiles::DataFiles(MessageBoxes& messages, const Clock& clock, OutputOpener open)
-    : messages_(messages), clock_(clock), open_(std::move(open)) {}
+FileBytes ReadWholeFile(const std::string& path) {
+  FileBytes result;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    result.error = errno;
+    return result;
+  }
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) result.error = errno;
+    if (n <= 0) break;
+    result.bytes.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  return result;
+}
+
+DataFiles::DataFiles(MessageBoxes& messages, const Clock& clock, OutputOpener open, FileReader read)
+    : messages_(&messages), clock_(clock), open_(std::move(open)), read_(std::move(read)) {}
 
 DataFiles::~DataFiles() = default;
 
-void DataFiles::LoadCache(PageMarkStore& store, const std::string& path) {
-  if (!FileExists(path)) return;
-  std::vector<std::unique_ptr<CPez>> pages;
-  try {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw ArchiveError("cannot open " + path);
-    pages = ReadPezArray(in, messages_);
-  } catch (const std::exception&) {
-    messages_.Ok(kCacheCorrupted);
-    RemoveDamaged(path);
+void DataFiles::ReportTo(MessageBoxes& messages) {
+  std::lock_guard guard(mutex_);
+  messages_ = &messages;
+}
+
+void DataFiles::Tell(const std::string& text) {
+  MessageBoxes* messages = nullptr;
+  {
+    std::lock_guard guard(mutex_);
+    messages = messages_;
+  }
+  messages->Ok(text);
+}
+
+bool DataFiles::MayWrite(const std::string& path) const {
+  std::lock_guard guard(mutex_);
+  return !unwritable_.contains(ResolveLinks(path));
+}
+
+LoadOutcome DataFiles::Read(const std::string& path, std::string& bytes) {
+  const std::string file = ResolveLinks(path);
+  FileBytes read = read_(file);
+  if (read.error == ENOENT) return LoadOutcome::Missing;
+  if (read.error != 0) {
+    {
+      std::lock_guard guard(mutex_);
+      unwritable_.insert(file);
+    }
+    Tell("Hopwise cannot read " + path + ": " + std::strerror(read.error) +
+         ".\nThe file is left as it is and will not be written while Hopwise runs.");
+    return LoadOutcome::Unreadable;
+  }
+  bytes = std::move(read.bytes);
+  return LoadOutcome::Loaded;
+}
+
+void DataFiles::KeepDamaged(const std::string& path, const std::string& message) {
+  const std::string file = ResolveLinks(path);
+  const std::string copy = DamagedName(file, clock_.Now());
+  std::error_code ec;
+  fs::rename(file, copy, ec);
+  if (ec) {
+    {
+      std::lock_guard guard(mutex_);
+      unwritable_.insert(file);
+    }
+    Tell(message + "\nThe damaged file could not be moved aside (" + ec.message() +
+         "), so it is left as it is and will not be written while Hopwise runs.");
     return;
   }
+  Tell(message + "\nThe damaged file was kept as " + copy + ".");
+}
+
+LoadOutcome DataFiles::LoadCache(PageMarkStore& store, const std::string& path) {
+  std::string bytes;
+  const LoadOutcome outcome = Read(path, bytes);
+  if (outcome != LoadOutcome::Loaded) return outcome;
+  std::vector<std::unique_ptr<CPez>> pages;
+  try {
+    std::istringstream in(std::move(bytes));
+    pages = ReadPezArray(in);
+  } catch (const UnknownSchemaError& e) {
+    KeepDamaged(path, e.what());
+    return LoadOutcome::Damaged;
+  } catch (const std::exception&) {
+    KeepDamaged(path, kCacheCorrupted);
+    return LoadOutcome::Damaged;
+  }
   store.Load(std::move(pages));
+  std::lock_guard guard(mutex_);
+  cacheGeneration_[ResolveLinks(path)] = store.Generation();
+  return LoadOutcome::Loaded;
 }
 
 bool DataFiles::SaveCache(const PageMarkStore& store, const std::string& path) {
-  if (WriteCacheSnapshot(store, path)) return true;
-  messages_.Ok(kCacheCorrupted);
-  return false;
-}
-
-bool DataFiles::WriteCacheSnapshot(const PageMarkStore& store, const std::string& path) {
+  const std::string file = ResolveLinks(path);
+  if (!MayWrite(file)) return false;
   PageMarkStore::Copy copy = store.Snapshot();
   std::string bytes;
   try {
@@ -60,39 +146,65 @@ bool DataFiles::WriteCacheSnapshot(const PageMarkStore& store, const std::string
   } catch (const std::exception&) {
     return false;
   }
-  std::lock_guard guard(cacheWriteMutex_);
-  auto written = writtenGeneration_.find(path);
-  if (written != writtenGeneration_.end() && copy.generation < written->second) return true;  // newer on disk
-  if (!ReplaceFile(path, bytes, open_)) return false;
-  writtenGeneration_[path] = copy.generation;
-  return true;
+  std::string failure;
+  {
+    std::lock_guard order(cacheWriteMutex_);
+    {
+      std::lock_guard guard(mutex_);
+      auto onDisk = cacheGeneration_.find(file);
+      if (onDisk != cacheGeneration_.end() && copy.generation <= onDisk->second) return true;
+    }
+    failure = Write(path, bytes);
+    if (failure.empty()) {
+      std::lock_guard guard(mutex_);
+      cacheGeneration_[file] = copy.generation;
+      return true;
+    }
+  }
+  Tell(failure);
+  return false;
 }
 
-void DataFiles::LoadBranch(const std::string& path, TopicArray& topics) {
-  if (!FileExists(path)) return;
+LoadOutcome DataFiles::LoadBranch(const std::string& path, TopicArray& topics) {
+  std::string bytes;
+  const LoadOutcome outcome = Read(path, bytes);
+  if (outcome != LoadOutcome::Loaded) return outcome;
   TopicArray loaded;
   try {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw ArchiveError("cannot open " + path);
-    loaded = ReadTopicArray(in, clock_.Now(), messages_);
+    std::istringstream in(std::move(bytes));
+    loaded = ReadTopicArray(in, clock_.Now());
+  } catch (const UnknownSchemaError& e) {
+    KeepDamaged(path, e.what());
+    return LoadOutcome::Damaged;
   } catch (const std::exception&) {
-    messages_.Ok(kBranchCorrupted);
-    RemoveDamaged(path);
-    SaveBranch(path, TopicArray{});
-    return;
+    KeepDamaged(path, kBranchCorrupted);
+    return LoadOutcome::Damaged;
   }
   for (auto& topic : loaded) topics.push_back(std::move(topic));
+  return LoadOutcome::Loaded;
 }
 
 bool DataFiles::SaveBranch(const std::string& path, const TopicArray& topics) {
-  bool ok = false;
+  if (!MayWrite(path)) return false;
+  std::string bytes;
   try {
     std::ostringstream out;
     WriteTopicArray(out, topics);
-    ok = ReplaceFile(path, std::move(out).str(), open_);
+    bytes = std::move(out).str();
   } catch (const std::exception&) {
-    ok = false;
+    return false;
   }
-  if (!ok) messages_.Ok(kBranchCorrupted);
-  return ok;
+  const std::string failure = Write(path, bytes);
+  if (failure.empty()) return true;
+  Tell(failure);
+  return false;
+}
+
+// Empty when written, else the message that says why not.
+std::string DataFiles::Write(const std::string& path, const std::string& bytes) {
+  std::string why;
+  ReplaceOptions options;
+  options.open = open_;
+  if (ReplaceFile(path, bytes, options, &why)) return {};
+  return "Hopwise could not save " + path + ": " + why + ".\nThe previous file is kept.";
 }

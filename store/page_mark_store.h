@@ -87,6 +87,8 @@ class PageMarkStore {
   // PageMarks marked for filing into Topics, in marking order.
   const std::vector<const CPez*>& SendToTopicsList() const { return sendToTopics_; }
   const std::string& LastRecordedUrl() const { return lastRecordedUrl_; }
+  // A count of the store's changes (see Snapshot).
+  uint64_t Generation() const { return generation_; }
 
   // "Max PageMarks" as the store applies it: 0 or less means the default 1000, and no more than
   // the 5000 that the PageMark command numbers can hold. The preference itself is not changed.

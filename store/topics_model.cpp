@@ -94,7 +94,11 @@ void TopicsModel::LoadChildren(CTopic& folder, std::set<std::string>& reading) {
   const std::string key = Normalized(folder.target).string();
   reading.insert(key);
   auto children = std::make_unique<TopicArray>();
-  files_.LoadBranch(folder.target, *children);
+  // A folder whose file cannot be read stays closed, so nothing is ever written over that file.
+  if (files_.LoadBranch(folder.target, *children) == LoadOutcome::Unreadable && !isRoot) {
+    reading.erase(key);
+    return;
+  }
   std::erase(*children, nullptr);
   folder.children = std::move(children);
   for (std::unique_ptr<CTopic>& child : *folder.children) {

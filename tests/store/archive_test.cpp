@@ -51,7 +51,7 @@ std::string WritePages(const std::vector<std::unique_ptr<CPez>>& pages) {
 
 std::vector<std::unique_ptr<CPez>> ReadPages(const std::string& bytes, MessageBoxes& messages) {
   std::istringstream in(bytes);
-  return ReadPezArray(in, messages);
+  return ReadPezArray(in);
 }
 
 std::string RoundTripString(const std::string& text, std::string* written = nullptr) {
@@ -189,7 +189,7 @@ TEST_F(ArchiveTest, ForeignClassNameMakesTheFileUnreadable) {
   std::string topics = Fixture("topics_schema1.data");
   EXPECT_THROW(ReadPages(topics, messages), ArchiveError);
   std::istringstream in(Fixture("cache_two_records.data"));
-  EXPECT_THROW(ReadTopicArray(in, 5, messages), ArchiveError);
+  EXPECT_THROW(ReadTopicArray(in, 5), ArchiveError);
 }
 
 TEST_F(ArchiveTest, EveryCutShortFileIsUnreadable) {
@@ -231,7 +231,7 @@ TEST_F(ArchiveTest, SchemaOnePageMarksKeepTheirTimesAndHaveNoSize) {
 
 TEST_F(ArchiveTest, SchemaOneTopicsTakeTheLoadTime) {
   std::istringstream in(Fixture("topics_schema1.data"));
-  TopicArray topics = ReadTopicArray(in, 1234567890, messages);
+  TopicArray topics = ReadTopicArray(in, 1234567890);
   ASSERT_EQ(2u, topics.size());
   EXPECT_EQ("/home/u/Topics/900000000.data", topics[0]->target);
   EXPECT_EQ("News", topics[0]->name);
@@ -260,7 +260,7 @@ TEST_F(ArchiveTest, TopicsRoundTripWithTheirStoredTimes) {
   EXPECT_EQ(Bytes({0x02, 0x00, 0xFF, 0xFF, 0x02, 0x00, 0x06, 0x00}) + "CTopic", out.str().substr(0, 14));
 
   std::istringstream in(out.str());
-  TopicArray back = ReadTopicArray(in, 999, messages);
+  TopicArray back = ReadTopicArray(in, 999);
   ASSERT_EQ(2u, back.size());
   EXPECT_EQ("/t/Topics/1.data", back[0]->target);
   EXPECT_EQ(1u, back[0]->isFolder);
@@ -270,24 +270,17 @@ TEST_F(ArchiveTest, TopicsRoundTripWithTheirStoredTimes) {
   EXPECT_EQ(77u, back[1]->size);
 }
 
-TEST_F(ArchiveTest, UnknownSchemaKeepsAnEmptyRecordAndReadingGoesOn) {
-  auto pages = ReadPages(Fixture("cache_unknown_schema.data"), messages);
-  ASSERT_EQ(2u, pages.size());
-  EXPECT_EQ("", pages[0]->url);
-  EXPECT_EQ(0, pages[0]->lastVisited);
-  EXPECT_EQ("http://k.example/", pages[1]->url);
-  EXPECT_EQ(std::vector<std::string>{"Unknown Pez Object Schema"}, messages.Shown());
-
-  messages.Clear();
+TEST_F(ArchiveTest, UnknownSchemaStopsTheReadingWithItsOwnError) {
+  try {
+    ReadPages(Fixture("cache_unknown_schema.data"), messages);
+    ADD_FAILURE() << "no error";
+  } catch (const UnknownSchemaError& e) {
+    EXPECT_STREQ(kUnknownPezSchema, e.what());
+  }
   std::string topic =
       Bytes({0x02, 0x00, 0xFF, 0xFF, 0x03, 0x00, 0x06, 0x00}) + "CTopic" + Bytes({0x01, 0x80});
   std::istringstream in(topic);
-  TopicArray topics = ReadTopicArray(in, 4242, messages);
-  ASSERT_EQ(2u, topics.size());
-  EXPECT_EQ(4242, topics[1]->firstVisited);
-  EXPECT_EQ("", topics[1]->target);
-  EXPECT_EQ((std::vector<std::string>{"Unknown Topic Object Schema", "Unknown Topic Object Schema"}),
-            messages.Shown());
+  EXPECT_THROW(ReadTopicArray(in, 4242), UnknownSchemaError);
 }
 
 TEST_F(ArchiveTest, WriterReportsAStreamThatFails) {

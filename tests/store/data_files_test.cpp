@@ -13,6 +13,9 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <iterator>
 
 #include "store/archive.h"
@@ -120,62 +123,6 @@ TEST_F(DataFilesTest, EmptyStoreWritesTwoBytesAndMissingFileLoadsNothing) {
   EXPECT_TRUE(messages.Shown().empty());
 }
 
-TEST_F(DataFilesTest, DamagedCacheIsPurged) {
-  for (std::string name : {"cache_truncated.data", "topics_schema1.data"}) {
-    fs::copy_file(std::string(HOPWISE_TEST_DATA) + "/archive/" + name, cachePath,
-                  fs::copy_options::overwrite_existing);
-    DataFiles files(messages, clock);
-    files.LoadCache(store, cachePath);
-    EXPECT_TRUE((store.Count() == 0)) << name;
-    EXPECT_FALSE(fs::exists(cachePath)) << name;
-    EXPECT_EQ(std::vector<std::string>{kCacheCorrupted}, messages.Shown()) << name;
-    messages.Clear();
-  }
-}
-
-TEST_F(DataFilesTest, FailedCacheWriteKeepsTheOldFileAndTheStore) {
-  Visit("http://old/", "Old");
-  DataFiles good(messages, clock);
-  ASSERT_TRUE(good.SaveCache(store, cachePath));
-  std::string before = ReadAll(cachePath);
-
-  Visit("http://new/", "New");
-  for (size_t limit : {size_t{0}, size_t{5}, before.size()}) {
-    DataFiles failing(messages, clock, FailingAfter(limit));
-    EXPECT_FALSE(failing.SaveCache(store, cachePath)) << limit;
-    EXPECT_EQ(before, ReadAll(cachePath)) << limit;
-    EXPECT_EQ(std::vector<std::string>({"http://old/", "http://new/"}), Urls());
-    EXPECT_EQ(std::vector<std::string>{kCacheCorrupted}, messages.Shown());
-    EXPECT_EQ(std::vector<std::string>({"Topics", "cache.data"}), Listing(dir))
-        << "temporary file left behind";
-    messages.Clear();
-  }
-  // The same opener with room for the whole file succeeds.
-  DataFiles roomy(messages, clock, FailingAfter(1 << 20));
-  EXPECT_TRUE(roomy.SaveCache(store, cachePath));
-  PageMarkStore loaded(prefs, clock);
-  roomy.LoadCache(loaded, cachePath);
-  EXPECT_EQ(2u, loaded.Count());
-}
-
-TEST_F(DataFilesTest, UnwritableFolderIsAFailedSave) {
-  Visit("http://a/", "A");
-  DataFiles files(messages, clock);
-  EXPECT_FALSE(files.SaveCache(store, dir + "/missing/cache.data"));
-  EXPECT_EQ(std::vector<std::string>{kCacheCorrupted}, messages.Shown());
-  EXPECT_EQ(1u, store.Count());
-}
-
-TEST_F(DataFilesTest, RewriteKeepsThePermissionsOfTheOldFile) {
-  DataFiles files(messages, clock);
-  ASSERT_TRUE(files.SaveCache(store, cachePath));
-  fs::permissions(cachePath, fs::perms::owner_read | fs::perms::owner_write);
-  Visit("http://a/", "A");
-  ASSERT_TRUE(files.SaveCache(store, cachePath));
-  EXPECT_EQ(fs::perms::owner_read | fs::perms::owner_write,
-            fs::status(cachePath).permissions() & fs::perms::all);
-}
-
 TEST_F(DataFilesTest, BranchRoundTripAndMissingBranch) {
   std::string path = dir + "/Topics/1.data";
   DataFiles files(messages, clock);
@@ -197,17 +144,6 @@ TEST_F(DataFilesTest, BranchRoundTripAndMissingBranch) {
   EXPECT_TRUE(messages.Shown().empty());
 }
 
-TEST_F(DataFilesTest, DamagedBranchIsReplacedByAnEmptyOne) {
-  std::string path = dir + "/topics.data";
-  WriteAll(path, ReadAll(std::string(HOPWISE_TEST_DATA) + "/archive/topics_schema1.data").substr(0, 40));
-  DataFiles files(messages, clock);
-  TopicArray topics;
-  files.LoadBranch(path, topics);
-  EXPECT_TRUE(topics.empty());
-  EXPECT_EQ(std::string(2, '\0'), ReadAll(path));
-  EXPECT_EQ(std::vector<std::string>{kBranchCorrupted}, messages.Shown());
-}
-
 TEST_F(DataFilesTest, SchemaOneBranchLoadsWithTheLoadTime) {
   std::string path = dir + "/topics.data";
   fs::copy_file(std::string(HOPWISE_TEST_DATA) + "/archive/topics_schema1.data", path);
@@ -220,22 +156,140 @@ TEST_F(DataFilesTest, SchemaOneBranchLoadsWithTheLoadTime) {
   EXPECT_EQ(1500000000, topics[1]->lastVisited);
 }
 
-TEST_F(DataFilesTest, FailedBranchWriteKeepsTheOldFileAndTheArray) {
-  std::string path = dir + "/Topics/7.data";
-  TopicArray topics;
-  topics.push_back(std::make_unique<CTopic>(1));
-  topics[0]->name = "first";
-  DataFiles good(messages, clock);
-  ASSERT_TRUE(good.SaveBranch(path, topics));
-  std::string before = ReadAll(path);
+// A cut file (a damaged disk, a copy cut short), a foreign file and a file of a newer version: each
+// is moved aside, never deleted, and the user is told where it went.
+TEST_F(DataFilesTest, DamagedFilesAreKeptAsideAndTheUserToldWhere) {
+  const std::string full = ReadAll(std::string(HOPWISE_TEST_DATA) + "/archive/topics_schema1.data");
+  const std::string cases[][2] = {
+      {cachePath, ReadAll(std::string(HOPWISE_TEST_DATA) + "/archive/cache_truncated.data")},
+      {cachePath, ReadAll(std::string(HOPWISE_TEST_DATA) + "/archive/cache_unknown_schema.data")},
+      {dir + "/topics.data", full.substr(0, full.size() * 9 / 10)},
+  };
+  for (const auto& [path, bytes] : cases) {
+    WriteAll(path, bytes);
+    DataFiles files(messages, clock);
+    TopicArray topics;
+    const LoadOutcome outcome = path == cachePath ? files.LoadCache(store, path) : files.LoadBranch(path, topics);
+    EXPECT_EQ(LoadOutcome::Damaged, outcome) << path;
+    EXPECT_EQ(0u, store.Count());
+    EXPECT_TRUE(topics.empty());
+    EXPECT_FALSE(fs::exists(path));
+    const std::string copy = path + ".damaged-20010909-014640";
+    EXPECT_EQ(bytes, ReadAll(copy)) << "the damaged bytes are kept";
+    ASSERT_EQ(1u, messages.Shown().size());
+    EXPECT_NE(std::string::npos, messages.Shown()[0].find("\nThe damaged file was kept as " + copy + "."));
+    fs::remove(copy);
+    messages.Clear();
+  }
+  WriteAll(cachePath, cases[1][1]);
+  DataFiles files(messages, clock);
+  files.LoadCache(store, cachePath);
+  ASSERT_EQ(1u, messages.Shown().size()) << "one message for the file, whatever it holds";
+  EXPECT_EQ(0u, messages.Shown()[0].find(kUnknownPezSchema));
+  WriteAll(cachePath, cases[1][1]);
+  files.LoadCache(store, cachePath);
+  EXPECT_TRUE(fs::exists(cachePath + ".damaged-20010909-014640-2")) << "an earlier copy is not overwritten";
+}
 
-  topics.push_back(std::make_unique<CTopic>(2));
-  DataFiles failing(messages, clock, FailingAfter(before.size() + 3));
-  EXPECT_FALSE(failing.SaveBranch(path, topics));
-  EXPECT_EQ(before, ReadAll(path));
-  EXPECT_EQ(2u, topics.size());
-  EXPECT_EQ(std::vector<std::string>{kBranchCorrupted}, messages.Shown());
-  EXPECT_EQ(std::vector<std::string>{"7.data"}, Listing(dir + "/Topics"));
+// A file Hopwise cannot open is not damage: it is named with the system's reason, left alone, and
+// not written for the rest of the run.
+TEST_F(DataFilesTest, AFileThatCannotBeReadIsLeftAloneForTheRun) {
+  WriteAll(cachePath, "whatever is there");
+  WriteAll(dir + "/topics.data", "also kept");
+  auto refuse = [](const std::string& path) {
+    const bool ours = path.find("cache.data") != std::string::npos || path.find("topics.data") != std::string::npos;
+    return ours ? FileBytes{EACCES, {}} : ReadWholeFile(path);
+  };
+  DataFiles files(messages, clock, OpenFileOutput, refuse);
+  EXPECT_EQ(LoadOutcome::Unreadable, files.LoadCache(store, cachePath));
+  TopicArray topics;
+  EXPECT_EQ(LoadOutcome::Unreadable, files.LoadBranch(dir + "/topics.data", topics));
+  ASSERT_EQ(2u, messages.Shown().size());
+  EXPECT_EQ("Hopwise cannot read " + cachePath +
+                ": Permission denied.\nThe file is left as it is and will not be written while Hopwise runs.",
+            messages.Shown()[0]);
+  Visit("http://a/", "A");
+  EXPECT_FALSE(files.SaveCache(store, cachePath));
+  EXPECT_FALSE(files.SaveBranch(dir + "/topics.data", topics));
+  EXPECT_EQ("whatever is there", ReadAll(cachePath));
+  EXPECT_EQ("also kept", ReadAll(dir + "/topics.data"));
+  EXPECT_EQ(2u, messages.Shown().size());
+}
+
+// A full disk, a missing folder: the message says why, the previous file and the store stay, and
+// no temporary file is left.
+TEST_F(DataFilesTest, FailedSavesSayWhyAndKeepThePreviousFile) {
+  Visit("http://old/", "Old");
+  DataFiles good(messages, clock);
+  ASSERT_TRUE(good.SaveCache(store, cachePath));
+  const std::string before = ReadAll(cachePath);
+
+  Visit("http://new/", "New");
+  for (size_t limit : {size_t{0}, size_t{5}, before.size()}) {
+    DataFiles failing(messages, clock, FailingAfter(limit));
+    EXPECT_FALSE(failing.SaveCache(store, cachePath)) << limit;
+    EXPECT_EQ(before, ReadAll(cachePath)) << limit;
+    EXPECT_EQ((std::vector<std::string>{"Hopwise could not save " + cachePath +
+                                        ": No space left on device.\nThe previous file is kept."}),
+              messages.Shown());
+    EXPECT_EQ(std::vector<std::string>({"Topics", "cache.data"}), Listing(dir)) << "temporary file left behind";
+    messages.Clear();
+  }
+  EXPECT_EQ(std::vector<std::string>({"http://old/", "http://new/"}), Urls());
+  TopicArray topics;
+  EXPECT_FALSE(good.SaveBranch(dir + "/missing/1.data", topics));
+  EXPECT_EQ("Hopwise could not save " + dir + "/missing/1.data: No such file or directory.\nThe previous file is kept.",
+            messages.Shown().at(0));
+}
+
+TEST_F(DataFilesTest, SavesWriteThroughLinksWithPrivateModesAndOnlyWhenChanged) {
+  DataFiles files(messages, clock);
+  const std::string elsewhere = dir + "/Topics/real-cache";
+  fs::create_symlink("Topics/real-cache", cachePath);
+  Visit("http://a/", "A");
+  ASSERT_TRUE(files.SaveCache(store, cachePath));
+  EXPECT_TRUE(fs::is_symlink(cachePath)) << "the link stays";
+  const auto rw = fs::perms::owner_read | fs::perms::owner_write;
+  EXPECT_EQ(rw, fs::status(elsewhere).permissions() & fs::perms::all);
+
+  // Nothing changed since: the file is not written again (same inode, no rename).
+  const auto inode = [&] {
+    struct stat info {};
+    ::stat(elsewhere.c_str(), &info);
+    return info.st_ino;
+  };
+  const auto first = inode();
+  ASSERT_TRUE(files.SaveCache(store, cachePath));
+  EXPECT_EQ(first, inode());
+  PageMarkStore loaded(prefs, clock);
+  ASSERT_EQ(LoadOutcome::Loaded, files.LoadCache(loaded, cachePath));
+  ASSERT_TRUE(files.SaveCache(loaded, cachePath));
+  EXPECT_EQ(first, inode()) << "a store just loaded is what the file holds";
+
+  // A looser mode is tightened, a stricter one kept.
+  fs::permissions(elsewhere, rw | fs::perms::group_read | fs::perms::others_read);
+  Visit("http://b/", "B");
+  ASSERT_TRUE(files.SaveCache(store, cachePath));
+  EXPECT_EQ(rw, fs::status(elsewhere).permissions() & fs::perms::all);
+  fs::permissions(elsewhere, fs::perms::owner_read);
+  Visit("http://c/", "C");
+  ASSERT_TRUE(files.SaveCache(store, cachePath));
+  EXPECT_EQ(fs::perms::owner_read, fs::status(elsewhere).permissions() & fs::perms::all);
+}
+
+TEST_F(DataFilesTest, TemporaryFilesOfEndedSavesAreRemoved) {
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  ::waitpid(child, nullptr, 0);
+  const std::string dead = cachePath + ".tmp-" + std::to_string(child) + "-3";
+  const std::string mine = cachePath + ".tmp-" + std::to_string(::getpid()) + "-0";
+  const std::string running = dir + "/Topics/1.data.tmp-1-0";
+  const std::string other = dir + "/notes.tmp-x-1";
+  for (const std::string& path : {dead, mine, running, other}) WriteAll(path, "x");
+  EXPECT_EQ(1, RemoveStaleTempFiles(dir));
+  EXPECT_EQ(0, RemoveStaleTempFiles(dir + "/Topics"));
+  EXPECT_FALSE(fs::exists(dead));
+  EXPECT_TRUE(fs::exists(mine) && fs::exists(running) && fs::exists(other));
 }
 
 // The one thing a visit waits for is the store's lock, which a save holds while it copies the
@@ -309,7 +363,8 @@ TEST_F(DataFilesTest, FailedBackgroundSaveLeavesTheStoreAlone) {
   saves.Wait();
   EXPECT_EQ(std::vector<std::string>({"http://a/", "http://b/"}), Urls());
   EXPECT_EQ(std::string(2, '\0'), ReadAll(cachePath));
-  EXPECT_EQ(std::vector<std::string>{kCacheCorrupted}, messages.Shown());
+  ASSERT_EQ(1u, messages.Shown().size());
+  EXPECT_EQ(0u, messages.Shown()[0].find("Hopwise could not save " + cachePath + ": No space left on device."));
 }
 
 TEST(SaveTriggerTest, FirstSaveAtTick302ThenEvery301) {

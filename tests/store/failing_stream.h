@@ -1,12 +1,13 @@
 #pragma once
 
+#include <cerrno>
 #include <fstream>
 #include <ostream>
 #include <streambuf>
 #include <string>
 
-// A stream buffer that takes `limit` bytes and then refuses every further byte, the way a full
-// disk does. Bytes taken are passed on to `next` when one is given.
+// A stream buffer that takes `limit` bytes and then refuses every further byte with ENOSPC, the
+// way a full disk does. Bytes taken are passed on to `next` when one is given.
 class FailingBuf : public std::streambuf {
  public:
   explicit FailingBuf(size_t limit, std::streambuf* next = nullptr) : limit_(limit), next_(next) {}
@@ -23,6 +24,7 @@ class FailingBuf : public std::streambuf {
     std::streamsize take = n < room ? n : room;
     if (next_ && take > 0) take = next_->sputn(s, take);
     written_ += static_cast<size_t>(take);
+    if (take < n) errno = ENOSPC;
     return take;
   }
   int sync() override { return next_ ? next_->pubsync() : 0; }
