@@ -23,6 +23,7 @@ bool HasDisplay() {
 
 // Hopwise takes no arguments; it works in the current directory.
 int main(int argc, char** argv) {
+  InstallTerminationHandlers();
   if (!HasDisplay()) {
     std::fprintf(stderr, "Hopwise needs a graphical desktop session (neither DISPLAY nor WAYLAND_DISPLAY is set).\n");
     return 1;

@@ -15,18 +15,23 @@ void OnSignal(int signal) {
 
 }  // namespace
 
-SignalWatch::SignalWatch(QObject* parent) : QObject(parent) {
-  if (pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) != 0) return;
-  notifier_ = std::make_unique<QSocketNotifier>(pipeFds[0], QSocketNotifier::Read);
-  connect(notifier_.get(), &QSocketNotifier::activated, this, [this] {
-    unsigned char code = 0;
-    while (read(pipeFds[0], &code, 1) == 1) emit terminationRequested(code);
-  });
+void InstallTerminationHandlers() {
+  if (pipeFds[0] >= 0 || pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) != 0) return;
   struct sigaction action {};
   action.sa_handler = OnSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
   for (int signal : {SIGTERM, SIGHUP, SIGINT}) sigaction(signal, &action, nullptr);
+}
+
+SignalWatch::SignalWatch(QObject* parent) : QObject(parent) {
+  InstallTerminationHandlers();
+  if (pipeFds[0] < 0) return;
+  notifier_ = std::make_unique<QSocketNotifier>(pipeFds[0], QSocketNotifier::Read);
+  connect(notifier_.get(), &QSocketNotifier::activated, this, [this] {
+    unsigned char code = 0;
+    while (read(pipeFds[0], &code, 1) == 1) emit terminationRequested(code);
+  });
 }
 
 SignalWatch::~SignalWatch() {

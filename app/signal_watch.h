@@ -4,8 +4,12 @@
 #include <QSocketNotifier>
 #include <memory>
 
-// Turns SIGTERM, SIGHUP and SIGINT into a Qt signal on the main thread (through a self-pipe, the
-// only safe way out of a signal handler).
+// Catches SIGTERM, SIGHUP and SIGINT from the first moment: the handlers only write the signal's
+// number into a self-pipe (the one safe thing a handler can do), so a signal that comes while
+// Hopwise is still starting waits in the pipe instead of killing it.
+void InstallTerminationHandlers();
+
+// Turns what the handlers caught into a Qt signal on the main thread, once the event loop runs.
 class SignalWatch : public QObject {
   Q_OBJECT
 

@@ -1,7 +1,9 @@
 #include "app/tray_app.h"
 
 #include "browser/find_browser.h"
+#include "platform/atomic_file.h"
 #include "platform/instance_lock.h"
+#include "platform/stderr_message_boxes.h"
 #include "browser/url_echo_service.h"
 #include "browser/visit_recorder.h"
 #include "platform/qt/dde_event_pump.h"
@@ -50,6 +52,8 @@ bool CTrayApp::Start() {
   link_.SetServer(echoService_.get());
   connect(tray_.get(), &CTrayWnd::exitRequested, this, &CTrayApp::Shutdown, Qt::QueuedConnection);
   connect(tray_.get(), &CTrayWnd::registrationDue, this, [this] { browser_->RegisterForEchoes(); });
+  RemoveStaleTempFiles(services_.workingDirectory.empty() ? "." : services_.workingDirectory);
+  RemoveStaleTempFiles(prefs_.branchPath);
   dataFiles_.LoadCache(store_, prefs_.cachePath);
   tray_->CreateTrayWindow();
   StartDetection();
@@ -117,6 +121,9 @@ void CTrayApp::EndOfLogon(bool ending) {
   if (!ending || down_ || !tray_) return;
   down_ = true;
   BeginClosing();
+  // Nobody may be asked to click anything now: what goes wrong is written to stderr.
+  endOfSessionMessages_ = std::make_unique<StderrMessageBoxes>();
+  dataFiles_.ReportTo(*endOfSessionMessages_);
   dataFiles_.SaveCache(store_, prefs_.cachePath);
   DeleteEndpoint();
   FreeAndSavePreferences();

@@ -98,6 +98,7 @@ class CTrayApp : public QObject {
   std::unique_ptr<UrlEchoService> echoService_;
   std::unique_ptr<CDetectThread> detect_;
   std::unique_ptr<InstanceLock> instanceLock_;
+  std::unique_ptr<MessageBoxes> endOfSessionMessages_;
   std::mutex saveGate_;  // starting a background save and beginning to close exclude each other
   bool down_ = false;
 };

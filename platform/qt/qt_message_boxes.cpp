@@ -1,10 +1,19 @@
 #include "platform/qt/qt_message_boxes.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QThread>
 
+#include "platform/stderr_message_boxes.h"
+
 namespace {
+
+// On a platform with nobody to see a box (offscreen, minimal) a modal box would wait for ever.
+bool NobodyToSee() {
+  const QString platform = QGuiApplication::platformName();
+  return platform == "offscreen" || platform == "minimal";
+}
 
 bool OnMainThread() {
   QCoreApplication* app = QCoreApplication::instance();
@@ -18,6 +27,7 @@ void ShowOk(const QString& text) { QMessageBox::information(nullptr, "Hopwise", 
 // Message boxes belong to the main thread. A worker (the background save) only posts its message:
 // it must not wait for the main thread, which may itself be waiting for the worker to end.
 void QtMessageBoxes::Ok(const std::string& text) {
+  if (NobodyToSee()) return StderrMessageBoxes().Ok(text);
   QString message = QString::fromStdString(text);
   if (OnMainThread()) {
     ShowOk(message);
@@ -27,6 +37,7 @@ void QtMessageBoxes::Ok(const std::string& text) {
 }
 
 bool QtMessageBoxes::YesNo(const std::string& text) {
+  if (NobodyToSee()) return StderrMessageBoxes().YesNo(text);
   bool yes = false;
   auto ask = [&] {
     yes = QMessageBox::question(nullptr, "Hopwise", QString::fromStdString(text),

@@ -103,4 +103,38 @@ TEST_F(HopwiseE2e, ABrowserStartedAfterHopwiseIsRegisteredWithinSeconds) {
   EXPECT_TRUE(fs::exists(home_ / "data" / "cache.data")) << "the end of a session writes the cache";
 }
 
+TEST_F(HopwiseE2e, ASecondHopwiseSaysSoAndLeavesTheFirstOnesPagesAlone) {
+  auto hopwise = StartHopwise();
+  auto browser = StartBrowser();
+  ASSERT_TRUE(Registered(*browser));
+  Visit(*browser, "1", "http://pages.example.org/one", "First page");
+
+  auto second = StartHopwise();
+  EXPECT_EQ(1, second->Wait(10s));
+  EXPECT_TRUE(second->WaitForLine("Hopwise is already running."));
+  EXPECT_FALSE(fs::exists(home_ / "data" / "cache.data")) << "the second touched no file";
+
+  ASSERT_TRUE(hopwise->Signal(SIGTERM));
+  ASSERT_EQ(0, hopwise->Wait(10s));
+  EXPECT_NE(std::string::npos, DumpCache().find("First page"));
+}
+
+// What an interrupted save of an ended process left is cleaned up at start; the store is not
+// written again when nothing changed.
+TEST_F(HopwiseE2e, StaleTemporaryFilesGoAndAnUnchangedStoreIsNotRewritten) {
+  const fs::path cache = home_ / "data" / "cache.data";
+  fs::copy_file(std::string(HOPWISE_TEST_DATA) + "/archive/cache_two_records.data", cache);
+  const auto written = fs::last_write_time(cache);
+  const fs::path stale = home_ / "data" / "cache.data.tmp-999999999-0";
+  std::ofstream(stale) << "half a save";
+
+  auto hopwise = StartHopwise();
+  auto browser = StartBrowser();
+  ASSERT_TRUE(Registered(*browser));
+  ASSERT_TRUE(hopwise->Signal(SIGTERM));
+  EXPECT_EQ(0, hopwise->Wait(10s));
+  EXPECT_FALSE(fs::exists(stale));
+  EXPECT_EQ(written, fs::last_write_time(cache));
+}
+
 }  // namespace
