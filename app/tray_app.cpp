@@ -51,7 +51,11 @@ bool CTrayApp::Start() {
   echoService_ = std::make_unique<UrlEchoService>(services_.clock, *recorder_);
   link_.SetServer(echoService_.get());
   connect(tray_.get(), &CTrayWnd::exitRequested, this, &CTrayApp::Shutdown, Qt::QueuedConnection);
-  connect(tray_.get(), &CTrayWnd::registrationDue, this, [this] { browser_->RegisterForEchoes(); });
+  registration_ = std::make_unique<RegistrationRun>(*browser_);
+  registrationRetry_.setSingleShot(true);
+  registrationRetry_.setInterval(1000);
+  connect(&registrationRetry_, &QTimer::timeout, this, &CTrayApp::RegistrationAttempt);
+  connect(tray_.get(), &CTrayWnd::registrationDue, this, &CTrayApp::BeginRegistration);
   RemoveStaleTempFiles(services_.workingDirectory.empty() ? "." : services_.workingDirectory);
   RemoveStaleTempFiles(prefs_.branchPath);
   dataFiles_.LoadCache(store_, prefs_.cachePath);
@@ -74,6 +78,14 @@ void CTrayApp::StartDetection() {
   detect_->Start();
 }
 
+void CTrayApp::BeginRegistration() {
+  if (registration_->Begin()) RegistrationAttempt();
+}
+
+void CTrayApp::RegistrationAttempt() {
+  if (registration_->Attempt()) registrationRetry_.start();
+}
+
 // The quit event must have been signalled.
 void CTrayApp::WaitForDetectionEnd() {
   if (!detect_) return;
@@ -94,6 +106,8 @@ void CTrayApp::BeginClosing() {
 void CTrayApp::DeleteEndpoint() {
   link_.SetServer(nullptr);
   tray_->StopRegistrationTimer();
+  registrationRetry_.stop();
+  registration_->Cancel();
   browser_->Close();
 }
 

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QObject>
+#include <QTimer>
 #include <memory>
 #include <mutex>
 #include <string>
 
 #include "browser/browser_link.h"
 #include "browser/dde_link.h"
+#include "browser/registration_run.h"
 #include "browser/detect_thread.h"
 #include "platform/clock.h"
 #include "platform/dde_instance.h"
@@ -77,6 +79,10 @@ class CTrayApp : public QObject {
 
  private:
   void StartDetection();
+  // Timer 69 ran out: a registration run begins (unless one is under way); its attempts follow
+  // one second apart.
+  void BeginRegistration();
+  void RegistrationAttempt();
   void WaitForDetectionEnd();
   void BeginClosing();
   void DeleteEndpoint();
@@ -93,6 +99,8 @@ class CTrayApp : public QObject {
   DdeLink link_;
   std::unique_ptr<DdeEventPump> pump_;
   std::unique_ptr<BrowserLink> browser_;
+  std::unique_ptr<RegistrationRun> registration_;
+  QTimer registrationRetry_;
   std::unique_ptr<CTrayWnd> tray_;
   std::unique_ptr<VisitRecorder> recorder_;
   std::unique_ptr<UrlEchoService> echoService_;

@@ -17,8 +17,8 @@ WindowInfo BrowserLink::GetWindowInfo(uint32_t windowId) {
   return endpoint_ ? endpoint_->GetWindowInfo(windowId) : WindowInfo{};
 }
 
-void BrowserLink::RegisterForEchoes() {
-  if (endpoint_) endpoint_->RegisterUrlEcho(endpoint_->name());
+bool BrowserLink::TryRegisterForEchoes() {
+  return endpoint_ && endpoint_->TryRegisterUrlEcho(endpoint_->name());
 }
 
 void BrowserLink::Close() { endpoint_.reset(); }

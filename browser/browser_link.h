@@ -30,8 +30,9 @@ class BrowserLink : public UrlOpener {
   void OpenInBrowser(const std::string& url) override;
   // The URL and title of a browser window (0: the most recently used one).
   WindowInfo GetWindowInfo(uint32_t windowId);
-  // Asks the browser to echo every page it loads to this endpoint.
-  void RegisterForEchoes();
+  // Asks the browser to echo every page it loads to this endpoint: one attempt, true when the
+  // browser was there to ask.
+  bool TryRegisterForEchoes();
   // Withdraws the endpoint: nothing more is sent or served under its name.
   void Close();
 

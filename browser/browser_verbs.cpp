@@ -70,11 +70,14 @@ WindowInfo CDDEObject::GetWindowInfo(uint32_t windowId) {
 
 void CDDEObject::RegisterUrlEcho(const std::string& serverName) {
   for (int attempt = 1; attempt <= kRegistrationAttempts; ++attempt) {
-    ClientConversation conv(*this, WWW_RegisterURLEcho);
-    if (conv) {
-      conv.Poke(BuildArgumentList("QCS", {serverName}));
-      return;
-    }
+    if (TryRegisterUrlEcho(serverName)) return;
     if (attempt < kRegistrationAttempts) link_.sleep(kRegistrationPause);
   }
+}
+
+bool CDDEObject::TryRegisterUrlEcho(const std::string& serverName) {
+  ClientConversation conv(*this, WWW_RegisterURLEcho);
+  if (!conv) return false;
+  conv.Poke(BuildArgumentList("QCS", {serverName}));
+  return true;
 }

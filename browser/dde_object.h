@@ -69,8 +69,11 @@ class CDDEObject {
   // The URL and title of a browser window (0: the most recently used one). Empty when unanswered.
   WindowInfo GetWindowInfo(uint32_t windowId);
   // Asks the browser to poke "WWW_URLEcho" to serverName for every page it loads: up to 20
-  // attempts one second apart while the browser is not there; gives up silently.
+  // attempts one second apart while the browser is not there; gives up silently. It waits between
+  // attempts; the program drives TryRegisterUrlEcho from a timer instead.
   void RegisterUrlEcho(const std::string& serverName);
+  // One attempt of the above: true when the browser was there to ask.
+  bool TryRegisterUrlEcho(const std::string& serverName);
 
   // The conversations this endpoint takes part in.
   std::list<std::unique_ptr<CDDEConversation>> conversations;

@@ -1,6 +1,8 @@
 #include "platform/process_list.h"
 
 #include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cctype>
 #include <fstream>
@@ -18,13 +20,18 @@ bool AllDigits(const char* text) {
 
 }  // namespace
 
+ProcProcessList::ProcProcessList(std::string procRoot) : procRoot_(std::move(procRoot)), owner_(::getuid()) {}
+
 std::optional<std::vector<ProcessEntry>> ProcProcessList::Snapshot() {
   std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(procRoot_.c_str()), closedir);
   if (!dir) return std::nullopt;
   std::vector<ProcessEntry> entries;
   while (dirent* entry = readdir(dir.get())) {
     if (!AllDigits(entry->d_name)) continue;
-    std::ifstream comm(procRoot_ + "/" + entry->d_name + "/comm");
+    const std::string folder = procRoot_ + "/" + entry->d_name;
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) != 0 || info.st_uid != owner_) continue;
+    std::ifstream comm(folder + "/comm");
     std::string name;
     if (!comm || !std::getline(comm, name)) continue;  // the process has just ended
     unsigned long pid = std::stoul(entry->d_name);

@@ -72,6 +72,12 @@ TEST(ProcProcessList, ReadsNamesFromProcAndFailsSoftlyWithoutIt) {
 
   ProcProcessList missing("/nonexistent-proc-root");
   EXPECT_FALSE(missing.Snapshot().has_value());
+
+  // Another user's processes are not listed: the browser of another user cannot reach Hopwise.
+  ProcProcessList otherUser("/proc", getuid() + 1);
+  auto others = otherUser.Snapshot();
+  ASSERT_TRUE(others.has_value());
+  for (const auto& entry : *others) EXPECT_NE(static_cast<uint32_t>(getpid()), entry.pid);
 }
 
 class PathFolder : public ::testing::Test {
