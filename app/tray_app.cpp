@@ -43,25 +43,37 @@ bool CTrayApp::Start() {
   LoadPreferences(prefs_, services_.preferences);
   FormDataPaths(prefs_, services_.workingDirectory);
   if (prefs_.browser.empty()) FindBrowserInstallation(prefs_, services_.searchPath);
+  CreateParts();
+  tray_->CreateTrayWindow();
+  // The icon comes first; what grows with the store follows once the event loop runs.
+  QTimer::singleShot(0, this, &CTrayApp::LoadData);
+  StartDetection();
+  return true;
+}
 
+void CTrayApp::CreateParts() {
   browser_ = std::make_unique<BrowserLink>(link_, prefs_, services_.launcher);
   tray_ = std::make_unique<CTrayWnd>(prefs_, store_, topics_, *browser_, services_.launcher, services_.messages,
                                       services_.clock);
   recorder_ = std::make_unique<VisitRecorder>(*browser_, store_, events_, *tray_);
   echoService_ = std::make_unique<UrlEchoService>(services_.clock, *recorder_);
-  link_.SetServer(echoService_.get());
   connect(tray_.get(), &CTrayWnd::exitRequested, this, &CTrayApp::Shutdown, Qt::QueuedConnection);
   registration_ = std::make_unique<RegistrationRun>(*browser_);
   registrationRetry_.setSingleShot(true);
   registrationRetry_.setInterval(1000);
   connect(&registrationRetry_, &QTimer::timeout, this, &CTrayApp::RegistrationAttempt);
   connect(tray_.get(), &CTrayWnd::registrationDue, this, &CTrayApp::BeginRegistration);
+}
+
+// The data files, then the menus; only then may the browser's echoes reach the store.
+void CTrayApp::LoadData() {
+  if (loaded_ || !tray_) return;
   RemoveStaleTempFiles(services_.workingDirectory.empty() ? "." : services_.workingDirectory);
   RemoveStaleTempFiles(prefs_.branchPath);
   dataFiles_.LoadCache(store_, prefs_.cachePath);
-  tray_->CreateTrayWindow();
-  StartDetection();
-  return true;
+  tray_->BuildMenus();
+  link_.SetServer(echoService_.get());
+  loaded_ = true;
 }
 
 void CTrayApp::StartDetection() {
@@ -72,7 +84,7 @@ void CTrayApp::StartDetection() {
   };
   hooks.startBackgroundSave = [this] {
     std::lock_guard gate(saveGate_);
-    if (!events_.closing.IsSet()) backgroundSave_.Start(store_, prefs_.cachePath);
+    if (loaded_ && !events_.closing.IsSet()) backgroundSave_.Start(store_, prefs_.cachePath);
   };
   detect_ = std::make_unique<CDetectThread>(events_, services_.processes, store_.DirtyFlag(), std::move(hooks));
   detect_->Start();
@@ -120,6 +132,7 @@ void CTrayApp::FreeAndSavePreferences() {
 
 void CTrayApp::Shutdown() {
   if (down_ || !tray_) return;
+  LoadData();  // a store never loaded must not be written over cache.data
   down_ = true;
   events_.quit.Set();
   BeginClosing();
@@ -138,6 +151,7 @@ void CTrayApp::EndOfLogon(bool ending) {
   // Nobody may be asked to click anything now: what goes wrong is written to stderr.
   endOfSessionMessages_ = std::make_unique<StderrMessageBoxes>();
   dataFiles_.ReportTo(*endOfSessionMessages_);
+  LoadData();
   dataFiles_.SaveCache(store_, prefs_.cachePath);
   DeleteEndpoint();
   FreeAndSavePreferences();

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QTimer>
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -78,6 +79,8 @@ class CTrayApp : public QObject {
   void finished();
 
  private:
+  void CreateParts();
+  void LoadData();
   void StartDetection();
   // Timer 69 ran out: a registration run begins (unless one is under way); its attempts follow
   // one second apart.
@@ -109,4 +112,5 @@ class CTrayApp : public QObject {
   std::unique_ptr<MessageBoxes> endOfSessionMessages_;
   std::mutex saveGate_;  // starting a background save and beginning to close exclude each other
   bool down_ = false;
+  std::atomic<bool> loaded_{false};
 };

@@ -1,11 +1,14 @@
 #include "shell/popup_menus.h"
 
+#include <algorithm>
 #include <optional>
+#include <unordered_map>
 
 #include "resources/menu_resources.h"
 #include "resources/resource_ids.h"
 #include "shell/menu_layout.h"
 #include "shell/menu_texts.h"
+#include "shell/size_rules.h"
 
 namespace {
 
@@ -117,11 +120,30 @@ void PopupMenus::BuildFixedPart() {
   secondary_ = secondary;
 }
 
+// The menus as the store's visits, replayed oldest first, would leave them, built in time linear in
+// the store: a menu keeps at most menuRows of the newest entries, so only those are replayed.
 void PopupMenus::FillFromStore() {
-  for (const CPez& p : store_.PageMarks()) {
-    AddRecent(p);
-    PlacePageMark(store_.SiteKeyOf(p), p);
+  const PageMarkList pages = store_.PageMarks();
+  const std::size_t rows = prefs_.menuRows > 0 ? static_cast<std::size_t>(prefs_.menuRows) : 0;
+  for (std::size_t i = pages.size() > rows ? pages.size() - rows : 0; i < pages.size(); ++i) AddRecent(pages[i]);
+
+  std::unordered_map<const CPez*, std::size_t> recency;
+  for (std::size_t i = 0; i < pages.size(); ++i) recency[&pages[i]] = i;
+  std::vector<std::pair<std::size_t, std::string>> sites;
+  for (const std::string& key : store_.SiteKeys()) {
+    const std::vector<const CPez*> members = store_.PagesOfSite(key);
+    if (members.empty()) continue;
+    auto submenu = std::make_shared<Menu>();
+    for (std::size_t i = members.size() > rows ? members.size() - rows : 0; i < members.size(); ++i) {
+      submenu->InsertItem(0, members[i]->commandId, members[i]->title, LabelStyle::Literal);
+      ApplyMoreRule(*submenu, prefs_.menuRows, res::kCmdMoreSites, menu_text::kMoreSites);
+    }
+    for (const CPez* p : members) placedSite_[p->commandId] = key;
+    siteMenus_.emplace(key, submenu);
+    sites.emplace_back(recency.at(members.back()), key);
   }
+  std::sort(sites.begin(), sites.end());
+  for (const auto& [newest, key] : sites) InsertSiteAtTop(key, siteMenus_.at(key));
 }
 
 void PopupMenus::DispatchDynamicCommand(uint32_t command) {

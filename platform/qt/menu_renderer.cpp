@@ -240,10 +240,16 @@ void MenuRenderer::Close() {
 }
 
 // QMenu hides its popups before it triggers the chosen action; the end of the loop is told once
-// the event that chose (or dismissed) has been handled, so it always follows chosen().
+// the event that chose (or dismissed) has been handled, so it always follows chosen(). A menu that
+// is not on screen is not kept in step: it is dropped, and the next Popup builds it afresh.
 void MenuRenderer::OnTopHidden() {
   QMetaObject::invokeMethod(
-      this, [this] { emit closed(); }, Qt::QueuedConnection);
+      this,
+      [this] {
+        emit closed();
+        if (!IsOpen()) DropMenu();
+      },
+      Qt::QueuedConnection);
 }
 
 int MenuRenderer::ItemHeight() {

@@ -12,9 +12,10 @@ class QAction;
 class QKeyEvent;
 class QMenu;
 
-// Shows a Menu as a QMenu popup and keeps the QMenu in step with the model: every insertion,
-// removal, new label, gray or check mark of the model (at any depth) reaches the QMenu at once,
-// also while it is open. It reports what the tray window needs of an open menu: the item
+// Shows a Menu as a QMenu popup and keeps the QMenu in step with the model while it exists: every
+// insertion, removal, new label, gray or check mark of the model (at any depth) reaches the QMenu
+// at once, also while it is open. Once the menu loop has ended the QMenu is dropped, so changes
+// of a menu that is not on screen cost nothing here; the next Popup builds it from the model. It reports what the tray window needs of an open menu: the item
 // highlighted, a key typed, the item chosen and the end of the menu loop.
 //
 // Labels: a LabelStyle::Literal label (page title, Site key) shows every "&" as it is; a
@@ -36,7 +37,7 @@ class MenuRenderer : public QObject {
   const std::shared_ptr<Menu>& Model() const { return model_; }
 
   // The QMenu of the model with all its submenus, built on first use and kept in step with the
-  // model from then on. nullptr without a model. The renderer owns it.
+  // model until the menu loop ends. nullptr without a model. The renderer owns it.
   QMenu* Build();
   // Shows the menu with its top-left corner at a point on the screen (QMenu::popup: it returns
   // at once; the results come as signals).

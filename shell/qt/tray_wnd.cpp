@@ -61,10 +61,6 @@ void CTrayWnd::CreateTrayWindow() {
   connect(trayIcon_, &QSystemTrayIcon::activated, this, &CTrayWnd::OnTrayActivated);
   trayIcon_->show();  // without a tray the program runs on without its icon
 
-  menus_->BuildMenus();
-  mainRenderer_.SetModel(menus_->MainMenu());
-  quickRenderer_.SetModel(menus_->QuickMenu());
-
   for (QScreen* screen : QGuiApplication::screens()) WatchScreen(screen);
   auto displayChanged = [this] { displayChangeTimer_.start(); };
   connect(qGuiApp, &QGuiApplication::screenAdded, this, [this, displayChanged](QScreen* screen) {
@@ -73,6 +69,12 @@ void CTrayWnd::CreateTrayWindow() {
   });
   connect(qGuiApp, &QGuiApplication::screenRemoved, this, displayChanged);
   connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, displayChanged);
+}
+
+void CTrayWnd::BuildMenus() {
+  menus_->BuildMenus();
+  mainRenderer_.SetModel(menus_->MainMenu());
+  quickRenderer_.SetModel(menus_->QuickMenu());
 }
 
 void CTrayWnd::WatchScreen(QScreen* screen) {

@@ -46,8 +46,10 @@ class CTrayWnd : public QObject, public RecordingSwitch {
   CTrayWnd(const CTrayWnd&) = delete;
   CTrayWnd& operator=(const CTrayWnd&) = delete;
 
-  // Puts the icon (tip "Hopwise") into the tray and builds the menus from the store and the Topics.
+  // Puts the icon (tip "Hopwise") into the tray.
   void CreateTrayWindow();
+  // Builds the menus from the store and the Topics; until then a click on the icon shows nothing.
+  void BuildMenus();
   // Pops the main (bar item 0) or the quick menu (bar item 1) up at a point of the screen.
   void ShowMenuAt(PopupKind which, const QPoint& screenPoint);
   // Switches recording off (suspended icon, tip "Hopwise Suspended", item "Activate Hopwise") or

@@ -60,6 +60,7 @@ TEST_F(TrayAppTest, WithoutATransportOnlyTheMessageShowsAndNothingIsWritten) {
 TEST_F(TrayAppTest, AStartWithoutCacheGivesAnEmptyStoreAndExitWritesTheFiles) {
   CTrayApp app(Services());
   ASSERT_TRUE(app.Start());
+  QCoreApplication::processEvents();  // the files are read once the event loop runs
   EXPECT_TRUE(messages_.Shown().empty());
   EXPECT_TRUE(app.Store().PageMarks().empty());
   EXPECT_EQ((root_ / "work" / "cache.data").string(), app.Prefs().cachePath);
@@ -78,6 +79,7 @@ TEST_F(TrayAppTest, AStartWithoutCacheGivesAnEmptyStoreAndExitWritesTheFiles) {
 TEST_F(TrayAppTest, EndOfLogonActsOnlyWhenTheSessionIsEnding) {
   CTrayApp app(Services());
   ASSERT_TRUE(app.Start());
+  QCoreApplication::processEvents();
   ASSERT_TRUE(app.Store().RecordVisit("http://a.example/", "A"));
 
   app.EndOfLogon(false);
@@ -95,6 +97,7 @@ TEST_F(TrayAppTest, EndOfLogonActsOnlyWhenTheSessionIsEnding) {
 TEST_F(TrayAppTest, ASecondHopwiseSaysSoAndTouchesNothing) {
   CTrayApp first(Services());
   ASSERT_TRUE(first.Start());
+  QCoreApplication::processEvents();
   ASSERT_TRUE(first.Store().RecordVisit("http://a.example/", "A"));
   {
     CTrayApp second(Services());

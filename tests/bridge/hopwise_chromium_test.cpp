@@ -60,7 +60,9 @@ class HopwiseWithChromium : public ::testing::Test {
   bool StartHopwise() {
     app = std::make_unique<CTrayApp>(
         AppServices{preferences, messages, launcher, clock, processes, {}, home.root + "/work", ""});
-    return app->Start();
+    if (!app->Start()) return false;
+    QCoreApplication::processEvents();  // the store is loaded once the event loop runs
+    return true;
   }
 
   bool BridgeLogHas(const std::string& text) const { return home.BridgeLog().find(text) != std::string::npos; }

@@ -176,10 +176,17 @@ TEST(MenuRenderer, ReportsHighlightedAndChosenCommandsThenTheEndOfTheLoop) {
 
   // Dismissed without a choice: only the end of the loop.
   order.clear();
+  QPointer<QMenu> shown = renderer.Build();
   renderer.Popup(QPoint(20, 20));
   renderer.Close();
   Settle();
   EXPECT_EQ(std::vector<QString>{"closed"}, order);
+
+  // A closed menu is not kept: changes meanwhile cost nothing, and the next one shows them.
+  Settle();
+  EXPECT_TRUE(shown.isNull());
+  f.recent->InsertItem(0, 1040, "While closed");
+  EXPECT_EQ("While closed", SubmenuAt(*renderer.Build(), 2)->actions()[0]->text());
 }
 
 TEST(MenuRenderer, ACheckedItemKeepsTheModelsMarkWhenChosen) {

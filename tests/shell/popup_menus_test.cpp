@@ -261,4 +261,28 @@ TEST_F(PopupMenusTest, NumbersUsedAgainReachTheRightPage) {
   EXPECT_EQ(Strings{Page(2, 5000)}, opener.opened);
 }
 
+// Menus built from a store at once show what following its visits one by one showed, with every
+// size rule at work (a short screen, many Sites, revisits), in both layouts.
+TEST_F(PopupMenusTest, BuildingFromTheStoreShowsWhatFollowingTheVisitsShowed) {
+  for (int32_t menuState : {0, 1}) {
+    store.ClearStore();
+    prefs.menuState = menuState;
+    screen.height = 19 * 20;
+    Build();
+    uint32_t seed = 7;
+    for (int i = 0; i < 600; ++i) {
+      seed = seed * 1103515245u + 12345u;
+      Visit(Page(static_cast<int>(seed >> 16) % 40, static_cast<int>(seed >> 8) % 30));
+    }
+    auto followed = std::move(menus);
+    Build();
+    EXPECT_EQ(Labels(*followed->MainMenu()), Labels(Main())) << menuState;
+    EXPECT_EQ(Labels(*followed->RecentMenu()), Labels(Recent())) << menuState;
+    EXPECT_EQ(Labels(*followed->SecondaryMenu()), Labels(Secondary())) << menuState;
+    ASSERT_EQ(followed->SiteMenus().size(), menus->SiteMenus().size());
+    for (const auto& [key, submenu] : followed->SiteMenus())
+      EXPECT_EQ(Labels(*submenu), Labels(SiteMenu(key))) << key;
+  }
+}
+
 }  // namespace

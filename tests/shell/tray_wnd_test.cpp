@@ -45,6 +45,7 @@ class TrayWndTest : public ShellFixture {
     wnd = std::make_unique<CTrayWnd>(prefs, store, topics, *browser, launcher, messages, clock, &screen);
     QObject::connect(wnd.get(), &CTrayWnd::registrationDue, [this] { ++registrations; });
     wnd->CreateTrayWindow();
+    wnd->BuildMenus();
   }
   void TearDown() override {
     wnd.reset();
@@ -105,6 +106,7 @@ TEST_F(TrayWndTest, MeasuresTheRealScreenWithoutInjectedMetrics) {
   TopicsModel ownTopics(files, clock, own);
   CTrayWnd real(own, ownStore, ownTopics, *browser, launcher, messages, clock);
   real.CreateTrayWindow();
+  real.BuildMenus();
   QtScreenMetrics metrics;
   ASSERT_GT(metrics.MenuItemHeight(), 0);
   EXPECT_EQ(std::max(QGuiApplication::primaryScreen()->geometry().height() / metrics.MenuItemHeight(), 16),
