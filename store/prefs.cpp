@@ -54,11 +54,13 @@ void SavePreferences(const CPrefs& prefs, PreferenceStore& store) {
     store.WriteDword(kColumnNames[column], static_cast<uint32_t>(prefs.columnWidths[column]));
   for (const DwordValue& value : kTrailingDwords)
     store.WriteDword(value.name, static_cast<uint32_t>(prefs.*value.field));
+  store.Commit();
 }
 
 void SavePreferenceString(PreferenceStore& store, const std::string& name, const std::string& text) {
   if (!store.KeyExists()) return;
   store.WriteString(name, text);
+  store.Commit();
 }
 
 void FormDataPaths(CPrefs& prefs, const std::string& workingDirectory) {

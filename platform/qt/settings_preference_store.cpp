@@ -7,6 +7,21 @@
 
 SettingsPreferenceStore::SettingsPreferenceStore(QString path) : path_(std::move(path)) {}
 
+SettingsPreferenceStore::~SettingsPreferenceStore() { Commit(); }
+
+QSettings& SettingsPreferenceStore::Settings() const {
+  if (!settings_) settings_ = std::make_unique<QSettings>(path_, QSettings::IniFormat);
+  return *settings_;
+}
+
+bool SettingsPreferenceStore::Commit() {
+  if (!settings_) return true;
+  settings_->sync();
+  const bool ok = settings_->status() == QSettings::NoError;
+  settings_.reset();  // the next read sees the file as it is now
+  return ok;
+}
+
 QString SettingsPreferenceStore::DefaultPath() {
   QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
   if (base.isEmpty()) base = QDir::homePath() + "/.config";
@@ -17,16 +32,14 @@ bool SettingsPreferenceStore::KeyExists() const { return QFileInfo(path_).isFile
 
 std::optional<std::string> SettingsPreferenceStore::ReadString(const std::string& name) const {
   if (!KeyExists()) return std::nullopt;
-  QSettings settings(path_, QSettings::IniFormat);
-  QVariant value = settings.value(QString::fromStdString(name));
+  QVariant value = Settings().value(QString::fromStdString(name));
   if (!value.isValid()) return std::nullopt;
   return value.toString().toStdString();
 }
 
 std::optional<uint32_t> SettingsPreferenceStore::ReadDword(const std::string& name) const {
   if (!KeyExists()) return std::nullopt;
-  QSettings settings(path_, QSettings::IniFormat);
-  QVariant value = settings.value(QString::fromStdString(name));
+  QVariant value = Settings().value(QString::fromStdString(name));
   if (!value.isValid()) return std::nullopt;
   bool ok = false;
   // Values are stored as unsigned 32-bit words; a negative text ("-1") is read as its word.
@@ -37,16 +50,12 @@ std::optional<uint32_t> SettingsPreferenceStore::ReadDword(const std::string& na
 
 bool SettingsPreferenceStore::WriteString(const std::string& name, const std::string& value) {
   if (!KeyExists()) return false;
-  QSettings settings(path_, QSettings::IniFormat);
-  settings.setValue(QString::fromStdString(name), QString::fromStdString(value));
-  settings.sync();
-  return settings.status() == QSettings::NoError;
+  Settings().setValue(QString::fromStdString(name), QString::fromStdString(value));
+  return true;
 }
 
 bool SettingsPreferenceStore::WriteDword(const std::string& name, uint32_t value) {
   if (!KeyExists()) return false;
-  QSettings settings(path_, QSettings::IniFormat);
-  settings.setValue(QString::fromStdString(name), static_cast<qulonglong>(value));
-  settings.sync();
-  return settings.status() == QSettings::NoError;
+  Settings().setValue(QString::fromStdString(name), static_cast<qulonglong>(value));
+  return true;
 }

@@ -45,6 +45,18 @@ TEST(SettingsPreferenceStoreTest, PreferencesSurviveTheFile) {
   EXPECT_EQ(-1, loaded.maxPageMarks);
   EXPECT_EQ(1, loaded.simpleSites);
   EXPECT_EQ(0, loaded.menuState);
+
+  // Writes wait for the commit and are stored in one save of the file.
+  store.WriteDword("Max PageMarks", 123);
+  store.WriteString("Browser", "later");
+  auto onDisk = [&] {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+  };
+  EXPECT_FALSE(onDisk().contains("later"));
+  EXPECT_EQ(123u, store.ReadDword("Max PageMarks")) << "a store reads its own waiting writes";
+  ASSERT_TRUE(store.Commit());
+  EXPECT_TRUE(onDisk().contains("later"));
 }
 
 }  // namespace
