@@ -128,9 +128,16 @@ LoadOutcome DataFiles::LoadCache(PageMarkStore& store, const std::string& path) 
     KeepDamaged(path, kCacheCorrupted);
     return LoadOutcome::Damaged;
   }
-  store.Load(std::move(pages));
-  std::lock_guard guard(mutex_);
-  cacheGeneration_[ResolveLinks(path)] = store.Generation();
+  const std::size_t held = pages.size();
+  const std::size_t leftOut = store.Load(std::move(pages));
+  {
+    std::lock_guard guard(mutex_);
+    cacheGeneration_[ResolveLinks(path)] = store.Generation();
+  }
+  if (leftOut > 0)
+    Tell(path + " holds " + std::to_string(held) + " PageMarks, more than the " + std::to_string(store.Count()) +
+         " Hopwise can keep; the " + std::to_string(leftOut) +
+         " least recently visited were left out.\nThe file keeps them until Hopwise next saves it.");
   return LoadOutcome::Loaded;
 }
 

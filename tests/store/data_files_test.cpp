@@ -17,6 +17,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <iterator>
+#include <sstream>
 
 #include "store/archive.h"
 #include "store/failing_stream.h"
@@ -154,6 +155,23 @@ TEST_F(DataFilesTest, SchemaOneBranchLoadsWithTheLoadTime) {
   ASSERT_EQ(2u, topics.size());
   EXPECT_EQ(1500000000, topics[1]->firstVisited);
   EXPECT_EQ(1500000000, topics[1]->lastVisited);
+}
+
+TEST_F(DataFilesTest, ACacheLargerThanTheStoreKeepsItsNewestAndSaysSo) {
+  std::vector<CPez> pages(100000);
+  for (std::size_t i = 0; i < pages.size(); ++i) pages[i].url = "http://h/" + std::to_string(i);
+  std::ostringstream out;
+  WritePezArray(out, pages);
+  WriteAll(cachePath, out.str());
+  DataFiles files(messages, clock);
+  ASSERT_EQ(LoadOutcome::Loaded, files.LoadCache(store, cachePath));
+  EXPECT_EQ(5000u, store.Count());
+  EXPECT_EQ("http://h/95000", store.PageMarks().front().url);
+  EXPECT_EQ((std::vector<std::string>{cachePath +
+                                      " holds 100000 PageMarks, more than the 5000 Hopwise can keep; the 95000 least "
+                                      "recently visited were left out.\nThe file keeps them until Hopwise next saves it."}),
+            messages.Shown());
+  EXPECT_EQ(out.str(), ReadAll(cachePath));
 }
 
 // A cut file (a damaged disk, a copy cut short), a foreign file and a file of a newer version: each
