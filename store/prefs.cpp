@@ -18,6 +18,7 @@ constexpr DwordValue kTrailingDwords[] = {
     {"Power User", &CPrefs::powerUser},
     {"Menu State", &CPrefs::menuState},
     {"Simple Sites", &CPrefs::simpleSites},
+    {"Check Secure Pages", &CPrefs::checkSecurePages},
 };
 
 void LoadDword(const PreferenceStore& store, const char* name, int32_t& field) {

@@ -24,6 +24,7 @@ struct CPrefs {
   int32_t mainListCap = 0;
   std::array<int32_t, 4> columnWidths{140, 238, 110, 110};  // "Column 0" to "Column 3"
   int32_t powerUser = 0;        // "Power User": non-zero removes the six link submenus
+  int32_t checkSecurePages = 1; // "Check Secure Pages": non-zero checks https pages like http ones
 };
 
 // Reads every stored value; a missing or unreadable value leaves its field at the default.

@@ -11,7 +11,7 @@ namespace {
 
 const std::vector<std::string> kWriteOrder{"Browser",      "Browser Path",  "Column 0",   "Column 1",
                                            "Column 2",     "Column 3",      "Max PageMarks", "Power User",
-                                           "Menu State",   "Simple Sites"};
+                                           "Menu State",   "Simple Sites",  "Check Secure Pages"};
 
 void ExpectDefaults(const CPrefs& prefs) {
   const CPrefs defaults;
@@ -22,6 +22,7 @@ void ExpectDefaults(const CPrefs& prefs) {
   EXPECT_EQ(0, prefs.powerUser);
   EXPECT_EQ(0, prefs.menuState);
   EXPECT_EQ(0, prefs.simpleSites);
+  EXPECT_EQ(1, prefs.checkSecurePages);
 }
 
 TEST(PrefsTest, WithoutTheKeyDefaultsStayAndNothingIsStored) {
@@ -69,6 +70,7 @@ TEST(PrefsTest, EveryValueSurvivesASaveAndLoadUnchecked) {
   saved.powerUser = 1;
   saved.menuState = 7;
   saved.simpleSites = -1;  // stored as the word 0xFFFFFFFF
+  saved.checkSecurePages = 0;
   SavePreferences(saved, store);
   EXPECT_EQ(0xFFFFFFFFu, *store.ReadDword("Simple Sites"));
 
@@ -81,6 +83,7 @@ TEST(PrefsTest, EveryValueSurvivesASaveAndLoadUnchecked) {
   EXPECT_EQ(1, loaded.powerUser);
   EXPECT_EQ(7, loaded.menuState);
   EXPECT_EQ(-1, loaded.simpleSites);
+  EXPECT_EQ(0, loaded.checkSecurePages);
 }
 
 TEST(PrefsTest, ValueOfTheWrongKindLeavesTheDefault) {

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/http_client.h"
+
+// The HttpClient on libcurl. https is checked against the system's certificate store; a
+// certificate that fails the check fails the request. The proxy is the one the environment names
+// (http_proxy, https_proxy, no_proxy). A transfer that stalls for a minute fails.
+//
+// Construct it on the main thread before any worker starts (it sets libcurl up for the process).
+class CurlHttpClient : public HttpClient {
+ public:
+  // extraCaFile: a PEM file of certificates to trust besides the system's (tests); empty: none. It
+  // takes the place of the system's bundle file; the system's certificate folder stays in use.
+  explicit CurlHttpClient(std::string extraCaFile = {});
+  ~CurlHttpClient() override;
+  CurlHttpClient(const CurlHttpClient&) = delete;
+  CurlHttpClient& operator=(const CurlHttpClient&) = delete;
+
+  std::unique_ptr<HttpSession> OpenSession(const HttpSessionOptions& options) override;
+
+ private:
+  std::string extraCaFile_;
+  bool ready_ = false;
+};
