@@ -92,13 +92,13 @@ TEST_F(TopicMenusTest, LongTopicListsOverflowIntoEditTopics) {
   WriteTopics(prefs.topicsPath, std::move(top));
 
   Build();
-  Menu& topics = Secondary();
-  ASSERT_EQ(39u, topics.Count());
-  EXPECT_EQ("F", topics.TextAt(0));
-  EXPECT_EQ(res::kCmdEditTopics, topics.CommandAt(38));
-  const Strings labels = Labels(topics);
+  Menu& topicsMenu = Secondary();
+  ASSERT_EQ(39u, topicsMenu.Count());
+  EXPECT_EQ("F", topicsMenu.TextAt(0));
+  EXPECT_EQ(res::kCmdEditTopics, topicsMenu.CommandAt(38));
+  const Strings labels = Labels(topicsMenu);
   EXPECT_EQ(1, std::count(labels.begin(), labels.end(), menu_text::kEditTopics));
-  Menu& folder = *topics.SubmenuAt(0);
+  Menu& folder = *topicsMenu.SubmenuAt(0);
   ASSERT_EQ(39u, folder.Count());
   EXPECT_EQ("x44", folder.TextAt(0));
   EXPECT_EQ("x8", folder.TextAt(36));
