@@ -12,7 +12,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // Deeper folders show empty: a bound on the recursion whatever the files hold.
-constexpr std::size_t kMaxTopicDepth = 64;
+constexpr std::size_t kMaxTopicDepth = TopicsModel::kMaxFolderDepth + 1;
 
 fs::path Normalized(const std::string& path) {
   std::error_code ec;
@@ -150,14 +150,27 @@ const CTopic* TopicsModel::NewFolder(const CTopic& parentNode, std::size_t index
   EnsureLoaded();
   CTopic* parent = OpenFolder(parentNode);
   if (!parent) return nullptr;
+  return AddFolder(*parent, index, name, NewBranchFileName(prefs_.branchPath, clock_.Now()));
+}
+
+const CTopic* TopicsModel::NewFolder(const CTopic& parentNode, std::size_t index, const std::string& name,
+                                     RandomSource& random) {
+  EnsureLoaded();
+  CTopic* parent = OpenFolder(parentNode);
+  if (!parent) return nullptr;
+  return AddFolder(*parent, index, name, NewBranchFileName(prefs_.branchPath, clock_.Now(), random));
+}
+
+const CTopic* TopicsModel::AddFolder(CTopic& parent, std::size_t index, const std::string& name,
+                                     std::string target) {
   auto folder = std::make_unique<CTopic>(clock_.Now());
   folder->isFolder = 1;
   folder->name = name;
-  folder->target = NewBranchFileName(prefs_.branchPath, clock_.Now());
+  folder->target = std::move(target);
   folder->children = std::make_unique<TopicArray>();
-  CTopic& inserted = Insert(*parent, index, std::move(folder));
+  CTopic& inserted = Insert(parent, index, std::move(folder));
   Changed(inserted);
-  Changed(*parent);
+  Changed(parent);
   Notify([&](TopicsListener& l) { l.OnTopicInserted(inserted); });
   return &inserted;
 }
