@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 namespace fs = std::filesystem;
 
@@ -41,12 +42,42 @@ bool WriteThrough(const std::string& tempPath, std::string_view bytes, const Out
   }
 }
 
-void SyncFolderOf(const std::string& path) {
+std::string FolderOf(const std::string& path) {
   std::string folder = fs::path(path).parent_path().string();
-  int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  return folder.empty() ? "." : folder;
+}
+
+void SyncFolder(const std::string& folder) {
+  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return;
   ::fsync(fd);
   ::close(fd);
+}
+
+void SyncFolderOf(const std::string& path) { SyncFolder(FolderOf(path)); }
+
+// Writes bytes to a new temporary file beside path, without syncing it; its path, or empty.
+std::string WriteTemporary(const std::string& path, std::string_view bytes, const OutputOpener& open,
+                           unsigned newFileMode) {
+  struct stat old {};
+  bool hadOld = ::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+  std::string tempPath;
+  int fd = CreateTemporary(path, tempPath, static_cast<mode_t>(newFileMode));
+  if (fd < 0) return "";
+  if (hadOld) ::fchmod(fd, old.st_mode & 07777);
+  bool ok = WriteThrough(tempPath, bytes, open);
+  ::close(fd);
+  if (ok) return tempPath;
+  ::unlink(tempPath.c_str());
+  return "";
+}
+
+bool SyncFileSystemOf(const std::string& folder) {
+  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool ok = ::syncfs(fd) == 0;
+  ::close(fd);
+  return ok;
 }
 
 }  // namespace
@@ -73,3 +104,25 @@ bool ReplaceFile(const std::string& path, std::string_view bytes, const OutputOp
   return true;
 }
 
+
+std::vector<bool> ReplaceFiles(const std::vector<FileReplacement>& files, const OutputOpener& open,
+                               unsigned newFileMode) {
+  std::vector<std::string> temps;
+  std::set<std::string> folders;
+  for (const FileReplacement& file : files) {
+    temps.push_back(WriteTemporary(file.path, file.bytes, open, newFileMode));
+    if (!temps.back().empty()) folders.insert(FolderOf(file.path));
+  }
+  std::set<std::string> synced;
+  for (const std::string& folder : folders)
+    if (SyncFileSystemOf(folder)) synced.insert(folder);
+  std::vector<bool> replaced;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    bool ok = !temps[i].empty() && synced.contains(FolderOf(files[i].path)) &&
+              ::rename(temps[i].c_str(), files[i].path.c_str()) == 0;
+    if (!ok && !temps[i].empty()) ::unlink(temps[i].c_str());
+    replaced.push_back(ok);
+  }
+  for (const std::string& folder : synced) SyncFolder(folder);
+  return replaced;
+}

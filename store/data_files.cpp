@@ -84,6 +84,26 @@ void DataFiles::LoadBranch(const std::string& path, TopicArray& topics) {
   for (auto& topic : loaded) topics.push_back(std::move(topic));
 }
 
+std::vector<bool> DataFiles::SaveBranches(const std::vector<std::pair<std::string, const TopicArray*>>& branches) {
+  std::vector<FileReplacement> files;
+  std::vector<std::size_t> written;  // the branch of each file
+  for (std::size_t i = 0; i < branches.size(); ++i) {
+    try {
+      std::ostringstream out;
+      WriteTopicArray(out, *branches[i].second);
+      files.push_back({branches[i].first, std::move(out).str()});
+      written.push_back(i);
+    } catch (const std::exception&) {
+    }
+  }
+  const std::vector<bool> replaced = ReplaceFiles(files, open_);
+  std::vector<bool> ok(branches.size(), false);
+  for (std::size_t f = 0; f < files.size(); ++f) ok[written[f]] = replaced[f];
+  for (bool saved : ok)
+    if (!saved) messages_.Ok(kBranchCorrupted);
+  return ok;
+}
+
 bool DataFiles::SaveBranch(const std::string& path, const TopicArray& topics) {
   bool ok = false;
   try {

@@ -5,6 +5,8 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/atomic_file.h"
 #include "platform/clock.h"
@@ -40,6 +42,10 @@ class DataFiles {
   void LoadBranch(const std::string& path, TopicArray& topics);
   // Writes topics to path, replacing the file. False (with the message) when the write failed.
   bool SaveBranch(const std::string& path, const TopicArray& topics);
+  // Writes several branches at once, with one sync of the disk for them all (ReplaceFiles), in the
+  // order given; each that fails gets the message as in SaveBranch. Returns, per branch, whether
+  // it was written.
+  std::vector<bool> SaveBranches(const std::vector<std::pair<std::string, const TopicArray*>>& branches);
 
  private:
   bool WriteCacheSnapshot(const PageMarkStore& store, const std::string& path);

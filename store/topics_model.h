@@ -94,7 +94,8 @@ class TopicsModel {
   bool SaveFolder(const CTopic& folder);
 
   // Many edits as one: while a Batch lives, nothing is written and nobody is told; when the last
-  // Batch ends, every changed folder is written once and the listeners hear OnTopicsReset.
+  // Batch ends, every changed folder is written once, all with one sync of the disk and each
+  // folder before the folder that holds it, and the listeners hear OnTopicsReset.
   class Batch {
    public:
     explicit Batch(TopicsModel& model);
@@ -118,6 +119,7 @@ class TopicsModel {
   void RemoveBranchFiles(const CTopic& node);
   // Writes the folder now, or once at the end of the batch.
   void Changed(const CTopic& folder);
+  void SaveBatch(std::vector<const CTopic*> folders);
   template <typename Call>
   void Notify(Call call);
 
@@ -129,4 +131,5 @@ class TopicsModel {
   std::unordered_set<const CTopic*> live_;
   int batchDepth_ = 0;
   std::vector<const CTopic*> batchChanged_;
+  std::unordered_set<const CTopic*> batchChangedSet_;
 };

@@ -238,6 +238,24 @@ TEST_F(DataFilesTest, FailedBranchWriteKeepsTheOldFileAndTheArray) {
   EXPECT_EQ(std::vector<std::string>{"7.data"}, Listing(dir + "/Topics"));
 }
 
+// Branches written together: each one that cannot be written keeps its old file and gets the
+// message; the others are written; no temporary file is left.
+TEST_F(DataFilesTest, BranchesWrittenTogetherFailOneByOne) {
+  TopicArray small, large;
+  small.push_back(std::make_unique<CTopic>(1));
+  for (int i = 0; i < 50; ++i) large.push_back(std::make_unique<CTopic>(i));
+  const std::string a = dir + "/Topics/1.data", b = dir + "/Topics/2.data", c = dir + "/topics.data";
+  WriteAll(b, "old");
+  DataFiles failing(messages, clock, FailingAfter(200));
+  EXPECT_EQ((std::vector<bool>{true, false, true}), failing.SaveBranches({{a, &small}, {b, &large}, {c, &small}}));
+  EXPECT_EQ("old", ReadAll(b));
+  EXPECT_EQ(std::vector<std::string>{kBranchCorrupted}, messages.Shown());
+  EXPECT_EQ((std::vector<std::string>{"1.data", "2.data"}), Listing(dir + "/Topics"));
+  TopicArray read;
+  DataFiles(messages, clock).LoadBranch(c, read);
+  EXPECT_EQ(1u, read.size());
+}
+
 // The one thing a visit waits for is the store's lock, which a save holds while it copies the
 // store. Two saves in a row: a visit that comes while the second one copies waits for the copy,
 // and is not in that file, but in the store and in the next save.
