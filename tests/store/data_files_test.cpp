@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 
 #include "store/archive.h"
 #include "store/failing_stream.h"
@@ -378,6 +379,14 @@ TEST_F(DataFilesTest, BranchNamesInTheImportForm) {
   EXPECT_EQ(topics + "17000000003501.data", NewBranchFileName(topics, 1700000000, random));
   WriteAll(topics + "17000000001.data", "");
   EXPECT_EQ(topics + "17000000002.data", NewBranchFileName(topics, 1700000000, random));
+  // Thousands of folders of one import in one second, all from the same numbers: the search for a
+  // free name does not walk through every name handed out before.
+  FixedRandom same(std::deque<uint32_t>(40000, 7));
+  std::set<std::string> names;
+  for (int i = 0; i < 20000; ++i) names.insert(NewBranchFileName(topics, 1700000001, same));
+  EXPECT_EQ(20000u, names.size());
+  EXPECT_EQ(1u, names.count(topics + "170000000164.data"));
+  EXPECT_EQ(1u, names.count(topics + "170000000120063.data"));
 }
 
 }  // namespace
