@@ -61,20 +61,16 @@ bool IsListStart(std::string_view line) { return StartsWithTag(line, "<DL"); }
 bool IsListEnd(std::string_view line) { return StartsWithTag(line, "</DL"); }
 
 std::size_t NextEntryOrList(std::string_view line, std::size_t from) {
-  bool inTag = false;
-  char quote = 0;
-  for (std::size_t i = from; i < line.size(); ++i) {
-    const char c = line[i];
-    if (quote != 0) {
-      if (c == quote) quote = 0;
-    } else if (inTag) {
-      if (c == '"' || c == '\'') quote = c;
-      else if (c == '>') inTag = false;
-    } else if (c == '<') {
-      const std::string_view rest = line.substr(i);
-      if (i > from && (IsEntryLine(rest) || IsListStart(rest) || IsListEnd(rest))) return i;
-      inTag = true;
+  for (std::size_t i = line.find('<', from + 1); i != std::string_view::npos; i = line.find('<', i + 1)) {
+    const std::string_view rest = line.substr(i);
+    if (IsEntryLine(rest) || IsListStart(rest) || IsListEnd(rest)) return i;
+    // Step over this tag, quoted values and all.
+    for (++i; i < line.size() && line[i] != '>'; ++i) {
+      if (line[i] != '"' && line[i] != '\'') continue;
+      i = line.find(line[i], i + 1);
+      if (i == std::string_view::npos) return i;
     }
+    if (i >= line.size()) return std::string_view::npos;
   }
   return std::string_view::npos;
 }

@@ -51,6 +51,7 @@ bool AppendReference(std::string& out, std::string_view body) {
 
 std::string DecodeHtmlText(std::string_view text) {
   constexpr std::size_t kLongestBody = 9;  // "#x10FFFF" and a little room
+  if (text.find('&') == std::string_view::npos) return std::string(text);
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {

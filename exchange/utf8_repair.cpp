@@ -57,9 +57,12 @@ void AppendUtf8(std::string& out, char32_t c) {
 }
 
 std::string ValidUtf8(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size();) {
+  std::size_t valid = 0;
+  while (valid < text.size() && static_cast<unsigned char>(text[valid]) < 0x80) ++valid;
+  if (valid == text.size()) return std::string(text);
+  std::string out(text.substr(0, valid));
+  out.reserve(text.size() + 16);
+  for (std::size_t i = valid; i < text.size();) {
     const std::size_t length = SequenceLength(text, i);
     if (length > 0) {
       out.append(text.substr(i, length));
