@@ -22,6 +22,8 @@ void BookmarkCollector::AddLink(std::string name, std::string url) {
 }
 
 void BookmarkCollector::EndFolder() {
-  if (beyond_ > 0) --beyond_;
-  else if (!open_.empty()) open_.pop_back();
+  if (beyond_ > 0)
+    --beyond_;
+  else if (!open_.empty())
+    open_.pop_back();
 }

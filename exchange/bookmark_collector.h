@@ -10,8 +10,8 @@
 struct BookmarkNode {
   bool isFolder = false;
   std::string name;
-  std::string url;                      // a link's address
-  std::vector<BookmarkNode> children;   // a folder's entries, in file order
+  std::string url;                     // a link's address
+  std::vector<BookmarkNode> children;  // a folder's entries, in file order
 };
 
 // Keeps what a read hands over as a tree, so that nothing reaches the Topics before the whole file

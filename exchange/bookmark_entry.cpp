@@ -6,7 +6,9 @@
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\f' || c == '\v'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\f' || c == '\v';
+}
 
 std::string_view TrimLeft(std::string_view s) {
   while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
@@ -56,9 +58,15 @@ std::string UrlText(std::string_view raw) {
 
 }  // namespace
 
-bool IsEntryLine(std::string_view line) { return StartsWithNoCase(line, "<DT>"); }
-bool IsListStart(std::string_view line) { return StartsWithTag(line, "<DL"); }
-bool IsListEnd(std::string_view line) { return StartsWithTag(line, "</DL"); }
+bool IsEntryLine(std::string_view line) {
+  return StartsWithNoCase(line, "<DT>");
+}
+bool IsListStart(std::string_view line) {
+  return StartsWithTag(line, "<DL");
+}
+bool IsListEnd(std::string_view line) {
+  return StartsWithTag(line, "</DL");
+}
 
 std::size_t NextEntryOrList(std::string_view line, std::size_t from) {
   for (std::size_t i = line.find('<', from + 1); i != std::string_view::npos; i = line.find('<', i + 1)) {

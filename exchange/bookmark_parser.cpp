@@ -4,13 +4,19 @@
 
 namespace {
 
+// A link split by hand takes a few lines; past this many, an entry is taken as it stands, so that
+// an entry that never ends (an open quote) is not read again and again over thousands of lines.
+constexpr int kMaxEntryLines = 64;
+
 std::string_view TrimLeft(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\f' || s.front() == '\v'))
     s.remove_prefix(1);
   return s;
 }
 
-bool IsStructural(std::string_view line) { return IsEntryLine(line) || IsListStart(line) || IsListEnd(line); }
+bool IsStructural(std::string_view line) {
+  return IsEntryLine(line) || IsListStart(line) || IsListEnd(line);
+}
 
 }  // namespace
 
@@ -29,7 +35,7 @@ bool BookmarkParser::Line(std::string_view raw) {
 bool BookmarkParser::Piece(std::string_view raw) {
   const std::string_view line = TrimLeft(raw);
   if (!pending_.empty()) {
-    if (!IsStructural(line)) return ContinueEntry(raw);
+    if (!IsStructural(line) && pendingLines_ < kMaxEntryLines) return ContinueEntry(raw);
     TakePending();
   }
   if (headingWaits_ && !AfterHeading(line)) return true;
@@ -70,14 +76,19 @@ bool BookmarkParser::AfterHeading(std::string_view line) {
 
 void BookmarkParser::StartEntry(std::string_view line) {
   BookmarkEntry entry = ReadBookmarkEntry(line);
-  if (entry.complete) Take(std::move(entry));
-  else pending_.assign(line);
+  if (entry.complete) {
+    Take(std::move(entry));
+    return;
+  }
+  pending_.assign(line);
+  pendingLines_ = 1;
 }
 
 bool BookmarkParser::ContinueEntry(std::string_view line) {
   if (pending_.size() + 1 + line.size() > maxEntry_) return false;
   pending_ += '\n';
   pending_ += line;
+  ++pendingLines_;
   BookmarkEntry entry = ReadBookmarkEntry(pending_);
   if (entry.complete) {
     pending_.clear();

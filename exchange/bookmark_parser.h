@@ -18,8 +18,8 @@
 //   <DT><H3 ...>text</H3>    a folder; without a list after it the folder is empty
 // Other lines (descriptions, separators, paragraph marks, the header) are passed over, and so are
 // entries outside every list. An entry that goes on past its line takes the next lines, up to the
-// next line that opens an entry or a list. Lists are counted, not recursed into, so nesting of any
-// depth costs one bit per level.
+// next line that opens an entry or a list, and at most 64. Lists are counted, not recursed into,
+// so nesting of any depth costs one bit per level.
 class BookmarkParser {
  public:
   BookmarkParser(BookmarkSink& sink, std::size_t maxEntry);
@@ -46,9 +46,10 @@ class BookmarkParser {
 
   BookmarkSink& sink_;
   std::size_t maxEntry_;
-  std::vector<bool> lists_;  // the open lists, innermost last; true for a folder's list
+  std::vector<bool> lists_;    // the open lists, innermost last; true for a folder's list
   bool headingWaits_ = false;  // a folder was begun and its list has not come yet
   std::string pending_;        // an entry that goes on to the next line
+  int pendingLines_ = 0;       // the lines it has taken
   std::size_t folders_ = 0;
   std::size_t links_ = 0;
   std::size_t skipped_ = 0;

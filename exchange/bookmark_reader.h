@@ -27,11 +27,11 @@ enum class ReadStatus {
 
 struct ReadResult {
   ReadStatus status = ReadStatus::Ok;
-  bool truncated = false;    // the input ended inside a list; the folders still open were closed
-  std::size_t folders = 0;   // folders and links handed to the sink
+  bool truncated = false;   // the input ended inside a list; the folders still open were closed
+  std::size_t folders = 0;  // folders and links handed to the sink
   std::size_t links = 0;
-  std::size_t skipped = 0;   // anchors without an HREF, which are no bookmarks
-  uint64_t line = 0;         // where reading stopped when it did not end normally
+  std::size_t skipped = 0;  // anchors without an HREF, which are no bookmarks
+  uint64_t line = 0;        // where reading stopped when it did not end normally
 };
 
 // Told the bytes read so far and the input's size (0 when unknown), once per block of input read

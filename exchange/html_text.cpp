@@ -1,5 +1,6 @@
 #include "exchange/html_text.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <optional>
@@ -18,13 +19,24 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 6> kNamed = 
     {"nbsp", "\xC2\xA0"},
 }};
 
+// What the export writes for the characters that would end a value or a name, or a line.
+constexpr std::array<std::pair<char, std::string_view>, 6> kEscaped = {{
+    {'&', "&amp;"},
+    {'<', "&lt;"},
+    {'>', "&gt;"},
+    {'"', "&quot;"},
+    {'\r', "&#13;"},
+    {'\n', "&#10;"},
+}};
+
 // The character of a numeric reference's digits ("39", "x27"), if it names one.
 std::optional<char32_t> NumericCharacter(std::string_view digits) {
   const bool hex = !digits.empty() && (digits[0] == 'x' || digits[0] == 'X');
   if (hex) digits.remove_prefix(1);
   if (digits.empty() || digits.size() > 8) return std::nullopt;
   uint32_t value = 0;
-  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value, hex ? 16 : 10);
+  const auto [end, error] =
+      std::from_chars(digits.data(), digits.data() + digits.size(), value, hex ? 16 : 10);
   if (error != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
   if (value == 0 || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return std::nullopt;
   return static_cast<char32_t>(value);
@@ -71,15 +83,12 @@ std::string EscapeHtmlText(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   for (char c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\r': out += "&#13;"; break;
-      case '\n': out += "&#10;"; break;
-      default: out += c;
-    }
+    const auto escaped =
+        std::find_if(kEscaped.begin(), kEscaped.end(), [c](const auto& e) { return e.first == c; });
+    if (escaped == kEscaped.end())
+      out += c;
+    else
+      out += escaped->second;
   }
   return out;
 }

@@ -6,7 +6,9 @@ namespace {
 
 constexpr std::size_t kBlock = 64 * 1024;
 
-bool IsLineEnd(char c) { return c == '\n' || c == '\r'; }
+bool IsLineEnd(char c) {
+  return c == '\n' || c == '\r';
+}
 
 }  // namespace
 
@@ -24,8 +26,10 @@ bool LineReader::Fill() {
   pos_ = 0;
   end_ = static_cast<std::size_t>(std::max<std::streamsize>(in_.gcount(), 0));
   bytesRead_ += end_;
-  if (in_.bad()) failed_ = true;
-  else if (!in_) ended_ = true;
+  if (in_.bad())
+    failed_ = true;
+  else if (!in_)
+    ended_ = true;
   return end_ > 0;
 }
 

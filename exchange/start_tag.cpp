@@ -2,9 +2,13 @@
 
 namespace {
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
+bool IsSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+}
 
-char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char Upper(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 bool EqualNoCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && StartsWithNoCase(a, b);
@@ -96,4 +100,6 @@ std::optional<std::string_view> StartTag::Attribute(std::string_view wanted) con
   return std::nullopt;
 }
 
-StartTag ReadStartTag(std::string_view text) { return TagScanner(text).Read(); }
+StartTag ReadStartTag(std::string_view text) {
+  return TagScanner(text).Read();
+}

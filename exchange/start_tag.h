@@ -12,8 +12,8 @@
 struct StartTag {
   std::string_view name;
   std::vector<std::pair<std::string_view, std::string_view>> attributes;  // name and raw value
-  bool complete = false;  // the closing '>' was found
-  std::size_t end = 0;    // just past the closing '>' (the text's size when incomplete)
+  bool complete = false;                                                  // the closing '>' was found
+  std::size_t end = 0;  // just past the closing '>' (the text's size when incomplete)
 
   // The value of the first attribute of that name, compared without regard to case; an attribute
   // written without a value has an empty one.

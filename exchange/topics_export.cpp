@@ -21,7 +21,9 @@ constexpr char kHeader[] =
     "<DL><p>\n";
 constexpr char kListEnd[] = "</DL><p>\n";
 
-std::string Text(const std::string& stored) { return EscapeHtmlText(ValidUtf8(stored)); }
+std::string Text(const std::string& stored) {
+  return EscapeHtmlText(ValidUtf8(stored));
+}
 
 class TopicsWriter {
  public:
@@ -59,18 +61,20 @@ class TopicsWriter {
 
   void Enter(const CTopic& folder) {
     const std::size_t count = folder.children ? folder.children->size() : 0;
-    levels_.push_back({&folder, count, std::to_string(clock_.Now()), std::string(4 * (levels_.size() + 1), ' ')});
+    levels_.push_back(
+        {&folder, count, std::to_string(clock_.Now()), std::string(4 * (levels_.size() + 1), ' ')});
   }
 
   void WriteHeading(const CTopic& folder, const Level& level) {
-    out_ << level.indent << "<DT><H3 FOLDED ADD_DATE=\"" << level.stamp << "\">" << Text(folder.name) << "</H3>\n"
+    out_ << level.indent << "<DT><H3 FOLDED ADD_DATE=\"" << level.stamp << "\">" << Text(folder.name)
+         << "</H3>\n"
          << level.indent << "<DL><p>\n";
   }
 
   void WriteLink(const CTopic& link, const Level& level) {
     out_ << level.indent << "<DT><A HREF=\"" << Text(link.target) << "\" ADD_DATE=\"" << level.stamp
-         << "\" LAST_VISITED=\"" << level.stamp << "\" LAST_MODIFIED=\"" << level.stamp << "\">" << Text(link.name)
-         << "</A>\n";
+         << "\" LAST_VISITED=\"" << level.stamp << "\" LAST_MODIFIED=\"" << level.stamp << "\">"
+         << Text(link.name) << "</A>\n";
   }
 
   std::ostream& out_;

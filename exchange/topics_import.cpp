@@ -45,13 +45,16 @@ TopicsImportResult ImportBookmarks(std::istream& in, TopicsModel& model, RandomS
 }
 
 std::string DescribeImport(const TopicsImportResult& result) {
-  if (result.read.status != ReadStatus::Ok) return DescribeReadProblem(result.read) + " Nothing was imported.";
+  if (result.read.status != ReadStatus::Ok)
+    return DescribeReadProblem(result.read) + " Nothing was imported.";
   std::string text = "Imported " + Count(result.linksAdded, "link", "links") + " and " +
                      Count(result.foldersAdded, "folder", "folders") + ".";
-  if (result.read.truncated) text += " The file ended inside a folder; everything before its end was imported.";
+  if (result.read.truncated)
+    text += " The file ended inside a folder; everything before its end was imported.";
   if (result.foldersFlattened > 0)
     text += " " + Count(result.foldersFlattened, "folder", "folders") + " nested more than " +
-            std::to_string(TopicsModel::kMaxFolderDepth) + " deep were not made; their links went to the folder above them.";
+            std::to_string(TopicsModel::kMaxFolderDepth) +
+            " deep were not made; their links went to the folder above them.";
   if (result.read.skipped > 0)
     text += " " + Count(result.read.skipped, "anchor", "anchors") + " without an address left out.";
   return text;

@@ -29,9 +29,8 @@ std::size_t SequenceLength(std::string_view s, std::size_t i) {
   if (c >= 0xF0 && c <= 0xF4) {
     const unsigned char low = c == 0xF0 ? 0x90 : 0x80;
     const unsigned char high = c == 0xF4 ? 0x8F : 0xBF;  // nothing above U+10FFFF
-    return InRange(s, i + 1, low, high) && InRange(s, i + 2, 0x80, 0xBF) && InRange(s, i + 3, 0x80, 0xBF)
-               ? 4
-               : 0;
+    return InRange(s, i + 1, low, high) && InRange(s, i + 2, 0x80, 0xBF) && InRange(s, i + 3, 0x80, 0xBF) ? 4
+                                                                                                          : 0;
   }
   return 0;
 }

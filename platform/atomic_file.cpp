@@ -54,7 +54,9 @@ void SyncFolder(const std::string& folder) {
   ::close(fd);
 }
 
-void SyncFolderOf(const std::string& path) { SyncFolder(FolderOf(path)); }
+void SyncFolderOf(const std::string& path) {
+  SyncFolder(FolderOf(path));
+}
 
 // Writes bytes to a new temporary file beside path, without syncing it; its path, or empty.
 std::string WriteTemporary(const std::string& path, std::string_view bytes, const OutputOpener& open,
@@ -103,7 +105,6 @@ bool ReplaceFile(const std::string& path, std::string_view bytes, const OutputOp
   SyncFolderOf(path);
   return true;
 }
-
 
 std::vector<bool> ReplaceFiles(const std::vector<FileReplacement>& files, const OutputOpener& open,
                                unsigned newFileMode) {

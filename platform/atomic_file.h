@@ -34,5 +34,5 @@ struct FileReplacement {
 // folder is synced once, then the temporary files are renamed over the files in the order given
 // and each folder is synced once. After a crash every file is either the old or the new one.
 // Returns, for each file, whether it was replaced; a file that was not stays as it was.
-std::vector<bool> ReplaceFiles(const std::vector<FileReplacement>& files, const OutputOpener& open = OpenFileOutput,
-                               unsigned newFileMode = 0666);
+std::vector<bool> ReplaceFiles(const std::vector<FileReplacement>& files,
+                               const OutputOpener& open = OpenFileOutput, unsigned newFileMode = 0666);

@@ -84,7 +84,8 @@ void DataFiles::LoadBranch(const std::string& path, TopicArray& topics) {
   for (auto& topic : loaded) topics.push_back(std::move(topic));
 }
 
-std::vector<bool> DataFiles::SaveBranches(const std::vector<std::pair<std::string, const TopicArray*>>& branches) {
+std::vector<bool> DataFiles::SaveBranches(
+    const std::vector<std::pair<std::string, const TopicArray*>>& branches) {
   std::vector<FileReplacement> files;
   std::vector<std::size_t> written;  // the branch of each file
   for (std::size_t i = 0; i < branches.size(); ++i) {

@@ -72,7 +72,8 @@ class TopicsModel {
   const CTopic* NewFolder(const CTopic& parent, std::size_t index, const std::string& name);
   // The same for a folder made by a bookmark import: its branch file gets the import form of name,
   // from random (seeded once per import).
-  const CTopic* NewFolder(const CTopic& parent, std::size_t index, const std::string& name, RandomSource& random);
+  const CTopic* NewFolder(const CTopic& parent, std::size_t index, const std::string& name,
+                          RandomSource& random);
   // A new link at index of parent's children: writes parent's branch file.
   const CTopic* NewLink(const CTopic& parent, std::size_t index, const std::string& name, const std::string& url);
   // A link at the end of the top level ("Assign to Topics", pages marked for filing): topics.data.

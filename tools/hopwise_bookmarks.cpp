@@ -45,7 +45,9 @@ struct Command {
   bool force = false;
 };
 
-void Fail(const std::string& text) { std::cerr << "hopwise-bookmarks: " << text << "\n"; }
+void Fail(const std::string& text) {
+  std::cerr << "hopwise-bookmarks: " << text << "\n";
+}
 
 // Hopwise's messages (a damaged or unwritable Topics file) as lines on stderr.
 class StderrMessages : public MessageBoxes {
@@ -88,11 +90,16 @@ std::optional<Command> ParseArguments(const std::vector<std::string_view>& args)
   command.dataDir = DefaultDataFolder();
   std::vector<std::string_view> words;
   for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--force") command.force = true;
-    else if (args[i] == "--data" && i + 1 < args.size()) command.dataDir = args[++i];
-    else if (args[i].starts_with("--data=")) command.dataDir = args[i].substr(7);
-    else if (args[i].starts_with("-") && args[i] != "-") return std::nullopt;
-    else words.push_back(args[i]);
+    if (args[i] == "--force")
+      command.force = true;
+    else if (args[i] == "--data" && i + 1 < args.size())
+      command.dataDir = args[++i];
+    else if (args[i].starts_with("--data="))
+      command.dataDir = args[i].substr(7);
+    else if (args[i].starts_with("-") && args[i] != "-")
+      return std::nullopt;
+    else
+      words.push_back(args[i]);
   }
   if (words.size() != 2 || command.dataDir.empty()) return std::nullopt;
   command.verb = words[0];
@@ -150,8 +157,9 @@ int Import(const Command& command) {
   options.loadAnyway = command.force;
   result.read = ReadBookmarks(in, bookmarks, options);
   if (result.read.status == ReadStatus::NotBookmarkFile) {
-    Fail(command.file + ": does not appear to be a Netscape-style bookmark file; nothing was imported (--force "
-                        "imports it anyway)");
+    Fail(command.file +
+         ": does not appear to be a Netscape-style bookmark file; nothing was imported (--force "
+         "imports it anyway)");
     return 1;
   }
   if (result.read.status != ReadStatus::Ok) {

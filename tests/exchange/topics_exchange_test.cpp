@@ -56,7 +56,8 @@ CTopic& Add(CTopic& folder, std::unique_ptr<CTopic> node) {
 // The tree in stored order, one line per node, indented by depth.
 void Outline(const CTopic& folder, Strings& out, const std::string& indent = "") {
   for (const auto& node : *folder.children) {
-    out.push_back(indent + (node->isFolder ? "[" + node->name + "]" : node->name + " <" + node->target + ">"));
+    out.push_back(indent +
+                  (node->isFolder ? "[" + node->name + "]" : node->name + " <" + node->target + ">"));
     if (node->isFolder && node->children) Outline(*node, out, indent + "  ");
   }
 }
@@ -103,14 +104,16 @@ const std::string kHead = "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p>\n";
 TEST_F(TopicsExchangeTest, ImportAddsTheFileAheadOfWhatWasStoredInOneBatch) {
   model.AppendTopLevelLink("old", "http://old/");
   model.AddListener(&notices);
-  TopicsImportResult result = Import(kHead + "<DT><A HREF=\"http://a/\">A</A>\n<DT><H3>F</H3>\n<DL><p>\n"
+  TopicsImportResult result = Import(kHead +
+                                     "<DT><A HREF=\"http://a/\">A</A>\n<DT><H3>F</H3>\n<DL><p>\n"
                                      "<DT><A HREF=\"http://c/\">C</A>\n</DL><p>\n<DT><H3>G</H3>\n<DL></DL>\n"
                                      "<DT><A HREF=\"http://b/\">B</A>\n</DL><p>\n");
   EXPECT_EQ(3u, result.linksAdded);
   EXPECT_EQ(2u, result.foldersAdded);
   EXPECT_EQ("Imported 3 links and 2 folders.", DescribeImport(result));
   EXPECT_EQ(Strings{"reset"}, notices.log);
-  const Strings stored{"B <http://b/>", "[G]", "[F]", "  C <http://c/>", "A <http://a/>", "old <http://old/>"};
+  const Strings stored{"B <http://b/>",   "[G]",           "[F]",
+                       "  C <http://c/>", "A <http://a/>", "old <http://old/>"};
   EXPECT_EQ(stored, Shown());
 
   // Both folders were named in one second from the same random numbers: the import form, stepped on
@@ -143,7 +146,8 @@ TEST_F(TopicsExchangeTest, ImportAddsNothingUnlessTheFileWasReadToItsEnd) {
 TEST_F(TopicsExchangeTest, ImportKeepsFoldersAsDeepAsTheTopicsAreRead) {
   const int depth = 70;
   std::string text = kHead;
-  for (int i = 0; i < depth; ++i) text += "<DT><H3>f</H3>\n<DL><p>\n<DT><A HREF=\"u\">l" + std::to_string(i) + "</A>\n";
+  for (int i = 0; i < depth; ++i)
+    text += "<DT><H3>f</H3>\n<DL><p>\n<DT><A HREF=\"u\">l" + std::to_string(i) + "</A>\n";
   for (int i = 0; i < depth; ++i) text += "</DL><p>\n";
   TopicsImportResult result = Import(text);
   EXPECT_EQ(std::size_t(depth) - TopicsModel::kMaxFolderDepth, result.foldersFlattened);
@@ -161,7 +165,8 @@ TEST_F(TopicsExchangeTest, ImportKeepsFoldersAsDeepAsTheTopicsAreRead) {
   EXPECT_EQ(TopicsModel::kMaxFolderDepth, levels);
   Strings deepest;
   Outline(*folder, deepest);
-  EXPECT_EQ((Strings{"l69 <u>", "l68 <u>", "l67 <u>", "l66 <u>", "l65 <u>", "l64 <u>", "l63 <u>", "l62 <u>"}), deepest);
+  EXPECT_EQ((Strings{"l69 <u>", "l68 <u>", "l67 <u>", "l66 <u>", "l65 <u>", "l64 <u>", "l63 <u>", "l62 <u>"}),
+            deepest);
 }
 
 TEST_F(TopicsExchangeTest, ExportWritesFoldersLastChildFirstWithTheirOwnStamp) {
@@ -184,17 +189,18 @@ TEST_F(TopicsExchangeTest, ExportWritesFoldersLastChildFirstWithTheirOwnStamp) {
   std::ostringstream out;
   TickingClock clock2;
   ASSERT_TRUE(ExportTopics(out, root, clock2));
-  EXPECT_EQ(header +
-                "    <DT><H3 FOLDED ADD_DATE=\"100\">Unread</H3>\n    <DL><p>\n    </DL><p>\n"
-                "    <DT><H3 FOLDED ADD_DATE=\"100\">F &amp; &lt;G&gt;</H3>\n    <DL><p>\n"
-                "        <DT><A HREF=\"http://d/?a=1&amp;b=&quot;2&quot;\" ADD_DATE=\"102\" LAST_VISITED=\"102\" "
-                "LAST_MODIFIED=\"102\">D</A>\n"
-                "        <DT><A HREF=\"http://c/\" ADD_DATE=\"102\" LAST_VISITED=\"102\" "
-                "LAST_MODIFIED=\"102\">C &quot;q&quot;</A>\n"
-                "    </DL><p>\n"
-                "    <DT><A HREF=\"http://a/\" ADD_DATE=\"100\" LAST_VISITED=\"100\" LAST_MODIFIED=\"100\">A</A>\n"
-                "</DL><p>\n",
-            out.str());
+  EXPECT_EQ(
+      header +
+          "    <DT><H3 FOLDED ADD_DATE=\"100\">Unread</H3>\n    <DL><p>\n    </DL><p>\n"
+          "    <DT><H3 FOLDED ADD_DATE=\"100\">F &amp; &lt;G&gt;</H3>\n    <DL><p>\n"
+          "        <DT><A HREF=\"http://d/?a=1&amp;b=&quot;2&quot;\" ADD_DATE=\"102\" LAST_VISITED=\"102\" "
+          "LAST_MODIFIED=\"102\">D</A>\n"
+          "        <DT><A HREF=\"http://c/\" ADD_DATE=\"102\" LAST_VISITED=\"102\" "
+          "LAST_MODIFIED=\"102\">C &quot;q&quot;</A>\n"
+          "    </DL><p>\n"
+          "    <DT><A HREF=\"http://a/\" ADD_DATE=\"100\" LAST_VISITED=\"100\" LAST_MODIFIED=\"100\">A</A>\n"
+          "</DL><p>\n",
+      out.str());
 
   FailingBuf full(300);
   std::ostream failing(&full);

@@ -20,7 +20,9 @@ std::string ReadAll(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), {}};
 }
 
-std::string Fixture(const std::string& name) { return std::string(HOPWISE_TEST_DATA) + "/bookmarks/" + name; }
+std::string Fixture(const std::string& name) {
+  return std::string(HOPWISE_TEST_DATA) + "/bookmarks/" + name;
+}
 
 struct ToolRun {
   int status = -1;
@@ -53,7 +55,9 @@ class BookmarksToolTest : public ::testing::Test {
 };
 
 // An export with its dates taken out, so that two exports made at different times compare.
-std::string WithoutDates(const std::string& text) { return std::regex_replace(text, std::regex("=\"[0-9]+\""), "=\"\""); }
+std::string WithoutDates(const std::string& text) {
+  return std::regex_replace(text, std::regex("=\"[0-9]+\""), "=\"\"");
+}
 
 TEST_F(BookmarksToolTest, ImportsIntoADataFolderAndExportsFromIt) {
   const std::string data = dir + "/data";
@@ -75,9 +79,14 @@ TEST_F(BookmarksToolTest, ImportsIntoADataFolderAndExportsFromIt) {
 }
 
 TEST_F(BookmarksToolTest, RefusesBadInputAndUsageWithoutTouchingTheData) {
-  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-           {}, {"import"}, {"load", "x"}, {"import", "a", "b"}, {"--force", "export", "x"}, {"--quiet", "import", "x"},
-           {"import", "x", "--data"}})
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{},
+                                             {"import"},
+                                             {"load", "x"},
+                                             {"import", "a", "b"},
+                                             {"--force", "export", "x"},
+                                             {"--quiet", "import", "x"},
+                                             {"import", "x", "--data"}})
     EXPECT_EQ(2, Tool(args).status) << args.size();
   ToolRun help = Tool({"import", "--help"});
   EXPECT_EQ(0, help.status);
@@ -105,9 +114,11 @@ TEST_F(BookmarksToolTest, LeavesTheDefaultDataFolderToARunningHopwise) {
   for (const std::string& data : {dir + "/share/hopwise", dir + "/share/./hopwise/"}) {
     ToolRun refused = Tool({"--data", data, "import", Fixture("firefox_style.html")});
     EXPECT_EQ(1, refused.status);
-    EXPECT_EQ("hopwise-bookmarks: Hopwise is running and owns the Topics files; use Import in its Topics window, or "
-              "quit Hopwise first.\n",
-              refused.output);
+    EXPECT_EQ(
+        "hopwise-bookmarks: Hopwise is running and owns the Topics files; use Import in its Topics window, "
+        "or "
+        "quit Hopwise first.\n",
+        refused.output);
   }
   EXPECT_EQ(1, Tool({"export", dir + "/out.html"}).status);
   EXPECT_FALSE(fs::exists(dir + "/share"));
