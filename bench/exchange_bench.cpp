@@ -50,20 +50,26 @@ void WriteFolder(std::ostream& out, int k, int total, const std::string& indent)
   out << indent << "</DL><p>\n";
 }
 
+// The generated bookmark files, one per size, removed when the program ends.
+struct BookmarkFiles {
+  ~BookmarkFiles() { fs::remove_all(folder); }
+  std::string folder = TempFolder();
+  std::map<int, std::string> paths;
+};
+
 // A bookmark file of `links` links, made once per size.
 const std::string& BookmarkFile(int links) {
-  static std::map<int, std::string> files;
-  static const std::string folder = TempFolder();
-  auto found = files.find(links);
-  if (found != files.end()) return found->second;
+  static BookmarkFiles files;
+  auto found = files.paths.find(links);
+  if (found != files.paths.end()) return found->second;
   std::ostringstream text;
   text << "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<TITLE>Bookmarks</TITLE>\n<DL><p>\n";
   for (int top = 1; top <= kSubfolders && (top - 1) * kLinksPerFolder < links; ++top)
     WriteFolder(text, top, links, "    ");
   text << "</DL><p>\n";
-  const std::string path = folder + "/bookmarks-" + std::to_string(links) + ".html";
+  const std::string path = files.folder + "/bookmarks-" + std::to_string(links) + ".html";
   std::ofstream(path, std::ios::binary) << text.str();
-  return files.emplace(links, path).first->second;
+  return files.paths.emplace(links, path).first->second;
 }
 
 // A data folder with its Topics model, removed at the end.
