@@ -10,7 +10,9 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <regex>
+#include <set>
 
 namespace fs = std::filesystem;
 
@@ -21,11 +23,11 @@ constexpr int kMaxLinkHops = 40;
 std::string Reason(int error, const char* fallback) { return error > 0 ? std::strerror(error) : fallback; }
 
 // Creates a fresh temporary file beside path; -1 when the folder cannot take one.
-int CreateTemporary(const std::string& path, std::string& tempPath) {
+int CreateTemporary(const std::string& path, std::string& tempPath, mode_t mode) {
   static std::atomic<uint64_t> counter{0};
   for (int attempt = 0; attempt < 100; ++attempt) {
     tempPath = path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-    int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
@@ -52,18 +54,32 @@ int WriteThrough(const std::string& tempPath, std::string_view bytes, const Outp
   return error;
 }
 
-void SyncFolderOf(const std::string& path) {
+std::string FolderOf(const std::string& path) {
   std::string folder = fs::path(path).parent_path().string();
-  int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  return folder.empty() ? "." : folder;
+}
+
+void SyncFolder(const std::string& folder) {
+  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return;
   ::fsync(fd);
   ::close(fd);
 }
 
-mode_t ModeFor(const std::string& path, unsigned wanted) {
+bool SyncFileSystemOf(const std::string& folder) {
+  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool ok = ::syncfs(fd) == 0;
+  ::close(fd);
+  return ok;
+}
+
+// The mode of an existing file, less the bits not wanted; nothing for a new file (it gets the
+// wanted mode less the umask when it is made).
+std::optional<mode_t> ExistingMode(const std::string& path, unsigned wanted) {
   struct stat old {};
   if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) return old.st_mode & wanted & 07777;
-  return static_cast<mode_t>(wanted);
+  return std::nullopt;
 }
 
 }  // namespace
@@ -84,28 +100,72 @@ std::string ResolveLinks(const std::string& path) {
   return current;
 }
 
-bool ReplaceFile(const std::string& path, std::string_view bytes, const ReplaceOptions& options, std::string* why) {
-  const std::string file = ResolveLinks(path);
+namespace {
+
+// Writes bytes to a new temporary file beside file (synced when sync is set): its path, or empty
+// with why set.
+std::string WriteTemporary(const std::string& file, std::string_view bytes, const ReplaceOptions& options,
+                           bool sync, std::string& why) {
   std::string tempPath;
   errno = 0;
-  const int fd = CreateTemporary(file, tempPath);
+  const int fd = CreateTemporary(file, tempPath, static_cast<mode_t>(options.mode & 07777));
   if (fd < 0) {
-    if (why) *why = Reason(errno, "no temporary file could be made");
-    return false;
+    why = Reason(errno, "no temporary file could be made");
+    return {};
   }
-  ::fchmod(fd, ModeFor(file, options.mode));
+  if (const auto mode = ExistingMode(file, options.mode)) ::fchmod(fd, *mode);
   int error = WriteThrough(tempPath, bytes, options.open);
-  bool ok = error == 0;
-  if (ok && ::fsync(fd) != 0) ok = false, error = errno;
+  if (error == 0 && sync && ::fsync(fd) != 0) error = errno;
   ::close(fd);
-  if (ok && ::rename(tempPath.c_str(), file.c_str()) != 0) ok = false, error = errno;
-  if (!ok) {
-    ::unlink(tempPath.c_str());
-    if (why) *why = Reason(error, "the data could not be written");
+  if (error == 0) return tempPath;
+  ::unlink(tempPath.c_str());
+  why = Reason(error, "the data could not be written");
+  return {};
+}
+
+bool Rename(const std::string& tempPath, const std::string& file, std::string& why) {
+  if (::rename(tempPath.c_str(), file.c_str()) == 0) return true;
+  why = Reason(errno, "the file could not be replaced");
+  ::unlink(tempPath.c_str());
+  return false;
+}
+
+}  // namespace
+
+bool ReplaceFile(const std::string& path, std::string_view bytes, const ReplaceOptions& options, std::string* why) {
+  const std::string file = ResolveLinks(path);
+  std::string reason;
+  const std::string tempPath = WriteTemporary(file, bytes, options, true, reason);
+  if (tempPath.empty() || !Rename(tempPath, file, reason)) {
+    if (why) *why = reason;
     return false;
   }
-  SyncFolderOf(file);
+  SyncFolder(FolderOf(file));
   return true;
+}
+
+std::vector<std::string> ReplaceFiles(const std::vector<FileReplacement>& files, const ReplaceOptions& options) {
+  std::vector<std::string> targets, temps, reasons(files.size());
+  std::set<std::string> folders;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    targets.push_back(ResolveLinks(files[i].path));
+    temps.push_back(WriteTemporary(targets[i], files[i].bytes, options, false, reasons[i]));
+    if (!temps[i].empty()) folders.insert(FolderOf(targets[i]));
+  }
+  std::set<std::string> synced;
+  for (const std::string& folder : folders)
+    if (SyncFileSystemOf(folder)) synced.insert(folder);
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    if (temps[i].empty()) continue;
+    if (!synced.contains(FolderOf(targets[i]))) {
+      reasons[i] = "the disk could not be synced";
+      ::unlink(temps[i].c_str());
+      continue;
+    }
+    Rename(temps[i], targets[i], reasons[i]);
+  }
+  for (const std::string& folder : synced) SyncFolder(folder);
+  return reasons;
 }
 
 int RemoveStaleTempFiles(const std::string& folder) {

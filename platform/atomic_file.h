@@ -5,6 +5,7 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Opens the stream through which a file's new bytes are written. It is handed the path of the
 // temporary file that will replace the file. Tests hand back a stream that fails part way.
@@ -14,8 +15,8 @@ using OutputOpener = std::function<std::unique_ptr<std::ostream>(const std::stri
 std::unique_ptr<std::ostream> OpenFileOutput(const std::string& tempPath);
 
 struct ReplaceOptions {
-  // The mode of a new file. An existing file keeps its own mode where it is stricter: the new
-  // mode is the old one with only the bits of this one left.
+  // The mode of a new file (less the umask). An existing file keeps its own mode where it is
+  // stricter: the new mode is the old one with only the bits of this one left.
   unsigned mode = 0600;
   OutputOpener open = OpenFileOutput;
 };
@@ -27,6 +28,21 @@ struct ReplaceOptions {
 // file stays as it was, the result is false and why (when given) holds the system's reason.
 bool ReplaceFile(const std::string& path, std::string_view bytes, const ReplaceOptions& options = {},
                  std::string* why = nullptr);
+
+// A file's path and the bytes that are to replace it.
+struct FileReplacement {
+  std::string path;
+  std::string bytes;
+};
+
+// Replaces several files, each as ReplaceFile does, but with one sync of the file system for them
+// all instead of two syncs per file (a thousand small files take a fraction of a second rather
+// than seconds): every file's bytes go to a temporary file beside it, the file system of each
+// folder is synced once, then the temporary files are renamed over the files in the order given
+// and each folder is synced once. After a crash every file is either the old or the new one.
+// Returns, for each file, an empty text when it was replaced, else the system's reason; a file
+// that was not replaced stays as it was.
+std::vector<std::string> ReplaceFiles(const std::vector<FileReplacement>& files, const ReplaceOptions& options = {});
 
 // The file a path names once symbolic links are followed (the path itself when it is none, or
 // when a link leads nowhere readable).

@@ -191,6 +191,32 @@ LoadOutcome DataFiles::LoadBranch(const std::string& path, TopicArray& topics) {
   return LoadOutcome::Loaded;
 }
 
+std::vector<bool> DataFiles::SaveBranches(
+    const std::vector<std::pair<std::string, const TopicArray*>>& branches) {
+  std::vector<FileReplacement> files;
+  std::vector<std::size_t> written;  // the branch of each file
+  for (std::size_t i = 0; i < branches.size(); ++i) {
+    if (!MayWrite(branches[i].first)) continue;
+    try {
+      std::ostringstream out;
+      WriteTopicArray(out, *branches[i].second);
+      files.push_back({branches[i].first, std::move(out).str()});
+      written.push_back(i);
+    } catch (const std::exception&) {
+    }
+  }
+  ReplaceOptions options;
+  options.open = open_;
+  const std::vector<std::string> reasons = ReplaceFiles(files, options);
+  std::vector<bool> ok(branches.size(), false);
+  for (std::size_t f = 0; f < files.size(); ++f) {
+    ok[written[f]] = reasons[f].empty();
+    if (!reasons[f].empty())
+      Tell("Hopwise could not save " + files[f].path + ": " + reasons[f] + ".\nThe previous file is kept.");
+  }
+  return ok;
+}
+
 bool DataFiles::SaveBranch(const std::string& path, const TopicArray& topics) {
   if (!MayWrite(path)) return false;
   std::string bytes;

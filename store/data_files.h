@@ -6,6 +6,8 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/atomic_file.h"
 #include "platform/clock.h"
@@ -59,6 +61,10 @@ class DataFiles {
   LoadOutcome LoadBranch(const std::string& path, TopicArray& topics);
   // Writes topics to path, replacing the file. False (with the message) when the write failed.
   bool SaveBranch(const std::string& path, const TopicArray& topics);
+  // Writes several branches at once, with one sync of the disk for them all (ReplaceFiles), in the
+  // order given; each that fails gets the message as in SaveBranch. Returns, per branch, whether
+  // it was written.
+  std::vector<bool> SaveBranches(const std::vector<std::pair<std::string, const TopicArray*>>& branches);
 
   // Where messages go from now on: at the end of the session no message box may hold the
   // process, so the application switches to a reporter that writes to stderr.

@@ -12,7 +12,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // Deeper folders show empty: a bound on the recursion whatever the files hold.
-constexpr std::size_t kMaxTopicDepth = 64;
+constexpr std::size_t kMaxTopicDepth = TopicsModel::kMaxFolderDepth + 1;
 
 fs::path Normalized(const std::string& path) {
   std::error_code ec;
@@ -143,25 +143,52 @@ bool TopicsModel::SaveFolder(const CTopic& node) {
 
 void TopicsModel::Changed(const CTopic& folder) {
   if (batchDepth_ > 0) {
-    if (std::find(batchChanged_.begin(), batchChanged_.end(), &folder) == batchChanged_.end())
-      batchChanged_.push_back(&folder);
+    if (batchChangedSet_.insert(&folder).second) batchChanged_.push_back(&folder);
     return;
   }
   SaveFolder(folder);
+}
+
+// Deepest first, so that after a crash part way no folder names a branch file not yet written.
+void TopicsModel::SaveBatch(std::vector<const CTopic*> folders) {
+  std::erase_if(folders, [this](const CTopic* folder) { return !OpenFolder(*folder); });
+  auto depth = [](const CTopic* node) {
+    std::size_t d = 0;
+    for (; node->parent && node->parent != node; node = node->parent) ++d;
+    return d;
+  };
+  std::stable_sort(folders.begin(), folders.end(),
+                   [&](const CTopic* a, const CTopic* b) { return depth(a) > depth(b); });
+  std::vector<std::pair<std::string, const TopicArray*>> branches;
+  for (const CTopic* folder : folders) branches.emplace_back(folder->target, folder->children.get());
+  files_.SaveBranches(branches);
 }
 
 const CTopic* TopicsModel::NewFolder(const CTopic& parentNode, std::size_t index, const std::string& name) {
   EnsureLoaded();
   CTopic* parent = OpenFolder(parentNode);
   if (!parent) return nullptr;
+  return AddFolder(*parent, index, name, NewBranchFileName(prefs_.branchPath, clock_.Now()));
+}
+
+const CTopic* TopicsModel::NewFolder(const CTopic& parentNode, std::size_t index, const std::string& name,
+                                     RandomSource& random) {
+  EnsureLoaded();
+  CTopic* parent = OpenFolder(parentNode);
+  if (!parent) return nullptr;
+  return AddFolder(*parent, index, name, NewBranchFileName(prefs_.branchPath, clock_.Now(), random));
+}
+
+const CTopic* TopicsModel::AddFolder(CTopic& parent, std::size_t index, const std::string& name,
+                                     std::string target) {
   auto folder = std::make_unique<CTopic>(clock_.Now());
   folder->isFolder = 1;
   folder->name = name;
-  folder->target = NewBranchFileName(prefs_.branchPath, clock_.Now());
+  folder->target = std::move(target);
   folder->children = std::make_unique<TopicArray>();
-  CTopic& inserted = Insert(*parent, index, std::move(folder));
+  CTopic& inserted = Insert(parent, index, std::move(folder));
   Changed(inserted);
-  Changed(*parent);
+  Changed(parent);
   Notify([&](TopicsListener& l) { l.OnTopicInserted(inserted); });
   return &inserted;
 }
@@ -213,7 +240,7 @@ void TopicsModel::RemoveBranchFiles(const CTopic& node) {
 
 void TopicsModel::Forget(const CTopic& node) {
   live_.erase(&node);
-  std::erase(batchChanged_, &node);
+  if (batchChangedSet_.erase(&node)) std::erase(batchChanged_, &node);
   if (node.children)
     for (const std::unique_ptr<CTopic>& child : *node.children) Forget(*child);
 }
@@ -256,7 +283,7 @@ TopicsModel::Batch::Batch(TopicsModel& model) : model_(model) {
 
 TopicsModel::Batch::~Batch() {
   if (--model_.batchDepth_ > 0) return;
-  std::vector<const CTopic*> changed = std::exchange(model_.batchChanged_, {});
-  for (const CTopic* folder : changed) model_.SaveFolder(*folder);
+  model_.batchChangedSet_.clear();
+  model_.SaveBatch(std::exchange(model_.batchChanged_, {}));
   model_.Notify([](TopicsListener& l) { l.OnTopicsReset(); });
 }

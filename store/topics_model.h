@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "store/branch_names.h"
 #include "store/data_files.h"
 #include "store/prefs.h"
 #include "store/records.h"
@@ -43,6 +44,9 @@ class TopicsListener {
 // only; a worker gets copies of what it needs.
 class TopicsModel {
  public:
+  // The deepest level below the top at which a folder's contents are read.
+  static constexpr std::size_t kMaxFolderDepth = 63;
+
   TopicsModel(DataFiles& files, const Clock& clock, const CPrefs& prefs);
   ~TopicsModel();
   TopicsModel(const TopicsModel&) = delete;
@@ -66,6 +70,10 @@ class TopicsModel {
   // A new folder at index of parent's children, with a new branch file: writes the new (empty)
   // branch file, then parent's. Null when parent cannot take it.
   const CTopic* NewFolder(const CTopic& parent, std::size_t index, const std::string& name);
+  // The same for a folder made by a bookmark import: its branch file gets the import form of name,
+  // from random (seeded once per import).
+  const CTopic* NewFolder(const CTopic& parent, std::size_t index, const std::string& name,
+                          RandomSource& random);
   // A new link at index of parent's children: writes parent's branch file.
   const CTopic* NewLink(const CTopic& parent, std::size_t index, const std::string& name, const std::string& url);
   // A link at the end of the top level ("Assign to Topics", pages marked for filing): topics.data.
@@ -87,7 +95,8 @@ class TopicsModel {
   bool SaveFolder(const CTopic& folder);
 
   // Many edits as one: while a Batch lives, nothing is written and nobody is told; when the last
-  // Batch ends, every changed folder is written once and the listeners hear OnTopicsReset.
+  // Batch ends, every changed folder is written once, all with one sync of the disk and each
+  // folder before the folder that holds it, and the listeners hear OnTopicsReset.
   class Batch {
    public:
     explicit Batch(TopicsModel& model);
@@ -106,10 +115,12 @@ class TopicsModel {
   CTopic* Mutable(const CTopic& node) const;
   CTopic* OpenFolder(const CTopic& node) const;
   CTopic& Insert(CTopic& parent, std::size_t index, std::unique_ptr<CTopic> node);
+  const CTopic* AddFolder(CTopic& parent, std::size_t index, const std::string& name, std::string target);
   void Forget(const CTopic& node);
   void RemoveBranchFiles(const CTopic& node);
   // Writes the folder now, or once at the end of the batch.
   void Changed(const CTopic& folder);
+  void SaveBatch(std::vector<const CTopic*> folders);
   template <typename Call>
   void Notify(Call call);
 
@@ -121,4 +132,5 @@ class TopicsModel {
   std::unordered_set<const CTopic*> live_;
   int batchDepth_ = 0;
   std::vector<const CTopic*> batchChanged_;
+  std::unordered_set<const CTopic*> batchChangedSet_;
 };

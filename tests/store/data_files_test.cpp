@@ -17,6 +17,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <iterator>
+#include <set>
 #include <sstream>
 
 #include "store/archive.h"
@@ -310,6 +311,25 @@ TEST_F(DataFilesTest, TemporaryFilesOfEndedSavesAreRemoved) {
   EXPECT_TRUE(fs::exists(mine) && fs::exists(running) && fs::exists(other));
 }
 
+// Branches written together: each one that cannot be written keeps its old file and gets the
+// message; the others are written; no temporary file is left.
+TEST_F(DataFilesTest, BranchesWrittenTogetherFailOneByOne) {
+  TopicArray small, large;
+  small.push_back(std::make_unique<CTopic>(1));
+  for (int i = 0; i < 50; ++i) large.push_back(std::make_unique<CTopic>(i));
+  const std::string a = dir + "/Topics/1.data", b = dir + "/Topics/2.data", c = dir + "/topics.data";
+  WriteAll(b, "old");
+  DataFiles failing(messages, clock, FailingAfter(200));
+  EXPECT_EQ((std::vector<bool>{true, false, true}), failing.SaveBranches({{a, &small}, {b, &large}, {c, &small}}));
+  EXPECT_EQ("old", ReadAll(b));
+  EXPECT_EQ(std::vector<std::string>{"Hopwise could not save " + b + ": No space left on device.\nThe previous file is kept."},
+            messages.Shown());
+  EXPECT_EQ((std::vector<std::string>{"1.data", "2.data"}), Listing(dir + "/Topics"));
+  TopicArray read;
+  DataFiles(messages, clock).LoadBranch(c, read);
+  EXPECT_EQ(1u, read.size());
+}
+
 // The one thing a visit waits for is the store's lock, which a save holds while it copies the
 // store. Two saves in a row: a visit that comes while the second one copies waits for the copy,
 // and is not in that file, but in the store and in the next save.
@@ -433,6 +453,14 @@ TEST_F(DataFilesTest, BranchNamesInTheImportForm) {
   EXPECT_EQ(topics + "17000000003501.data", NewBranchFileName(topics, 1700000000, random));
   WriteAll(topics + "17000000001.data", "");
   EXPECT_EQ(topics + "17000000002.data", NewBranchFileName(topics, 1700000000, random));
+  // Thousands of folders of one import in one second, all from the same numbers: the search for a
+  // free name does not walk through every name handed out before.
+  FixedRandom same(std::deque<uint32_t>(40000, 7));
+  std::set<std::string> names;
+  for (int i = 0; i < 20000; ++i) names.insert(NewBranchFileName(topics, 1700000001, same));
+  EXPECT_EQ(20000u, names.size());
+  EXPECT_EQ(1u, names.count(topics + "170000000164.data"));
+  EXPECT_EQ(1u, names.count(topics + "170000000120063.data"));
 }
 
 }  // namespace

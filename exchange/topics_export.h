@@ -1,0 +1,21 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "platform/clock.h"
+#include "store/records.h"
+
+// File > Export: writes the Topics below root (the model's Root()) as a Netscape-format bookmark
+// file that browsers import. Each folder's children are written from the last to the first, the
+// order the Topics window shows them in; a folder whose contents could not be read is written
+// empty. Every date attribute carries the time read from clock when its folder is begun. Text is
+// UTF-8, declared so in the file's header; names and URLs are written with '&', '<', '>', '"' and
+// line breaks as character references, so ImportBookmarks reads back the same bytes. Any depth is
+// written without recursion. Returns whether out took every byte.
+bool ExportTopics(std::ostream& out, const CTopic& root, const Clock& clock);
+
+// The same into the file at path, which is replaced as a whole: a failed write leaves a file that
+// was there as it was. False when it failed, with the reason in why.
+bool ExportTopicsToFile(const std::string& path, const CTopic& root, const Clock& clock,
+                        std::string* why = nullptr);

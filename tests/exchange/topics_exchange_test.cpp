@@ -1,0 +1,237 @@
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "exchange/topics_export.h"
+#include "exchange/topics_import.h"
+#include "store/failing_stream.h"
+#include "support/fake_clock.h"
+#include "support/recording_message_boxes.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+// A generator that always gives the same number, so that every imported folder asks for one name.
+class SameRandom : public RandomSource {
+ public:
+  uint32_t Next() override { return 4; }
+};
+
+// A clock one second further on at every reading.
+class TickingClock : public Clock {
+ public:
+  Time32 Now() const override { return now_++; }
+
+ private:
+  mutable Time32 now_ = 100;
+};
+
+class ResetCounter : public TopicsListener {
+ public:
+  void OnTopicsReset() override { log.push_back("reset"); }
+  void OnTopicInserted(const CTopic&) override { log.push_back("inserted"); }
+  Strings log;
+};
+
+std::unique_ptr<CTopic> Node(const std::string& name, const std::string& target, bool folder = false) {
+  auto node = std::make_unique<CTopic>(0);
+  node->name = name;
+  node->target = target;
+  node->isFolder = folder ? 1 : 0;
+  if (folder) node->children = std::make_unique<TopicArray>();
+  return node;
+}
+
+CTopic& Add(CTopic& folder, std::unique_ptr<CTopic> node) {
+  node->parent = &folder;
+  return *folder.children->emplace_back(std::move(node));
+}
+
+// The tree in stored order, one line per node, indented by depth.
+void Outline(const CTopic& folder, Strings& out, const std::string& indent = "") {
+  for (const auto& node : *folder.children) {
+    out.push_back(indent +
+                  (node->isFolder ? "[" + node->name + "]" : node->name + " <" + node->target + ">"));
+    if (node->isFolder && node->children) Outline(*node, out, indent + "  ");
+  }
+}
+
+class TopicsExchangeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "hopwise-exchange-XXXXXX").string();
+    ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
+    dir = pattern;
+    fs::create_directory(dir + "/Topics");
+    FormDataPaths(prefs, dir);
+  }
+  void TearDown() override { fs::remove_all(dir); }
+
+  TopicsImportResult Import(const std::string& text, ReadOptions options = {}) {
+    std::istringstream in(text);
+    return ImportBookmarks(in, model, random, options);
+  }
+  Strings Shown() {
+    Strings out;
+    Outline(model.Root(), out);
+    return out;
+  }
+
+  std::string dir;
+  FakeClock clock{1000000000};
+  RecordingMessageBoxes messages;
+  CPrefs prefs;
+  DataFiles files{messages, clock};
+  TopicsModel model{files, clock, prefs};
+  SameRandom random;
+  ResetCounter notices;
+};
+
+ReadOptions Cancelling() {
+  ReadOptions options;
+  options.progress = [](uint64_t, uint64_t) { return false; };
+  return options;
+}
+
+const std::string kHead = "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p>\n";
+
+TEST_F(TopicsExchangeTest, ImportAddsTheFileAheadOfWhatWasStoredInOneBatch) {
+  model.AppendTopLevelLink("old", "http://old/");
+  model.AddListener(&notices);
+  TopicsImportResult result = Import(kHead +
+                                     "<DT><A HREF=\"http://a/\">A</A>\n<DT><H3>F</H3>\n<DL><p>\n"
+                                     "<DT><A HREF=\"http://c/\">C</A>\n</DL><p>\n<DT><H3>G</H3>\n<DL></DL>\n"
+                                     "<DT><A HREF=\"http://b/\">B</A>\n</DL><p>\n");
+  EXPECT_EQ(3u, result.linksAdded);
+  EXPECT_EQ(2u, result.foldersAdded);
+  EXPECT_EQ("Imported 3 links and 2 folders.", DescribeImport(result));
+  EXPECT_EQ(Strings{"reset"}, notices.log);
+  const Strings stored{"B <http://b/>",   "[G]",           "[F]",
+                       "  C <http://c/>", "A <http://a/>", "old <http://old/>"};
+  EXPECT_EQ(stored, Shown());
+
+  // Both folders were named in one second from the same random numbers: the import form, stepped on
+  // for the second folder made (folders are made from the last to the first).
+  const TopicArray& top = *model.Root().children;
+  EXPECT_EQ(prefs.branchPath + "100000000025.data", top[1]->target);
+  EXPECT_EQ(prefs.branchPath + "100000000026.data", top[2]->target);
+  model.Reload();
+  EXPECT_EQ(stored, Shown()) << "every branch file was written";
+}
+
+TEST_F(TopicsExchangeTest, ImportAddsNothingUnlessTheFileWasReadToItsEnd) {
+  model.AppendTopLevelLink("old", "http://old/");
+  model.AddListener(&notices);
+  const std::string text = kHead + "<DT><A HREF=\"http://a/\">A</A>\n<DT><H3>F</H3>\n<DL><p>\n";
+  TopicsImportResult cancelled = Import(text, Cancelling());
+  EXPECT_EQ("The import was cancelled. Nothing was imported.", DescribeImport(cancelled));
+  Import(text + std::string(kMaxBookmarkLine + 1, ' '));
+  Import("<DL><p>\n<DT><A HREF=\"http://a/\">A</A>\n");
+  EXPECT_TRUE(notices.log.empty());
+  EXPECT_EQ(Strings{"old <http://old/>"}, Shown());
+  EXPECT_EQ(0, std::distance(fs::directory_iterator(dir + "/Topics"), fs::directory_iterator()));
+
+  // A file cut short gives what came before the cut, folders included.
+  TopicsImportResult cut = Import(text);
+  EXPECT_TRUE(cut.read.truncated);
+  EXPECT_EQ((Strings{"[F]", "A <http://a/>", "old <http://old/>"}), Shown());
+}
+
+TEST_F(TopicsExchangeTest, ImportKeepsFoldersAsDeepAsTheTopicsAreRead) {
+  const int depth = 70;
+  std::string text = kHead;
+  for (int i = 0; i < depth; ++i)
+    text += "<DT><H3>f</H3>\n<DL><p>\n<DT><A HREF=\"u\">l" + std::to_string(i) + "</A>\n";
+  for (int i = 0; i < depth; ++i) text += "</DL><p>\n";
+  TopicsImportResult result = Import(text);
+  EXPECT_EQ(std::size_t(depth) - TopicsModel::kMaxFolderDepth, result.foldersFlattened);
+
+  model.Reload();
+  const CTopic* folder = &model.Root();
+  std::size_t levels = 0;
+  for (const CTopic* sub = folder; sub; ++levels) {
+    folder = sub;
+    sub = nullptr;
+    for (const auto& child : *folder->children)
+      if (child->isFolder) sub = child.get();
+  }
+  --levels;
+  EXPECT_EQ(TopicsModel::kMaxFolderDepth, levels);
+  Strings deepest;
+  Outline(*folder, deepest);
+  EXPECT_EQ((Strings{"l69 <u>", "l68 <u>", "l67 <u>", "l66 <u>", "l65 <u>", "l64 <u>", "l63 <u>", "l62 <u>"}),
+            deepest);
+}
+
+TEST_F(TopicsExchangeTest, ExportWritesFoldersLastChildFirstWithTheirOwnStamp) {
+  CTopic root(0);
+  root.children = std::make_unique<TopicArray>();
+  std::ostringstream empty;
+  TickingClock clock1;
+  ASSERT_TRUE(ExportTopics(empty, root, clock1));
+  const std::string header =
+      "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<!-- Hopwise Generated Bookmark file -->\n"
+      "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">\n"
+      "<TITLE>Hopwise Exported Topics</TITLE>\n<H1>Hopwise Exported Topics</H1>\n\n<DL><p>\n";
+  EXPECT_EQ(header + "</DL><p>\n", empty.str());
+
+  Add(root, Node("A", "http://a/"));
+  CTopic& folder = Add(root, Node("F & <G>", "/x/1.data", true));
+  Add(folder, Node("C \"q\"", "http://c/"));
+  Add(folder, Node("D", "http://d/?a=1&b=\"2\""));
+  Add(root, Node("Unread", "/x/2.data", true)).children.reset();
+  std::ostringstream out;
+  TickingClock clock2;
+  ASSERT_TRUE(ExportTopics(out, root, clock2));
+  EXPECT_EQ(
+      header +
+          "    <DT><H3 FOLDED ADD_DATE=\"100\">Unread</H3>\n    <DL><p>\n    </DL><p>\n"
+          "    <DT><H3 FOLDED ADD_DATE=\"100\">F &amp; &lt;G&gt;</H3>\n    <DL><p>\n"
+          "        <DT><A HREF=\"http://d/?a=1&amp;b=&quot;2&quot;\" ADD_DATE=\"102\" LAST_VISITED=\"102\" "
+          "LAST_MODIFIED=\"102\">D</A>\n"
+          "        <DT><A HREF=\"http://c/\" ADD_DATE=\"102\" LAST_VISITED=\"102\" "
+          "LAST_MODIFIED=\"102\">C &quot;q&quot;</A>\n"
+          "    </DL><p>\n"
+          "    <DT><A HREF=\"http://a/\" ADD_DATE=\"100\" LAST_VISITED=\"100\" LAST_MODIFIED=\"100\">A</A>\n"
+          "</DL><p>\n",
+      out.str());
+
+  FailingBuf full(300);
+  std::ostream failing(&full);
+  EXPECT_FALSE(ExportTopics(failing, root, clock2));
+  std::string why;
+  EXPECT_FALSE(ExportTopicsToFile(dir + "/missing/out.html", root, clock2, &why));
+  EXPECT_FALSE(why.empty());
+}
+
+TEST_F(TopicsExchangeTest, ExportThenImportGivesBackTheSameTree) {
+  const CTopic& root = model.Root();
+  const CTopic* f = model.NewFolder(root, 0, " Spaced  & \"quoted\" <tag> &amp; &#39; ");
+  model.NewLink(*f, 0, "line\nbreak\r\nand\ttab", "http://x/?a=1&b=<2>&c=\"3\"#'4'");
+  model.NewLink(*f, 1, "", "");
+  const CTopic* g = model.NewFolder(*f, 2, "日本語 😀 café");
+  model.NewFolder(*g, 0, "empty");
+  model.NewLink(*g, 0, "javascript", "javascript:void(document.title='&lt;')");
+  model.NewLink(root, 0, "caf\xE9 \x93legacy\x94", "http://old.example/caf\xE9");
+  model.NewLink(root, 0, "&nbsp;&#10;", "data:text/html,<p>&amp;</p>");
+  Strings before = Shown();
+
+  const std::string file = dir + "/export.html";
+  std::string why;
+  ASSERT_TRUE(ExportTopicsToFile(file, root, clock, &why)) << why;
+  while (!model.Root().children->empty()) model.Delete(*model.Root().children->front());
+  std::ifstream in(file, std::ios::binary);
+  ASSERT_EQ(ReadStatus::Ok, ImportBookmarks(in, model, random).read.status);
+
+  // Text that was no UTF-8 comes back as UTF-8 (read as code page 1252); the rest byte for byte.
+  before[1] = "café “legacy” <http://old.example/café>";
+  EXPECT_EQ(before, Shown());
+}
+
+}  // namespace
