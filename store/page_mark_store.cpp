@@ -149,7 +149,7 @@ uint32_t PageMarkStore::NextNumber() {
 }
 
 bool PageMarkStore::EnterSite(CPez& p) {
-  std::string key = SiteKeyForUrl(p.url, prefs_.simpleSites);
+  std::string key = SiteKeyForUrl(p.url, prefs_.simpleSites, prefs_.modernSites);
   std::vector<CPez*>& pages = sites_[key];
   pages.push_back(&p);
   siteOf_[&p] = key;
@@ -254,7 +254,7 @@ void PageMarkStore::BuildIndexes() {
   for (const std::unique_ptr<CPez>& p : cache_) {
     p->commandId = nextCommandId_++;
     byCommand_[p->commandId] = p.get();
-    std::string key = SiteKeyForUrl(p->url, prefs_.simpleSites);
+    std::string key = SiteKeyForUrl(p->url, prefs_.simpleSites, prefs_.modernSites);
     sites_[key].push_back(p.get());
     siteOf_[p.get()] = std::move(key);
   }
@@ -269,7 +269,7 @@ void PageMarkStore::RegroupSites() {
     siteOf_.clear();
     siteKeys_.clear();
     for (const std::unique_ptr<CPez>& p : cache_) {
-      std::string key = SiteKeyForUrl(p->url, prefs_.simpleSites);
+      std::string key = SiteKeyForUrl(p->url, prefs_.simpleSites, prefs_.modernSites);
       sites_[key].push_back(p.get());
       siteOf_[p.get()] = std::move(key);
     }
