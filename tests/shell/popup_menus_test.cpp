@@ -261,6 +261,22 @@ TEST_F(PopupMenusTest, NumbersUsedAgainReachTheRightPage) {
   EXPECT_EQ(Strings{Page(2, 5000)}, opener.opened);
 }
 
+TEST_F(PopupMenusTest, AFreshStoreShowsHowToStartAndPagesShowTitleOrAddressWithBothAsTip) {
+  Build();
+  ASSERT_EQ(3u, Recent().Count());
+  EXPECT_EQ(menu_text::kNoPagesHint, Recent().TextAt(0));
+  EXPECT_TRUE(Recent().ItemAt(0)->grayed);
+  menus->DispatchDynamicCommand(Recent().CommandAt(0));
+  EXPECT_TRUE(opener.opened.empty());
+
+  store.RecordVisit(Page(0, 0), "");
+  Visit(Page(0, 1), "A title");
+  EXPECT_EQ((Strings{"A title", Page(0, 0), "-", "More PageMarks...\tCtrl-Q"}), Labels(Recent()));
+  EXPECT_EQ("A title\n" + Page(0, 1), Recent().ItemAt(0)->tip);
+  EXPECT_EQ(Page(0, 0), SiteMenu(Site(0)).ItemAt(1)->tip);
+  EXPECT_EQ("", store.FindPageMarkByUrl(Page(0, 0))->title) << "the stored title stays empty";
+}
+
 // Menus built from a store at once show what following its visits one by one showed, with every
 // size rule at work (a short screen, many Sites, revisits), in both layouts.
 TEST_F(PopupMenusTest, BuildingFromTheStoreShowsWhatFollowingTheVisitsShowed) {
