@@ -29,6 +29,7 @@ class DdeEventPump;
 class InstanceLock;
 
 inline constexpr char kAlreadyRunning[] = "Hopwise is already running.";
+inline constexpr int kBrowserWatchMs = 3000;
 class UrlEchoService;
 class VisitRecorder;
 
@@ -81,6 +82,7 @@ class CTrayApp : public QObject {
  private:
   void CreateParts();
   void LoadData();
+  void WatchBrowser();
   void StartDetection();
   // Timer 69 ran out: a registration run begins (unless one is under way); its attempts follow
   // one second apart.
@@ -104,6 +106,7 @@ class CTrayApp : public QObject {
   std::unique_ptr<BrowserLink> browser_;
   std::unique_ptr<RegistrationRun> registration_;
   QTimer registrationRetry_;
+  QTimer browserWatch_;  // how the tip tells whether a browser is there
   std::unique_ptr<CTrayWnd> tray_;
   std::unique_ptr<VisitRecorder> recorder_;
   std::unique_ptr<UrlEchoService> echoService_;

@@ -26,6 +26,9 @@ class QScreen;
 inline constexpr int kTrayIconId = 1006;
 inline constexpr char kTrayTip[] = "Hopwise";
 inline constexpr char kTraySuspendedTip[] = "Hopwise Suspended";
+// The tip's second line: whether a browser is there to tell Hopwise what it shows.
+inline constexpr char kBrowserConnectedTip[] = "Browser: connected";
+inline constexpr char kBrowserNotRunningTip[] = "Browser: not running";
 
 // The hidden main window: it owns the tray icon and the two popup menus, keeps the references to
 // the open tool windows, and dispatches every menu command. Pages chosen from the menus go to the
@@ -55,6 +58,8 @@ class CTrayWnd : public QObject, public RecordingSwitch {
   // Switches recording off (suspended icon, tip "Hopwise Suspended", item "Activate Hopwise") or
   // back on.
   void ToggleSuspend();
+  // Whether the browser answers on the link; shown in the tip's second line.
+  void SetBrowserConnected(bool connected);
   // Shutdown, in the order the application runs it: the registration timer stops, the Site
   // submenus go (the menus stop following the store), the tray icon goes.
   void StopRegistrationTimer();
@@ -93,6 +98,7 @@ class CTrayWnd : public QObject, public RecordingSwitch {
 
  private:
   void OnTrayActivated(QSystemTrayIcon::ActivationReason reason);
+  QString TipText() const;
   void WatchScreen(QScreen* screen);
   // Fixed commands other than the ones above.
   bool DispatchFixedCommand(uint32_t command);
@@ -127,6 +133,7 @@ class CTrayWnd : public QObject, public RecordingSwitch {
   MenuRenderer quickRenderer_;
   QSystemTrayIcon* trayIcon_ = nullptr;
   int32_t active_ = 1;  // 0 while recording is suspended
+  bool browserConnected_ = false;
   CTopicsDlg* topicsWnd_ = nullptr;
   CSitesDlg* sitesWnd_ = nullptr;
   CPageMarksDlg* pageMarksWnd_ = nullptr;
