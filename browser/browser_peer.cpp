@@ -1,4 +1,4 @@
-#include "tools/browser_peer.h"
+#include "browser/browser_peer.h"
 
 #include <algorithm>
 #include <cctype>
