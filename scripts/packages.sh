@@ -6,8 +6,9 @@ HOPWISE_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config ccache libgtest-dev lib
 # What the test suite needs besides: the real browsers for the bridge tests (label "browser"), and
 # Node.js for the extension's own test.
 HOPWISE_TEST_PACKAGES=(chromium firefox-esr nodejs)
-# What CI needs on top: clang and libFuzzer for the fuzzers (scripts/fuzz.sh).
-HOPWISE_CI_PACKAGES=(clang libclang-rt-14-dev)
+# What CI needs on top: clang and libFuzzer for the fuzzers (scripts/fuzz.sh), clang-format for
+# scripts/check_format.sh.
+HOPWISE_CI_PACKAGES=(clang libclang-rt-14-dev clang-format)
 
 ensure_packages() {
   local missing=() pkg
