@@ -66,9 +66,9 @@ class MenuSubscription {
   uint64_t id_ = 0;
 };
 
-// A popup menu with the semantics of the Windows menu calls the tray menus were designed around:
-// items addressed by position or, through every submenu depth-first, by command number. The
-// model holds no Qt type; platform/qt renders it. Main thread only.
+// A popup menu with these semantics: items addressed by position or, through every submenu
+// depth-first, by command number. The model holds no Qt type; platform/qt renders it. Main
+// thread only.
 //
 // Depth-first means: the items of this menu in order, and a submenu searched completely at the
 // moment it is met. So in the main menu the "Recent Web Pages" submenu at position 3 is searched

@@ -20,9 +20,9 @@ class QMenu;
 //
 // Labels: a LabelStyle::Literal label (page title, Site key) shows every "&" as it is; a
 // LabelStyle::Mnemonic label (fixed resource text) keeps "&x" as mnemonic and shows "&&" as "&".
-// The text after the first "\t" is shown right-aligned. Long literal labels are shortened in the
-// middle (see MaxLabelWidth); an item's tip shows as its tooltip. A grayed item can still be highlighted,
-// so that a key can act on it, as in the menus the tray was designed around.
+// The text after the first "	" is shown right-aligned. Long literal labels are shortened in the
+// middle (see MaxLabelWidth); an item's tip shows as its tooltip. A grayed item can still be
+// highlighted, so that a key typed in the open menu can act on it.
 class MenuRenderer : public QObject {
   Q_OBJECT
 

@@ -22,7 +22,7 @@ class CSitesDlg;
 class CTopicsDlg;
 class QScreen;
 
-// The tray icon identifier the menus and notifications were designed around.
+// The identifier of the tray icon (the icon carries it as its "iconId" property).
 inline constexpr int kTrayIconId = 1006;
 inline constexpr char kTrayTip[] = "Hopwise";
 inline constexpr char kTraySuspendedTip[] = "Hopwise Suspended";
