@@ -111,6 +111,8 @@ void PageMarkStore::RecordNewPage(const std::string& url, const std::string& tit
     byUrl_[p->url] = p;
     byCommand_[p->commandId] = p;
     cache_.push_back(std::move(owned));
+    // A new page is the last recorded one too: going back to the page before is a revisit.
+    lastRecordedUrl_ = url;
     newSite = EnterSite(*p);
     if (cache_.size() > PageMarkLimit()) after.push_back(Unlink(*cache_.front()));
   }
@@ -122,7 +124,11 @@ void PageMarkStore::RecordNewPage(const std::string& url, const std::string& tit
 
 bool PageMarkStore::RecordRevisit(CPez& p, const std::string& url, const std::string& title, Time32 now) {
   cacheDirty_ = true;
-  if (url == lastRecordedUrl_) return false;
+  if (url == lastRecordedUrl_) {
+    // The same page echoed again: only a title that arrived late is taken.
+    if (p.title != title && !title.empty()) RetitleLastRecorded(p, title);
+    return false;
+  }
   uint32_t what = kChangedVisited;
   {
     std::lock_guard lock(mutex_);
@@ -137,6 +143,15 @@ bool PageMarkStore::RecordRevisit(CPez& p, const std::string& url, const std::st
   }
   Notify([&](StoreListener& l) { l.OnPageMarkChanged(p, what); });
   return true;
+}
+
+void PageMarkStore::RetitleLastRecorded(CPez& p, const std::string& title) {
+  {
+    std::lock_guard lock(mutex_);
+    ++generation_;
+    p.title = title;
+  }
+  Notify([&](StoreListener& l) { l.OnPageMarkChanged(p, kChangedTitle); });
 }
 
 // Numbers run from 1034 up; once 6033 is used, the numbers of PageMarks that left the store are
