@@ -3,17 +3,14 @@
 #include <algorithm>
 #include <set>
 
+#include "bridge/host/placeholder_title.h"
+
 namespace bridge {
 namespace {
 
 std::string Lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
                  [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
-  return text;
-}
-
-std::string WithoutTrailingSlash(std::string text) {
-  if (!text.empty() && text.back() == '/') text.pop_back();
   return text;
 }
 
@@ -24,16 +21,6 @@ bool TabTable::IsEchoedScheme(const std::string& url) {
   if (colon == std::string::npos) return false;
   const std::string scheme = Lower(url.substr(0, colon));
   return scheme == "http" || scheme == "https" || scheme == "ftp" || scheme == "file";
-}
-
-bool TabTable::IsRealTitle(const std::string& url, const std::string& title) {
-  if (title.empty()) return false;
-  if (WithoutTrailingSlash(title) == WithoutTrailingSlash(url)) return false;
-  const auto afterScheme = url.find("://");
-  if (afterScheme != std::string::npos &&
-      WithoutTrailingSlash(title) == WithoutTrailingSlash(url.substr(afterScheme + 3)))
-    return false;
-  return true;
 }
 
 std::vector<PageEcho> TabTable::Update(const TabReport& report, Clock::time_point now) {
@@ -101,7 +88,7 @@ void TabTable::NoteActive(uint32_t tabId, uint32_t windowId) {
 std::optional<Clock::time_point> TabTable::EchoDeadline(const Tab& tab) const {
   if (tab.url == tab.echoedUrl || !IsEchoedScheme(tab.url)) return std::nullopt;
   // A title the old page left behind counts only once the new page has loaded.
-  const bool titleKnown = IsRealTitle(tab.url, tab.title) && (tab.title != tab.staleTitle || tab.complete);
+  const bool titleKnown = !IsPlaceholderTitle(tab.url, tab.title) && (tab.title != tab.staleTitle || tab.complete);
   if (titleKnown) return Clock::time_point::min();
   if (tab.completeSince) return *tab.completeSince + titleGrace;
   return std::nullopt;

@@ -73,8 +73,6 @@ class TabTable {
 
   // Only web pages and local files are echoed, never the browser's own pages.
   static bool IsEchoedScheme(const std::string& url);
-  // False for the stand-in title a loading tab shows (its address, with or without scheme).
-  static bool IsRealTitle(const std::string& url, const std::string& title);
 
  private:
   std::optional<Clock::time_point> EchoDeadline(const Tab& tab) const;

@@ -158,13 +158,5 @@ TEST(TabTable, ResolvesKnownIdsOnly) {
   EXPECT_FALSE(table.Resolve(6).has_value());
 }
 
-TEST(TabTable, PlaceholderTitles) {
-  EXPECT_FALSE(TabTable::IsRealTitle("https://example.org/", ""));
-  EXPECT_FALSE(TabTable::IsRealTitle("https://example.org/", "example.org"));
-  EXPECT_FALSE(TabTable::IsRealTitle("https://example.org/", "example.org/"));
-  EXPECT_FALSE(TabTable::IsRealTitle("https://example.org/a?b", "https://example.org/a?b"));
-  EXPECT_TRUE(TabTable::IsRealTitle("https://example.org/", "Example Domain"));
-}
-
 }  // namespace
 }  // namespace bridge
