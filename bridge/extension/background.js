@@ -44,9 +44,22 @@ function clip(text, limit) {
   return typeof text === 'string' && text.length <= limit ? text : '';
 }
 
+// The first characters of a title, never half of a surrogate pair (the host drops a message
+// whose JSON holds one).
+function clipTitle(title) {
+  if (typeof title !== 'string') return '';
+  const cut = title.slice(0, TITLE_LIMIT);
+  return /[\uD800-\uDBFF]$/.test(cut) ? cut.slice(0, -1) : cut;
+}
+
+// A page is its address without the fragment: a jump within the document is no new page.
+function samePage(a, b) {
+  return typeof a === 'string' && typeof b === 'string' && a.split('#')[0] === b.split('#')[0];
+}
+
 function tabState(tab) {
   const url = clip(tab.url ?? '', URL_LIMIT);
-  const title = typeof tab.title === 'string' ? tab.title.slice(0, TITLE_LIMIT) : '';
+  const title = clipTitle(tab.title);
   return {
     tabId: tab.id,
     windowId: tab.windowId,
@@ -63,7 +76,7 @@ function usableTab(tab) {
 
 // Marks a page the host already echoed; decided when the message leaves, since acks arrive late.
 function withEchoed(message) {
-  if (message.type === 'tab' && echoed.get(message.tabId) === message.url) {
+  if (message.type === 'tab' && samePage(echoed.get(message.tabId), message.url)) {
     return { ...message, echoed: true };
   }
   return message;
@@ -133,7 +146,7 @@ async function sendSnapshot(forPort) {
     focusedWindowId,
     tabs: tabs.filter(usableTab).map((tab) => {
       const state = tabState(tab);
-      return echoed.get(tab.id) === state.url ? { ...state, echoed: true } : state;
+      return samePage(echoed.get(tab.id), state.url) ? { ...state, echoed: true } : state;
     }),
   });
   if (post(snapshot)) synced = true;

@@ -11,7 +11,7 @@ Relay::Relay(dde::Instance& inst, BrowserChannel& channel, Log logTo, Options op
       log(std::move(logTo)),
       options(std::move(opts)),
       peer(inst, PeerHooks()),
-      tabs(options.titleGrace) {}
+      tabs(options.titles) {}
 
 BrowserPeer::Hooks Relay::PeerHooks() {
   BrowserPeer::Hooks hooks;
@@ -106,8 +106,10 @@ void Relay::SendEchoes() {
     pendingEchoes.pop_front();
     // The tab may have closed or moved on while the echo waited; its next page has its own echo.
     const TabTable::Tab* tab = tabs.Find(echo.tabId);
-    if (!tab || tab->url != echo.url) continue;
+    if (!tab || tab->page.url != echo.url) continue;
+    if (echo.retitle && !(lastEchoed && lastEchoed->tabId == echo.tabId && lastEchoed->url == echo.url)) continue;
     peer.EchoPage(echo.tabId, echo.url);
+    lastEchoed = echo;
     browser.Send(EchoedMessage(echo.tabId, echo.url));
   }
   sending = false;

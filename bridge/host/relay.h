@@ -18,7 +18,9 @@ namespace bridge {
 // Plays the browser for Hopwise: serves "NETSCAPE" on the transport through the browser peer,
 // with the extension's tabs as the browser's windows (a tab id is a window id).
 //  - A tab's page is echoed ("WWW_URLEcho") once its title is known (TabTable decides when);
-//    echoes go out from the main loop only, never from inside a transaction.
+//    echoes go out from the main loop only, never from inside a transaction. A title that came
+//    later is echoed again only while its page is the one echoed last: to Hopwise, an echo of an
+//    earlier page is a visit of it.
 //  - "WWW_GetWindowInfo" is answered from the tab table with the latest URL and title.
 //  - "WWW_OpenURL" and "WWW_Activate" are passed to the extension, and answered with the tab id it
 //    reports; 0 when it refuses or does not answer within the reply time-out.
@@ -30,7 +32,7 @@ class Relay {
 
   struct Options {
     std::chrono::milliseconds replyTimeout{5000};
-    std::chrono::milliseconds titleGrace{1000};
+    TitleTimes titles;
     std::chrono::milliseconds registerRetry{2000};
     // Called once, when the name "NETSCAPE" is held.
     std::function<void()> onNameHeld;
@@ -74,6 +76,7 @@ class Relay {
   BrowserPeer peer;
   TabTable tabs;
   std::deque<PageEcho> pendingEchoes;
+  std::optional<PageEcho> lastEchoed;  // the page echoed last (its title aside)
   bool holdsName = false;
   bool sending = false;  // SendEchoes is under way (a nested call adds nothing)
   std::optional<Clock::time_point> nextRegister;

@@ -282,6 +282,28 @@ TEST_F(BridgeHost, EchoesEachPageOnceWithItsTitleAndAnswersWindowInfo) {
   EXPECT_EQ(hopwise.WindowInfo("4294967295").first, "https://example.org/next");
 }
 
+// Hopwise takes an echo of the page it recorded last as that page's new title, and an echo of an
+// earlier page as a visit of it: a late title goes out only while its page is the one echoed last.
+TEST_F(BridgeHost, ALateTitleIsEchoedAgainWhileItsPageIsTheLastOne) {
+  HostProcess host(stateDir);
+  FakeExtension extension(host);
+  ASSERT_TRUE(hopwise.RegisterForEchoes());
+  extension.Send(Tab(11, 1, "https://example.org/app", "Loading...", "complete", true));
+  ASSERT_TRUE(hopwise.PumpUntil([&] { return hopwise.echoes.size() == 1; }));
+  const auto changed = Clock::now();
+  extension.Send(Tab(11, 1, "https://example.org/app", "Dashboard", "complete", true));
+  ASSERT_TRUE(hopwise.PumpUntil([&] { return hopwise.echoes.size() == 2; }));
+  EXPECT_GE(Clock::now() - changed, 1900ms) << "a new title is echoed once it has held";
+  EXPECT_EQ(hopwise.echoes[1].infoUrl, "https://example.org/app");
+  EXPECT_EQ(hopwise.echoes[1].infoCaption, "Netscape - [Dashboard]");
+
+  extension.Send(Tab(12, 1, "https://example.org/other", "Other", "complete", true));
+  ASSERT_TRUE(hopwise.PumpUntil([&] { return hopwise.echoes.size() == 3; }));
+  extension.Send(Tab(11, 1, "https://example.org/app", "Dashboard (1)", "complete", false));
+  hopwise.Pump(2500ms);
+  EXPECT_EQ(hopwise.echoes.size(), 3u);
+}
+
 TEST_F(BridgeHost, OpensAndActivatesThroughTheExtension) {
   HostProcess host(stateDir);
   FakeExtension extension(host);

@@ -213,6 +213,9 @@ test('pages the host echoed are marked, also for the next host and a restarted w
   await settle();
   b.api.tabs.onUpdated.fire(1, { title: 'A2' }, { ...b.tabs[0], title: 'A2' });
   assert.equal(b.port().sent.at(-1).echoed, true);
+  // A jump within the page stays the page echoed.
+  b.api.tabs.onUpdated.fire(1, { url: 'https://a/#part' }, { ...b.tabs[0], url: 'https://a/#part' });
+  assert.equal(b.port().sent.at(-1).echoed, true);
 
   await b.disconnect();
   await b.advance(1000);
@@ -263,9 +266,11 @@ test('with no window open, a page opens in a new window', async () => {
   assert.deepEqual(b.port().sent.at(-1), { type: 'reply', id: 1, ok: true, tabId: 950, windowId: 5 });
 });
 
-test('overlong addresses are reported as empty', async () => {
+test('overlong addresses are reported as empty, long titles cut whole characters', async () => {
   const long = 'data:text/plain,' + 'x'.repeat(20000);
-  const b = makeBrowser({ tabs: [tab(1, long, 'Data')] });
+  const title = 'y'.repeat(2047) + '\u{1F600}z';
+  const b = makeBrowser({ tabs: [tab(1, long, 'Data'), tab(2, 'https://a/', title)] });
   await b.start();
   assert.equal(b.port().sent[0].tabs[0].url, '');
+  assert.equal(b.port().sent[0].tabs[1].title, 'y'.repeat(2047));
 });
