@@ -23,14 +23,17 @@ let retryMs = RETRY_FIRST_MS;
 let retryTimer = null;
 let connectedAt = 0;
 
-// tab id -> the page the host echoed for it, kept for the browser session, so that a new host
-// process does not echo the same page again.
+// Kept for the browser session, so that a new host process takes up where the last one ended:
+// tab id -> the page the host echoed for it (not to be echoed again), and the programs the host
+// echoed to (a list of {name, id}, handed back in every snapshot).
 const echoed = new Map();
+let servers = [];
 const sessionStore = api.storage?.session;
 const restored = (async () => {
   try {
-    const saved = await sessionStore?.get('echoed');
+    const saved = await sessionStore?.get(['echoed', 'servers']);
     for (const [tabId, url] of saved?.echoed ?? []) echoed.set(tabId, url);
+    if (Array.isArray(saved?.servers)) servers = saved.servers;
   } catch (e) {
     // Without session storage a restarted worker may echo a page twice; nothing worse.
   }
@@ -144,6 +147,7 @@ async function sendSnapshot(forPort) {
   const snapshot = fitSnapshot({
     type: 'snapshot',
     focusedWindowId,
+    servers,
     tabs: tabs.filter(usableTab).map((tab) => {
       const state = tabState(tab);
       return samePage(echoed.get(tab.id), state.url) ? { ...state, echoed: true } : state;
@@ -240,6 +244,12 @@ async function onHostMessage(fromPort, message) {
       if (Number.isInteger(message.tabId) && typeof message.url === 'string') {
         echoed.set(message.tabId, message.url);
         saveEchoed();
+      }
+      return;
+    case 'servers':
+      if (Array.isArray(message.servers)) {
+        servers = message.servers;
+        sessionStore?.set({ servers }).catch(() => {});
       }
       return;
     case 'open':

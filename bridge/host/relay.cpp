@@ -1,6 +1,7 @@
 #include "bridge/host/relay.h"
 
 #include "bridge/host/url_to_open.h"
+#include "browser/argument_list.h"
 #include "browser/verb_table.h"
 
 namespace bridge {
@@ -11,7 +12,8 @@ Relay::Relay(dde::Instance& inst, BrowserChannel& channel, Log logTo, Options op
       log(std::move(logTo)),
       options(std::move(opts)),
       peer(inst, PeerHooks()),
-      tabs(options.titles) {}
+      tabs(options.titles),
+      book(inst.RuntimeDir()) {}
 
 BrowserPeer::Hooks Relay::PeerHooks() {
   BrowserPeer::Hooks hooks;
@@ -26,16 +28,23 @@ BrowserPeer::Hooks Relay::PeerHooks() {
 void Relay::NoteRegistration(const BrowserPeer::Served& served) {
   const int verb = VerbIndex(served.topic);
   if (served.kind != "poke" || (verb != WWW_RegisterURLEcho && verb != WWW_UnRegisterURLEcho)) return;
+  std::string server;
+  ParseArgumentList(served.item, "QCS", {&server});
+  if (server.empty()) return;
+  if (verb == WWW_UnRegisterURLEcho) {
+    book.Unregister(server);
+  } else if (book.Register(server)) {
+    newcomers.push_back(server);
+  }
+  serversChanged = true;
   std::string servers;
-  for (const auto& server : peer.EchoServers()) servers += (servers.empty() ? "" : ", ") + server;
+  for (const auto& name : peer.EchoServers()) servers += (servers.empty() ? "" : ", ") + name;
   log("echoes go to: " + (servers.empty() ? std::string("nobody") : servers));
 }
 
 bool Relay::Start(Clock::time_point now) {
   if (peer.Start()) {
-    holdsName = true;
-    log("serving NETSCAPE");
-    if (options.onNameHeld) options.onNameHeld();
+    NameHeld("serving NETSCAPE");
     return true;
   }
   // Start() fails when the transport cannot be set up, or when another bridge holds the name.
@@ -48,13 +57,18 @@ bool Relay::Start(Clock::time_point now) {
 void Relay::TryRegister(Clock::time_point now) {
   if (holdsName || !nextRegister || now < *nextRegister) return;
   if (instance.RegisterService(std::string(kBrowserService))) {
-    holdsName = true;
     nextRegister.reset();
-    log("took over NETSCAPE");
-    if (options.onNameHeld) options.onNameHeld();
+    NameHeld("took over NETSCAPE");
   } else {
     nextRegister = now + options.registerRetry;
   }
+}
+
+void Relay::NameHeld(std::string_view how) {
+  holdsName = true;
+  keptDue = true;
+  log(how);
+  if (options.onNameHeld) options.onNameHeld();
 }
 
 void Relay::OnBrowserMessage(const std::string& text, Clock::time_point now) {
@@ -70,6 +84,7 @@ void Relay::OnBrowserMessage(const std::string& text, Clock::time_point now) {
 void Relay::Handle(const BrowserMessage& message, Clock::time_point now) {
   if (const auto* snapshot = std::get_if<SnapshotMessage>(&message)) {
     Queue(tabs.Snapshot(snapshot->tabs, snapshot->focusedWindow, now));
+    TakeServersOver(snapshot->servers);
     log("snapshot of " + std::to_string(snapshot->tabs.size()) + " tabs");
   } else if (const auto* tab = std::get_if<TabMessage>(&message)) {
     Queue(tabs.Update(tab->tab, now));
@@ -84,8 +99,15 @@ void Relay::Handle(const BrowserMessage& message, Clock::time_point now) {
   }
 }
 
-void Relay::Queue(std::vector<PageEcho> echoes) {
-  for (auto& echo : echoes) pendingEchoes.push_back(std::move(echo));
+// An earlier host of this browser echoed to these programs: those still there get the echoes at
+// once, and their registering again (they see a new browser process) brings them nothing twice.
+void Relay::TakeServersOver(const std::vector<ServerMark>& servers) {
+  for (const auto& name : book.TakeOver(servers)) {
+    peer.AddEchoServer(name);
+    keptDue = true;
+    serversChanged = true;
+    log("echoes go on to " + name);
+  }
 }
 
 void Relay::Dispatch() {
@@ -96,33 +118,28 @@ void Relay::Tick(Clock::time_point now) {
   TryRegister(now);
   Queue(tabs.TakeDue(now));
   SendEchoes();
-}
-
-void Relay::SendEchoes() {
-  if (sending) return;
-  sending = true;
-  while (!pendingEchoes.empty()) {
-    const PageEcho echo = std::move(pendingEchoes.front());
-    pendingEchoes.pop_front();
-    // The tab may have closed or moved on while the echo waited; its next page has its own echo.
-    const TabTable::Tab* tab = tabs.Find(echo.tabId);
-    if (!tab || tab->page.url != echo.url) continue;
-    if (echo.retitle && !(lastEchoed && lastEchoed->tabId == echo.tabId && lastEchoed->url == echo.url)) continue;
-    peer.EchoPage(echo.tabId, echo.url);
-    lastEchoed = echo;
-    browser.Send(EchoedMessage(echo.tabId, echo.url));
+  std::vector<std::string> welcome;
+  welcome.swap(newcomers);
+  for (const auto& server : welcome) Welcome(server);
+  if (keptDue) {
+    keptDue = false;
+    SendKept(nullptr);
   }
-  sending = false;
+  if (serversChanged) {
+    serversChanged = false;
+    browser.Send(ServersMessage(book.Marks()));
+  }
 }
 
 std::optional<Clock::time_point> Relay::NextWake() const {
   std::optional<Clock::time_point> wake = tabs.NextDeadline();
-  if (!pendingEchoes.empty()) wake = Clock::time_point::min();
+  if (!pendingEchoes.empty() || !newcomers.empty() || keptDue || serversChanged) wake = Clock::time_point::min();
   if (nextRegister && (!wake || *nextRegister < *wake)) wake = nextRegister;
   return wake;
 }
 
 std::optional<BrowserPeer::Window> Relay::WindowInfo(uint32_t windowId) const {
+  if (inFlight && inFlight->id == windowId) return inFlight;
   const auto id = tabs.Resolve(windowId == 0 ? kAnyWindow : windowId);
   if (!id) return std::nullopt;
   const TabTable::Tab* tab = tabs.Find(*id);

@@ -4,10 +4,13 @@
 #include <deque>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "bridge/host/browser_channel.h"
+#include "bridge/host/echo_server_book.h"
 #include "bridge/host/messages.h"
 #include "bridge/host/tab_table.h"
 #include "browser/browser_peer.h"
@@ -21,7 +24,12 @@ namespace bridge {
 //    echoes go out from the main loop only, never from inside a transaction. A title that came
 //    later is echoed again only while its page is the one echoed last: to Hopwise, an echo of an
 //    earlier page is a visit of it.
-//  - "WWW_GetWindowInfo" is answered from the tab table with the latest URL and title.
+//  - While an echo is out, "WWW_GetWindowInfo" for its window answers the echoed page with its
+//    latest title, even when the tab has moved on or closed since; otherwise the tab table answers
+//    with the tab's URL and title.
+//  - A page nobody took (no program registered yet, or none answered) is kept, up to a limit, and
+//    goes out when a program registers. A program that registers and is new to the bridge (see
+//    EchoServerBook) also gets the page each tab shows, the tab used last at the end.
 //  - "WWW_OpenURL" and "WWW_Activate" are passed to the extension, and answered with the tab id it
 //    reports; 0 when it refuses or does not answer within the reply time-out.
 //  - When another bridge holds "NETSCAPE", registration is tried again periodically, so this one
@@ -34,6 +42,8 @@ class Relay {
     std::chrono::milliseconds replyTimeout{5000};
     TitleTimes titles;
     std::chrono::milliseconds registerRetry{2000};
+    int echoTimeoutMs = 10000;  // how long one echo waits for its program's answer
+    size_t keptPages = 100;     // pages nobody took, kept until someone can (the oldest go first)
     // Called once, when the name "NETSCAPE" is held.
     std::function<void()> onNameHeld;
   };
@@ -48,7 +58,7 @@ class Relay {
   void OnBrowserMessage(const std::string& text, Clock::time_point now);
   // The transport has work (its EventFd is readable).
   void Dispatch();
-  // Due work: echoes whose title wait ran out, queued echoes, the registration retry.
+  // Due work: echoes whose wait ran out, queued echoes, programs to welcome, the registration retry.
   void Tick(Clock::time_point now);
   // When Tick next has something to do; nothing when only an event can bring work.
   std::optional<Clock::time_point> NextWake() const;
@@ -57,17 +67,29 @@ class Relay {
   const std::vector<std::string>& EchoServers() const { return peer.EchoServers(); }
 
  private:
+  using PageKey = std::pair<uint32_t, std::string>;  // tab id, page address
+
   BrowserPeer::Hooks PeerHooks();
   void NoteRegistration(const BrowserPeer::Served& served);
   void Handle(const BrowserMessage& message, Clock::time_point now);
-  void Queue(std::vector<PageEcho> echoes);
-  void SendEchoes();
+  void TakeServersOver(const std::vector<ServerMark>& servers);
   void TryRegister(Clock::time_point now);
+  void NameHeld(std::string_view how);
   // Sends a request to the extension and waits for its reply; the tab id it reports, or 0.
   uint32_t AskBrowser(uint32_t id, const std::string& request, std::string_view what);
   uint32_t OpenUrl(const std::string& url, uint32_t windowId);
   uint32_t Activate(uint32_t windowId);
   std::optional<BrowserPeer::Window> WindowInfo(uint32_t windowId) const;
+
+  // Echoes (relay_echoes.cpp).
+  void Queue(std::vector<PageEcho> echoes);
+  void SendEchoes();
+  // Echoes the page to the servers; true when one of them took it.
+  bool Deliver(const PageEcho& echo, const std::vector<std::string>& servers);
+  void Keep(const PageEcho& echo);
+  // Sends the pages kept for want of a taker; those taken are added to *sent.
+  void SendKept(std::set<PageKey>* sent);
+  void Welcome(const std::string& server);
 
   dde::Instance& instance;
   BrowserChannel& browser;
@@ -75,8 +97,14 @@ class Relay {
   Options options;
   BrowserPeer peer;
   TabTable tabs;
+  EchoServerBook book;
   std::deque<PageEcho> pendingEchoes;
-  std::optional<PageEcho> lastEchoed;  // the page echoed last (its title aside)
+  std::deque<PageEcho> keptEchoes;        // pages nobody took, oldest first
+  std::vector<std::string> newcomers;     // programs that registered and are new to the bridge
+  std::optional<PageKey> lastEchoed;      // the page a program took last
+  std::optional<BrowserPeer::Window> inFlight;  // the page of the echo that is out
+  bool keptDue = false;       // a program can take the kept pages now
+  bool serversChanged = false;  // the extension has yet to learn who receives the echoes
   bool holdsName = false;
   bool sending = false;  // SendEchoes is under way (a nested call adds nothing)
   std::optional<Clock::time_point> nextRegister;

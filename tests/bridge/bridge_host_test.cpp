@@ -304,6 +304,84 @@ TEST_F(BridgeHost, ALateTitleIsEchoedAgainWhileItsPageIsTheLastOne) {
   EXPECT_EQ(hopwise.echoes.size(), 3u);
 }
 
+Json Snapshot(const Json& tabs, const Json& servers = Json::array()) {
+  Json list = Json::array();
+  for (Json tab : tabs) {
+    tab.erase("type");
+    list.push_back(tab);
+  }
+  return {{"type", "snapshot"}, {"focusedWindowId", 1}, {"servers", servers}, {"tabs", list}};
+}
+
+size_t Count(const std::string& text, const std::string& part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
+std::vector<std::pair<std::string, std::string>> Seen(const HopwiseSide& side) {
+  std::vector<std::pair<std::string, std::string>> seen;
+  for (const auto& echo : side.echoes) seen.emplace_back(echo.infoUrl, echo.infoCaption);
+  return seen;
+}
+
+TEST_F(BridgeHost, PagesShownBeforeHopwiseRegistersAndThePagesOnScreenReachIt) {
+  HostProcess host(stateDir);
+  FakeExtension extension(host);
+  extension.Send(Snapshot(Json::array({Tab(11, 1, "https://example.org/start", "Start", "complete", true),
+                                       Tab(12, 1, "https://example.org/bg", "Background", "complete")})));
+  extension.Send(Tab(11, 1, "https://example.org/next", "Next", "complete", true));
+  ASSERT_TRUE(hopwise.PumpUntil([&] { return Count(Log(), "nobody took") == 3; }));
+
+  // Each page as it was shown, the tab that moved on since included, in order.
+  ASSERT_TRUE(hopwise.RegisterForEchoes());
+  ASSERT_TRUE(hopwise.PumpUntil([&] { return hopwise.echoes.size() == 3; }));
+  using Pages = std::vector<std::pair<std::string, std::string>>;
+  EXPECT_EQ(Seen(hopwise), (Pages{{"https://example.org/start", "Netscape - [Start]"},
+                                  {"https://example.org/bg", "Netscape - [Background]"},
+                                  {"https://example.org/next", "Netscape - [Next]"}}));
+  // The same program registering again gets nothing twice.
+  ASSERT_TRUE(hopwise.RegisterForEchoes());
+  hopwise.Pump(300ms);
+  EXPECT_EQ(hopwise.echoes.size(), 3u);
+
+  // Hopwise started again (its name on a new socket) gets the page each tab shows, the active tab last.
+  hopwise.instance.UnregisterService("HOPWISE1");
+  HopwiseSide restarted;
+  ASSERT_TRUE(restarted.ok);
+  ASSERT_TRUE(restarted.RegisterForEchoes());
+  ASSERT_TRUE(restarted.PumpUntil([&] { return restarted.echoes.size() == 2; }));
+  EXPECT_EQ(Seen(restarted), (Pages{{"https://example.org/bg", "Netscape - [Background]"},
+                                    {"https://example.org/next", "Netscape - [Next]"}}));
+}
+
+TEST_F(BridgeHost, ABridgeStartedAgainEchoesOnWithoutRepeatingAPage) {
+  Json servers;
+  {
+    HostProcess first(stateDir);
+    FakeExtension extension(first);
+    ASSERT_TRUE(hopwise.RegisterForEchoes());
+    extension.Send(Tab(11, 1, "https://example.org/a", "A", "complete", true));
+    ASSERT_TRUE(hopwise.PumpUntil([&] { return hopwise.echoes.size() == 1; }));
+    const auto told = extension.WaitFor("servers");
+    ASSERT_TRUE(told.has_value());
+    servers = (*told)["servers"];
+  }
+  // The extension hands the next host what the last one echoed, and to whom.
+  HostProcess second(stateDir);
+  FakeExtension extension(second);
+  Json echoed = Tab(11, 1, "https://example.org/a", "A", "complete", true);
+  echoed["echoed"] = true;
+  extension.Send(Snapshot(Json::array({echoed}), servers));
+  extension.Send(Tab(12, 1, "https://example.org/b", "B", "complete", true));
+  ASSERT_TRUE(hopwise.PumpUntil([&] { return hopwise.echoes.size() == 2; })) << Log();
+  EXPECT_EQ(hopwise.echoes[1].infoUrl, "https://example.org/b");
+  // Hopwise sees a new browser process and registers again: nothing comes twice.
+  ASSERT_TRUE(hopwise.RegisterForEchoes());
+  hopwise.Pump(300ms);
+  EXPECT_EQ(hopwise.echoes.size(), 2u);
+}
+
 TEST_F(BridgeHost, OpensAndActivatesThroughTheExtension) {
   HostProcess host(stateDir);
   FakeExtension extension(host);

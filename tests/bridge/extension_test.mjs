@@ -53,7 +53,7 @@ function makeBrowser({ tabs = [], focused = 1, session = {} } = {}) {
     },
     storage: {
       session: {
-        get: async (key) => (key in b.session ? { [key]: b.session[key] } : {}),
+        get: async (keys) => Object.fromEntries([keys].flat().filter((k) => k in b.session).map((k) => [k, b.session[k]])),
         set: async (items) => Object.assign(b.session, JSON.parse(JSON.stringify(items))),
       },
     },
@@ -136,7 +136,7 @@ test('connects at start and sends a snapshot of every tab', async () => {
   assert.equal(b.ports.length, 1);
   assert.equal(b.port().name, 'hopwise.browser_bridge');
   assert.deepEqual(b.port().sent, [{
-    type: 'snapshot', focusedWindowId: 1, tabs: [
+    type: 'snapshot', focusedWindowId: 1, servers: [], tabs: [
       { tabId: 1, windowId: 1, url: 'https://a/', title: 'A', status: 'complete', active: true },
       { tabId: 2, windowId: 1, url: 'chrome://newtab/', title: 'New Tab', status: 'complete', active: false },
     ],
@@ -206,9 +206,11 @@ test('reconnects with a doubling back-off and sends what was queued before the s
   assert.equal(b.ports.length, 5);
 });
 
-test('pages the host echoed are marked, also for the next host and a restarted worker', async () => {
+test('what the host echoed, and to whom, goes to the next host and a restarted worker', async () => {
   const b = makeBrowser({ tabs: [tab(1, 'https://a/', 'A'), tab(2, 'https://b/', 'B')] });
   await b.start();
+  const servers = [{ name: 'HOPWISE1', id: '1:2:3.4' }];
+  b.port().onMessage.fire({ type: 'servers', servers });
   b.port().onMessage.fire({ type: 'echoed', tabId: 1, url: 'https://a/' });
   await settle();
   b.api.tabs.onUpdated.fire(1, { title: 'A2' }, { ...b.tabs[0], title: 'A2' });
@@ -221,11 +223,13 @@ test('pages the host echoed are marked, also for the next host and a restarted w
   await b.advance(1000);
   const marks = (b2) => b2.port().sent.at(-1).tabs.map((t) => t.echoed ?? false);
   assert.deepEqual(marks(b), [true, false]);
+  assert.deepEqual(b.port().sent.at(-1).servers, servers);
 
-  // A new worker of the same browser session finds the marks in session storage.
+  // A new worker of the same browser session finds them in session storage.
   const restarted = makeBrowser({ tabs: b.tabs, session: b.session });
   await restarted.start();
   assert.deepEqual(marks(restarted), [true, false]);
+  assert.deepEqual(restarted.port().sent.at(-1).servers, servers);
 });
 
 test('opens pages and brings windows to the front when the host asks', async () => {
