@@ -6,6 +6,7 @@
 #include <QThread>
 
 #include "resources/icons.h"
+#include "shell/qt/no_tray_window.h"
 #include "resources/menu_resources.h"
 #include "resources/resource_ids.h"
 #include "shell/qt/qt_screen_metrics.h"
@@ -52,14 +53,15 @@ CTrayWnd::CTrayWnd(CPrefs& prefs, PageMarkStore& store, TopicsModel& topics, Url
   }
 }
 
-CTrayWnd::~CTrayWnd() = default;
+CTrayWnd::~CTrayWnd() { delete noTray_; }
 
 void CTrayWnd::CreateTrayWindow() {
   trayIcon_ = new QSystemTrayIcon(normalIcon_, this);
   trayIcon_->setProperty("iconId", kTrayIconId);
   trayIcon_->setToolTip(TipText());
   connect(trayIcon_, &QSystemTrayIcon::activated, this, &CTrayWnd::OnTrayActivated);
-  trayIcon_->show();  // without a tray the program runs on without its icon
+  trayIcon_->show();  // without a tray the icon shows once one appears
+  if (!QSystemTrayIcon::isSystemTrayAvailable()) ShowNoTrayWindow();
 
   for (QScreen* screen : QGuiApplication::screens()) WatchScreen(screen);
   auto displayChanged = [this] { displayChangeTimer_.start(); };
@@ -69,6 +71,17 @@ void CTrayWnd::CreateTrayWindow() {
   });
   connect(qGuiApp, &QGuiApplication::screenRemoved, this, displayChanged);
   connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, displayChanged);
+}
+
+// Said once: a user who closes the window knows, and the menus are a start of Hopwise away.
+void CTrayWnd::ShowNoTrayWindow() {
+  noTray_ = new NoTrayWindow;
+  noTray_->setAttribute(Qt::WA_DeleteOnClose);
+  connect(noTray_, &QObject::destroyed, this, [this] { noTray_ = nullptr; });
+  connect(noTray_, &NoTrayWindow::mainMenuRequested, this, [this](QPoint at) { ShowMenuAt(PopupKind::Main, at); });
+  connect(noTray_, &NoTrayWindow::quickMenuRequested, this, [this](QPoint at) { ShowMenuAt(PopupKind::Quick, at); });
+  connect(noTray_, &NoTrayWindow::exitRequested, this, &CTrayWnd::exitRequested);
+  noTray_->show();
 }
 
 void CTrayWnd::BuildMenus() {
@@ -129,6 +142,7 @@ void CTrayWnd::StopRegistrationTimer() { registrationTimer_.stop(); }
 void CTrayWnd::DestroySiteMenus() { menus_->DestroySiteMenus(); }
 
 void CTrayWnd::RemoveTrayIcon() {
+  delete noTray_;
   if (!trayIcon_) return;
   trayIcon_->hide();
   delete trayIcon_;

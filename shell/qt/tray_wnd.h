@@ -20,6 +20,7 @@ class CPageMarksDlg;
 class CQuickInfoDlg;
 class CSitesDlg;
 class CTopicsDlg;
+class NoTrayWindow;
 class QScreen;
 
 // The identifier of the tray icon (the icon carries it as its "iconId" property).
@@ -77,6 +78,8 @@ class CTrayWnd : public QObject, public RecordingSwitch {
   PopupMenus& Menus() { return *menus_; }
   MenuRenderer& Renderer(PopupKind which) { return which == PopupKind::Main ? mainRenderer_ : quickRenderer_; }
   QSystemTrayIcon* TrayIcon() const { return trayIcon_; }
+  // The window that stands in for the icon on a desktop without a system tray (null otherwise).
+  NoTrayWindow* NoTray() const { return noTray_; }
   const QIcon& NormalIcon() const { return normalIcon_; }
   const QIcon& SuspendedIcon() const { return suspendedIcon_; }
   // Menu resource 176: the six link submenus on their own.
@@ -99,6 +102,7 @@ class CTrayWnd : public QObject, public RecordingSwitch {
  private:
   void OnTrayActivated(QSystemTrayIcon::ActivationReason reason);
   QString TipText() const;
+  void ShowNoTrayWindow();
   void WatchScreen(QScreen* screen);
   // Fixed commands other than the ones above.
   bool DispatchFixedCommand(uint32_t command);
@@ -132,6 +136,7 @@ class CTrayWnd : public QObject, public RecordingSwitch {
   MenuRenderer mainRenderer_;
   MenuRenderer quickRenderer_;
   QSystemTrayIcon* trayIcon_ = nullptr;
+  NoTrayWindow* noTray_ = nullptr;
   int32_t active_ = 1;  // 0 while recording is suspended
   bool browserConnected_ = false;
   CTopicsDlg* topicsWnd_ = nullptr;

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QMenu>
+#include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
@@ -14,6 +15,7 @@
 
 #include "browser/browser_link.h"
 #include "resources/resource_ids.h"
+#include "shell/qt/no_tray_window.h"
 #include "shell/qt/qt_screen_metrics.h"
 #include "shell_fixture.h"
 
@@ -164,6 +166,29 @@ TEST_F(TrayWndTest, ExitAsksTheApplicationToShutDown) {
   EXPECT_EQ(nullptr, wnd->TrayIcon());
   wnd->ToggleSuspend();  // still safe without the icon
   EXPECT_FALSE(wnd->IsActive());
+}
+
+// The offscreen platform has no system tray: a window says so and offers the menus and Exit.
+TEST_F(TrayWndTest, WithoutASystemTrayAWindowOffersTheMenusAndExit) {
+  ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable());
+  NoTrayWindow* window = wnd->NoTray();
+  ASSERT_NE(nullptr, window);
+  EXPECT_TRUE(window->isVisible());
+  auto button = [&](const QString& text) {
+    for (QPushButton* b : window->findChildren<QPushButton*>())
+      if (b->text() == text) return b;
+    return static_cast<QPushButton*>(nullptr);
+  };
+  ASSERT_NE(nullptr, button("&Pages and Sites"));
+  button("&Pages and Sites")->click();
+  EXPECT_TRUE(wnd->Renderer(CTrayWnd::PopupKind::Main).IsOpen());
+  wnd->Renderer(CTrayWnd::PopupKind::Main).Close();
+  QSignalSpy exits(wnd.get(), &CTrayWnd::exitRequested);
+  button("E&xit")->click();
+  EXPECT_EQ(1, exits.count());
+  window->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(nullptr, wnd->NoTray()) << "said once";
 }
 
 TEST_F(TrayWndTest, ScreenChangeRebuildsTheMenus) {
