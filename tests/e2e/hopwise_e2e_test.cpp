@@ -162,6 +162,10 @@ TEST_F(HopwiseE2e, HelpVersionAndAnUnreachableDisplay) {
     EXPECT_TRUE(version.WaitForLine("Hopwise 1.2")) << program;
     EXPECT_EQ(2, ChildProcess(kBin + program, {"--bogus"}).Wait());
   }
+  ChildProcess standIn(kBin + "/hopwise-stand-in-browser", {"--help"});
+  EXPECT_EQ(0, standIn.Wait());
+  EXPECT_TRUE(standIn.WaitForLine("visit WINDOW_ID URL TITLE"));
+
   ChildProcess::Options options;
   options.env = {"QT_QPA_PLATFORM=", "DISPLAY=:97", "WAYLAND_DISPLAY="};
   options.mergeStderr = true;
