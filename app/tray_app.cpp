@@ -1,5 +1,8 @@
 #include "app/tray_app.h"
 
+#include <QApplication>
+#include <QEvent>
+
 #include "browser/find_browser.h"
 #include "platform/atomic_file.h"
 #include "platform/instance_lock.h"
@@ -46,8 +49,8 @@ bool CTrayApp::Start() {
   if (prefs_.browser.empty()) FindBrowserInstallation(prefs_, services_.searchPath);
   CreateParts();
   tray_->CreateTrayWindow();
-  // The icon comes first; what grows with the store follows once the event loop runs.
-  QTimer::singleShot(0, this, &CTrayApp::LoadData);
+  // The icon comes first; what grows with the store follows once something of Hopwise is drawn.
+  WaitForFirstPaint();
   StartDetection();
   return true;
 }
@@ -72,9 +75,25 @@ void CTrayApp::WatchBrowser() {
   if (tray_) tray_->SetBrowserConnected(transport_.ServiceAnswers(std::string(kBrowserService)));
 }
 
+void CTrayApp::WaitForFirstPaint() {
+  qApp->installEventFilter(this);
+  QTimer::singleShot(kFirstPaintWaitMs, this, &CTrayApp::FinishStart);
+}
+
+bool CTrayApp::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Paint && watched->isWidgetType() && !loaded_) {
+    qApp->removeEventFilter(this);
+    QTimer::singleShot(0, this, &CTrayApp::FinishStart);
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+void CTrayApp::FinishStart() { LoadData(); }
+
 // The data files, then the menus; only then may the browser's echoes reach the store.
 void CTrayApp::LoadData() {
   if (loaded_ || !tray_) return;
+  qApp->removeEventFilter(this);
   RemoveStaleTempFiles(services_.workingDirectory.empty() ? "." : services_.workingDirectory);
   RemoveStaleTempFiles(prefs_.branchPath);
   dataFiles_.LoadCache(store_, prefs_.cachePath);

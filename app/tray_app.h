@@ -30,6 +30,7 @@ class InstanceLock;
 
 inline constexpr char kAlreadyRunning[] = "Hopwise is already running.";
 inline constexpr int kBrowserWatchMs = 3000;
+inline constexpr int kFirstPaintWaitMs = 250;
 class UrlEchoService;
 class VisitRecorder;
 
@@ -61,8 +62,12 @@ class CTrayApp : public QObject {
   ~CTrayApp() override;
 
   // False when the transport cannot be set up or another Hopwise runs for this user: the user is
-  // told and nothing else happens.
+  // told and nothing else happens. The tray icon is up when it returns; the rest follows once the
+  // icon (or anything of Hopwise) is first drawn, or kFirstPaintWaitMs later at the latest.
   bool Start();
+  // The rest of start-up: cache.data, the menus, serving the browser. Runs once; tests call it
+  // to have it now.
+  void FinishStart();
   // The shutdown of "E&xit". Runs once; emits finished().
   void Shutdown();
   // The end of the user's session. With ending false nothing happens; with it true the store and
@@ -80,7 +85,9 @@ class CTrayApp : public QObject {
   void finished();
 
  private:
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void CreateParts();
+  void WaitForFirstPaint();
   void LoadData();
   void WatchBrowser();
   void StartDetection();

@@ -60,7 +60,7 @@ TEST_F(TrayAppTest, WithoutATransportOnlyTheMessageShowsAndNothingIsWritten) {
 TEST_F(TrayAppTest, AStartWithoutCacheGivesAnEmptyStoreAndExitWritesTheFiles) {
   CTrayApp app(Services());
   ASSERT_TRUE(app.Start());
-  QCoreApplication::processEvents();  // the files are read once the event loop runs
+  app.FinishStart();  // what follows the first paint of the icon
   EXPECT_TRUE(messages_.Shown().empty());
   EXPECT_TRUE(app.Store().PageMarks().empty());
   EXPECT_EQ((root_ / "work" / "cache.data").string(), app.Prefs().cachePath);
@@ -79,7 +79,7 @@ TEST_F(TrayAppTest, AStartWithoutCacheGivesAnEmptyStoreAndExitWritesTheFiles) {
 TEST_F(TrayAppTest, EndOfLogonActsOnlyWhenTheSessionIsEnding) {
   CTrayApp app(Services());
   ASSERT_TRUE(app.Start());
-  QCoreApplication::processEvents();
+  app.FinishStart();
   ASSERT_TRUE(app.Store().RecordVisit("http://a.example/", "A"));
 
   app.EndOfLogon(false);
@@ -97,7 +97,7 @@ TEST_F(TrayAppTest, EndOfLogonActsOnlyWhenTheSessionIsEnding) {
 TEST_F(TrayAppTest, ASecondHopwiseSaysSoAndTouchesNothing) {
   CTrayApp first(Services());
   ASSERT_TRUE(first.Start());
-  QCoreApplication::processEvents();
+  first.FinishStart();
   ASSERT_TRUE(first.Store().RecordVisit("http://a.example/", "A"));
   {
     CTrayApp second(Services());
