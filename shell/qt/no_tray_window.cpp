@@ -9,6 +9,7 @@
 namespace {
 
 constexpr int kTrayWatchMs = 2000;
+constexpr int kTextWidth = 460;
 
 QPushButton* AddButton(QLayout& row, const QString& text) {
   auto* button = new QPushButton(text);
@@ -24,9 +25,10 @@ NoTrayWindow::NoTrayWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   setWindowTitle(QStringLiteral("Hopwise"));
   setObjectName(QStringLiteral("noTrayWindow"));
   auto* text = new QLabel(QStringLiteral(
-      "Hopwise is running, but this desktop shows no tray icons, so its icon cannot be shown.\n"
-      "Its menus are here instead; the icon appears by itself once the desktop has a system tray."));
+      "<b>Hopwise is running, but this desktop shows no tray icons.</b><br>"
+      "Its two menus are here instead. The icon appears by itself once the desktop has a system tray."));
   text->setWordWrap(true);
+  text->setMinimumWidth(kTextWidth);
   auto* buttons = new QHBoxLayout;
   QPushButton* pages = AddButton(*buttons, QStringLiteral("&Pages and Sites"));
   QPushButton* commands = AddButton(*buttons, QStringLiteral("&Commands"));
