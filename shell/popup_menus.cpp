@@ -155,7 +155,7 @@ void PopupMenus::FillFromStore() {
 void PopupMenus::ShowNoPagesHint() {
   std::shared_ptr<Menu> recent = RecentMenu();
   if (!recent || recent->Contains(kCmdNoPagesHint)) return;
-  recent->InsertItem(0, kCmdNoPagesHint, menu_text::kNoPagesHint, LabelStyle::Literal);
+  recent->InsertItem(0, kCmdNoPagesHint, menu_text::kNoPagesHint, LabelStyle::Mnemonic);  // never shortened
   recent->Enable(kCmdNoPagesHint, false);
 }
 
