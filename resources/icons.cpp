@@ -15,6 +15,18 @@ QString IconPath(int number) {
       return QStringLiteral(":/hopwise/icons/active.svg");
     case res::kIconSuspended:
       return QStringLiteral(":/hopwise/icons/suspended.svg");
+    case res::kIconPageMark:
+      return QStringLiteral(":/hopwise/icons/pagemark.svg");
+    case res::kIconSite:
+      return QStringLiteral(":/hopwise/icons/site.svg");
+    case res::kIconUpdated:
+      return QStringLiteral(":/hopwise/icons/updated.svg");
+    case res::kIconFolderLink:
+      return QStringLiteral(":/hopwise/icons/folder_link.svg");
+    case res::kIconUnreachable:
+      return QStringLiteral(":/hopwise/icons/unreachable.svg");
+    case res::kIconBadStatus:
+      return QStringLiteral(":/hopwise/icons/bad_status.svg");
     default:
       return {};
   }
