@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QRadioButton>
 #include <QTableView>
+#include <QTreeWidget>
 
 #include "checker/check_texts.h"
 #include "checker/test_servers.h"
@@ -12,6 +13,8 @@
 #include "windows/check_scope_dlg.h"
 #include "windows/page_mark_table_model.h"
 #include "windows/page_marks_dlg.h"
+#include "windows/site_tree.h"
+#include "windows/sites_dlg.h"
 #include "windows_fixture.h"
 
 namespace windowstest {
@@ -130,6 +133,37 @@ TEST_F(WindowCheckTest, DeletingAWindowDuringARunStopsItAtOnce) {
     window.reset();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
   }
+}
+
+// With nothing selected the second choice checks every Site. A PageMark deleted while the run is
+// under way is passed over: the window says it is gone.
+TEST_F(WindowCheckTest, SitesRunPassesOverAPageMarkDeletedDuringIt) {
+  const CPez& later = VisitDated("later", 5);
+  const CPez& first = Visit(server.Url("/sized/300"), "first");
+  struct DeleteOnSize : StoreListener {
+    PageMarkStore* store;
+    const CPez* trigger;
+    const CPez* victim;
+    void OnPageMarkChanged(const CPez& p, uint32_t what) override {
+      if (&p == trigger && (what & kChangedSize) && victim)
+        store->DeletePageMark(std::exchange(victim, nullptr));
+    }
+  } deleter;
+  deleter.store = &store;
+  deleter.trigger = &first;
+  deleter.victim = &later;
+  const std::string laterPath = later.url.substr(later.url.find("/dated/"));
+  store.AddListener(&deleter);
+
+  CSitesDlg window(services);
+  window.show();
+  ChooseScope(true, "Check Selected Site Only");
+  window.OnCommand(res::kCmdCheckForUpdates);
+  QTRY_COMPARE_WITH_TIMEOUT(window.StatusText()->text(), QString(kAllDoneStatus), 20000);
+  store.RemoveListener(&deleter);
+  EXPECT_EQ(300u, first.size);
+  EXPECT_EQ(1, window.Tree()->topLevelItem(0)->childCount());
+  for (const std::string& seen : server.Seen()) EXPECT_EQ(std::string::npos, seen.find(laterPath)) << seen;
 }
 
 }  // namespace
