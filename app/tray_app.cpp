@@ -2,6 +2,7 @@
 
 #include "browser/find_browser.h"
 #include "platform/atomic_file.h"
+#include "platform/curl_http_client.h"
 #include "platform/instance_lock.h"
 #include "platform/stderr_message_boxes.h"
 #include "browser/url_echo_service.h"
@@ -10,6 +11,7 @@
 #include "resources/resource_ids.h"
 #include "resources/string_table.h"
 #include "shell/qt/tray_wnd.h"
+#include "windows/tool_window_set.h"
 
 CTrayApp::CTrayApp(AppServices services, QObject* parent)
     : QObject(parent),
@@ -53,8 +55,11 @@ bool CTrayApp::Start() {
 
 void CTrayApp::CreateParts() {
   browser_ = std::make_unique<BrowserLink>(link_, prefs_, services_.launcher);
+  http_ = std::make_unique<CurlHttpClient>();
+  toolWindows_ = std::make_unique<ToolWindowSet>(
+      WindowServices{prefs_, store_, topics_, *browser_, services_.messages, *http_});
   tray_ = std::make_unique<CTrayWnd>(prefs_, store_, topics_, *browser_, services_.launcher, services_.messages,
-                                      services_.clock);
+                                      *toolWindows_, services_.clock);
   recorder_ = std::make_unique<VisitRecorder>(*browser_, store_, events_, *tray_);
   echoService_ = std::make_unique<UrlEchoService>(services_.clock, *recorder_);
   connect(tray_.get(), &CTrayWnd::exitRequested, this, &CTrayApp::Shutdown, Qt::QueuedConnection);
@@ -123,7 +128,10 @@ void CTrayApp::DeleteEndpoint() {
   browser_->Close();
 }
 
+// The tool windows go first: they keep their column widths in the preferences, and a running
+// update check is stopped.
 void CTrayApp::FreeAndSavePreferences() {
+  toolWindows_->CloseAll();
   tray_->DestroySiteMenus();
   store_.ClearStore();
   tray_->RemoveTrayIcon();

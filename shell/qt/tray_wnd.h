@@ -15,11 +15,8 @@
 #include "platform/message_boxes.h"
 #include "platform/qt/menu_renderer.h"
 #include "shell/popup_menus.h"
+#include "shell/tool_windows.h"
 
-class CPageMarksDlg;
-class CQuickInfoDlg;
-class CSitesDlg;
-class CTopicsDlg;
 class QScreen;
 
 // The tray icon identifier the menus and notifications were designed around.
@@ -27,9 +24,9 @@ inline constexpr int kTrayIconId = 1006;
 inline constexpr char kTrayTip[] = "Hopwise";
 inline constexpr char kTraySuspendedTip[] = "Hopwise Suspended";
 
-// The hidden main window: it owns the tray icon and the two popup menus, keeps the references to
-// the open tool windows, and dispatches every menu command. Pages chosen from the menus go to the
-// browser through the UrlOpener it is given. It is never shown; the tray icon is the user's way
+// The hidden main window: it owns the tray icon and the two popup menus, and dispatches every menu
+// command. Pages chosen from the menus go to the browser through the UrlOpener it is given; the
+// tool windows open through the ToolWindows it is given. It is never shown; the tray icon is the user's way
 // in. Main thread only, except StartRegistrationTimer.
 class CTrayWnd : public QObject, public RecordingSwitch {
   Q_OBJECT
@@ -40,8 +37,8 @@ class CTrayWnd : public QObject, public RecordingSwitch {
   // Loads the link menus and icons; CreateTrayWindow does the rest. screen is for tests; by
   // default the primary screen and the style's menu line are used.
   CTrayWnd(CPrefs& prefs, PageMarkStore& store, TopicsModel& topics, UrlOpener& opener, Launcher& launcher,
-           MessageBoxes& messages, const Clock& clock, const ScreenMetrics* screen = nullptr,
-           QObject* parent = nullptr);
+           MessageBoxes& messages, ToolWindows& toolWindows, const Clock& clock,
+           const ScreenMetrics* screen = nullptr, QObject* parent = nullptr);
   ~CTrayWnd() override;
   CTrayWnd(const CTrayWnd&) = delete;
   CTrayWnd& operator=(const CTrayWnd&) = delete;
@@ -120,6 +117,7 @@ class CTrayWnd : public QObject, public RecordingSwitch {
   UrlOpener& opener_;
   Launcher& launcher_;
   MessageBoxes& messages_;
+  ToolWindows& toolWindows_;
   const Clock& clock_;
   std::unique_ptr<ScreenMetrics> ownScreen_;
   std::unique_ptr<PopupMenus> menus_;
@@ -127,10 +125,6 @@ class CTrayWnd : public QObject, public RecordingSwitch {
   MenuRenderer quickRenderer_;
   QSystemTrayIcon* trayIcon_ = nullptr;
   int32_t active_ = 1;  // 0 while recording is suspended
-  CTopicsDlg* topicsWnd_ = nullptr;
-  CSitesDlg* sitesWnd_ = nullptr;
-  CPageMarksDlg* pageMarksWnd_ = nullptr;
-  CQuickInfoDlg* quickInfoWnd_ = nullptr;
   std::shared_ptr<Menu> linkMenus_;
   QIcon normalIcon_;
   QIcon suspendedIcon_;
