@@ -6,6 +6,7 @@
 #include "platform/instance_lock.h"
 #include "platform/stderr_message_boxes.h"
 #include "browser/url_echo_service.h"
+#include "browser/verb_table.h"
 #include "browser/visit_recorder.h"
 #include "platform/qt/dde_event_pump.h"
 #include "resources/resource_ids.h"
@@ -68,6 +69,12 @@ void CTrayApp::CreateParts() {
   registrationRetry_.setInterval(1000);
   connect(&registrationRetry_, &QTimer::timeout, this, &CTrayApp::RegistrationAttempt);
   connect(tray_.get(), &CTrayWnd::registrationDue, this, &CTrayApp::BeginRegistration);
+  browserWatch_.setInterval(kBrowserWatchMs);
+  connect(&browserWatch_, &QTimer::timeout, this, &CTrayApp::WatchBrowser);
+}
+
+void CTrayApp::WatchBrowser() {
+  if (tray_) tray_->SetBrowserConnected(transport_.ServiceAnswers(std::string(kBrowserService)));
 }
 
 // The data files, then the menus; only then may the browser's echoes reach the store.
@@ -79,6 +86,8 @@ void CTrayApp::LoadData() {
   tray_->BuildMenus();
   link_.SetServer(echoService_.get());
   loaded_ = true;
+  WatchBrowser();
+  browserWatch_.start();
 }
 
 void CTrayApp::StartDetection() {
@@ -124,6 +133,7 @@ void CTrayApp::DeleteEndpoint() {
   link_.SetServer(nullptr);
   tray_->StopRegistrationTimer();
   registrationRetry_.stop();
+  browserWatch_.stop();
   registration_->Cancel();
   browser_->Close();
 }

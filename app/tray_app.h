@@ -31,6 +31,7 @@ class InstanceLock;
 class ToolWindowSet;
 
 inline constexpr char kAlreadyRunning[] = "Hopwise is already running.";
+inline constexpr int kBrowserWatchMs = 3000;
 class UrlEchoService;
 class VisitRecorder;
 
@@ -84,6 +85,7 @@ class CTrayApp : public QObject {
  private:
   void CreateParts();
   void LoadData();
+  void WatchBrowser();
   void StartDetection();
   // Timer 69 ran out: a registration run begins (unless one is under way); its attempts follow
   // one second apart.
@@ -107,6 +109,7 @@ class CTrayApp : public QObject {
   std::unique_ptr<BrowserLink> browser_;
   std::unique_ptr<RegistrationRun> registration_;
   QTimer registrationRetry_;
+  QTimer browserWatch_;  // how the tip tells whether a browser is there
   std::unique_ptr<HttpClient> http_;  // made on the main thread; shared by the update checks
   std::unique_ptr<ToolWindowSet> toolWindows_;
   std::unique_ptr<CTrayWnd> tray_;

@@ -7,7 +7,8 @@
 #include "browser/verb_table.h"
 
 DdeLink::DdeLink(dde::Instance& instance)
-    : sleep([](std::chrono::milliseconds pause) { std::this_thread::sleep_for(pause); }), instance_(instance) {}
+    : sleep([](std::chrono::milliseconds pause) { std::this_thread::sleep_for(pause); }),
+      instance_(instance) {}
 
 DdeLink::~DdeLink() = default;
 
@@ -45,8 +46,7 @@ dde::Result DdeLink::OnConnect(const dde::Transaction& t) {
 
 void DdeLink::OnConnectConfirm(const dde::Transaction& t) {
   CDDEObject* endpoint = FindEndpoint(t.service);
-  if (!endpoint || t.conv == 0 || FindConversation(t.conv)) return;
-  endpoint->conversations.push_back(std::make_unique<CDDEConversation>(*this, t.conv));
+  if (endpoint && t.conv != 0) Hold(t.conv, *endpoint);
 }
 
 std::optional<dde::Bytes> DdeLink::OnRequest(const dde::Transaction& t) {
@@ -64,25 +64,32 @@ uint32_t DdeLink::OnPoke(const dde::Transaction& t) {
 }
 
 void DdeLink::OnDisconnect(const dde::Transaction& t) {
-  if (CDDEObject* holder = HolderOf(t.conv)) holder->Forget(t.conv);
+  Forget(t.conv);
 }
 
 CDDEObject* DdeLink::FindEndpoint(const std::string& name) const {
-  auto it = std::find_if(endpoints_.begin(), endpoints_.end(), [&](CDDEObject* e) { return e->name() == name; });
+  auto it =
+      std::find_if(endpoints_.begin(), endpoints_.end(), [&](CDDEObject* e) { return e->name() == name; });
   return it == endpoints_.end() ? nullptr : *it;
 }
 
-CDDEConversation* DdeLink::FindConversation(dde::ConvHandle conv) const {
-  auto it = std::find_if(conversations_.begin(), conversations_.end(),
-                         [&](CDDEConversation* c) { return c->Handle() == conv; });
-  return it == conversations_.end() ? nullptr : *it;
+const CDDEConversation* DdeLink::FindConversation(dde::ConvHandle conv) const {
+  auto it = conversations_.find(conv);
+  return it == conversations_.end() ? nullptr : &it->second;
 }
 
-CDDEObject* DdeLink::HolderOf(dde::ConvHandle conv) const {
-  for (CDDEObject* endpoint : endpoints_) {
-    for (const auto& c : endpoint->conversations) {
-      if (c->Handle() == conv) return endpoint;
-    }
+std::vector<dde::ConvHandle> DdeLink::ConversationsOf(const CDDEObject& endpoint) const {
+  std::vector<dde::ConvHandle> held;
+  for (const auto& [conv, record] : conversations_) {
+    if (record.holder == &endpoint) held.push_back(conv);
   }
-  return nullptr;
+  return held;
+}
+
+void DdeLink::Hold(dde::ConvHandle conv, CDDEObject& holder) {
+  conversations_.try_emplace(conv, CDDEConversation{conv, &holder});
+}
+
+void DdeLink::Forget(dde::ConvHandle conv) {
+  conversations_.erase(conv);
 }

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,7 +11,14 @@
 #include "platform/dde_instance.h"
 
 class CDDEObject;
-class CDDEConversation;
+
+// The link's record of one open conversation, on either side (the browser's conversations to an
+// endpoint and the short client conversations an endpoint opens to the browser): its handle and
+// the endpoint that holds it.
+struct CDDEConversation {
+  dde::ConvHandle handle = 0;
+  CDDEObject* holder = nullptr;
+};
 
 // Answers the requests and pokes that reach this process's endpoints. The verb is its index in the
 // verb table; the item is the argument list as the peer sent it.
@@ -23,9 +31,10 @@ class VerbServer {
   virtual uint32_t OnPoke(int verb, const std::string& item) = 0;
 };
 
-// The process-wide state of the browser link: the transport instance, the endpoints, every open
-// conversation, the endpoint creation counter, and the one transport callback of the process.
-// Lives from start-up to exit; endpoints and conversations register themselves with it.
+// The process-wide state of the browser link: the transport instance, the endpoints, the registry
+// of open conversations, the endpoint creation counter, and the one transport callback of the
+// process. Lives from start-up to exit; endpoints register themselves with it. A conversation is in
+// the registry from the moment it opens until either side ends it, and nowhere else.
 class DdeLink {
  public:
   explicit DdeLink(dde::Instance& instance);
@@ -45,10 +54,11 @@ class DdeLink {
 
   // The endpoint registered under exactly this name, or none.
   CDDEObject* FindEndpoint(const std::string& name) const;
-  // The open conversation with this handle (client or server side), or none.
-  CDDEConversation* FindConversation(dde::ConvHandle conv) const;
-  // The endpoint whose conversations list holds the conversation, or none.
-  CDDEObject* HolderOf(dde::ConvHandle conv) const;
+  // The open conversation with this handle (client or server side), or none. The record lasts only
+  // until the conversation ends: look it up again after anything that may dispatch transactions.
+  const CDDEConversation* FindConversation(dde::ConvHandle conv) const;
+  // The handles of the open conversations the endpoint holds.
+  std::vector<dde::ConvHandle> ConversationsOf(const CDDEObject& endpoint) const;
 
   // How long a client transaction waits for its reply (60 s unless a test shortens it).
   int transactionTimeoutMs = dde::kDefaultTimeoutMs;
@@ -57,7 +67,11 @@ class DdeLink {
 
  private:
   friend class CDDEObject;
-  friend class CDDEConversation;
+
+  // Enters a conversation that just opened; one already in the registry is left as it is.
+  void Hold(dde::ConvHandle conv, CDDEObject& holder);
+  // Removes the conversation's record, if it is still there.
+  void Forget(dde::ConvHandle conv);
 
   dde::Result OnConnect(const dde::Transaction& t);
   void OnConnectConfirm(const dde::Transaction& t);
@@ -69,5 +83,5 @@ class DdeLink {
   VerbServer* server_ = nullptr;
   uint32_t creationCounter_ = 0;  // incremented before use, never decremented
   std::vector<CDDEObject*> endpoints_;
-  std::vector<CDDEConversation*> conversations_;
+  std::map<dde::ConvHandle, CDDEConversation> conversations_;
 };

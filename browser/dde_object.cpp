@@ -1,14 +1,6 @@
 #include "browser/dde_object.h"
 
-#include <algorithm>
-
 #include "browser/verb_table.h"
-
-CDDEConversation::CDDEConversation(DdeLink& link, dde::ConvHandle conv) : link_(link), conv_(conv) {
-  link_.conversations_.push_back(this);
-}
-
-CDDEConversation::~CDDEConversation() { std::erase(link_.conversations_, this); }
 
 CDDEObject::CDDEObject(DdeLink& link, const CPrefs& prefs, Launcher& launcher)
     : link_(link), prefs_(prefs), launcher_(launcher) {
@@ -18,15 +10,16 @@ CDDEObject::CDDEObject(DdeLink& link, const CPrefs& prefs, Launcher& launcher)
 }
 
 CDDEObject::~CDDEObject() {
-  while (!conversations.empty()) Disconnect(conversations.front()->Handle());
+  // Out of the endpoints first, so that no conversation the browser opens meanwhile is entered under it.
   std::erase(link_.endpoints_, this);
+  for (dde::ConvHandle conv : link_.ConversationsOf(*this)) Disconnect(conv);
   if (registered_) link_.instance_.UnregisterService(name_);
 }
 
 dde::ConvHandle CDDEObject::Connect(int verb) {
   dde::ConvHandle conv = link_.instance_.Connect(std::string(kBrowserService), std::string(VerbName(verb)));
   if (conv == 0) return 0;
-  conversations.push_back(std::make_unique<CDDEConversation>(link_, conv));
+  link_.Hold(conv, *this);
   return conv;
 }
 
@@ -41,16 +34,7 @@ uint32_t CDDEObject::Poke(dde::ConvHandle conv, const std::optional<std::string>
 }
 
 void CDDEObject::Disconnect(dde::ConvHandle conv) {
-  CDDEObject* holder = link_.HolderOf(conv);
-  if (!holder) return;  // the peer ended it first; its record is gone already
+  if (!link_.FindConversation(conv)) return;  // the peer ended it first; its record is gone already
   link_.instance_.Disconnect(conv);
-  holder->Forget(conv);
-}
-
-bool CDDEObject::Forget(dde::ConvHandle conv) {
-  auto it = std::find_if(conversations.begin(), conversations.end(),
-                         [&](const auto& c) { return c->Handle() == conv; });
-  if (it == conversations.end()) return false;
-  conversations.erase(it);
-  return true;
+  link_.Forget(conv);
 }

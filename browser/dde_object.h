@@ -1,31 +1,12 @@
 #pragma once
 
 #include <cstdint>
-#include <list>
-#include <memory>
 #include <optional>
 #include <string>
 
 #include "browser/dde_link.h"
 #include "platform/launcher.h"
 #include "store/prefs.h"
-
-// One open conversation, on either side: the browser's conversations to an endpoint and the short
-// client conversations an endpoint opens to the browser. It is in the link's list of conversations
-// for exactly as long as it exists; the endpoint that holds it owns it.
-class CDDEConversation {
- public:
-  CDDEConversation(DdeLink& link, dde::ConvHandle conv);
-  ~CDDEConversation();
-  CDDEConversation(const CDDEConversation&) = delete;
-  CDDEConversation& operator=(const CDDEConversation&) = delete;
-
-  dde::ConvHandle Handle() const { return conv_; }
-
- private:
-  DdeLink& link_;
-  dde::ConvHandle conv_;
-};
 
 // What GetWindowInfo learns of a browser window: its URL and its title as the user sees it.
 struct WindowInfo {
@@ -34,12 +15,13 @@ struct WindowInfo {
 };
 
 // A DDE endpoint: a service name of this process ("HOPWISE" and the creation count, so the one
-// endpoint Hopwise makes is "HOPWISE1"), registered with the transport while the object lives, and
-// the conversations it takes part in. Its operations are the requests Hopwise makes of the browser.
+// endpoint Hopwise makes is "HOPWISE1"), registered with the transport while the object lives. The
+// conversations it takes part in are in the link's registry under it; destroying the endpoint ends
+// them. Its operations are the requests Hopwise makes of the browser.
 //
 // The browser may end a conversation while an operation waits on it; the link's disconnect step
-// then destroys the record. Operations therefore hold a conversation by its handle only and look it
-// up before every use, so a record is never touched after the peer ended it.
+// then removes the record from the registry. Operations therefore hold a conversation by its handle
+// only and look it up before every use, so a record is never touched after the peer ended it.
 class CDDEObject {
  public:
   // prefs and launcher serve the launch fallback of OpenUrl.
@@ -58,7 +40,7 @@ class CDDEObject {
   dde::ConvHandle Connect(int verb);
   std::optional<dde::Bytes> Request(dde::ConvHandle conv, const std::optional<std::string>& item);
   uint32_t Poke(dde::ConvHandle conv, const std::optional<std::string>& item);
-  // Ends the conversation and destroys its record; a conversation the peer already ended is left be.
+  // Ends the conversation and removes its record; a conversation the peer already ended is left be.
   void Disconnect(dde::ConvHandle conv);
 
   // Has the browser load the URL; starts the "Browser" program with it when the browser does not
@@ -75,14 +57,7 @@ class CDDEObject {
   // One attempt of the above: true when the browser was there to ask.
   bool TryRegisterUrlEcho(const std::string& serverName);
 
-  // The conversations this endpoint takes part in.
-  std::list<std::unique_ptr<CDDEConversation>> conversations;
-
  private:
-  friend class DdeLink;
-  // The conversation's record in this endpoint's list; removed and destroyed.
-  bool Forget(dde::ConvHandle conv);
-
   DdeLink& link_;
   const CPrefs& prefs_;
   Launcher& launcher_;

@@ -98,13 +98,16 @@ std::optional<PendingReply> Instance::Impl::Transact(ConvHandle conv, MessageTyp
   m.item = item;
   uint32_t id = m.transaction;
   c->pending[id].isPoke = type == MessageType::Poke;
-  if (Send(c, m)) {
-    WaitFor(c, deadline, [&] { return c->state != ConnState::Open || c->pending[id].done; });
-  }
-  PendingReply reply = std::move(c->pending[id]);
-  c->pending.erase(id);
-  if (!reply.done) return std::nullopt;
-  return reply;
+  // The reply lands in this entry. After the wait it is looked up and taken out, never made
+  // afresh by operator[]: an entry that is missing or unanswered means no reply.
+  auto answered = [&] {
+    auto entry = c->pending.find(id);
+    return entry == c->pending.end() || entry->second.done;
+  };
+  if (Send(c, m)) WaitFor(c, deadline, [&] { return c->state != ConnState::Open || answered(); });
+  auto entry = c->pending.extract(id);
+  if (entry.empty() || !entry.mapped().done) return std::nullopt;
+  return std::move(entry.mapped());
 }
 
 }  // namespace dde

@@ -111,4 +111,14 @@ const std::string& Instance::RuntimeDir() const {
   return impl_->dir;
 }
 
+bool Instance::ServiceAnswers(const std::string& service) const {
+  const std::optional<std::string> path = names::SocketPath(impl_->dir, service);
+  if (!path) return false;
+  int fd = sock::NewSocket();
+  if (fd < 0) return false;
+  const sock::ConnectStatus status = sock::ConnectTo(fd, *path);
+  sock::CloseFd(fd);
+  return status == sock::ConnectStatus::Connected || status == sock::ConnectStatus::Busy;
+}
+
 }  // namespace dde

@@ -97,6 +97,9 @@ class Instance {
   void Dispatch();
 
   const std::string& RuntimeDir() const;
+  // Whether some program listens under the service name now (it is not asked anything: the
+  // connection is made at the socket level only and closed at once).
+  bool ServiceAnswers(const std::string& service) const;
 
  private:
   struct Impl;

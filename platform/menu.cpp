@@ -112,12 +112,14 @@ std::size_t Menu::Insert(std::size_t position, MenuItem item) {
   return position;
 }
 
-std::size_t Menu::InsertItem(std::size_t position, uint32_t command, std::string text, LabelStyle style) {
+std::size_t Menu::InsertItem(std::size_t position, uint32_t command, std::string text, LabelStyle style,
+                             std::string tip) {
   MenuItem item;
   item.kind = MenuItemKind::Command;
   item.command = command;
   item.text = std::move(text);
   item.style = style;
+  item.tip = std::move(tip);
   return Insert(position, std::move(item));
 }
 
@@ -193,12 +195,13 @@ std::optional<bool> Menu::Check(uint32_t command, bool checked) {
   return wasChecked;
 }
 
-bool Menu::Relabel(uint32_t command, std::string text) {
+bool Menu::Relabel(uint32_t command, std::string text, std::optional<std::string> tip) {
   auto found = Find(command);
   if (!found) return false;
   MenuItem& item = found->menu->items_[found->position];
-  if (item.text != text) {
+  if (item.text != text || (tip && item.tip != *tip)) {
     item.text = std::move(text);
+    if (tip) item.tip = std::move(*tip);
     found->menu->Notify(MenuChange::Kind::Changed, found->position, item);
   }
   return true;

@@ -31,6 +31,7 @@ struct MenuItem {
   LabelStyle style = LabelStyle::Literal;
   bool grayed = false;
   bool checked = false;
+  std::string tip;                // shown when the pointer rests on the item; may be empty
 };
 
 // What changed in one menu (not in its submenus: each menu tells its own observers).
@@ -65,9 +66,9 @@ class MenuSubscription {
   uint64_t id_ = 0;
 };
 
-// A popup menu with the semantics of the Windows menu calls the tray menus were designed around:
-// items addressed by position or, through every submenu depth-first, by command number. The
-// model holds no Qt type; platform/qt renders it. Main thread only.
+// A popup menu with these semantics: items addressed by position or, through every submenu
+// depth-first, by command number. The model holds no Qt type; platform/qt renders it. Main
+// thread only.
 //
 // Depth-first means: the items of this menu in order, and a submenu searched completely at the
 // moment it is met. So in the main menu the "Recent Web Pages" submenu at position 3 is searched
@@ -86,7 +87,7 @@ class Menu {
 
   // Inserting at a position past the end appends. Each returns where the item went.
   std::size_t InsertItem(std::size_t position, uint32_t command, std::string text,
-                         LabelStyle style = LabelStyle::Literal);
+                         LabelStyle style = LabelStyle::Literal, std::string tip = {});
   std::size_t InsertSeparator(std::size_t position);
   // Nothing is inserted (and nullopt returned) for a null submenu or one that contains this menu.
   std::optional<std::size_t> InsertSubmenu(std::size_t position, std::shared_ptr<Menu> submenu,
@@ -110,9 +111,9 @@ class Menu {
   // Sets or clears the check mark of the first item numbered command, depth-first. Returns
   // whether it was checked before, or nullopt when no item has that number.
   std::optional<bool> Check(uint32_t command, bool checked);
-  // Gives the first item numbered command, depth-first, a new text; its number, label style
-  // and state stay. False when no item has that number.
-  bool Relabel(uint32_t command, std::string text);
+  // Gives the first item numbered command, depth-first, a new text (and tip, when one is given);
+  // its number, label style and state stay. False when no item has that number.
+  bool Relabel(uint32_t command, std::string text, std::optional<std::string> tip = std::nullopt);
 
   std::size_t Count() const { return items_.size(); }
   // Out of range: nullptr, 0, "" and nullptr.

@@ -2,10 +2,13 @@
 # Works as root or through sudo.
 
 HOPWISE_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config ccache libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-qpa-plugins qt6-svg-dev libcurl4-openssl-dev libcpp-httplib-dev)
-# What the test suite needs besides: a real browser for the bridge tests (label "browser"), and
+  qt6-base-dev qt6-qpa-plugins qt6-svg-dev libcurl4-openssl-dev libcpp-httplib-dev libpsl-dev nlohmann-json3-dev)
+# What the test suite needs besides: the real browsers for the bridge tests (label "browser"), and
 # Node.js for the extension's own test.
-HOPWISE_TEST_PACKAGES=(chromium nodejs)
+HOPWISE_TEST_PACKAGES=(chromium firefox-esr nodejs)
+# What CI needs on top: clang and libFuzzer for the fuzzers (scripts/fuzz.sh), clang-format for
+# scripts/check_format.sh.
+HOPWISE_CI_PACKAGES=(clang libclang-rt-14-dev clang-format)
 
 ensure_packages() {
   local missing=() pkg

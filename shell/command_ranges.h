@@ -9,6 +9,10 @@
 // link can never be mistaken for a fixed item.
 inline constexpr uint32_t kLastTopicCommand = res::kCmdAbout - 1;
 
+// The grayed hint that "Recent Web Pages" shows while the store is empty: a number no PageMark,
+// Topic link or fixed command ever has, so choosing it does nothing.
+inline constexpr uint32_t kCmdNoPagesHint = kFirstPageMarkCommand - 1;
+
 inline bool IsPageMarkCommand(uint32_t command) {
   return command >= kFirstPageMarkCommand && command <= kLastPageMarkCommand;
 }

@@ -6,8 +6,10 @@
 
 #include "resources/menu_resources.h"
 #include "resources/resource_ids.h"
+#include "shell/command_ranges.h"
 #include "shell/menu_layout.h"
 #include "shell/menu_texts.h"
+#include "shell/page_labels.h"
 #include "shell/size_rules.h"
 
 namespace {
@@ -135,7 +137,7 @@ void PopupMenus::FillFromStore() {
     if (members.empty()) continue;
     auto submenu = std::make_shared<Menu>();
     for (std::size_t i = members.size() > rows ? members.size() - rows : 0; i < members.size(); ++i) {
-      submenu->InsertItem(0, members[i]->commandId, members[i]->title, LabelStyle::Literal);
+      submenu->InsertItem(0, members[i]->commandId, PageLabel(*members[i]), LabelStyle::Literal, PageTip(*members[i]));
       ApplyMoreRule(*submenu, prefs_.menuRows, res::kCmdMoreSites, menu_text::kMoreSites);
     }
     for (const CPez* p : members) placedSite_[p->commandId] = key;
@@ -144,6 +146,14 @@ void PopupMenus::FillFromStore() {
   }
   std::sort(sites.begin(), sites.end());
   for (const auto& [newest, key] : sites) InsertSiteAtTop(key, siteMenus_.at(key));
+  if (pages.empty()) ShowNoPagesHint();
+}
+
+void PopupMenus::ShowNoPagesHint() {
+  std::shared_ptr<Menu> recent = RecentMenu();
+  if (!recent || recent->Contains(kCmdNoPagesHint)) return;
+  recent->InsertItem(0, kCmdNoPagesHint, menu_text::kNoPagesHint, LabelStyle::Literal);
+  recent->Enable(kCmdNoPagesHint, false);
 }
 
 void PopupMenus::DispatchDynamicCommand(uint32_t command) {

@@ -90,6 +90,9 @@ class PopupMenus : public StoreListener, public TopicsListener {
   void ClearSiteMenus();
   // Puts every PageMark of the store into the menus, oldest first.
   void FillFromStore();
+  // The grayed hint of how to start, in "Recent Web Pages" of an empty store; the first page
+  // takes its place.
+  void ShowNoPagesHint();
   // Puts the PageMark at the top of "Recent Web Pages".
   void AddRecent(const CPez& p);
   // Puts the PageMark into its Site's submenu (making the submenu for a new Site) and moves the

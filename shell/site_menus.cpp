@@ -4,6 +4,7 @@
 #include "resources/resource_ids.h"
 #include "shell/command_ranges.h"
 #include "shell/menu_texts.h"
+#include "shell/page_labels.h"
 #include "shell/popup_menus.h"
 #include "shell/size_rules.h"
 
@@ -25,8 +26,9 @@ std::optional<std::size_t> FindSiteEntry(const Menu& list, std::size_t first, co
 void PopupMenus::AddRecent(const CPez& p) {
   std::shared_ptr<Menu> recent = RecentMenu();
   if (!recent) return;
+  if (std::optional<std::size_t> hint = recent->PositionOf(kCmdNoPagesHint)) recent->RemoveAt(*hint);
   ApplyRecentRule(*recent, prefs_.menuRows);
-  recent->InsertItem(0, p.commandId, p.title, LabelStyle::Literal);
+  recent->InsertItem(0, p.commandId, PageLabel(p), LabelStyle::Literal, PageTip(p));
 }
 
 void PopupMenus::PlacePageMark(const std::string& siteKey, const CPez& p) {
@@ -34,14 +36,14 @@ void PopupMenus::PlacePageMark(const std::string& siteKey, const CPez& p) {
   placedSite_[p.commandId] = siteKey;
   if (auto known = siteMenus_.find(siteKey); known != siteMenus_.end()) {
     const std::shared_ptr<Menu> submenu = known->second;
-    submenu->InsertItem(0, p.commandId, p.title, LabelStyle::Literal);
+    submenu->InsertItem(0, p.commandId, PageLabel(p), LabelStyle::Literal, PageTip(p));
     ApplyMoreRule(*submenu, prefs_.menuRows, res::kCmdMoreSites, menu_text::kMoreSites);
     if (!MoveSiteToTop(siteKey, submenu)) InsertSiteAtTop(siteKey, submenu);
     return;
   }
 
   auto submenu = std::make_shared<Menu>();
-  submenu->InsertItem(0, p.commandId, p.title, LabelStyle::Literal);
+  submenu->InsertItem(0, p.commandId, PageLabel(p), LabelStyle::Literal, PageTip(p));
   siteMenus_.emplace(siteKey, submenu);
   InsertSiteAtTop(siteKey, submenu);
 }
@@ -80,7 +82,7 @@ void PopupMenus::MovePageToTop(const CPez& p) {
   // The rule comes first: a revisit of the top page in a full menu drops the oldest page as well.
   ApplyRecentRule(*recent, prefs_.menuRows);
   recent->RemoveCommand(p.commandId);
-  recent->InsertItem(0, p.commandId, p.title, LabelStyle::Literal);
+  recent->InsertItem(0, p.commandId, PageLabel(p), LabelStyle::Literal, PageTip(p));
 
   const std::string& siteKey = store_.SiteKeyOf(p);
   auto known = siteMenus_.find(siteKey);
@@ -91,16 +93,16 @@ void PopupMenus::MovePageToTop(const CPez& p) {
   }
   const std::shared_ptr<Menu> submenu = known->second;
   submenu->RemoveCommand(p.commandId);
-  submenu->InsertItem(0, p.commandId, p.title, LabelStyle::Literal);
+  submenu->InsertItem(0, p.commandId, PageLabel(p), LabelStyle::Literal, PageTip(p));
   ApplyMoreRule(*submenu, prefs_.menuRows, res::kCmdMoreSites, menu_text::kMoreSites);
   if (!MoveSiteToTop(siteKey, submenu)) InsertSiteAtTop(siteKey, submenu);
 }
 
 void PopupMenus::RelabelPage(const CPez& p) {
-  if (std::shared_ptr<Menu> recent = RecentMenu()) recent->Relabel(p.commandId, p.title);
+  if (std::shared_ptr<Menu> recent = RecentMenu()) recent->Relabel(p.commandId, PageLabel(p), PageTip(p));
   if (auto placed = placedSite_.find(p.commandId); placed != placedSite_.end())
     if (auto site = siteMenus_.find(placed->second); site != siteMenus_.end())
-      site->second->Relabel(p.commandId, p.title);
+      site->second->Relabel(p.commandId, PageLabel(p), PageTip(p));
 }
 
 void PopupMenus::RemovePageMarkItems(const CPez& p) {

@@ -111,6 +111,8 @@ void PageMarkStore::RecordNewPage(const std::string& url, const std::string& tit
     byUrl_[p->url] = p;
     byCommand_[p->commandId] = p;
     cache_.push_back(std::move(owned));
+    // A new page is the last recorded one too: going back to the page before is a revisit.
+    lastRecordedUrl_ = url;
     newSite = EnterSite(*p);
     if (cache_.size() > PageMarkLimit()) after.push_back(Unlink(*cache_.front()));
   }
@@ -122,7 +124,11 @@ void PageMarkStore::RecordNewPage(const std::string& url, const std::string& tit
 
 bool PageMarkStore::RecordRevisit(CPez& p, const std::string& url, const std::string& title, Time32 now) {
   cacheDirty_ = true;
-  if (url == lastRecordedUrl_) return false;
+  if (url == lastRecordedUrl_) {
+    // The same page echoed again: only a title that arrived late is taken.
+    if (p.title != title && !title.empty()) RetitleLastRecorded(p, title);
+    return false;
+  }
   uint32_t what = kChangedVisited;
   {
     std::lock_guard lock(mutex_);
@@ -139,6 +145,15 @@ bool PageMarkStore::RecordRevisit(CPez& p, const std::string& url, const std::st
   return true;
 }
 
+void PageMarkStore::RetitleLastRecorded(CPez& p, const std::string& title) {
+  {
+    std::lock_guard lock(mutex_);
+    ++generation_;
+    p.title = title;
+  }
+  Notify([&](StoreListener& l) { l.OnPageMarkChanged(p, kChangedTitle); });
+}
+
 // Numbers run from 1034 up; once 6033 is used, the numbers of PageMarks that left the store are
 // used again, so a PageMark keeps its number for as long as it is in the store.
 uint32_t PageMarkStore::NextNumber() {
@@ -149,7 +164,7 @@ uint32_t PageMarkStore::NextNumber() {
 }
 
 bool PageMarkStore::EnterSite(CPez& p) {
-  std::string key = SiteKeyForUrl(p.url, prefs_.simpleSites);
+  std::string key = SiteKeyForUrl(p.url, prefs_.simpleSites, prefs_.modernSites);
   std::vector<CPez*>& pages = sites_[key];
   pages.push_back(&p);
   siteOf_[&p] = key;
@@ -254,7 +269,7 @@ void PageMarkStore::BuildIndexes() {
   for (const std::unique_ptr<CPez>& p : cache_) {
     p->commandId = nextCommandId_++;
     byCommand_[p->commandId] = p.get();
-    std::string key = SiteKeyForUrl(p->url, prefs_.simpleSites);
+    std::string key = SiteKeyForUrl(p->url, prefs_.simpleSites, prefs_.modernSites);
     sites_[key].push_back(p.get());
     siteOf_[p.get()] = std::move(key);
   }
@@ -269,7 +284,7 @@ void PageMarkStore::RegroupSites() {
     siteOf_.clear();
     siteKeys_.clear();
     for (const std::unique_ptr<CPez>& p : cache_) {
-      std::string key = SiteKeyForUrl(p->url, prefs_.simpleSites);
+      std::string key = SiteKeyForUrl(p->url, prefs_.simpleSites, prefs_.modernSites);
       sites_[key].push_back(p.get());
       siteOf_[p.get()] = std::move(key);
     }

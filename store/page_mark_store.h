@@ -95,7 +95,9 @@ class PageMarkStore {
   size_t PageMarkLimit() const;
 
   // --- Changing (main thread) ---
-  // The store step of a visit. Returns false only for a repeated revisit of the last recorded URL.
+  // The store step of a visit. A new page and a revisit both become the last recorded URL. An
+  // echo of the last recorded URL again is not a visit (false); it only takes a title that
+  // differs (a page that set its title late).
   bool RecordVisit(const std::string& url, const std::string& title);
   // Replaces the whole content by pages (least recently visited first, as cache.data holds them)
   // and numbers them from 1034, oldest first. A list longer than the command numbers can hold
@@ -147,6 +149,7 @@ class PageMarkStore {
   CPez* Find(const CPez* p) const;
   void RecordNewPage(const std::string& url, const std::string& title, Time32 now);
   bool RecordRevisit(CPez& p, const std::string& url, const std::string& title, Time32 now);
+  void RetitleLastRecorded(CPez& p, const std::string& title);
   // A command number for a new PageMark; drops the oldest first when none is free.
   uint32_t NextNumber();
   // Under the lock: takes p out of every container and hands it over for the notices.

@@ -19,6 +19,7 @@ constexpr DwordValue kTrailingDwords[] = {
     {"Menu State", &CPrefs::menuState},
     {"Simple Sites", &CPrefs::simpleSites},
     {"Check Secure Pages", &CPrefs::checkSecurePages},
+    {"Modern Sites", &CPrefs::modernSites},
 };
 
 void LoadDword(const PreferenceStore& store, const char* name, int32_t& field) {

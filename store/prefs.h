@@ -25,6 +25,8 @@ struct CPrefs {
   std::array<int32_t, 4> columnWidths{140, 238, 110, 110};  // "Column 0" to "Column 3"
   int32_t powerUser = 0;        // "Power User": non-zero removes the six link submenus
   int32_t checkSecurePages = 1; // "Check Secure Pages": non-zero checks https pages like http ones
+  int32_t modernSites = 1;      // "Modern Sites": non-zero groups http and https pages by their
+                                // registrable domain, as browsers do
 };
 
 // Reads every stored value; a missing or unreadable value leaves its field at the default.

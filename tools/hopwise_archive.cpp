@@ -11,10 +11,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <sstream>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
 
+#include "platform/utf8_text.h"
 #include "store/archive.h"
 
 namespace {
@@ -24,117 +25,76 @@ constexpr char kUsage[] =
     "Prints each record of a Hopwise data file (cache.data, topics.data or a Topic branch file)\n"
     "as one JSON object per line. The file is never changed.\n";
 
-bool Continuation(std::string_view s, size_t i, unsigned char low = 0x80, unsigned char high = 0xBF) {
-  if (i >= s.size()) return false;
-  auto c = static_cast<unsigned char>(s[i]);
-  return c >= low && c <= high;
-}
+using Json = nlohmann::ordered_json;
 
-// Length of the well-formed UTF-8 sequence starting at i, or 0 when the byte there starts none.
-size_t Utf8Length(std::string_view s, size_t i) {
-  auto c = static_cast<unsigned char>(s[i]);
-  if (c < 0x80) return 1;
-  if (c >= 0xC2 && c <= 0xDF) return Continuation(s, i + 1) ? 2 : 0;
-  if (c >= 0xE0 && c <= 0xEF) {
-    unsigned char low = c == 0xE0 ? 0xA0 : 0x80;
-    unsigned char high = c == 0xED ? 0x9F : 0xBF;  // no surrogates
-    return Continuation(s, i + 1, low, high) && Continuation(s, i + 2) ? 3 : 0;
-  }
-  if (c >= 0xF0 && c <= 0xF4) {
-    unsigned char low = c == 0xF0 ? 0x90 : 0x80;
-    unsigned char high = c == 0xF4 ? 0x8F : 0xBF;  // nothing above U+10FFFF
-    return Continuation(s, i + 1, low, high) && Continuation(s, i + 2) && Continuation(s, i + 3) ? 4 : 0;
-  }
-  return 0;
-}
-
-void EscapeByte(std::string& out, unsigned char c) {
+// Raw DEL and C1 control characters would act on the terminal or vanish in it: \u00XX instead.
+// In valid UTF-8 JSON they can only stand inside strings, so escaping them in the text is safe.
+std::string EscapeInvisibles(const std::string& json) {
   static constexpr char kHex[] = "0123456789abcdef";
-  out += "\\u00";
-  out += kHex[c >> 4];
-  out += kHex[c & 0xF];
+  std::string out;
+  out.reserve(json.size());
+  for (size_t i = 0; i < json.size(); ++i) {
+    const auto c = static_cast<unsigned char>(json[i]);
+    const auto next = i + 1 < json.size() ? static_cast<unsigned char>(json[i + 1]) : 0;
+    if (c == 0x7F || (c == 0xC2 && next >= 0x80 && next <= 0x9F)) {
+      const unsigned char code = c == 0x7F ? c : next;
+      out += "\\u00";
+      out += kHex[code >> 4];
+      out += kHex[code & 0xF];
+      if (c == 0xC2) ++i;
+    } else {
+      out += json[i];
+    }
+  }
+  return out;
 }
 
-// A JSON string of the bytes: well-formed UTF-8 as it is; control characters (C0, DEL, C1) and
-// bytes that are no UTF-8 as \u00XX, so a byte b of the system code page reads back as U+00bb.
-std::string JsonString(std::string_view bytes) {
-  std::string out = "\"";
-  for (size_t i = 0; i < bytes.size();) {
-    auto c = static_cast<unsigned char>(bytes[i]);
-    size_t length = Utf8Length(bytes, i);
-    if (length == 0) {
-      EscapeByte(out, c);
-      i += 1;
-      continue;
-    }
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\b':
-        out += "\\b";
-        break;
-      case '\f':
-        out += "\\f";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (c < 0x20 || c == 0x7F) {
-          EscapeByte(out, c);
-        } else if (c == 0xC2 && static_cast<unsigned char>(bytes[i + 1]) < 0xA0) {
-          EscapeByte(out, static_cast<unsigned char>(bytes[i + 1]));  // U+0080..U+009F
-        } else {
-          out.append(bytes.substr(i, length));
-        }
-    }
-    i += length;
-  }
-  return out + "\"";
+// A JSON text of the value, on one line. Texts are bytes: well-formed UTF-8 as it is, any other
+// byte as its Latin-1 character (so a byte b of the system code page reads back as U+00bb);
+// control characters as escapes.
+std::string JsonLine(const Json& value) {
+  return EscapeInvisibles(value.dump());
+}
+
+// A data file's text as a JSON string value.
+Json Text(const std::string& bytes) {
+  return Utf8OrLatin1(bytes);
 }
 
 // The fields a record holds in its schema, in file order.
-void PrintPez(std::ostream& out, uint16_t schema, const CPez& p) {
-  out << ",\"url\":" << JsonString(p.url) << ",\"title\":" << JsonString(p.title);
-  if (schema == 1) out << ",\"commandId\":" << p.commandId;
-  out << ",\"reserved\":" << p.reserved << ",\"firstVisited\":" << p.firstVisited
-      << ",\"lastVisited\":" << p.lastVisited;
-  if (schema == 2) out << ",\"size\":" << p.size;
+void AddPez(Json& record, uint16_t schema, const CPez& p) {
+  record["url"] = Text(p.url);
+  record["title"] = Text(p.title);
+  if (schema == 1) record["commandId"] = p.commandId;
+  record["reserved"] = p.reserved;
+  record["firstVisited"] = p.firstVisited;
+  record["lastVisited"] = p.lastVisited;
+  if (schema == 2) record["size"] = p.size;
 }
 
-void PrintTopic(std::ostream& out, uint16_t schema, const CTopic& t) {
-  out << ",\"target\":" << JsonString(t.target) << ",\"name\":" << JsonString(t.name)
-      << ",\"isFolder\":" << t.isFolder << ",\"firstVisited\":" << t.firstVisited
-      << ",\"lastVisited\":" << t.lastVisited;
-  if (schema == 2) out << ",\"size\":" << t.size;
+void AddTopic(Json& record, uint16_t schema, const CTopic& t) {
+  record["target"] = Text(t.target);
+  record["name"] = Text(t.name);
+  record["isFolder"] = t.isFolder;
+  record["firstVisited"] = t.firstVisited;
+  record["lastVisited"] = t.lastVisited;
+  if (schema == 2) record["size"] = t.size;
 }
 
 // One element as one line. Records of an unknown schema carry no fields the reader knows.
 std::string RecordLine(ArchiveReader& reader) {
   const ArchiveClass& cls = reader.ReadElementClass();
-  std::ostringstream line;
-  line << "{\"class\":" << JsonString(cls.name) << ",\"schema\":" << cls.schema;
+  Json record{{"class", Text(cls.name)}, {"schema", cls.schema}};
   if (cls.name == kPezClass) {
     CPez p;
-    if (ReadPezFields(reader, cls.schema, p)) PrintPez(line, cls.schema, p);
+    if (ReadPezFields(reader, cls.schema, p)) AddPez(record, cls.schema, p);
   } else if (cls.name == kTopicClass) {
     CTopic t(0);
-    if (ReadTopicFields(reader, cls.schema, t)) PrintTopic(line, cls.schema, t);
+    if (ReadTopicFields(reader, cls.schema, t)) AddTopic(record, cls.schema, t);
   } else {
-    throw ArchiveError("not a Hopwise data file: records of class " + JsonString(cls.name));
+    throw ArchiveError("not a Hopwise data file: records of class " + JsonLine(Text(cls.name)));
   }
-  line << "}\n";
-  return line.str();
+  return JsonLine(record) + "\n";
 }
 
 int Dump(const std::string& path) {

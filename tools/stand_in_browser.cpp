@@ -27,8 +27,8 @@
 #include <string>
 #include <vector>
 
+#include "browser/browser_peer.h"
 #include "browser/verb_table.h"
-#include "tools/browser_peer.h"
 
 namespace {
 

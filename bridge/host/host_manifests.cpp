@@ -1,7 +1,9 @@
 #include "bridge/host/host_manifests.h"
 
-#include "bridge/host/json.h"
+#include <nlohmann/json.hpp>
+
 #include "bridge/host/replace_file.h"
+#include "platform/utf8_text.h"
 
 namespace bridge {
 namespace {
@@ -10,34 +12,31 @@ bool Usable(const char* folder) {
   return folder && folder[0] == '/';
 }
 
-// JSON text is UTF-8: a path with other bytes would come out as another path.
-bool JsonCanName(const std::string& path) {
-  const auto back = json::Parse(json::Write(path));
-  return back && back->AsString() && *back->AsString() == path;
-}
-
 }  // namespace
 
 std::string HostManifest(ManifestKind kind, const std::string& hostPath, const std::string& chromiumId) {
-  json::Object manifest{{"name", kHostName},
-                        {"description", "Hopwise browser bridge"},
-                        {"path", hostPath},
-                        {"type", "stdio"}};
+  nlohmann::json manifest{{"name", kHostName},
+                          {"description", "Hopwise browser bridge"},
+                          {"path", Utf8OrLatin1(hostPath)},
+                          {"type", "stdio"}};
   if (kind == ManifestKind::Chromium) {
-    manifest["allowed_origins"] = json::Array{"chrome-extension://" + chromiumId + "/"};
+    manifest["allowed_origins"] =
+        nlohmann::json::array({Utf8OrLatin1("chrome-extension://" + chromiumId + "/")});
   } else {
-    manifest["allowed_extensions"] = json::Array{kGeckoExtensionId};
+    manifest["allowed_extensions"] = nlohmann::json::array({kGeckoExtensionId});
   }
-  return json::Write(manifest) + "\n";
+  return manifest.dump() + "\n";
 }
 
 std::vector<ManifestFile> UserManifestFiles(const char* home, const char* xdgConfigHome) {
   const std::string file = std::string("/") + kHostName + ".json";
   std::vector<ManifestFile> files;
   if (Usable(xdgConfigHome)) {
-    files.push_back({ManifestKind::Chromium, std::string(xdgConfigHome) + "/chromium/NativeMessagingHosts" + file});
+    files.push_back(
+        {ManifestKind::Chromium, std::string(xdgConfigHome) + "/chromium/NativeMessagingHosts" + file});
   } else if (Usable(home)) {
-    files.push_back({ManifestKind::Chromium, std::string(home) + "/.config/chromium/NativeMessagingHosts" + file});
+    files.push_back(
+        {ManifestKind::Chromium, std::string(home) + "/.config/chromium/NativeMessagingHosts" + file});
   }
   if (Usable(home)) {
     files.push_back({ManifestKind::Firefox, std::string(home) + "/.mozilla/native-messaging-hosts" + file});
@@ -51,7 +50,8 @@ bool InstallUserManifests(const std::string& hostPath, const std::string& chromi
     err << "the host's own path is not known\n";
     return false;
   }
-  if (!JsonCanName(hostPath)) {
+  // JSON text is UTF-8: a path with other bytes would come out as another path.
+  if (!IsUtf8(hostPath)) {
     err << "the host's path is not UTF-8, which a manifest cannot name: " << hostPath << "\n";
     return false;
   }

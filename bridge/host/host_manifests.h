@@ -17,7 +17,7 @@ enum class ManifestKind { Chromium, Firefox };
 
 // The manifest that lets one browser start the host at hostPath (absolute) for the extension:
 // Chromium allows the origin "chrome-extension://ID/" (trailing slash included), Firefox the gecko
-// id. One line of JSON and a newline.
+// id. One line of JSON and a newline; a path that is not UTF-8 is read as Latin-1.
 std::string HostManifest(ManifestKind kind, const std::string& hostPath, const std::string& chromiumId);
 
 struct ManifestFile {

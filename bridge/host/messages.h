@@ -42,11 +42,13 @@ struct ReplyMessage {  // "reply": the answer to an "open" or "activate" of the 
 using BrowserMessage =
     std::variant<SnapshotMessage, TabMessage, RemovedMessage, ActivatedMessage, FocusedMessage, ReplyMessage>;
 
-// The message, or nothing with the reason in *error. Tabs of a snapshot that cannot be read are
-// left out; the others stand.
+// The message, or nothing with the reason in *error: for text that is not JSON in UTF-8, is not an
+// object or lacks what its type needs. Tabs of a snapshot that cannot be read are left out; the
+// others stand. Ids are integral numbers in [0, 2^32 - 1].
 std::optional<BrowserMessage> ParseBrowserMessage(std::string_view text, std::string* error);
 
-// Host -> extension.
+// Host -> extension: compact JSON with the keys in order. A text that is not UTF-8 goes as
+// Latin-1 (Utf8OrLatin1), so a message is always UTF-8: the browser drops the port on one that is not.
 // Show url in tab tabId, or in a new tab of the last focused window when there is none.
 std::string OpenMessage(uint32_t id, const std::string& url, std::optional<uint32_t> tabId);
 // Bring tab tabId and its window to the front (the last focused window when there is none).

@@ -10,8 +10,8 @@
 #include "bridge/host/browser_channel.h"
 #include "bridge/host/messages.h"
 #include "bridge/host/tab_table.h"
+#include "browser/browser_peer.h"
 #include "platform/dde_instance.h"
-#include "tools/browser_peer.h"
 
 namespace bridge {
 

@@ -5,9 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 
 #include "bridge/host/make_folders.h"
+#include "platform/atomic_file.h"
 
 namespace bridge {
 namespace {
@@ -17,7 +17,8 @@ bool HoldsExactly(const std::string& path, const std::string& text) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat info {};
-  bool same = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && static_cast<size_t>(info.st_size) == text.size();
+  bool same =
+      ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && static_cast<size_t>(info.st_size) == text.size();
   std::string current(text.size() + 1, '\0');
   size_t done = 0;
   while (same) {
@@ -32,34 +33,15 @@ bool HoldsExactly(const std::string& path, const std::string& text) {
   return same && done == text.size() && current.compare(0, done, text) == 0;
 }
 
-bool WriteAll(int fd, const std::string& text) {
-  size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<size_t>(n);
-  }
-  return ::fsync(fd) == 0;
-}
-
 }  // namespace
 
 WriteOutcome WriteIfChanged(const std::string& path, const std::string& text) {
   if (HoldsExactly(path, text)) return WriteOutcome::Unchanged;
   const auto slash = path.rfind('/');
   if (slash == std::string::npos || !MakeFolders(path.substr(0, slash))) return WriteOutcome::Failed;
-
-  std::string temporary = path + ".XXXXXX";
-  const int fd = ::mkstemp(temporary.data());
-  if (fd < 0) return WriteOutcome::Failed;
-  const bool written = ::fchmod(fd, 0644) == 0 && WriteAll(fd, text);
-  const bool closed = ::close(fd) == 0;
-  if (!written || !closed || std::rename(temporary.c_str(), path.c_str()) != 0) {
-    ::unlink(temporary.c_str());
-    return WriteOutcome::Failed;
-  }
-  return WriteOutcome::Written;
+  ReplaceOptions options;
+  options.mode = 0644;  // the browsers read the manifests
+  return ReplaceFile(path, text, options) ? WriteOutcome::Written : WriteOutcome::Failed;
 }
 
 }  // namespace bridge

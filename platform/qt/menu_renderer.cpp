@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPointer>
@@ -79,7 +81,7 @@ class MenuRenderer::View {
   Entry Make(const MenuItem& item, QAction* before);
   void Apply(const MenuChange& change);
   void Discard(Entry& entry);
-  static void Show(QAction* action, const MenuItem& item);
+  void Show(QAction* action, const MenuItem& item) const;
 
   MenuRenderer& owner_;
   std::shared_ptr<Menu> model_;
@@ -92,6 +94,7 @@ MenuRenderer::View::View(MenuRenderer& owner, std::shared_ptr<Menu> model, QMenu
     : owner_(owner), model_(std::move(model)), qmenu_(qmenu) {
   owner_.views_.insert(qmenu_, this);
   qmenu_->setStyle(SharedMenuStyle());
+  qmenu_->setToolTipsVisible(true);
   qmenu_->installEventFilter(&owner_);
   QObject::connect(qmenu_, &QMenu::hovered, &owner_,
                    [owner = &owner_](QAction* action) { emit owner->highlighted(CommandOf(action)); });
@@ -109,8 +112,21 @@ MenuRenderer::View::~View() {
   }
 }
 
-void MenuRenderer::View::Show(QAction* action, const MenuItem& item) {
-  action->setText(ActionText(item));
+// A literal label (a page title, a Site key) longer than MaxLabelWidth is shortened in its middle;
+// the whole of it shows as the tooltip unless the item has a tip of its own.
+void MenuRenderer::View::Show(QAction* action, const MenuItem& item) const {
+  MenuItem shown = item;
+  QString tip = QString::fromStdString(item.tip);
+  if (item.style == LabelStyle::Literal) {
+    const QString whole = QString::fromStdString(item.text);
+    const QString elided = qmenu_->fontMetrics().elidedText(whole, Qt::ElideMiddle, MaxLabelWidth());
+    if (elided != whole) {
+      shown.text = elided.toStdString();
+      if (tip.isEmpty()) tip = whole;
+    }
+  }
+  action->setToolTip(tip);
+  action->setText(ActionText(shown));
   action->setEnabled(!item.grayed);
   // Only a checked item shows a check box: an unchecked item shows nothing at all.
   action->setCheckable(item.checked);
@@ -250,6 +266,12 @@ void MenuRenderer::OnTopHidden() {
         if (!IsOpen()) DropMenu();
       },
       Qt::QueuedConnection);
+}
+
+int MenuRenderer::MaxLabelWidth() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const int width = screen ? screen->availableGeometry().width() : 0;
+  return std::max(kMinLabelWidth, width / 3);
 }
 
 int MenuRenderer::ItemHeight() {

@@ -20,8 +20,9 @@ class QMenu;
 //
 // Labels: a LabelStyle::Literal label (page title, Site key) shows every "&" as it is; a
 // LabelStyle::Mnemonic label (fixed resource text) keeps "&x" as mnemonic and shows "&&" as "&".
-// The text after the first "\t" is shown right-aligned. A grayed item can still be highlighted,
-// so that a key can act on it, as in the menus the tray was designed around.
+// The text after the first "	" is shown right-aligned. Long literal labels are shortened in the
+// middle (see MaxLabelWidth); an item's tip shows as its tooltip. A grayed item can still be
+// highlighted, so that a key typed in the open menu can act on it.
 class MenuRenderer : public QObject {
   Q_OBJECT
 
@@ -45,6 +46,12 @@ class MenuRenderer : public QObject {
   bool IsOpen() const;
   // Closes an open menu; the menu loop ends as if the user had dismissed it.
   void Close();
+
+  // The widest a literal label (a page title, a Site key) is drawn: a third of the screen, so that
+  // a submenu never covers the menu it comes from; longer labels are shortened in the middle with
+  // "..." and show whole as their tooltip.
+  static int MaxLabelWidth();
+  static constexpr int kMinLabelWidth = 200;
 
   // Height in pixels of one command item as these menus draw it; what fits on the screen is
   // measured in these lines. 0 when it cannot be measured (no screen).

@@ -2,8 +2,8 @@
 
 #include <string>
 
-// The address of a section of Hopwise's help page (resources/help/hopwise.html), as a file URL with
-// the section as its fragment. The installed page (PREFIX/share/hopwise/help, beside the program's
-// bin folder) is preferred; a program run from its build folder uses the page in the source tree.
-// Empty when neither exists.
+// The address of a section of Hopwise's help page, as a file URL with the section as its fragment.
+// The page is share/hopwise/help/hopwise.html beside the program's bin folder: the build puts it
+// there in the build folder just as the installation does under its prefix. Empty when it is
+// missing.
 std::string HelpPageUrl(const std::string& section);

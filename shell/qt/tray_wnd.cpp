@@ -59,7 +59,7 @@ CTrayWnd::~CTrayWnd() = default;
 void CTrayWnd::CreateTrayWindow() {
   trayIcon_ = new QSystemTrayIcon(normalIcon_, this);
   trayIcon_->setProperty("iconId", kTrayIconId);
-  trayIcon_->setToolTip(QString::fromLatin1(kTrayTip));
+  trayIcon_->setToolTip(TipText());
   connect(trayIcon_, &QSystemTrayIcon::activated, this, &CTrayWnd::OnTrayActivated);
   trayIcon_->show();  // without a tray the program runs on without its icon
 
@@ -99,10 +99,21 @@ void CTrayWnd::ToggleSuspend() {
   const bool suspend = active_ != 0;
   if (trayIcon_) {
     trayIcon_->setIcon(suspend ? suspendedIcon_ : normalIcon_);
-    trayIcon_->setToolTip(QString::fromLatin1(suspend ? kTraySuspendedTip : kTrayTip));
   }
   if (menus_->MenuBar()) menus_->MenuBar()->Relabel(res::kCmdSuspend, suspend ? "Activate Hopwise" : "Suspend Hopwise");
   active_ = suspend ? 0 : 1;
+  if (trayIcon_) trayIcon_->setToolTip(TipText());
+}
+
+void CTrayWnd::SetBrowserConnected(bool connected) {
+  if (connected == browserConnected_) return;
+  browserConnected_ = connected;
+  if (trayIcon_) trayIcon_->setToolTip(TipText());
+}
+
+QString CTrayWnd::TipText() const {
+  return QString::fromLatin1(active_ != 0 ? kTrayTip : kTraySuspendedTip) + '\n' +
+         QString::fromLatin1(browserConnected_ ? kBrowserConnectedTip : kBrowserNotRunningTip);
 }
 
 void CTrayWnd::OnDisplayChange() { menus_->RebuildMenus(); }

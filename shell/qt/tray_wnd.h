@@ -19,15 +19,18 @@
 
 class QScreen;
 
-// The tray icon identifier the menus and notifications were designed around.
+// The identifier of the tray icon (the icon carries it as its "iconId" property).
 inline constexpr int kTrayIconId = 1006;
 inline constexpr char kTrayTip[] = "Hopwise";
 inline constexpr char kTraySuspendedTip[] = "Hopwise Suspended";
+// The tip's second line: whether a browser is there to tell Hopwise what it shows.
+inline constexpr char kBrowserConnectedTip[] = "Browser: connected";
+inline constexpr char kBrowserNotRunningTip[] = "Browser: not running";
 
 // The hidden main window: it owns the tray icon and the two popup menus, and dispatches every menu
 // command. Pages chosen from the menus go to the browser through the UrlOpener it is given; the
-// tool windows open through the ToolWindows it is given. It is never shown; the tray icon is the user's way
-// in. Main thread only, except StartRegistrationTimer.
+// tool windows open through the ToolWindows it is given. It is never shown; the tray icon is the
+// user's way in. Main thread only, except StartRegistrationTimer.
 class CTrayWnd : public QObject, public RecordingSwitch {
   Q_OBJECT
 
@@ -52,6 +55,8 @@ class CTrayWnd : public QObject, public RecordingSwitch {
   // Switches recording off (suspended icon, tip "Hopwise Suspended", item "Activate Hopwise") or
   // back on.
   void ToggleSuspend();
+  // Whether the browser answers on the link; shown in the tip's second line.
+  void SetBrowserConnected(bool connected);
   // Shutdown, in the order the application runs it: the registration timer stops, the Site
   // submenus go (the menus stop following the store), the tray icon goes.
   void StopRegistrationTimer();
@@ -90,6 +95,7 @@ class CTrayWnd : public QObject, public RecordingSwitch {
 
  private:
   void OnTrayActivated(QSystemTrayIcon::ActivationReason reason);
+  QString TipText() const;
   void WatchScreen(QScreen* screen);
   // Fixed commands other than the ones above.
   bool DispatchFixedCommand(uint32_t command);
@@ -125,6 +131,7 @@ class CTrayWnd : public QObject, public RecordingSwitch {
   MenuRenderer quickRenderer_;
   QSystemTrayIcon* trayIcon_ = nullptr;
   int32_t active_ = 1;  // 0 while recording is suspended
+  bool browserConnected_ = false;
   std::shared_ptr<Menu> linkMenus_;
   QIcon normalIcon_;
   QIcon suspendedIcon_;

@@ -15,12 +15,12 @@
 #include <fstream>
 #include <functional>
 #include <mutex>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <thread>
 
 #include "bridge/hopwise_side.h"
 #include "bridge/host/frame_codec.h"
-#include "bridge/host/json.h"
 #include "browser/argument_list.h"
 
 extern char** environ;
@@ -32,7 +32,7 @@ using bridgetest::SeenEcho;
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
-namespace json = bridge::json;
+using Json = nlohmann::json;
 
 const std::string kBridge = std::string(HOPWISE_BIN_DIR) + "/hopwise-browser-bridge";
 
@@ -133,7 +133,7 @@ class FakeExtension {
     if (reader.joinable()) reader.join();
   }
 
-  void Send(const json::Object& message) { host.Write(bridge::EncodeFrame(json::Write(message)).value()); }
+  void Send(const Json& message) { host.Write(bridge::EncodeFrame(message.dump()).value()); }
 
   // Every message the host sent so far, as written.
   std::vector<std::string> Received() {
@@ -142,17 +142,16 @@ class FakeExtension {
   }
 
   // Waits for a message of the host with this type; its object, or nothing at the time limit.
-  std::optional<json::Object> WaitFor(const std::string& type, size_t skip = 0,
-                                      std::chrono::milliseconds limit = 5s) {
+  std::optional<Json> WaitFor(const std::string& type, size_t skip = 0,
+                              std::chrono::milliseconds limit = 5s) {
     std::unique_lock lock(mutex);
-    std::optional<json::Object> found;
+    std::optional<Json> found;
     changed.wait_for(lock, limit, [&] {
       size_t seen = 0;
       for (const auto& text : received) {
-        auto value = json::Parse(text);
-        if (value && value->AsObject() && json::GetString(*value->AsObject(), "type") == type &&
-            seen++ == skip) {
-          found = *value->AsObject();
+        const Json value = Json::parse(text, nullptr, false);
+        if (value.is_object() && value.value("type", "") == type && seen++ == skip) {
+          found = value;
           return true;
         }
       }
@@ -190,17 +189,12 @@ class FakeExtension {
       received.push_back(text);
       changed.notify_all();
     }
-    auto value = json::Parse(text);
-    if (!value || !value->AsObject() || !answer) return;
-    const json::Object& m = *value->AsObject();
-    const auto type = json::GetString(m, "type");
+    const Json m = Json::parse(text, nullptr, false);
+    if (!m.is_object() || !answer) return;
+    const std::string type = m.value("type", "");
     if (type != "open" && type != "activate") return;
-    const uint32_t tab = json::GetUint32(m, "tabId").value_or(type == "open" ? nextTab++ : 11);
-    Send({{"type", "reply"},
-          {"id", *json::GetUint32(m, "id")},
-          {"ok", true},
-          {"tabId", tab},
-          {"windowId", 1}});
+    const uint32_t tab = m.contains("tabId") ? m["tabId"].get<uint32_t>() : type == "open" ? nextTab++ : 11;
+    Send({{"type", "reply"}, {"id", m["id"].get<uint32_t>()}, {"ok", true}, {"tabId", tab}, {"windowId", 1}});
   }
 
   HostProcess& host;
@@ -211,8 +205,8 @@ class FakeExtension {
   std::thread reader;
 };
 
-json::Object Tab(uint32_t tab, uint32_t window, const std::string& url, const std::string& title,
-                 const std::string& status, bool active = false) {
+Json Tab(uint32_t tab, uint32_t window, const std::string& url, const std::string& title,
+         const std::string& status, bool active = false) {
   return {{"type", "tab"},  {"tabId", tab},     {"windowId", window}, {"url", url},
           {"title", title}, {"status", status}, {"active", active}};
 }
@@ -241,8 +235,8 @@ TEST_F(BridgeHost, EchoesEachPageOnceWithItsTitleAndAnswersWindowInfo) {
   extension.Send(
       {{"type", "snapshot"},
        {"focusedWindowId", 1},
-       {"tabs", json::Array{Tab(11, 1, "https://example.org/start", "Start \"here\"", "complete", true),
-                            Tab(12, 1, "chrome://newtab/", "New Tab", "complete")}}});
+       {"tabs", Json::array({Tab(11, 1, "https://example.org/start", "Start \"here\"", "complete", true),
+                             Tab(12, 1, "chrome://newtab/", "New Tab", "complete")})}});
   ASSERT_TRUE(hopwise.PumpUntil([&] { return hopwise.echoes.size() == 1; }));
   const SeenEcho& first = hopwise.echoes[0];
   EXPECT_EQ(first.url, "https://example.org/start");
@@ -253,7 +247,7 @@ TEST_F(BridgeHost, EchoesEachPageOnceWithItsTitleAndAnswersWindowInfo) {
   EXPECT_EQ(first.infoCaption, "Netscape - [Start \"here\"]");
   const auto echoed = extension.WaitFor("echoed");
   ASSERT_TRUE(echoed.has_value());
-  EXPECT_EQ(json::GetUint32(*echoed, "tabId"), 11u);
+  EXPECT_EQ((*echoed)["tabId"], 11u);
 
   // A new page in the tab: nothing while only the stand-in title is known, one echo once the
   // real one arrives, and nothing for later reports of the same page.
@@ -266,7 +260,7 @@ TEST_F(BridgeHost, EchoesEachPageOnceWithItsTitleAndAnswersWindowInfo) {
   EXPECT_EQ(hopwise.echoes[1].infoCaption, "Netscape - [Next]");
   extension.Send({{"type", "snapshot"},
                   {"focusedWindowId", 1},
-                  {"tabs", json::Array{Tab(11, 1, "https://example.org/next", "Next", "complete", true)}}});
+                  {"tabs", Json::array({Tab(11, 1, "https://example.org/next", "Next", "complete", true)})}});
   hopwise.Pump(300ms);
   EXPECT_EQ(hopwise.echoes.size(), 2u);
 
@@ -293,22 +287,22 @@ TEST_F(BridgeHost, OpensAndActivatesThroughTheExtension) {
   FakeExtension extension(host);
   extension.Send({{"type", "snapshot"},
                   {"focusedWindowId", 1},
-                  {"tabs", json::Array{Tab(11, 1, "https://example.org/", "Example", "complete", true)}}});
+                  {"tabs", Json::array({Tab(11, 1, "https://example.org/", "Example", "complete", true)})}});
 
   EXPECT_EQ(hopwise.AskForWindowId("WWW_OpenURL", "\"example.org/a \"b\"\",,4294967295,0,"), 500u);
   const auto open = extension.WaitFor("open");
   ASSERT_TRUE(open.has_value());
-  EXPECT_EQ(json::GetString(*open, "url"), "http://example.org/a \"b\"");
-  EXPECT_FALSE(json::Find(*open, "tabId"));
+  EXPECT_EQ((*open)["url"], "http://example.org/a \"b\"");
+  EXPECT_FALSE(open->contains("tabId"));
 
   // A window id the browser knows is navigated in place.
   EXPECT_EQ(hopwise.AskForWindowId("WWW_OpenURL", "\"https://example.org/b\",,11,0,"), 11u);
-  EXPECT_EQ(json::GetUint32(*extension.WaitFor("open", 1), "tabId"), 11u);
+  EXPECT_EQ(extension.WaitFor("open", 1).value_or(Json())["tabId"], 11u);
 
   EXPECT_EQ(hopwise.AskForWindowId("WWW_Activate", "4294967295,0,"), 11u);
   const auto activate = extension.WaitFor("activate");
   ASSERT_TRUE(activate.has_value());
-  EXPECT_FALSE(json::Find(*activate, "tabId"));
+  EXPECT_FALSE(activate->contains("tabId"));
 }
 
 TEST_F(BridgeHost, AnswersZeroWhenTheExtensionDoesNotReplyInTime) {
@@ -335,15 +329,14 @@ TEST_F(BridgeHost, ExitsAtEndOfInputAndWritesOnlyFramesToStdout) {
   host.CloseInput();
   ASSERT_TRUE(host.Wait(3s));
   EXPECT_EQ(host.exitStatus, 0);
-  for (const auto& message : extension.Received()) EXPECT_TRUE(json::Parse(message).has_value()) << message;
+  for (const auto& message : extension.Received()) EXPECT_TRUE(Json::accept(message)) << message;
   EXPECT_NE(Log().find("started for chrome-extension://test/"), std::string::npos);
   EXPECT_NE(Log().find("end of input"), std::string::npos);
 }
 
 TEST_F(BridgeHost, EndOfInputMidFrameEndsTheHost) {
   HostProcess host(stateDir);
-  const std::string frame =
-      bridge::EncodeFrame(json::Write(Tab(11, 1, "https://e.org/", "E", "complete"))).value();
+  const std::string frame = bridge::EncodeFrame(Tab(11, 1, "https://e.org/", "E", "complete").dump()).value();
   host.Write(frame.substr(0, frame.size() / 2));
   host.CloseInput();
   ASSERT_TRUE(host.Wait(3s));

@@ -5,13 +5,10 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <nlohmann/json.hpp>
 #include <thread>
 
-#include "bridge/host/json.h"
-
 namespace bridgetest {
-
-namespace json = bridge::json;
 
 std::string ChromiumSession::Find() {
   return FindProgram({"/usr/bin/chromium", "/usr/bin/chromium-browser"});
@@ -28,10 +25,10 @@ bool ChromiumSession::Start(const BrowserHome& home) {
   process_ = std::make_unique<ChildProcess>(
       Find(),
       std::vector<std::string>{"--headless=new", "--no-first-run", "--disable-background-networking",
-                         "--disable-component-update", "--disable-sync", "--disable-quic", "--disable-gpu",
-                         "--no-sandbox", "--user-data-dir=" + profile_,
-                         "--load-extension=" + std::string(HOPWISE_SOURCE_DIR) + "/bridge/extension",
-                         "--remote-debugging-port=0", "about:blank"},
+                               "--disable-component-update", "--disable-sync", "--disable-quic",
+                               "--disable-gpu", "--no-sandbox", "--user-data-dir=" + profile_,
+                               "--load-extension=" + std::string(HOPWISE_SOURCE_DIR) + "/bridge/extension",
+                               "--remote-debugging-port=0", "about:blank"},
       options);
   return process_->Started();
 }
@@ -55,13 +52,11 @@ std::vector<DevToolsTarget> ChromiumSession::Targets() {
   const auto result = devtools.Get("/json/list");
   std::vector<DevToolsTarget> targets;
   if (!result || result->status != 200) return targets;
-  const auto list = json::Parse(result->body);
-  if (!list || !list->AsArray()) return targets;
-  for (const auto& entry : *list->AsArray()) {
-    const json::Object* target = entry.AsObject();
-    if (!target) continue;
-    targets.push_back({json::GetString(*target, "type").value_or(""), json::GetString(*target, "url").value_or(""),
-                       json::GetString(*target, "title").value_or("")});
+  const auto list = nlohmann::json::parse(result->body, nullptr, false);
+  if (!list.is_array()) return targets;
+  for (const auto& target : list) {
+    if (!target.is_object()) continue;
+    targets.push_back({target.value("type", ""), target.value("url", ""), target.value("title", "")});
   }
   return targets;
 }

@@ -20,6 +20,7 @@
 #include "shell/qt/tray_wnd.h"
 #include "support/memory_preference_store.h"
 #include "support/recording_message_boxes.h"
+#include "support/skip_reporting.h"
 
 namespace {
 
@@ -140,5 +141,5 @@ TEST_F(HopwiseWithChromium, ABrowserStartedAfterHopwiseIsFoundToo) {
 int main(int argc, char** argv) {
   QApplication qtApp(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
+  return RunAllTestsReportingSkips(HOPWISE_SKIP_RETURN_CODE);
 }

@@ -5,9 +5,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "bridge/host/json.h"
 #include "bridge/host/replace_file.h"
 
 namespace bridge {
@@ -22,36 +22,30 @@ std::string Read(const fs::path& path) {
   return text.str();
 }
 
-json::Object Parsed(const std::string& text) {
-  const auto value = json::Parse(text);
-  return value && value->AsObject() ? *value->AsObject() : json::Object{};
-}
+using Json = nlohmann::json;
 
-std::vector<std::string> Strings(const json::Object& object, std::string_view key) {
-  std::vector<std::string> strings;
-  const json::Value* value = json::Find(object, key);
-  if (!value || !value->AsArray()) return strings;
-  for (const auto& entry : *value->AsArray()) strings.push_back(entry.AsString() ? *entry.AsString() : "?");
-  return strings;
+Json Parsed(const std::string& text) {
+  const Json value = Json::parse(text, nullptr, false);
+  return value.is_object() ? value : Json::object();
 }
 
 TEST(HostManifest, EachBrowserAllowsTheExtensionByItsOwnKindOfId) {
   const auto chromium = Parsed(HostManifest(ManifestKind::Chromium, "/opt/hw/bin/host", "abcdefghijklmnop"));
-  EXPECT_EQ(json::GetString(chromium, "name"), "hopwise.browser_bridge");
-  EXPECT_EQ(json::GetString(chromium, "type"), "stdio");
-  EXPECT_EQ(json::GetString(chromium, "path"), "/opt/hw/bin/host");
-  EXPECT_EQ(Strings(chromium, "allowed_origins"), std::vector<std::string>{"chrome-extension://abcdefghijklmnop/"});
-  EXPECT_EQ(json::Find(chromium, "allowed_extensions"), nullptr);
+  EXPECT_EQ(chromium.value("name", ""), "hopwise.browser_bridge");
+  EXPECT_EQ(chromium.value("type", ""), "stdio");
+  EXPECT_EQ(chromium.value("path", ""), "/opt/hw/bin/host");
+  EXPECT_EQ(chromium.value("allowed_origins", Json()), Json::array({"chrome-extension://abcdefghijklmnop/"}));
+  EXPECT_FALSE(chromium.contains("allowed_extensions"));
 
   const auto firefox = Parsed(HostManifest(ManifestKind::Firefox, "/opt/hw/bin/host", "abcdefghijklmnop"));
-  EXPECT_EQ(json::GetString(firefox, "name"), "hopwise.browser_bridge");
-  EXPECT_EQ(Strings(firefox, "allowed_extensions"), std::vector<std::string>{"browser-bridge@hopwise"});
-  EXPECT_EQ(json::Find(firefox, "allowed_origins"), nullptr);
+  EXPECT_EQ(firefox.value("name", ""), "hopwise.browser_bridge");
+  EXPECT_EQ(firefox.value("allowed_extensions", Json()), Json::array({"browser-bridge@hopwise"}));
+  EXPECT_FALSE(firefox.contains("allowed_origins"));
 }
 
 TEST(HostManifest, QuotesAndBackslashesInThePathSurvive) {
   const std::string odd = "/home/a \"b\"\\c/\xC3\xA9t\xC3\xA9/bin/host";
-  EXPECT_EQ(json::GetString(Parsed(HostManifest(ManifestKind::Chromium, odd, "x")), "path"), odd);
+  EXPECT_EQ(Parsed(HostManifest(ManifestKind::Chromium, odd, "x")).value("path", ""), odd);
 }
 
 TEST(UserManifestFiles, FollowTheBrowsersOwnFolders) {
@@ -62,8 +56,10 @@ TEST(UserManifestFiles, FollowTheBrowsersOwnFolders) {
   EXPECT_EQ(files[1].kind, ManifestKind::Firefox);
   EXPECT_EQ(files[1].path, "/home/u/.mozilla/native-messaging-hosts/hopwise.browser_bridge.json");
 
-  EXPECT_EQ(UserManifestFiles("/home/u", "/cfg")[0].path, "/cfg/chromium/NativeMessagingHosts/hopwise.browser_bridge.json");
-  EXPECT_EQ(UserManifestFiles("/home/u", "relative")[0].path, files[0].path) << "a relative folder is ignored";
+  EXPECT_EQ(UserManifestFiles("/home/u", "/cfg")[0].path,
+            "/cfg/chromium/NativeMessagingHosts/hopwise.browser_bridge.json");
+  EXPECT_EQ(UserManifestFiles("/home/u", "relative")[0].path, files[0].path)
+      << "a relative folder is ignored";
   EXPECT_EQ(UserManifestFiles("/home/u", "")[0].path, files[0].path);
 
   const auto withoutHome = UserManifestFiles(nullptr, "/cfg");
@@ -90,8 +86,12 @@ class ManifestFiles : public ::testing::Test {
     return ok;
   }
   std::string home() const { return (root / "home").string(); }
-  fs::path chromium() const { return root / "home/.config/chromium/NativeMessagingHosts/hopwise.browser_bridge.json"; }
-  fs::path firefox() const { return root / "home/.mozilla/native-messaging-hosts/hopwise.browser_bridge.json"; }
+  fs::path chromium() const {
+    return root / "home/.config/chromium/NativeMessagingHosts/hopwise.browser_bridge.json";
+  }
+  fs::path firefox() const {
+    return root / "home/.mozilla/native-messaging-hosts/hopwise.browser_bridge.json";
+  }
   size_t FilesIn(const fs::path& folder) const {
     return static_cast<size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
   }
@@ -114,7 +114,7 @@ TEST_F(ManifestFiles, AreWrittenOnceAndAgainOnlyWhenTheHostMoves) {
   EXPECT_EQ(fs::last_write_time(chromium()), stamp);
 
   ASSERT_TRUE(Install("/opt/b/host", &written));
-  EXPECT_EQ(json::GetString(Parsed(Read(firefox())), "path"), "/opt/b/host");
+  EXPECT_EQ(Parsed(Read(firefox())).value("path", ""), "/opt/b/host");
   EXPECT_EQ(FilesIn(chromium().parent_path()), 1u) << "no temporary file is left behind";
 }
 
@@ -144,7 +144,8 @@ TEST_F(ManifestFiles, AFailedReplaceKeepsWhatWasThere) {
 
   EXPECT_EQ(WriteIfChanged((root / "f").string(), "one"), WriteOutcome::Written);
   EXPECT_EQ(WriteIfChanged((root / "f").string(), "one"), WriteOutcome::Unchanged);
-  EXPECT_EQ(WriteIfChanged((root / "f").string(), "on"), WriteOutcome::Written) << "a shorter text is a change";
+  EXPECT_EQ(WriteIfChanged((root / "f").string(), "on"), WriteOutcome::Written)
+      << "a shorter text is a change";
   EXPECT_EQ(Read(root / "f"), "on");
 }
 

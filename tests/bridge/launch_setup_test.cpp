@@ -7,16 +7,15 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
 
-#include "bridge/test_files.h"
 #include "bridge/host/host_manifests.h"
-#include "bridge/host/json.h"
+#include "bridge/test_files.h"
 #include "support/child_process.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-namespace json = bridge::json;
 
 class LaunchSetup : public ::testing::Test {
  protected:
@@ -31,7 +30,8 @@ class LaunchSetup : public ::testing::Test {
   void TearDown() override { fs::remove_all(root); }
 
   void PutHostNextToProgram() {
-    fs::copy_file(std::string(HOPWISE_BIN_DIR) + "/hopwise-browser-bridge", root / "bin/hopwise-browser-bridge");
+    fs::copy_file(std::string(HOPWISE_BIN_DIR) + "/hopwise-browser-bridge",
+                  root / "bin/hopwise-browser-bridge");
   }
 
   // Runs the launch script; every line it and the program printed.
@@ -40,13 +40,16 @@ class LaunchSetup : public ::testing::Test {
     options.env = {"HOPWISE_PROGRAM=" + (root / "bin/hopwise").string(), "HOME=" + (root / "home").string(),
                    "XDG_CONFIG_HOME=", "XDG_DATA_HOME=", "QT_QPA_PLATFORM=offscreen"};
     options.mergeStderr = true;
-    ChildProcess script("/bin/sh", {std::string(HOPWISE_SOURCE_DIR) + "/app/desktop/hopwise-launch"}, options);
+    ChildProcess script("/bin/sh", {std::string(HOPWISE_SOURCE_DIR) + "/app/desktop/hopwise-launch"},
+                        options);
     script.WaitForLine("hopwise started in");
     EXPECT_EQ(script.Wait(), 0);
     return script.Lines();
   }
 
-  std::string Started() const { return "hopwise started in " + (root / "home/.local/share/hopwise").string(); }
+  std::string Started() const {
+    return "hopwise started in " + (root / "home/.local/share/hopwise").string();
+  }
   fs::path ChromiumManifest() const {
     return root / "home/.config/chromium/NativeMessagingHosts/hopwise.browser_bridge.json";
   }
@@ -54,8 +57,8 @@ class LaunchSetup : public ::testing::Test {
     return root / "home/.mozilla/native-messaging-hosts/hopwise.browser_bridge.json";
   }
   std::string PathIn(const fs::path& manifest) const {
-    const auto value = json::Parse(bridgetest::ReadFile(manifest.string()));
-    return value && value->AsObject() ? json::GetString(*value->AsObject(), "path").value_or("") : "";
+    const auto value = nlohmann::json::parse(bridgetest::ReadFile(manifest.string()), nullptr, false);
+    return value.is_object() ? value.value("path", "") : "";
   }
 
   fs::path root;
@@ -87,9 +90,10 @@ TEST_F(LaunchSetup, HopwiseStartsWithoutABridgeOrWhenItsSetUpFails) {
   const auto lines = Launch();
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines.back(), Started());
-  EXPECT_NE(std::find(lines.begin(), lines.end(),
-                      "Hopwise: the browser bridge is not set up; Chromium and Firefox may not reach Hopwise."),
-            lines.end());
+  EXPECT_NE(
+      std::find(lines.begin(), lines.end(),
+                "Hopwise: the browser bridge is not set up; Chromium and Firefox may not reach Hopwise."),
+      lines.end());
   EXPECT_EQ(PathIn(ChromiumManifest()), (root / "bin/hopwise-browser-bridge").string())
       << "Chromium's manifest is written all the same";
 }

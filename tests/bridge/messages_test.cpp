@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "bridge/host/json.h"
-
 namespace bridge {
 namespace {
 
@@ -47,14 +45,28 @@ TEST(Messages, ReadsTheSmallMessages) {
   EXPECT_EQ(failed.error, "No tab");
 }
 
+TEST(Messages, ReadsIdsAndTextsAsJsonSpellsThem) {
+  EXPECT_EQ(As<RemovedMessage>(R"({"type":"removed","tabId":4294967295})").tabId, 4294967295u);
+  EXPECT_EQ(As<RemovedMessage>(R"({"type":"removed","tabId":1e3})").tabId, 1000u);
+  EXPECT_EQ(As<RemovedMessage>(R"( {"tabId":0,"type":"removed","tabId":8} )").tabId, 8u)
+      << "the last one counts";
+  const auto tab =
+      As<TabMessage>(R"({"type":"tab","tabId":1,"windowId":2,"title":"\u00e9\ud83d\ude00 \"q\""})");
+  EXPECT_EQ(tab.tab.title, "\xC3\xA9\xF0\x9F\x98\x80 \"q\"");
+}
+
 TEST(Messages, RefusesWhatItCannotUse) {
-  for (const char* bad : {"nonsense", "[]", R"({"tabId":1})", R"({"type":"warp"})",
-                          R"({"type":"tab","tabId":4294967295,"windowId":1})", R"({"type":"removed"})",
-                          R"({"type":"focused","windowId":-1})", R"({"type":"reply","ok":true,"tabId":3})",
-                          R"({"type":"reply","id":1,"ok":true})", R"({"type":"snapshot"})"}) {
+  const std::string deep = std::string(100000, '[') + std::string(100000, ']');
+  for (const std::string& bad : std::vector<std::string>{
+           "nonsense", "", "{", R"({"type":"removed","tabId":1,})", "[]", deep, R"({"tabId":1})",
+           R"({"type":"warp"})", R"({"type":"tab","tabId":4294967295,"windowId":1})", R"({"type":"removed"})",
+           R"({"type":"removed","tabId":4294967296})", R"({"type":"removed","tabId":1.5})",
+           R"({"type":"removed","tabId":"7"})", R"({"type":"focused","windowId":-1})",
+           R"({"type":"reply","ok":true,"tabId":3})", R"({"type":"reply","id":1,"ok":true})",
+           R"({"type":"snapshot"})", "{\"type\":\"tab\",\"tabId\":1,\"windowId\":2,\"title\":\"caf\xE9\"}"}) {
     std::string error;
-    EXPECT_FALSE(ParseBrowserMessage(bad, &error).has_value()) << bad;
-    EXPECT_FALSE(error.empty()) << bad;
+    EXPECT_FALSE(ParseBrowserMessage(bad, &error).has_value()) << bad.substr(0, 80);
+    EXPECT_FALSE(error.empty()) << bad.substr(0, 80);
   }
 }
 
@@ -64,6 +76,12 @@ TEST(Messages, BuildsTheHostsRequests) {
   EXPECT_EQ(OpenMessage(2, "http://h/", 77), R"({"id":2,"tabId":77,"type":"open","url":"http://h/"})");
   EXPECT_EQ(ActivateMessage(3, std::nullopt), R"({"id":3,"type":"activate"})");
   EXPECT_EQ(EchoedMessage(5, "http://h/"), R"({"tabId":5,"type":"echoed","url":"http://h/"})");
+}
+
+TEST(Messages, SendTextThatIsNotUtf8AsLatin1) {
+  EXPECT_EQ(OpenMessage(1, "http://h/caf\xE9/\xC3\xA9\n", std::nullopt),
+            "{\"id\":1,\"type\":\"open\",\"url\":\"http://h/caf\xC3\xA9/\xC3\xA9\\n\"}");
+  EXPECT_EQ(EchoedMessage(5, "\x80"), "{\"tabId\":5,\"type\":\"echoed\",\"url\":\"\xC2\x80\"}");
 }
 
 }  // namespace

@@ -30,7 +30,8 @@ TEST_F(BrowserLink, EndpointsAreNamedByACountThatNeverGoesBack) {
     return conv;
   });
   EXPECT_NE(0u, Served(std::move(accepted)));
-  auto refused = client.thread.Run([&] { return client.thread.Instance().Connect("HOPWISE2", "WWW_URLEcho"); });
+  auto refused =
+      client.thread.Run([&] { return client.thread.Instance().Connect("HOPWISE2", "WWW_URLEcho"); });
   EXPECT_EQ(0u, Served(std::move(refused)));
 }
 
@@ -48,18 +49,20 @@ TEST_F(BrowserLink, OpenUrlSendsTheUrlUnescapedThenActivateBringsTheWindowForwar
   dde->OpenUrl("http://a/\"q\"");
   EXPECT_EQ(3u, dde->Activate());
 
-  EXPECT_EQ((std::vector<std::string>{"WWW_OpenURL \"http://a/\"q\"\",,4294967295,0,", "WWW_Activate 4294967295,0,"}),
+  EXPECT_EQ((std::vector<std::string>{"WWW_OpenURL \"http://a/\"q\"\",,4294967295,0,",
+                                      "WWW_Activate 4294967295,0,"}),
             browser.Transactions());
   EXPECT_EQ(std::vector<std::string>{"http://a/\"q\""}, browser.Call([&](BrowserPeer&) { return opened; }));
   EXPECT_TRUE(launcher.launches.empty());
-  EXPECT_TRUE(dde->conversations.empty());
+  EXPECT_TRUE(link.ConversationsOf(*dde).empty());
 }
 
 TEST_F(BrowserLink, WithoutABrowserOpenUrlLaunchesTheBrowserProgramAndActivateDoesNothing) {
   dde->OpenUrl("http://b/?q=a b");
   EXPECT_EQ(0u, dde->Activate());
   ASSERT_EQ(1u, launcher.launches.size());
-  EXPECT_EQ((RecordingLauncher::Launch_{"netscape.exe", "http://b/?q=a b", "/opt/netscape"}), launcher.launches[0]);
+  EXPECT_EQ((RecordingLauncher::Launch_{"netscape.exe", "http://b/?q=a b", "/opt/netscape"}),
+            launcher.launches[0]);
 
   prefs.browser.clear();  // nothing configured: nothing to start
   dde->OpenUrl("http://c/");
@@ -88,7 +91,7 @@ TEST_F(BrowserLink, GetWindowInfoAsksBySignedIdAndTrimsTheCaption) {
   EXPECT_EQ((std::vector<std::string>{"WWW_GetWindowInfo 7", "WWW_GetWindowInfo 4294967295",
                                       "WWW_GetWindowInfo -2147483648", "WWW_GetWindowInfo 12"}),
             browser.Transactions());
-  EXPECT_TRUE(dde->conversations.empty());
+  EXPECT_TRUE(link.ConversationsOf(*dde).empty());
 }
 
 TEST_F(BrowserLink, UrlsAndTitlesOfAnyLengthAreCarried) {
@@ -103,7 +106,7 @@ TEST_F(BrowserLink, UrlsAndTitlesOfAnyLengthAreCarried) {
 
 TEST(WindowTitle, DropsTheFirstTwelveAndTheLastCharacterOfTheCaption) {
   EXPECT_EQ("Home", TitleFromCaption("Netscape - [Home]"));
-  EXPECT_EQ("", TitleFromCaption("Netscape - []"));   // 13 characters
+  EXPECT_EQ("", TitleFromCaption("Netscape - []"));    // 13 characters
   EXPECT_EQ("A", TitleFromCaption("Netscape - [A]"));  // 14 characters: the 13th
   EXPECT_EQ("", TitleFromCaption("Netscape - ["));
   EXPECT_EQ("", TitleFromCaption(""));
@@ -113,7 +116,7 @@ TEST(WindowTitle, DropsTheFirstTwelveAndTheLastCharacterOfTheCaption) {
 TEST_F(BrowserLink, RegistrationGivesUpSilentlyAfterTwentyAttempts) {
   dde->RegisterUrlEcho("HOPWISE1");
   EXPECT_EQ(std::vector<std::chrono::milliseconds>(19, 1000ms), sleeps);
-  EXPECT_TRUE(dde->conversations.empty());
+  EXPECT_TRUE(link.ConversationsOf(*dde).empty());
 }
 
 class RegistrationWithLateBrowser : public LinkFixture {
@@ -130,7 +133,8 @@ TEST_F(RegistrationWithLateBrowser, RegistersOnTheFirstAttemptThatFindsTheBrowse
   ASSERT_TRUE(browser);
   EXPECT_EQ(5u, sleeps.size());
   EXPECT_EQ(std::vector<std::string>{"WWW_RegisterURLEcho \"HOPWISE1\""}, browser->Transactions());
-  EXPECT_EQ(std::vector<std::string>{"HOPWISE1"}, browser->Call([](BrowserPeer& p) { return p.EchoServers(); }));
+  EXPECT_EQ(std::vector<std::string>{"HOPWISE1"},
+            browser->Call([](BrowserPeer& p) { return p.EchoServers(); }));
 }
 
 TEST_F(BrowserLink, AConversationTheBrowserEndsMidRequestIsNotUsedAgain) {
@@ -151,9 +155,9 @@ TEST_F(BrowserLink, AConversationTheBrowserEndsMidRequestIsNotUsedAgain) {
   ASSERT_TRUE(browser.Serve("NETSCAPE"));
 
   EXPECT_EQ(0u, dde->Activate());
-  EXPECT_TRUE(dde->conversations.empty());
+  EXPECT_TRUE(link.ConversationsOf(*dde).empty());
   EXPECT_EQ(6u, dde->Activate());
-  EXPECT_TRUE(dde->conversations.empty());
+  EXPECT_TRUE(link.ConversationsOf(*dde).empty());
 }
 
 TEST_F(BrowserLink, ASlowBrowserCountsAsNoAnswer) {
@@ -170,23 +174,35 @@ TEST_F(BrowserLink, ASlowBrowserCountsAsNoAnswer) {
   ASSERT_TRUE(browser.Serve("NETSCAPE"));
   WindowInfo info = dde->GetWindowInfo(1);
   EXPECT_EQ("", info.url);
-  EXPECT_TRUE(dde->conversations.empty());
+  EXPECT_TRUE(link.ConversationsOf(*dde).empty());
 }
 
-TEST_F(BrowserLink, DestroyingTheEndpointEndsTheBrowsersConversationsAndWithdrawsTheName) {
+TEST_F(BrowserLink, DestroyingAnEndpointEndsItsOwnConversationsOnlyAndWithdrawsTheName) {
+  CDDEObject second(link, prefs, launcher);
   RawSide client;
-  auto conv = Served(client.thread.Run([&] { return client.thread.Instance().Connect("HOPWISE1", "WWW_URLEcho"); }));
+  auto connect = [&](const std::string& name) {
+    return Served(client.thread.Run([&] { return client.thread.Instance().Connect(name, "WWW_URLEcho"); }));
+  };
+  const dde::ConvHandle conv = connect("HOPWISE1");
+  const dde::ConvHandle other = connect("HOPWISE2");
   ASSERT_NE(0u, conv);
-  EXPECT_EQ(1u, dde->conversations.size());
-  EXPECT_NE(nullptr, link.FindConversation(conv));
+  ASSERT_NE(0u, other);
+  EXPECT_EQ(std::vector<dde::ConvHandle>{conv}, link.ConversationsOf(*dde));
+  EXPECT_EQ(std::vector<dde::ConvHandle>{other}, link.ConversationsOf(second));
 
   browserLink->Close();
   dde = nullptr;
   EXPECT_EQ(nullptr, link.FindConversation(conv));
-  auto ended = [&] { return !client.thread.Call([&] { return client.thread.Instance().IsConnected(conv); }); };
-  for (int i = 0; i < 200 && !ended(); ++i) std::this_thread::sleep_for(5ms);
-  EXPECT_TRUE(ended());
-  EXPECT_EQ(0u, client.thread.Call([&] { return client.thread.Instance().Connect("HOPWISE1", "WWW_URLEcho"); }));
+  ASSERT_NE(nullptr, link.FindConversation(other));
+  EXPECT_EQ(&second, link.FindConversation(other)->holder);
+  auto connected = [&](dde::ConvHandle c) {
+    return client.thread.Call([&] { return client.thread.Instance().IsConnected(c); });
+  };
+  for (int i = 0; i < 200 && connected(conv); ++i) std::this_thread::sleep_for(5ms);
+  EXPECT_FALSE(connected(conv));
+  EXPECT_TRUE(connected(other));
+  EXPECT_EQ(0u,
+            client.thread.Call([&] { return client.thread.Instance().Connect("HOPWISE1", "WWW_URLEcho"); }));
 }
 
 }  // namespace

@@ -10,8 +10,8 @@
 #include <mutex>
 #include <thread>
 
+#include "browser/browser_peer.h"
 #include "platform/dde_instance.h"
-#include "tools/browser_peer.h"
 
 // A transport instance on a thread of its own, so that the other side of a conversation answers
 // while the test's thread waits in a transaction. Everything touching the instance runs on that

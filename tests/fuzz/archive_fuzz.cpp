@@ -2,19 +2,17 @@
 #include <sstream>
 
 #include "store/archive.h"
-#include "support/recording_message_boxes.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string bytes(reinterpret_cast<const char*>(data), size);
-  RecordingMessageBoxes messages;
   try {
     std::istringstream pages(bytes);
-    ReadPezArray(pages, messages);
+    ReadPezArray(pages);
   } catch (const ArchiveError&) {
   }
   try {
     std::istringstream topics(bytes);
-    ReadTopicArray(topics, 0, messages);
+    ReadTopicArray(topics, 0);
   } catch (const ArchiveError&) {
   }
   return 0;

@@ -75,6 +75,25 @@ TEST(MenuRenderer, BuildsAQMenuMirroringTheModel) {
   EXPECT_EQ(recent->actionGeometry(items[0]).height(), MenuRenderer::ItemHeight());
 }
 
+// A title too long for a third of the screen is shortened in its middle and shows whole (or the
+// item's own tip) as its tooltip; the model keeps the whole text.
+TEST(MenuRenderer, LongLiteralLabelsAreShortenedInTheMiddleAndShowWholeAsTooltip) {
+  Fixture f;
+  const std::string longTitle = "Start & " + std::string(400, 'W') + " End";
+  f.model->InsertItem(0, 1040, longTitle);
+  f.model->InsertItem(1, 1041, "Short", LabelStyle::Literal, "Short\nhttp://short.example/");
+  MenuRenderer renderer(f.model);
+  QMenu* menu = renderer.Build();
+  QAction* shortened = menu->actions()[0];
+  EXPECT_LE(menu->fontMetrics().horizontalAdvance(shortened->iconText()), MenuRenderer::MaxLabelWidth());
+  EXPECT_TRUE(shortened->iconText().startsWith("Start & W"));
+  EXPECT_TRUE(shortened->iconText().endsWith("W End"));
+  EXPECT_TRUE(shortened->iconText().contains(QChar(0x2026)));
+  EXPECT_EQ(QString::fromStdString(longTitle), shortened->toolTip());
+  EXPECT_EQ("Short\nhttp://short.example/", menu->actions()[1]->toolTip());
+  EXPECT_EQ(longTitle, f.model->TextAt(0));
+}
+
 TEST(MenuRenderer, AmpersandsInDynamicLabelsShowLiterallyAndFixedLabelsKeepTheirMnemonic) {
   MenuItem title;
   title.text = "Q&A && more";

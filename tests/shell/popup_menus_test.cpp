@@ -71,19 +71,6 @@ TEST_F(PopupMenusTest, RecentPagesStopAtMenuRowsMinusTwo) {
   EXPECT_EQ(res::kCmdMorePageMarks, Recent().CommandAt(39));
 }
 
-TEST_F(PopupMenusTest, RevisitAtTheTopOfAFullRecentMenuDropsTheOldestToo) {
-  Build();
-  for (int i = 0; i < 38; ++i) Visit(Page(0, i));
-  ASSERT_EQ(40u, Recent().Count());
-  Visit(Page(0, 37));  // the page at the top, visited again
-  EXPECT_EQ(39u, Recent().Count()) << "the Recent rule ran before the page's own item went";
-  EXPECT_EQ(Page(0, 37), Recent().TextAt(0));
-  EXPECT_EQ(Page(0, 1), Recent().TextAt(36));
-  Visit(Page(0, 100));
-  EXPECT_EQ(40u, Recent().Count());
-  EXPECT_EQ(Page(0, 1), Recent().TextAt(37));
-}
-
 TEST_F(PopupMenusTest, SiteSubmenuOverflowsIntoMoreSites) {
   Build();
   for (int i = 0; i < 39; ++i) Visit(Page(0, i));
@@ -160,17 +147,16 @@ TEST_F(PopupMenusTest, SitesSubmenuInTopicsLayout) {
   EXPECT_EQ(39u, sites.Count());
 }
 
-TEST_F(PopupMenusTest, RepeatedEchoChangesNoMenu) {
+TEST_F(PopupMenusTest, ARepeatedEchoOnlyRelabelsWithALateTitle) {
   Build();
   Visit(Page(0, 0));
   Visit(Page(1, 0));
   Visit(Page(0, 0), "new title");
-  const Strings recent = Labels(Recent());
   const Strings main = Labels(Main());
   Visit(Page(0, 0), "newer title");
-  EXPECT_EQ(recent, Labels(Recent()));
+  EXPECT_EQ((Strings{"newer title", Page(1, 0), "-", "More PageMarks...\tCtrl-Q"}), Labels(Recent()));
+  EXPECT_EQ((Strings{"newer title"}), Labels(SiteMenu(Site(0))));
   EXPECT_EQ(main, Labels(Main()));
-  EXPECT_EQ("new title", Recent().TextAt(0));
 }
 
 TEST_F(PopupMenusTest, DroppedAndDeletedPagesLeaveBothMenus) {
@@ -259,6 +245,22 @@ TEST_F(PopupMenusTest, NumbersUsedAgainReachTheRightPage) {
                               [&](const auto& site) { return site.second->Contains(newest.commandId); }));
   menus->DispatchDynamicCommand(newest.commandId);
   EXPECT_EQ(Strings{Page(2, 5000)}, opener.opened);
+}
+
+TEST_F(PopupMenusTest, AFreshStoreShowsHowToStartAndPagesShowTitleOrAddressWithBothAsTip) {
+  Build();
+  ASSERT_EQ(3u, Recent().Count());
+  EXPECT_EQ(menu_text::kNoPagesHint, Recent().TextAt(0));
+  EXPECT_TRUE(Recent().ItemAt(0)->grayed);
+  menus->DispatchDynamicCommand(Recent().CommandAt(0));
+  EXPECT_TRUE(opener.opened.empty());
+
+  store.RecordVisit(Page(0, 0), "");
+  Visit(Page(0, 1), "A title");
+  EXPECT_EQ((Strings{"A title", Page(0, 0), "-", "More PageMarks...\tCtrl-Q"}), Labels(Recent()));
+  EXPECT_EQ("A title\n" + Page(0, 1), Recent().ItemAt(0)->tip);
+  EXPECT_EQ(Page(0, 0), SiteMenu(Site(0)).ItemAt(1)->tip);
+  EXPECT_EQ("", store.FindPageMarkByUrl(Page(0, 0))->title) << "the stored title stays empty";
 }
 
 // Menus built from a store at once show what following its visits one by one showed, with every

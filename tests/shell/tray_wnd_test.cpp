@@ -77,7 +77,9 @@ class TrayWndTest : public ShellFixture {
 };
 
 TEST_F(TrayWndTest, CreatesTheIconAndShowsTheModelMenus) {
-  EXPECT_EQ(QStringLiteral("Hopwise"), wnd->TrayIcon()->toolTip());
+  EXPECT_EQ(QStringLiteral("Hopwise\nBrowser: not running"), wnd->TrayIcon()->toolTip());
+  wnd->SetBrowserConnected(true);
+  EXPECT_EQ(QStringLiteral("Hopwise\nBrowser: connected"), wnd->TrayIcon()->toolTip());
   EXPECT_EQ(wnd->NormalIcon().cacheKey(), wnd->TrayIcon()->icon().cacheKey());
   EXPECT_EQ("HOPWISE1", browser->EndpointName());
   EXPECT_TRUE(wnd->IsActive());
@@ -131,7 +133,7 @@ TEST_F(TrayWndTest, SuspendAndActivateSwitchIconTipAndLabel) {
   wnd->OnCommand(res::kCmdSuspend);
   EXPECT_FALSE(wnd->IsActive());
   EXPECT_EQ(wnd->SuspendedIcon().cacheKey(), wnd->TrayIcon()->icon().cacheKey());
-  EXPECT_EQ(QStringLiteral("Hopwise Suspended"), wnd->TrayIcon()->toolTip());
+  EXPECT_EQ(QStringLiteral("Hopwise Suspended\nBrowser: not running"), wnd->TrayIcon()->toolTip());
   EXPECT_NE(nullptr, ActionNamed(quick, QStringLiteral("Activate Hopwise")));
 
   screen.height = 600;
@@ -141,7 +143,7 @@ TEST_F(TrayWndTest, SuspendAndActivateSwitchIconTipAndLabel) {
   wnd->OnCommand(res::kCmdSuspend);
   EXPECT_TRUE(wnd->IsActive());
   EXPECT_EQ(wnd->NormalIcon().cacheKey(), wnd->TrayIcon()->icon().cacheKey());
-  EXPECT_EQ(QStringLiteral("Hopwise"), wnd->TrayIcon()->toolTip());
+  EXPECT_EQ(QStringLiteral("Hopwise\nBrowser: not running"), wnd->TrayIcon()->toolTip());
   EXPECT_NE(nullptr, ActionNamed(quick, QStringLiteral("Suspend Hopwise")));
 }
 

@@ -11,7 +11,7 @@ namespace {
 
 const std::vector<std::string> kWriteOrder{"Browser",      "Browser Path",  "Column 0",   "Column 1",
                                            "Column 2",     "Column 3",      "Max PageMarks", "Power User",
-                                           "Menu State",   "Simple Sites",  "Check Secure Pages"};
+                                           "Menu State",   "Simple Sites",  "Check Secure Pages", "Modern Sites"};
 
 void ExpectDefaults(const CPrefs& prefs) {
   const CPrefs defaults;

@@ -74,3 +74,40 @@ TEST(SiteInsertPositionTest, BytesCompareAsUnsignedValues) {
 }
 
 }  // namespace
+
+namespace {
+
+// Sites as browsers group them: one key per registrable domain, https and http alike.
+TEST(ModernSiteKeyTest, RegistrableDomainForEverySuffixHttpAndHttpsAlike) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"http://news.bbc.co.uk/1", "bbc.co.uk"},
+      {"https://www.bbc.co.uk/", "bbc.co.uk"},
+      {"https://WWW.Example.DE:8443/x", "example.de"},
+      {"https://en.wikipedia.org/wiki/A", "wikipedia.org"},
+      {"http://de.wikipedia.org/", "wikipedia.org"},
+      {"https://user:pw@git.example.com/", "example.com"},
+      {"https://example.com./", "example.com"},
+      {"https://example.com?q=1", "example.com"},
+      {"http://localhost:8000/", "localhost"},
+      {"http://10.1.2.3/", "10.1.2.3"},
+      {"https://[::1]:8080/", "[::1]"},
+      {"http://co.uk/", "co.uk"},
+      {"https://xn--bcher-kva.de/", "xn--bcher-kva.de"},
+      {"https://shop.B\xC3\x9C" "CHER.de/", "b\xC3\xBC" "cher.de"},
+      {"https://", ""},
+  };
+  for (const auto& [url, key] : cases) EXPECT_EQ(key, SiteKeyForUrl(url, 0, 1)) << url;
+}
+
+TEST(ModernSiteKeyTest, FullNamesAndOtherSchemes) {
+  EXPECT_EQ("news.bbc.co.uk", SiteKeyForUrl("https://News.BBC.co.uk:443/", 1, 1));
+  EXPECT_EQ("news.bbc.co.uk", SiteKeyForUrl("http://news.bbc.co.uk/", 1, 1));
+  EXPECT_EQ("Local Disk(s)", SiteKeyForUrl("file:///tmp/a", 0, 1));
+  EXPECT_EQ("ftp.example.com", SiteKeyForUrl("ftp://ftp.example.com/pub", 0, 1));
+  EXPECT_EQ("about", SiteKeyForUrl("about:blank", 0, 1));
+  EXPECT_EQ("Unknown Server Type", SiteKeyForUrl("mailto:a@b.c", 0, 1));
+  // With the classic rule https stays apart, as it always was.
+  EXPECT_EQ("www.bbc.co.uk (secure)", SiteKeyForUrl("https://www.bbc.co.uk/", 0, 0));
+}
+
+}  // namespace

@@ -172,11 +172,17 @@ TEST_F(ArchiveToolTest, DumpsHandWrittenFixtures) {
 TEST_F(ArchiveToolTest, EscapesTextThatIsNoPlainUtf8) {
   ToolRun run = Tool({"dump", Fixture("cache_mixed_text.data")});
   EXPECT_EQ(0, run.status);
-  // Latin-1 0xE9 and the control characters are escaped; the UTF-8 "é" passes as it is.
+  // The Latin-1 byte 0xE9 reads as "é", like the UTF-8 "é" that passes as it is; the control
+  // characters are escaped.
   EXPECT_EQ(std::vector<std::string>{R"({"class":"CPez","schema":2,"url":"http://x.example/\"q\"",)"
-                                     R"("title":"caf\u00e9 \\ \u0001\t\n é\u007f","reserved":5,)"
+                                     R"("title":"café \\ \u0001\t\n é\u007f","reserved":5,)"
                                      R"("firstVisited":-1,"lastVisited":2147483647,"size":4294967295})"},
             Lines(run.out));
+
+  // C1 control characters, in UTF-8 or as Latin-1 bytes, are escaped as well.
+  const auto c1 = Lines(Tool({"dump", Fixture("cache_c1_text.data")}).out);
+  ASSERT_EQ(1u, c1.size());
+  EXPECT_NE(std::string::npos, c1[0].find(R"("title":"a\u0085b\u009b")")) << c1[0];
 }
 
 TEST_F(ArchiveToolTest, DamagedFileFailsAndIsLeftAlone) {

@@ -70,6 +70,10 @@ write('cache_mixed_text.data',
       + pez2(b'http://x.example/"q"', b'caf\xe9 \\ \x01\t\n \xc3\xa9\x7f', -1, 2147483647, size=4294967295,
              reserved=5))
 
+# A title with C1 control characters: U+0085 in UTF-8, and 0x9B as a Latin-1 byte.
+write('cache_c1_text.data',
+      word(1) + new_class(b'CPez', 2) + pez2(b'http://c1.example/', b'a\xc2\x85b\x9b', 0, 0))
+
 # One record of an unknown schema (no fields), then a schema 2 record described anew.
 write('cache_unknown_schema.data',
       word(2) + new_class(b'CPez', 9) + new_class(b'CPez', 2) + pez2(b'http://k.example/', b'kept', 10, 20))

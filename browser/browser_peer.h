@@ -94,7 +94,7 @@ class BrowserPeer {
 
   dde::Instance& instance_;
   Hooks hooks_;
-  std::vector<Window> windows_;          // least recently used first
+  std::vector<Window> windows_;           // least recently used first
   std::vector<std::string> echoServers_;  // in order of registration, no two alike (any case)
   std::vector<std::function<void()>> deferred_;
 };

@@ -1,4 +1,4 @@
-#include "tools/browser_peer.h"
+#include "browser/browser_peer.h"
 
 #include <algorithm>
 #include <cctype>
@@ -39,7 +39,8 @@ std::string DescribeText(const std::optional<dde::Bytes>& data) {
 
 }  // namespace
 
-BrowserPeer::BrowserPeer(dde::Instance& instance, Hooks hooks) : instance_(instance), hooks_(std::move(hooks)) {}
+BrowserPeer::BrowserPeer(dde::Instance& instance, Hooks hooks)
+    : instance_(instance), hooks_(std::move(hooks)) {}
 
 bool BrowserPeer::Start() {
   if (!instance_.Initialize([this](const dde::Transaction& t) { return OnTransaction(t); })) return false;
@@ -55,9 +56,13 @@ void BrowserPeer::Dispatch() {
   }
 }
 
-void BrowserPeer::Defer(std::function<void()> task) { deferred_.push_back(std::move(task)); }
+void BrowserPeer::Defer(std::function<void()> task) {
+  deferred_.push_back(std::move(task));
+}
 
-std::string BrowserPeer::Caption(const std::string& title) { return "Netscape - [" + title + "]"; }
+std::string BrowserPeer::Caption(const std::string& title) {
+  return "Netscape - [" + title + "]";
+}
 
 void BrowserPeer::ShowPage(uint32_t windowId, const std::string& url, const std::string& title) {
   SetWindow(windowId, url, title);
@@ -133,7 +138,8 @@ std::optional<dde::Bytes> BrowserPeer::OnRequest(int verb, const std::string& it
     case WWW_GetWindowInfo: {
       ParseArgumentList(item, "DW", {&windowId});
       if (hooks_.windowInfo) {
-        if (auto w = hooks_.windowInfo(windowId)) reply = BuildResultData("QCS,QCS", {w->url, Caption(w->title)});
+        if (auto w = hooks_.windowInfo(windowId))
+          reply = BuildResultData("QCS,QCS", {w->url, Caption(w->title)});
       } else if (const Window* w = FindWindow(windowId)) {
         reply = BuildResultData("QCS,QCS", {w->url, Caption(w->title)});
       }
