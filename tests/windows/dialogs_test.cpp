@@ -95,13 +95,13 @@ TEST_F(DialogsTest, ModelessQuickInfoGoesOpensThePageAndClosesWhenItsPageMarkGoe
   info->GoButton()->click();
   EXPECT_EQ(std::vector<std::string>{"http://example.com/a"}, opener.opened);
   EXPECT_EQ("Apple pie", page.title);
-  QTRY_VERIFY(info.isNull());
+  EXPECT_TRUE(WaitUntil([&] { return info.isNull(); }));
 
   info = new CQuickInfoDlg(services, page, CQuickInfoDlg::Form::kModeless);
   info->show();
   info->SendToTopics()->setChecked(true);
   store.DeletePageMark(&page);
-  QTRY_VERIFY(info.isNull());
+  EXPECT_TRUE(WaitUntil([&] { return info.isNull(); }));
   EXPECT_TRUE(topics.Root().children->empty()) << "nothing is filed for a PageMark that is gone";
 }
 

@@ -38,7 +38,7 @@ TEST_F(ToolWindowSetTest, QuickCommandsOpenEachWindowOnceAndAClosedOneIsForgotte
   EXPECT_FALSE(set.IsOpen(ToolWindowKind::kTopics)) << "no Topics window in the set yet";
 
   pageMarks->OnCommand(res::kCmdClose);
-  QTRY_VERIFY(!set.IsOpen(ToolWindowKind::kPageMarks));
+  EXPECT_TRUE(WaitUntil([&] { return !set.IsOpen(ToolWindowKind::kPageMarks); }));
   tray.OnCommand(res::kCmdMorePageMarks);
   EXPECT_TRUE(set.IsOpen(ToolWindowKind::kPageMarks));
   set.CloseAll();

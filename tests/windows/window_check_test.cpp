@@ -70,7 +70,7 @@ TEST_F(WindowCheckTest, PageMarksRunShowsVerdictsThenAllDone) {
   ChooseScope(false, "Check selected PageMarks only");
   window.OnCommand(res::kCmdCheckForUpdates);
   EXPECT_EQ(kStopMenuLabel, item.text().toStdString());
-  QTRY_COMPARE_WITH_TIMEOUT(window.StatusText()->text(), QString(kAllDoneStatus), 20000);
+  ASSERT_TRUE(WaitUntil([&] { return window.StatusText()->text() == kAllDoneStatus; }, 20000));
   EXPECT_EQ(kCheckMenuLabel, item.text().toStdString());
   const PageMarkRows& rows = window.Model().Rows();
 
@@ -103,7 +103,7 @@ TEST_F(WindowCheckTest, ClosingDuringARunIsRefusedUntilTheRunHasStopped) {
   ChooseScope(true, "Check selected PageMarks only");
   window->OnCommand(res::kCmdCheckForUpdates);
   const QString checking = "Checking 1 of 1, " + QString::fromStdString(silent.Url());
-  QTRY_COMPARE_WITH_TIMEOUT(window->StatusText()->text(), checking, 5000);
+  ASSERT_TRUE(WaitUntil([&] { return window->StatusText()->text() == checking; }));
   ASSERT_TRUE(silent.accepted.Wait(std::chrono::seconds(5)));
   EXPECT_FALSE(window->close());
   EXPECT_EQ(std::vector<std::string>{kCloseGuardMessage}, messages.Shown());
@@ -112,9 +112,9 @@ TEST_F(WindowCheckTest, ClosingDuringARunIsRefusedUntilTheRunHasStopped) {
   window->OnCommand(res::kCmdCheckForUpdates);
   EXPECT_EQ(kCheckMenuLabel, window->MenuAction(res::kCmdCheckForUpdates)->text().toStdString());
   EXPECT_EQ(kStoppingStatus, window->StatusText()->text().toStdString());
-  QTRY_COMPARE_WITH_TIMEOUT(window->StatusText()->text(), QString(kStoppedStatus), 5000);
+  ASSERT_TRUE(WaitUntil([&] { return window->StatusText()->text() == kStoppedStatus; }));
   EXPECT_TRUE(window->close());
-  QTRY_VERIFY(alive.isNull());
+  EXPECT_TRUE(WaitUntil([&] { return alive.isNull(); }));
 }
 
 // The program's shutdown deletes a window whatever it is doing: its worker may be waiting on a
@@ -128,7 +128,9 @@ TEST_F(WindowCheckTest, DeletingAWindowDuringARunStopsItAtOnce) {
     ChooseScope(false, "Check selected PageMarks only");
     window->OnCommand(res::kCmdCheckForUpdates);
     ASSERT_TRUE(window->CheckRunning());
-    if (waitForServer) QTRY_VERIFY_WITH_TIMEOUT(silent.accepted.Test(), 5000);
+    if (waitForServer) {
+      ASSERT_TRUE(WaitUntil([&] { return silent.accepted.Test(); }));
+    }
     const auto start = std::chrono::steady_clock::now();
     window.reset();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
@@ -159,7 +161,7 @@ TEST_F(WindowCheckTest, SitesRunPassesOverAPageMarkDeletedDuringIt) {
   window.show();
   ChooseScope(true, "Check Selected Site Only");
   window.OnCommand(res::kCmdCheckForUpdates);
-  QTRY_COMPARE_WITH_TIMEOUT(window.StatusText()->text(), QString(kAllDoneStatus), 20000);
+  ASSERT_TRUE(WaitUntil([&] { return window.StatusText()->text() == kAllDoneStatus; }, 20000));
   store.RemoveListener(&deleter);
   EXPECT_EQ(300u, first.size);
   EXPECT_EQ(1, window.Tree()->topLevelItem(0)->childCount());

@@ -4,6 +4,7 @@
 #include <stdlib.h>
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
@@ -29,6 +30,17 @@ class RecordingOpener : public UrlOpener {
   void OpenInBrowser(const std::string& url) override { opened.push_back(url); }
   std::vector<std::string> opened;
 };
+
+// Runs the event loop until done() holds; false when it still does not after timeoutMs. (QtTest's
+// QTRY macros report to QtTest, not to GoogleTest: a failure would pass unseen.)
+inline bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
+  QDeadlineTimer deadline(timeoutMs);
+  while (!done()) {
+    if (deadline.hasExpired()) return false;
+    QTest::qWait(10);
+  }
+  return true;
+}
 
 // Runs act on the modal dialog that the next call opens, once it is up (a dialog's exec() does
 // not return until act has closed it).
