@@ -1,14 +1,14 @@
 #include "app/tray_app.h"
 
 #include "browser/find_browser.h"
-#include "platform/atomic_file.h"
-#include "platform/curl_http_client.h"
-#include "platform/instance_lock.h"
-#include "platform/stderr_message_boxes.h"
 #include "browser/url_echo_service.h"
 #include "browser/verb_table.h"
 #include "browser/visit_recorder.h"
+#include "platform/atomic_file.h"
+#include "platform/curl_http_client.h"
+#include "platform/instance_lock.h"
 #include "platform/qt/dde_event_pump.h"
+#include "platform/stderr_message_boxes.h"
 #include "resources/resource_ids.h"
 #include "resources/string_table.h"
 #include "shell/qt/tray_wnd.h"
@@ -59,8 +59,8 @@ void CTrayApp::CreateParts() {
   http_ = std::make_unique<CurlHttpClient>();
   toolWindows_ = std::make_unique<ToolWindowSet>(
       WindowServices{prefs_, store_, topics_, *browser_, services_.messages, *http_});
-  tray_ = std::make_unique<CTrayWnd>(prefs_, store_, topics_, *browser_, services_.launcher, services_.messages,
-                                      *toolWindows_, services_.clock);
+  tray_ = std::make_unique<CTrayWnd>(prefs_, store_, topics_, *browser_, services_.launcher,
+                                     services_.messages, *toolWindows_, services_.clock);
   recorder_ = std::make_unique<VisitRecorder>(*browser_, store_, events_, *tray_);
   echoService_ = std::make_unique<UrlEchoService>(services_.clock, *recorder_);
   connect(tray_.get(), &CTrayWnd::exitRequested, this, &CTrayApp::Shutdown, Qt::QueuedConnection);

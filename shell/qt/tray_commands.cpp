@@ -74,9 +74,15 @@ void CTrayWnd::OnOpenLink(uint32_t command) {
 }
 
 // At most one window of each kind: a second request brings the open one to the front.
-void CTrayWnd::OnShowTopicsWindow() { toolWindows_.ShowToolWindow(ToolWindowKind::kTopics); }
-void CTrayWnd::OnShowPageMarksWindow() { toolWindows_.ShowToolWindow(ToolWindowKind::kPageMarks); }
-void CTrayWnd::OnShowSitesWindow() { toolWindows_.ShowToolWindow(ToolWindowKind::kSites); }
+void CTrayWnd::OnShowTopicsWindow() {
+  toolWindows_.ShowToolWindow(ToolWindowKind::kTopics);
+}
+void CTrayWnd::OnShowPageMarksWindow() {
+  toolWindows_.ShowToolWindow(ToolWindowKind::kPageMarks);
+}
+void CTrayWnd::OnShowSitesWindow() {
+  toolWindows_.ShowToolWindow(ToolWindowKind::kSites);
+}
 
 // Filled in with the quick commands, the preferences dialog and the menu keys.
 void CTrayWnd::OnAbout() {}

@@ -14,9 +14,9 @@ namespace {
 constexpr int kRegistrationDelayMs = 1000;
 }
 
-CTrayWnd::CTrayWnd(CPrefs& prefs, PageMarkStore& store, TopicsModel& topics, UrlOpener& opener, Launcher& launcher,
-                   MessageBoxes& messages, ToolWindows& toolWindows, const Clock& clock, const ScreenMetrics* screen,
-                   QObject* parent)
+CTrayWnd::CTrayWnd(CPrefs& prefs, PageMarkStore& store, TopicsModel& topics, UrlOpener& opener,
+                   Launcher& launcher, MessageBoxes& messages, ToolWindows& toolWindows, const Clock& clock,
+                   const ScreenMetrics* screen, QObject* parent)
     : QObject(parent),
       prefs_(prefs),
       store_(store),

@@ -12,10 +12,10 @@
 #include "browser/recording_launcher.h"
 #include "resources/resource_ids.h"
 #include "shell/qt/tray_wnd.h"
-#include "windows/page_marks_dlg.h"
 #include "support/fake_clock.h"
 #include "support/memory_preference_store.h"
 #include "support/recording_message_boxes.h"
+#include "windows/page_marks_dlg.h"
 
 namespace {
 

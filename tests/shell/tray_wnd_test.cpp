@@ -54,7 +54,8 @@ class TrayWndTest : public ShellFixture {
     prefs.browser = "netscape.exe";
     prefs.browserPath = "/opt/netscape";
     browser = std::make_unique<BrowserLink>(link, prefs, launcher);
-    wnd = std::make_unique<CTrayWnd>(prefs, store, topics, *browser, launcher, messages, toolWindows, clock, &screen);
+    wnd = std::make_unique<CTrayWnd>(prefs, store, topics, *browser, launcher, messages, toolWindows, clock,
+                                     &screen);
     QObject::connect(wnd.get(), &CTrayWnd::registrationDue, [this] { ++registrations; });
     wnd->CreateTrayWindow();
     wnd->BuildMenus();
@@ -173,7 +174,8 @@ TEST_F(TrayWndTest, QuickAccessCommandsAskForTheirWindows) {
   QCoreApplication::processEvents();
   wnd->OnCommand(res::kCmdMorePageMarks);
   wnd->OnCommand(res::kCmdEditTopics);
-  EXPECT_EQ((std::vector<ToolWindowKind>{ToolWindowKind::kSites, ToolWindowKind::kPageMarks, ToolWindowKind::kTopics}),
+  EXPECT_EQ((std::vector<ToolWindowKind>{ToolWindowKind::kSites, ToolWindowKind::kPageMarks,
+                                         ToolWindowKind::kTopics}),
             toolWindows.shown);
 }
 
