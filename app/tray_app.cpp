@@ -4,16 +4,18 @@
 #include <QEvent>
 
 #include "browser/find_browser.h"
-#include "platform/atomic_file.h"
-#include "platform/instance_lock.h"
-#include "platform/stderr_message_boxes.h"
 #include "browser/url_echo_service.h"
 #include "browser/verb_table.h"
 #include "browser/visit_recorder.h"
+#include "platform/atomic_file.h"
+#include "platform/curl_http_client.h"
+#include "platform/instance_lock.h"
 #include "platform/qt/dde_event_pump.h"
+#include "platform/stderr_message_boxes.h"
 #include "resources/resource_ids.h"
 #include "resources/string_table.h"
 #include "shell/qt/tray_wnd.h"
+#include "windows/tool_window_set.h"
 
 CTrayApp::CTrayApp(AppServices services, QObject* parent)
     : QObject(parent),
@@ -57,8 +59,11 @@ bool CTrayApp::Start() {
 
 void CTrayApp::CreateParts() {
   browser_ = std::make_unique<BrowserLink>(link_, prefs_, services_.launcher);
-  tray_ = std::make_unique<CTrayWnd>(prefs_, store_, topics_, *browser_, services_.launcher, services_.messages,
-                                      services_.clock);
+  http_ = std::make_unique<CurlHttpClient>();
+  toolWindows_ = std::make_unique<ToolWindowSet>(
+      WindowServices{prefs_, store_, topics_, *browser_, services_.messages, *http_});
+  tray_ = std::make_unique<CTrayWnd>(prefs_, store_, topics_, *browser_, services_.launcher,
+                                     services_.messages, *toolWindows_, services_.clock);
   recorder_ = std::make_unique<VisitRecorder>(*browser_, store_, events_, *tray_);
   echoService_ = std::make_unique<UrlEchoService>(services_.clock, *recorder_);
   connect(tray_.get(), &CTrayWnd::exitRequested, this, &CTrayApp::Shutdown, Qt::QueuedConnection);
@@ -152,7 +157,10 @@ void CTrayApp::DeleteEndpoint() {
   browser_->Close();
 }
 
+// The tool windows go first: they keep their column widths in the preferences, and a running
+// update check is stopped.
 void CTrayApp::FreeAndSavePreferences() {
+  toolWindows_->CloseAll();
   tray_->DestroySiteMenus();
   store_.ClearStore();
   tray_->RemoveTrayIcon();

@@ -15,16 +15,29 @@ QString IconName(int number) {
       return QStringLiteral("active");
     case res::kIconSuspended:
       return QStringLiteral("suspended");
+    case res::kIconPageMark:
+      return QStringLiteral("pagemark");
+    case res::kIconSite:
+      return QStringLiteral("site");
+    case res::kIconUpdated:
+      return QStringLiteral("updated");
+    case res::kIconFolderLink:
+      return QStringLiteral("folder_link");
+    case res::kIconUnreachable:
+      return QStringLiteral("unreachable");
+    case res::kIconBadStatus:
+      return QStringLiteral("bad_status");
     default:
       return {};
   }
 }
 
 // The tray icons have pictures drawn on the pixel grid for the small sizes a tray uses; other
-// sizes are rendered from the scalable picture.
-QString PathForSize(const QString& name, int size) {
-  if (size <= 18) return ":/hopwise/icons/" + name + "-16.svg";
-  if (size <= 24) return ":/hopwise/icons/" + name + "-22.svg";
+// sizes, and the list pictures (drawn on a 16-pixel grid), are rendered from the one picture.
+QString PathForSize(int number, const QString& name, int size) {
+  const bool trayIcon = number == res::kIconActive || number == res::kIconSuspended;
+  if (trayIcon && size <= 18) return ":/hopwise/icons/" + name + "-16.svg";
+  if (trayIcon && size <= 24) return ":/hopwise/icons/" + name + "-22.svg";
   return ":/hopwise/icons/" + name + ".svg";
 }
 
@@ -48,7 +61,7 @@ QIcon LoadIconResource(int number) {
   if (name.isEmpty()) return {};
   QIcon icon;
   for (int size : {16, 20, 22, 24, 32, 44, 48, 64, 128}) {
-    QPixmap pixmap = Render(PathForSize(name, size), size);
+    QPixmap pixmap = Render(PathForSize(number, name, size), size);
     if (pixmap.isNull()) return {};
     icon.addPixmap(pixmap);
   }

@@ -15,8 +15,9 @@ namespace {
 constexpr int kRegistrationDelayMs = 1000;
 }
 
-CTrayWnd::CTrayWnd(CPrefs& prefs, PageMarkStore& store, TopicsModel& topics, UrlOpener& opener, Launcher& launcher,
-                   MessageBoxes& messages, const Clock& clock, const ScreenMetrics* screen, QObject* parent)
+CTrayWnd::CTrayWnd(CPrefs& prefs, PageMarkStore& store, TopicsModel& topics, UrlOpener& opener,
+                   Launcher& launcher, MessageBoxes& messages, ToolWindows& toolWindows, const Clock& clock,
+                   const ScreenMetrics* screen, QObject* parent)
     : QObject(parent),
       prefs_(prefs),
       store_(store),
@@ -24,6 +25,7 @@ CTrayWnd::CTrayWnd(CPrefs& prefs, PageMarkStore& store, TopicsModel& topics, Url
       opener_(opener),
       launcher_(launcher),
       messages_(messages),
+      toolWindows_(toolWindows),
       clock_(clock),
       linkMenus_(LoadMenuResource(res::kMenuLinks)),
       normalIcon_(LoadIconResource(res::kIconActive)),

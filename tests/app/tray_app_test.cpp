@@ -5,13 +5,17 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QHeaderView>
+#include <QTableView>
 #include <filesystem>
 
 #include "browser/recording_launcher.h"
+#include "resources/resource_ids.h"
 #include "shell/qt/tray_wnd.h"
 #include "support/fake_clock.h"
 #include "support/memory_preference_store.h"
 #include "support/recording_message_boxes.h"
+#include "windows/page_marks_dlg.h"
 
 namespace {
 
@@ -74,6 +78,20 @@ TEST_F(TrayAppTest, AStartWithoutCacheGivesAnEmptyStoreAndExitWritesTheFiles) {
   EXPECT_TRUE(Exists("topics.data")) << "an empty topics.data is made when the menus are built";
   EXPECT_EQ("Browser", preferences_.Writes().front());
   EXPECT_TRUE(app.Events().closing.IsSet());
+}
+
+TEST_F(TrayAppTest, ExitClosesTheOpenWindowsAndKeepsTheirColumnWidths) {
+  CTrayApp app(Services());
+  ASSERT_TRUE(app.Start());
+  QCoreApplication::processEvents();
+  app.TrayWindow()->OnCommand(res::kCmdMorePageMarks);
+  CPageMarksDlg* window = nullptr;
+  for (QWidget* widget : QApplication::topLevelWidgets())
+    if (auto* found = qobject_cast<CPageMarksDlg*>(widget)) window = found;
+  ASSERT_NE(nullptr, window);
+  window->List()->horizontalHeader()->resizeSection(3, 77);
+  app.Shutdown();
+  EXPECT_EQ(MemoryPreferenceStore::Value(uint32_t{77}), preferences_.Values().at("Column 3"));
 }
 
 TEST_F(TrayAppTest, EndOfLogonActsOnlyWhenTheSessionIsEnding) {

@@ -30,6 +30,18 @@ class LaunchRecorder : public Launcher {
   std::vector<std::string> launches;
 };
 
+// Records the windows the tray asks for.
+class RecordingToolWindows : public ToolWindows {
+ public:
+  bool ShowToolWindow(ToolWindowKind kind) override {
+    shown.push_back(kind);
+    return true;
+  }
+  bool IsOpen(ToolWindowKind kind) const override { return false; }
+  bool ShowQuickInfo(uint32_t pageMarkCommand, int screenX, int screenY) override { return false; }
+  std::vector<ToolWindowKind> shown;
+};
+
 QAction* ActionNamed(QMenu& menu, const QString& text) {
   for (QAction* action : menu.actions())
     if (action->text() == text) return action;
@@ -44,7 +56,8 @@ class TrayWndTest : public ShellFixture {
     prefs.browser = "netscape.exe";
     prefs.browserPath = "/opt/netscape";
     browser = std::make_unique<BrowserLink>(link, prefs, launcher);
-    wnd = std::make_unique<CTrayWnd>(prefs, store, topics, *browser, launcher, messages, clock, &screen);
+    wnd = std::make_unique<CTrayWnd>(prefs, store, topics, *browser, launcher, messages, toolWindows, clock,
+                                     &screen);
     QObject::connect(wnd.get(), &CTrayWnd::registrationDue, [this] { ++registrations; });
     wnd->CreateTrayWindow();
     wnd->BuildMenus();
@@ -60,6 +73,7 @@ class TrayWndTest : public ShellFixture {
   dde::Instance instance;
   DdeLink link{instance};
   LaunchRecorder launcher;
+  RecordingToolWindows toolWindows;
   int registrations = 0;
   std::unique_ptr<BrowserLink> browser;
   std::unique_ptr<CTrayWnd> wnd;
@@ -108,7 +122,7 @@ TEST_F(TrayWndTest, MeasuresTheRealScreenWithoutInjectedMetrics) {
   FormDataPaths(own, dir);
   PageMarkStore ownStore(own, clock);
   TopicsModel ownTopics(files, clock, own);
-  CTrayWnd real(own, ownStore, ownTopics, *browser, launcher, messages, clock);
+  CTrayWnd real(own, ownStore, ownTopics, *browser, launcher, messages, toolWindows, clock);
   real.CreateTrayWindow();
   real.BuildMenus();
   QtScreenMetrics metrics;
@@ -155,6 +169,16 @@ TEST_F(TrayWndTest, ChosenPageMarkGoesToTheBrowser) {
   browser->Close();
   wnd->OnCommand(1034);
   EXPECT_EQ(1u, launcher.launches.size());
+}
+
+TEST_F(TrayWndTest, QuickAccessCommandsAskForTheirWindows) {
+  ActionNamed(Shown(CTrayWnd::PopupKind::Quick), QStringLiteral("Quick Access To &Sites\tCtrl-W"))->trigger();
+  QCoreApplication::processEvents();
+  wnd->OnCommand(res::kCmdMorePageMarks);
+  wnd->OnCommand(res::kCmdEditTopics);
+  EXPECT_EQ((std::vector<ToolWindowKind>{ToolWindowKind::kSites, ToolWindowKind::kPageMarks,
+                                         ToolWindowKind::kTopics}),
+            toolWindows.shown);
 }
 
 TEST_F(TrayWndTest, ExitAsksTheApplicationToShutDown) {
