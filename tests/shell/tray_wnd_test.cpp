@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
@@ -11,6 +12,7 @@
 #include <QTest>
 #include <algorithm>
 #include <atomic>
+#include <functional>
 #include <thread>
 
 #include "browser/browser_link.h"
@@ -41,6 +43,15 @@ class RecordingToolWindows : public ToolWindows {
   bool ShowQuickInfo(uint32_t pageMarkCommand, int screenX, int screenY) override { return false; }
   std::vector<ToolWindowKind> shown;
 };
+
+// Serves events until done holds (a failure shows in the GoogleTest assertion that checks the result).
+bool WaitFor(const std::function<bool()>& done, int timeoutMs = 3000) {
+  for (QElapsedTimer timer; !done(); QTest::qWait(10)) {
+    if (!timer.isValid()) timer.start();
+    if (timer.elapsed() > timeoutMs) return false;
+  }
+  return true;
+}
 
 QAction* ActionNamed(QMenu& menu, const QString& text) {
   for (QAction* action : menu.actions())
@@ -222,7 +233,7 @@ TEST_F(TrayWndTest, ScreenChangeRebuildsTheMenus) {
   ASSERT_NE(nullptr, primary);
   emit primary->geometryChanged(primary->geometry());
   emit primary->geometryChanged(primary->geometry());
-  QTRY_COMPARE_WITH_TIMEOUT(prefs.menuRows, 50, 2000);
+  EXPECT_TRUE(WaitFor([&] { return prefs.menuRows == 50; })) << prefs.menuRows;
 }
 
 TEST_F(TrayWndTest, RegistrationTimerFiresOnceASecondAfterTheLastStart) {
@@ -232,7 +243,7 @@ TEST_F(TrayWndTest, RegistrationTimerFiresOnceASecondAfterTheLastStart) {
   wnd->StartRegistrationTimer();  // restarts the second
   QTest::qWait(700);
   EXPECT_EQ(0, registrations);
-  QTRY_COMPARE_WITH_TIMEOUT(registrations, 1, 2000);
+  EXPECT_TRUE(WaitFor([&] { return registrations == 1; })) << registrations;
   QTest::qWait(1200);
   EXPECT_EQ(1, registrations);
 }
