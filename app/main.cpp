@@ -1,8 +1,13 @@
 #include <QApplication>
 #include <QSessionManager>
+#include <signal.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
+#include <string_view>
 
+#include "app/display_check.h"
 #include "app/signal_watch.h"
 #include "app/tray_app.h"
 #include "platform/qt/process_launcher.h"
@@ -11,12 +16,17 @@
 
 namespace {
 
-bool HasDisplay() {
-  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
-    const char* value = std::getenv(name);
-    if (value && *value) return true;
-  }
-  return false;
+constexpr char kUsage[] =
+    "usage: hopwise [--help | --version]\n"
+    "The Hopwise tray program; it keeps its data in the folder it is started in. Start Hopwise with\n"
+    "the command hopwise, which sets up its data folder and starts this program there.\n";
+
+// The signals a start command may have blocked until the handlers were in place.
+void UnblockTerminationSignals() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (int signal : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&set, signal);
+  sigprocmask(SIG_UNBLOCK, &set, nullptr);
 }
 
 }  // namespace
@@ -24,8 +34,16 @@ bool HasDisplay() {
 // Hopwise takes no arguments; it works in the current directory.
 int main(int argc, char** argv) {
   InstallTerminationHandlers();
-  if (!HasDisplay()) {
-    std::fprintf(stderr, "Hopwise needs a graphical desktop session (neither DISPLAY nor WAYLAND_DISPLAY is set).\n");
+  UnblockTerminationSignals();
+  const std::string_view option = argc > 1 ? argv[1] : "";
+  if (option == "--help" || option == "-h") return std::fputs(kUsage, stdout) == EOF;
+  if (option == "--version") return std::printf("Hopwise %s\n", HOPWISE_VERSION) < 0;
+  if (argc > 1) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  if (const std::optional<std::string> problem = DisplayProblem()) {
+    std::fprintf(stderr, "%s\n", problem->c_str());
     return 1;
   }
   QApplication qtApp(argc, argv);

@@ -1,16 +1,21 @@
 #include "app/tray_app.h"
 
+#include <QApplication>
+#include <QEvent>
+
 #include "browser/find_browser.h"
-#include "platform/atomic_file.h"
-#include "platform/instance_lock.h"
-#include "platform/stderr_message_boxes.h"
 #include "browser/url_echo_service.h"
 #include "browser/verb_table.h"
 #include "browser/visit_recorder.h"
+#include "platform/atomic_file.h"
+#include "platform/curl_http_client.h"
+#include "platform/instance_lock.h"
 #include "platform/qt/dde_event_pump.h"
+#include "platform/stderr_message_boxes.h"
 #include "resources/resource_ids.h"
 #include "resources/string_table.h"
 #include "shell/qt/tray_wnd.h"
+#include "windows/tool_window_set.h"
 
 CTrayApp::CTrayApp(AppServices services, QObject* parent)
     : QObject(parent),
@@ -46,16 +51,19 @@ bool CTrayApp::Start() {
   if (prefs_.browser.empty()) FindBrowserInstallation(prefs_, services_.searchPath);
   CreateParts();
   tray_->CreateTrayWindow();
-  // The icon comes first; what grows with the store follows once the event loop runs.
-  QTimer::singleShot(0, this, &CTrayApp::LoadData);
+  // The icon comes first; what grows with the store follows once something of Hopwise is drawn.
+  WaitForFirstPaint();
   StartDetection();
   return true;
 }
 
 void CTrayApp::CreateParts() {
   browser_ = std::make_unique<BrowserLink>(link_, prefs_, services_.launcher);
-  tray_ = std::make_unique<CTrayWnd>(prefs_, store_, topics_, *browser_, services_.launcher, services_.messages,
-                                      services_.clock);
+  http_ = std::make_unique<CurlHttpClient>();
+  toolWindows_ = std::make_unique<ToolWindowSet>(
+      WindowServices{prefs_, store_, topics_, *browser_, services_.messages, *http_});
+  tray_ = std::make_unique<CTrayWnd>(prefs_, store_, topics_, *browser_, services_.launcher,
+                                     services_.messages, *toolWindows_, services_.clock);
   recorder_ = std::make_unique<VisitRecorder>(*browser_, store_, events_, *tray_);
   echoService_ = std::make_unique<UrlEchoService>(services_.clock, *recorder_);
   connect(tray_.get(), &CTrayWnd::exitRequested, this, &CTrayApp::Shutdown, Qt::QueuedConnection);
@@ -72,9 +80,25 @@ void CTrayApp::WatchBrowser() {
   if (tray_) tray_->SetBrowserConnected(transport_.ServiceAnswers(std::string(kBrowserService)));
 }
 
+void CTrayApp::WaitForFirstPaint() {
+  qApp->installEventFilter(this);
+  QTimer::singleShot(kFirstPaintWaitMs, this, &CTrayApp::FinishStart);
+}
+
+bool CTrayApp::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Paint && watched->isWidgetType() && !loaded_) {
+    qApp->removeEventFilter(this);
+    QTimer::singleShot(0, this, &CTrayApp::FinishStart);
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+void CTrayApp::FinishStart() { LoadData(); }
+
 // The data files, then the menus; only then may the browser's echoes reach the store.
 void CTrayApp::LoadData() {
   if (loaded_ || !tray_) return;
+  qApp->removeEventFilter(this);
   RemoveStaleTempFiles(services_.workingDirectory.empty() ? "." : services_.workingDirectory);
   RemoveStaleTempFiles(prefs_.branchPath);
   dataFiles_.LoadCache(store_, prefs_.cachePath);
@@ -133,7 +157,10 @@ void CTrayApp::DeleteEndpoint() {
   browser_->Close();
 }
 
+// The tool windows go first: they keep their column widths in the preferences, and a running
+// update check is stopped.
 void CTrayApp::FreeAndSavePreferences() {
+  toolWindows_->CloseAll();
   tray_->DestroySiteMenus();
   store_.ClearStore();
   tray_->RemoveTrayIcon();

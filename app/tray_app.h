@@ -26,10 +26,13 @@
 
 class CTrayWnd;
 class DdeEventPump;
+class HttpClient;
 class InstanceLock;
+class ToolWindowSet;
 
 inline constexpr char kAlreadyRunning[] = "Hopwise is already running.";
 inline constexpr int kBrowserWatchMs = 3000;
+inline constexpr int kFirstPaintWaitMs = 250;
 class UrlEchoService;
 class VisitRecorder;
 
@@ -49,10 +52,11 @@ struct AppServices {
 // The application object: it owns the preferences, the store, the Topics model, the data files and
 // the link to the browser, and hands them to the tray window and the services that use them. It
 // brings Hopwise up in a fixed order and takes it down again.
-// Start-up: transport, preferences, data paths, default browser, browser link, cache.data, tray
-// window (icon, menus), detection thread. Shutdown ("E&xit"): stop recording and the detection thread, withdraw the
-// service name, save, free, remove the tray icon, save the preferences. The end of the desktop
-// session (and SIGTERM, SIGHUP, SIGINT) takes the shorter end-of-logon form.
+// Start-up: transport, preferences, data paths, default browser, browser link, tool windows,
+// cache.data, tray window (icon, menus), detection thread. Shutdown ("E&xit"): stop recording and
+// the detection thread, withdraw the service name, save, close the tool windows, free, remove the
+// tray icon, save the preferences. The end of the desktop session (and SIGTERM, SIGHUP, SIGINT)
+// takes the shorter end-of-logon form.
 class CTrayApp : public QObject {
   Q_OBJECT
 
@@ -61,8 +65,12 @@ class CTrayApp : public QObject {
   ~CTrayApp() override;
 
   // False when the transport cannot be set up or another Hopwise runs for this user: the user is
-  // told and nothing else happens.
+  // told and nothing else happens. The tray icon is up when it returns; the rest follows once the
+  // icon (or anything of Hopwise) is first drawn, or kFirstPaintWaitMs later at the latest.
   bool Start();
+  // The rest of start-up: cache.data, the menus, serving the browser. Runs once; tests call it
+  // to have it now.
+  void FinishStart();
   // The shutdown of "E&xit". Runs once; emits finished().
   void Shutdown();
   // The end of the user's session. With ending false nothing happens; with it true the store and
@@ -80,7 +88,9 @@ class CTrayApp : public QObject {
   void finished();
 
  private:
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void CreateParts();
+  void WaitForFirstPaint();
   void LoadData();
   void WatchBrowser();
   void StartDetection();
@@ -107,6 +117,8 @@ class CTrayApp : public QObject {
   std::unique_ptr<RegistrationRun> registration_;
   QTimer registrationRetry_;
   QTimer browserWatch_;  // how the tip tells whether a browser is there
+  std::unique_ptr<HttpClient> http_;  // made on the main thread; shared by the update checks
+  std::unique_ptr<ToolWindowSet> toolWindows_;
   std::unique_ptr<CTrayWnd> tray_;
   std::unique_ptr<VisitRecorder> recorder_;
   std::unique_ptr<UrlEchoService> echoService_;

@@ -3,7 +3,7 @@
 #  - Debian's chromium script loads each folder of /usr/share/chromium/extensions unpacked (its
 #    /etc/chromium.d/extensions adds them to --load-extension): a link to the extension goes there.
 #  - The host manifests go where Chromium and Firefox look for system-wide ones. A user's own
-#    manifest (written by hopwise-launch) comes first.
+#    manifest (written by the start command hopwise) comes first.
 # HOPWISE_EXTENSION_ID is set by the install rule before this script.
 set(host "${CMAKE_INSTALL_PREFIX}/bin/hopwise-browser-bridge")
 string(REPLACE "\\" "\\\\" host_json "${host}")

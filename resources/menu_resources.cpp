@@ -148,6 +148,43 @@ constexpr Entry kTrayMenus[] = {
     Submenu("Quick", kQuickMenu),
 };
 
+// The PageMarks (179) and Sites (177) windows share one menu bar; only their context menus differ
+// in one label.
+constexpr Entry kWindowFile[] = {
+    Item(32982, "Check For &Updated PageMarks"),
+    Separator(),
+    Item(57602, "&Close"),
+};
+
+constexpr Entry kWindowEdit[] = {
+    Item(32962, "&Edit...\tF2"),
+    Item(32959, "Assign to &Topics\tCtrl-T"),
+    Separator(),
+    Item(32958, "&Delete\tDel"),
+};
+
+constexpr Entry kWindowBar[] = {
+    Submenu("&File", kWindowFile),
+    Submenu("&Edit", kWindowEdit),
+};
+
+constexpr Entry kPageMarksPopup[] = {
+    Item(32962, "Edit..."),
+    Item(32959, "Assign to Topic"),
+    Separator(),
+    Item(32958, "Delete"),
+};
+
+constexpr Entry kSitesPopup[] = {
+    Item(32962, "Edit..."),
+    Item(32959, "Assign to topic"),
+    Separator(),
+    Item(32958, "Delete"),
+};
+
+constexpr Entry kPageMarksContext[] = {Submenu("Popup", kPageMarksPopup)};
+constexpr Entry kSitesContext[] = {Submenu("Popup", kSitesPopup)};
+
 // Resource templates are shallow enough for plain recursion.
 std::shared_ptr<Menu> Build(const Entry* entries, std::size_t count) {
   auto menu = std::make_shared<Menu>();
@@ -181,6 +218,13 @@ std::shared_ptr<Menu> LoadMenuResource(int number) {
       return Build(kTrayMenus);
     case res::kMenuLinks:
       return Build(kLinkSubmenus);
+    case res::kMenuPageMarksBar:
+    case res::kMenuSitesBar:
+      return Build(kWindowBar);
+    case res::kMenuPageMarksContext:
+      return Build(kPageMarksContext);
+    case res::kMenuSitesContext:
+      return Build(kSitesContext);
     default:
       return nullptr;
   }

@@ -10,10 +10,28 @@ namespace res {
 // 176 holds the six link submenus on their own.
 inline constexpr int kMenuTray = 130;
 inline constexpr int kMenuLinks = 176;
+// The menu bars of the Sites (177) and PageMarks (179) windows, and their context menus (178, 181),
+// each holding its menu as item 0.
+inline constexpr int kMenuSitesBar = 177;
+inline constexpr int kMenuSitesContext = 178;
+inline constexpr int kMenuPageMarksBar = 179;
+inline constexpr int kMenuPageMarksContext = 181;
+
+// Accelerator tables of the Sites (190) and PageMarks (191) windows.
+inline constexpr int kAccelSites = 190;
+inline constexpr int kAccelPageMarks = 191;
 
 // Tray icons.
 inline constexpr int kIconActive = 129;
 inline constexpr int kIconSuspended = 187;
+// The pictures of the windows' image lists: a PageMark, a Site, and the update checker's verdicts
+// (193, a link inside a Topic folder, is in the lists but shows no verdict).
+inline constexpr int kIconPageMark = 163;
+inline constexpr int kIconSite = 164;
+inline constexpr int kIconUpdated = 192;
+inline constexpr int kIconFolderLink = 193;
+inline constexpr int kIconUnreachable = 194;
+inline constexpr int kIconBadStatus = 195;
 
 // Strings other than the link addresses (which carry their command's number).
 inline constexpr uint32_t kStringServiceName = 103;  // "HOPWISE"
@@ -32,6 +50,13 @@ inline constexpr uint32_t kCmdHelpTopics = 32985;
 inline constexpr uint32_t kCmdQuickSearch = 33002;
 inline constexpr uint32_t kCmdWhatsThis = 33003;
 inline constexpr uint32_t kCmdExit = 57665;
+
+// Commands of the PageMarks and Sites windows.
+inline constexpr uint32_t kCmdDeletePageMarks = 32958;
+inline constexpr uint32_t kCmdAssignToTopics = 32959;
+inline constexpr uint32_t kCmdEditPageMarks = 32962;
+inline constexpr uint32_t kCmdCheckForUpdates = 32982;
+inline constexpr uint32_t kCmdClose = 57602;
 
 // Built-in link entries and help links: each opens the address in the string of its own number.
 inline constexpr uint32_t kFirstLinkCmd = 32900;

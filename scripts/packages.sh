@@ -3,9 +3,14 @@
 
 HOPWISE_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config ccache libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-qpa-plugins qt6-svg-dev libcurl4-openssl-dev libcpp-httplib-dev libpsl-dev nlohmann-json3-dev)
+# What running Hopwise needs besides: Qt's Wayland plugin, so that a Wayland session works too.
+HOPWISE_RUN_PACKAGES=(qt6-wayland)
+# The programs a user runs (scripts/run.sh builds only these).
+HOPWISE_PROGRAM_TARGETS=(hopwise hopwise-start hopwise-browser-bridge hopwise_bridge_xpi hopwise-stand-in-browser
+  hopwise-archive hopwise-bookmarks hopwise_help_page)
 # What the test suite needs besides: the real browsers for the bridge tests (label "browser"), and
 # Node.js for the extension's own test.
-HOPWISE_TEST_PACKAGES=(chromium firefox-esr nodejs)
+HOPWISE_TEST_PACKAGES=(chromium firefox-esr nodejs desktop-file-utils)
 # What CI needs on top: clang and libFuzzer for the fuzzers (scripts/fuzz.sh), clang-format for
 # scripts/check_format.sh.
 HOPWISE_CI_PACKAGES=(clang libclang-rt-14-dev clang-format)

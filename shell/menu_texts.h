@@ -7,6 +7,6 @@ inline constexpr char kMoreSites[] = "More Sites...\tCtrl-W";
 inline constexpr char kEditTopics[] = "Edit Topics...\tCtrl-E";
 inline constexpr char kSites[] = "Sites";
 inline constexpr char kTopics[] = "Topics";
-inline constexpr char kNoPagesHint[] = "No pages yet: turn on the Hopwise extension in your browser";
+inline constexpr char kNoPagesHint[] = "No pages yet: turn on the Hopwise browser extension";
 
 }  // namespace menu_text

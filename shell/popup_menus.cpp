@@ -127,10 +127,13 @@ void PopupMenus::BuildFixedPart() {
 void PopupMenus::FillFromStore() {
   const PageMarkList pages = store_.PageMarks();
   const std::size_t rows = prefs_.menuRows > 0 ? static_cast<std::size_t>(prefs_.menuRows) : 0;
-  for (std::size_t i = pages.size() > rows ? pages.size() - rows : 0; i < pages.size(); ++i) AddRecent(pages[i]);
+  std::vector<const CPez*> newest;
+  for (auto it = pages.rbegin(); it != pages.rend() && newest.size() < rows; ++it) newest.push_back(&*it);
+  for (auto it = newest.rbegin(); it != newest.rend(); ++it) AddRecent(**it);
 
   std::unordered_map<const CPez*, std::size_t> recency;
-  for (std::size_t i = 0; i < pages.size(); ++i) recency[&pages[i]] = i;
+  std::size_t order = 0;
+  for (const CPez& p : pages) recency[&p] = order++;
   std::vector<std::pair<std::size_t, std::string>> sites;
   for (const std::string& key : store_.SiteKeys()) {
     const std::vector<const CPez*> members = store_.PagesOfSite(key);
@@ -145,14 +148,14 @@ void PopupMenus::FillFromStore() {
     sites.emplace_back(recency.at(members.back()), key);
   }
   std::sort(sites.begin(), sites.end());
-  for (const auto& [newest, key] : sites) InsertSiteAtTop(key, siteMenus_.at(key));
+  for (const auto& [lastVisit, key] : sites) InsertSiteAtTop(key, siteMenus_.at(key));
   if (pages.empty()) ShowNoPagesHint();
 }
 
 void PopupMenus::ShowNoPagesHint() {
   std::shared_ptr<Menu> recent = RecentMenu();
   if (!recent || recent->Contains(kCmdNoPagesHint)) return;
-  recent->InsertItem(0, kCmdNoPagesHint, menu_text::kNoPagesHint, LabelStyle::Literal);
+  recent->InsertItem(0, kCmdNoPagesHint, menu_text::kNoPagesHint, LabelStyle::Mnemonic);  // never shortened
   recent->Enable(kCmdNoPagesHint, false);
 }
 

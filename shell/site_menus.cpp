@@ -108,7 +108,7 @@ void PopupMenus::RelabelPage(const CPez& p) {
 void PopupMenus::RemovePageMarkItems(const CPez& p) {
   // Command 0 would find a separator or a submenu entry: only PageMark numbers are looked for.
   if (!main_ || !IsPageMarkCommand(p.commandId)) return;
-  main_->RemoveCommand(p.commandId);
+  if (std::shared_ptr<Menu> recent = RecentMenu()) recent->RemoveCommand(p.commandId);
   auto placed = placedSite_.find(p.commandId);
   if (placed == placedSite_.end()) return;
   if (auto site = siteMenus_.find(placed->second); site != siteMenus_.end()) site->second->RemoveCommand(p.commandId);

@@ -2,8 +2,8 @@
 
 #include <cstddef>
 #include <iterator>
+#include <list>
 #include <memory>
-#include <vector>
 
 #include "store/records.h"
 
@@ -11,11 +11,11 @@
 // store next changes.
 class PageMarkList {
  public:
-  using Owned = std::vector<std::unique_ptr<CPez>>;
+  using Owned = std::list<std::unique_ptr<CPez>>;
 
   class Iterator {
    public:
-    using iterator_category = std::random_access_iterator_tag;
+    using iterator_category = std::bidirectional_iterator_tag;
     using value_type = CPez;
     using difference_type = std::ptrdiff_t;
     using pointer = const CPez*;
@@ -34,8 +34,7 @@ class PageMarkList {
       --at_;
       return *this;
     }
-    difference_type operator-(const Iterator& other) const { return at_ - other.at_; }
-    Iterator operator+(difference_type n) const { return Iterator(at_ + n); }
+    Iterator operator--(int) { return Iterator(at_--); }
     bool operator==(const Iterator& other) const = default;
 
    private:
@@ -46,11 +45,14 @@ class PageMarkList {
 
   Iterator begin() const { return Iterator(pages_->begin()); }
   Iterator end() const { return Iterator(pages_->end()); }
+  std::reverse_iterator<Iterator> rbegin() const { return std::reverse_iterator<Iterator>(end()); }
+  std::reverse_iterator<Iterator> rend() const { return std::reverse_iterator<Iterator>(begin()); }
   std::size_t size() const { return pages_->size(); }
   bool empty() const { return pages_->empty(); }
-  const CPez& operator[](std::size_t i) const { return *(*pages_)[i]; }
   const CPez& front() const { return *pages_->front(); }
   const CPez& back() const { return *pages_->back(); }
+  // The i-th PageMark; this walks the list (for tests and single lookups, not for loops).
+  const CPez& operator[](std::size_t i) const { return **std::next(pages_->begin(), static_cast<std::ptrdiff_t>(i)); }
 
  private:
   const Owned* pages_;

@@ -10,11 +10,6 @@ namespace {
 // Shown again within five minutes of its first visit: the last visit stays the first.
 constexpr int64_t kRevisitGraceSeconds = 300;
 
-void MoveToEnd(std::vector<CPez*>& pages, const CPez* p) {
-  auto at = std::find(pages.begin(), pages.end(), p);
-  if (at != pages.end()) std::rotate(at, at + 1, pages.end());
-}
-
 }  // namespace
 
 // A PageMark taken out of the store, waiting for its notices before it is freed.
@@ -68,13 +63,13 @@ std::vector<const CPez*> PageMarkStore::PagesOfSite(const std::string& siteKey) 
 
 const std::string& PageMarkStore::SiteKeyOf(const CPez& p) const {
   static const std::string none;
-  auto it = siteOf_.find(&p);
-  return it == siteOf_.end() ? none : it->second;
+  auto it = entries_.find(&p);
+  return it == entries_.end() ? none : it->second.siteKey;
 }
 
 // The pointer is compared, never followed, until it is known to be in the store.
 CPez* PageMarkStore::Find(const CPez* p) const {
-  if (!p || !siteOf_.contains(p)) return nullptr;
+  if (!p || !entries_.contains(p)) return nullptr;
   return const_cast<CPez*>(p);
 }
 
@@ -111,13 +106,14 @@ void PageMarkStore::RecordNewPage(const std::string& url, const std::string& tit
     byUrl_[p->url] = p;
     byCommand_[p->commandId] = p;
     cache_.push_back(std::move(owned));
+    entries_[p].inOrder = std::prev(cache_.end());
     // A new page is the last recorded one too: going back to the page before is a revisit.
     lastRecordedUrl_ = url;
-    newSite = EnterSite(*p);
+    newSite = JoinSite(*p);
     if (cache_.size() > PageMarkLimit()) after.push_back(Unlink(*cache_.front()));
   }
   for (Removal& removal : before) Finish(std::move(removal));
-  if (newSite) Notify([&](StoreListener& l) { l.OnSiteAdded(siteOf_.at(p)); });
+  if (newSite) Notify([&](StoreListener& l) { l.OnSiteAdded(SiteKeyOf(*p)); });
   Notify([&](StoreListener& l) { l.OnPageMarkAdded(*p); });
   for (Removal& removal : after) Finish(std::move(removal));
 }
@@ -137,9 +133,10 @@ bool PageMarkStore::RecordRevisit(CPez& p, const std::string& url, const std::st
     if (p.title != title) what |= kChangedTitle;
     p.title = title;
     if (static_cast<int64_t>(now) - p.firstVisited > kRevisitGraceSeconds) p.lastVisited = now;
-    auto at = std::find_if(cache_.begin(), cache_.end(), [&](const auto& q) { return q.get() == &p; });
-    if (at != cache_.end()) std::rotate(at, at + 1, cache_.end());
-    MoveToEnd(sites_[siteOf_.at(&p)], &p);
+    const Entry& entry = entries_.at(&p);
+    cache_.splice(cache_.end(), cache_, entry.inOrder);
+    std::list<CPez*>& members = sites_.at(entry.siteKey);
+    members.splice(members.end(), members, entry.inSite);
   }
   Notify([&](StoreListener& l) { l.OnPageMarkChanged(p, what); });
   return true;
@@ -163,13 +160,27 @@ uint32_t PageMarkStore::NextNumber() {
   return number;
 }
 
-bool PageMarkStore::EnterSite(CPez& p) {
+bool PageMarkStore::JoinSite(CPez& p) {
   std::string key = SiteKeyForUrl(p.url, prefs_.simpleSites, prefs_.modernSites);
-  std::vector<CPez*>& pages = sites_[key];
-  pages.push_back(&p);
-  siteOf_[&p] = key;
-  if (pages.size() > 1) return false;
-  siteKeys_.insert(siteKeys_.begin() + static_cast<std::ptrdiff_t>(SiteInsertPosition(siteKeys_, key)), key);
+  std::list<CPez*>& members = sites_[key];
+  members.push_back(&p);
+  const bool isNew = members.size() == 1;
+  if (isNew) siteKeys_.insert(siteKeys_.begin() + static_cast<std::ptrdiff_t>(SiteInsertPosition(siteKeys_, key)), key);
+  Entry& entry = entries_[&p];
+  entry.siteKey = std::move(key);
+  entry.inSite = std::prev(members.end());
+  return isNew;
+}
+
+bool PageMarkStore::LeaveSite(const CPez& p, std::string& siteKey) {
+  Entry& entry = entries_.at(&p);
+  siteKey = entry.siteKey;
+  std::list<CPez*>& members = sites_.at(siteKey);
+  members.erase(entry.inSite);
+  if (!members.empty()) return false;
+  sites_.erase(siteKey);
+  auto at = std::lower_bound(siteKeys_.begin(), siteKeys_.end(), siteKey);
+  if (at != siteKeys_.end() && *at == siteKey) siteKeys_.erase(at);
   return true;
 }
 
@@ -178,7 +189,7 @@ bool PageMarkStore::EnterSite(CPez& p) {
 PageMarkStore::Removal PageMarkStore::Unlink(CPez& p) {
   Removal removal;
   ++generation_;
-  auto at = std::find_if(cache_.begin(), cache_.end(), [&](const auto& q) { return q.get() == &p; });
+  const PageMarkList::Owned::iterator at = entries_.at(&p).inOrder;
   removal.page = std::move(*at);
   cache_.erase(at);
   if (auto it = byUrl_.find(p.url); it != byUrl_.end() && it->second == &p) byUrl_.erase(it);
@@ -186,15 +197,8 @@ PageMarkStore::Removal PageMarkStore::Unlink(CPez& p) {
     byCommand_.erase(it);
     freeNumbers_.push_back(p.commandId);
   }
-  removal.siteKey = siteOf_.at(&p);
-  siteOf_.erase(&p);
-  std::vector<CPez*>& pages = sites_[removal.siteKey];
-  std::erase(pages, &p);
-  if (pages.empty()) {
-    sites_.erase(removal.siteKey);
-    std::erase(siteKeys_, removal.siteKey);
-    removal.siteGone = true;
-  }
+  removal.siteGone = LeaveSite(p, removal.siteKey);
+  entries_.erase(&p);
   std::erase(sendToTopics_, &p);
   return removal;
 }
@@ -220,7 +224,7 @@ void PageMarkStore::TrimTo(std::size_t limit) {
 }
 
 void PageMarkStore::ClearStore() {
-  std::vector<std::unique_ptr<CPez>> freed;
+  PageMarkList::Owned freed;
   {
     std::lock_guard lock(mutex_);
     ++generation_;
@@ -235,7 +239,7 @@ void PageMarkStore::ClearStore() {
 
 std::size_t PageMarkStore::Load(std::vector<std::unique_ptr<CPez>> pages) {
   std::size_t leftOut = 0;
-  std::vector<std::unique_ptr<CPez>> old;
+  PageMarkList::Owned old;
   {
     std::lock_guard lock(mutex_);
     if (pages.size() > kPageMarkNumbers) {
@@ -244,8 +248,9 @@ std::size_t PageMarkStore::Load(std::vector<std::unique_ptr<CPez>> pages) {
     }
     ++generation_;
     old = std::move(cache_);
-    cache_ = std::move(pages);
-    std::erase(cache_, nullptr);
+    cache_.clear();
+    for (std::unique_ptr<CPez>& page : pages)
+      if (page) cache_.push_back(std::move(page));
     BuildIndexes();
   }
   Notify([](StoreListener& l) { l.OnStoreReset(); });
@@ -257,21 +262,31 @@ std::size_t PageMarkStore::Load(std::vector<std::unique_ptr<CPez>> pages) {
 void PageMarkStore::BuildIndexes() {
   byUrl_.clear();
   byCommand_.clear();
-  sites_.clear();
-  siteOf_.clear();
-  siteKeys_.clear();
   sendToTopics_.clear();
   freeNumbers_.clear();
   nextCommandId_ = kFirstPageMarkCommand;
   for (auto it = cache_.rbegin(); it != cache_.rend(); ++it)
     if (!byUrl_.emplace((*it)->url, it->get()).second) it->reset();
-  std::erase(cache_, nullptr);
+  cache_.remove(nullptr);
+  entries_.clear();
+  for (auto it = cache_.begin(); it != cache_.end(); ++it) {
+    (*it)->commandId = nextCommandId_++;
+    byCommand_[(*it)->commandId] = it->get();
+    entries_[it->get()].inOrder = it;
+  }
+  IndexSites();
+}
+
+void PageMarkStore::IndexSites() {
+  sites_.clear();
+  siteKeys_.clear();
   for (const std::unique_ptr<CPez>& p : cache_) {
-    p->commandId = nextCommandId_++;
-    byCommand_[p->commandId] = p.get();
     std::string key = SiteKeyForUrl(p->url, prefs_.simpleSites, prefs_.modernSites);
-    sites_[key].push_back(p.get());
-    siteOf_[p.get()] = std::move(key);
+    std::list<CPez*>& members = sites_[key];
+    members.push_back(p.get());
+    Entry& entry = entries_[p.get()];
+    entry.siteKey = std::move(key);
+    entry.inSite = std::prev(members.end());
   }
   for (const auto& [key, members] : sites_) siteKeys_.push_back(key);
   std::sort(siteKeys_.begin(), siteKeys_.end());
@@ -280,16 +295,7 @@ void PageMarkStore::BuildIndexes() {
 void PageMarkStore::RegroupSites() {
   {
     std::lock_guard lock(mutex_);
-    sites_.clear();
-    siteOf_.clear();
-    siteKeys_.clear();
-    for (const std::unique_ptr<CPez>& p : cache_) {
-      std::string key = SiteKeyForUrl(p->url, prefs_.simpleSites, prefs_.modernSites);
-      sites_[key].push_back(p.get());
-      siteOf_[p.get()] = std::move(key);
-    }
-    for (const auto& [key, members] : sites_) siteKeys_.push_back(key);
-    std::sort(siteKeys_.begin(), siteKeys_.end());
+    IndexSites();
   }
   Notify([](StoreListener& l) { l.OnStoreReset(); });
 }
@@ -314,19 +320,12 @@ bool PageMarkStore::EditPageMark(const CPez* target, const std::string& title, c
       byUrl_.erase(p->url);
       p->url = url;
       byUrl_[p->url] = p;
-      oldSite = siteOf_.at(p);
-      std::vector<CPez*>& pages = sites_[oldSite];
-      std::erase(pages, p);
-      if (pages.empty()) {
-        sites_.erase(oldSite);
-        std::erase(siteKeys_, oldSite);
-        siteGone = true;
-      }
-      siteAdded = EnterSite(*p);
-      if (siteGone && siteOf_.at(p) == oldSite) siteGone = siteAdded = false;
+      siteGone = LeaveSite(*p, oldSite);
+      siteAdded = JoinSite(*p);
+      if (siteGone && SiteKeyOf(*p) == oldSite) siteGone = siteAdded = false;
     }
   }
-  if (siteAdded) Notify([&](StoreListener& l) { l.OnSiteAdded(siteOf_.at(p)); });
+  if (siteAdded) Notify([&](StoreListener& l) { l.OnSiteAdded(SiteKeyOf(*p)); });
   if (what) Notify([&](StoreListener& l) { l.OnPageMarkChanged(*p, what); });
   if (siteGone) Notify([&](StoreListener& l) { l.OnSiteRemoved(oldSite); });
   return true;

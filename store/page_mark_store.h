@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <list>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -156,9 +157,13 @@ class PageMarkStore {
   Removal Unlink(CPez& p);
   // Without the lock: tells the listeners of the removal and frees the PageMark.
   void Finish(Removal removal);
-  // Under the lock: enters p in its Site; true when the Site is new.
-  bool EnterSite(CPez& p);
+  // Under the lock: enters p at the end of its Site; true when the Site is new.
+  bool JoinSite(CPez& p);
+  // Under the lock: takes p out of its Site; true when that Site is gone with it.
+  bool LeaveSite(const CPez& p, std::string& siteKey);
   void BuildIndexes();
+  // Groups every PageMark into its Site afresh.
+  void IndexSites();
   template <typename Call>
   void Notify(Call call);
 
@@ -166,12 +171,20 @@ class PageMarkStore {
   const Clock& clock_;
   std::vector<StoreListener*> listeners_;
 
-  std::vector<std::unique_ptr<CPez>> cache_;  // least recently visited first; owns
+  PageMarkList::Owned cache_;  // least recently visited first; owns
   std::unordered_map<std::string, CPez*> byUrl_;
   std::unordered_map<uint32_t, CPez*> byCommand_;
   std::vector<std::string> siteKeys_;  // sorted
-  std::unordered_map<std::string, std::vector<CPez*>> sites_;
-  std::unordered_map<const CPez*, std::string> siteOf_;
+  // Site key -> its PageMarks, least recently visited first.
+  std::unordered_map<std::string, std::list<CPez*>> sites_;
+  // Every PageMark in the store: its place in the order and in its Site, so that a visit, a drop
+  // or a deletion costs the same however many PageMarks there are.
+  struct Entry {
+    PageMarkList::Owned::iterator inOrder;
+    std::string siteKey;
+    std::list<CPez*>::iterator inSite;
+  };
+  std::unordered_map<const CPez*, Entry> entries_;
   std::vector<const CPez*> sendToTopics_;
   std::vector<uint32_t> freeNumbers_;
   uint32_t nextCommandId_ = kFirstPageMarkCommand;

@@ -1,10 +1,11 @@
 // hopwise-archive: prints the records of cache.data, topics.data or a Topic branch file as JSON,
-// one object per line. It only ever reads the file.
+// one object per line, and gets back what a damaged file still holds.
 //
 //   hopwise-archive dump FILE
+//   hopwise-archive recover FILE NEWFILE
 //
-// Exit status: 0 read to the end, 1 the file cannot be read or is damaged (the records before the
-// damage have been printed), 2 usage error.
+// Exit status: 0 done, 1 the file cannot be read or is damaged (dump: the records before the
+// damage have been printed) or NEWFILE cannot be written, 2 usage error.
 
 #include <cerrno>
 #include <cstring>
@@ -17,13 +18,16 @@
 
 #include "platform/utf8_text.h"
 #include "store/archive.h"
+#include "tools/archive_recover.h"
 
 namespace {
 
 constexpr char kUsage[] =
     "usage: hopwise-archive dump FILE\n"
-    "Prints each record of a Hopwise data file (cache.data, topics.data or a Topic branch file)\n"
-    "as one JSON object per line. The file is never changed.\n";
+    "       hopwise-archive recover FILE NEWFILE\n"
+    "dump prints each record of a Hopwise data file (cache.data, topics.data or a Topic branch\n"
+    "file) as one JSON object per line. recover writes the records of a damaged file that still\n"
+    "read cleanly to NEWFILE (which must not exist), in the same format. FILE is never changed.\n";
 
 using Json = nlohmann::ordered_json;
 
@@ -142,9 +146,8 @@ int main(int argc, char** argv) {
     std::cout << kUsage;
     return 0;
   }
-  if (argc != 3 || std::string_view(argv[1]) != "dump") {
-    std::cerr << kUsage;
-    return 2;
-  }
-  return Dump(argv[2]);
+  if (argc == 3 && std::string_view(argv[1]) == "dump") return Dump(argv[2]);
+  if (argc == 4 && std::string_view(argv[1]) == "recover") return RecoverArchive(argv[2], argv[3], std::cout, std::cerr);
+  std::cerr << kUsage;
+  return 2;
 }

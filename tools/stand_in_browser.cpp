@@ -136,9 +136,26 @@ class StandInBrowser {
   BrowserPeer peer_;
 };
 
+constexpr char kHelp[] =
+    "usage: hopwise-stand-in-browser [--help]\n"
+    "Plays a web browser for Hopwise, so Hopwise can be tried without one: start Hopwise, start this\n"
+    "in a terminal, and type commands, one per line:\n"
+    "  visit WINDOW_ID URL TITLE...   a window shows the page (Hopwise records it)\n"
+    "  close WINDOW_ID                the window is gone\n"
+    "  servers                        lists who asked for the pages (Hopwise's \"HOPWISE1\")\n"
+    "  quit                           (or Ctrl+D)\n"
+    "Example: visit 1 https://en.wikipedia.org/wiki/Hop Hop - Wikipedia\n"
+    "A page chosen from Hopwise's menus opens in a new window here. Every transaction is printed,\n"
+    "one line each. The process is named netscape.exe, which is how Hopwise finds a browser.\n";
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  if (argc > 1) {
+    const bool help = std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h";
+    std::fputs(kHelp, help ? stdout : stderr);
+    return help ? 0 : 2;
+  }
   prctl(PR_SET_NAME, "netscape.exe", 0, 0, 0);
   StandInBrowser browser;
   if (!browser.Start()) {

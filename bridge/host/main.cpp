@@ -3,7 +3,7 @@
 // ends when the browser closes its input.
 //
 // hopwise-browser-bridge --write-manifests: puts the user's host manifests for Chromium and
-// Firefox in place, pointing at this program (the launch script runs it at every start).
+// Firefox in place, pointing at this program (the start command runs it at every start).
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>

@@ -73,12 +73,20 @@ void CTrayWnd::OnOpenLink(uint32_t command) {
   if (auto url = LoadResourceString(command)) opener_.OpenInBrowser(*url);
 }
 
+// At most one window of each kind: a second request brings the open one to the front.
+void CTrayWnd::OnShowTopicsWindow() {
+  toolWindows_.ShowToolWindow(ToolWindowKind::kTopics);
+}
+void CTrayWnd::OnShowPageMarksWindow() {
+  toolWindows_.ShowToolWindow(ToolWindowKind::kPageMarks);
+}
+void CTrayWnd::OnShowSitesWindow() {
+  toolWindows_.ShowToolWindow(ToolWindowKind::kSites);
+}
+
 // Filled in with the quick commands, the preferences dialog and the menu keys.
 void CTrayWnd::OnAbout() {}
 void CTrayWnd::OnPreferences() {}
-void CTrayWnd::OnShowTopicsWindow() {}
-void CTrayWnd::OnShowPageMarksWindow() {}
-void CTrayWnd::OnShowSitesWindow() {}
 void CTrayWnd::OnOpenTypedUrl() {}
 void CTrayWnd::OnQuickSearch() {}
 void CTrayWnd::OnMenuCharacter(int code, uint32_t highlightedCommand, const std::shared_ptr<Menu>& menu) {}

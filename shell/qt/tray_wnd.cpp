@@ -6,6 +6,7 @@
 #include <QThread>
 
 #include "resources/icons.h"
+#include "shell/qt/no_tray_window.h"
 #include "resources/menu_resources.h"
 #include "resources/resource_ids.h"
 #include "shell/qt/qt_screen_metrics.h"
@@ -14,8 +15,9 @@ namespace {
 constexpr int kRegistrationDelayMs = 1000;
 }
 
-CTrayWnd::CTrayWnd(CPrefs& prefs, PageMarkStore& store, TopicsModel& topics, UrlOpener& opener, Launcher& launcher,
-                   MessageBoxes& messages, const Clock& clock, const ScreenMetrics* screen, QObject* parent)
+CTrayWnd::CTrayWnd(CPrefs& prefs, PageMarkStore& store, TopicsModel& topics, UrlOpener& opener,
+                   Launcher& launcher, MessageBoxes& messages, ToolWindows& toolWindows, const Clock& clock,
+                   const ScreenMetrics* screen, QObject* parent)
     : QObject(parent),
       prefs_(prefs),
       store_(store),
@@ -23,6 +25,7 @@ CTrayWnd::CTrayWnd(CPrefs& prefs, PageMarkStore& store, TopicsModel& topics, Url
       opener_(opener),
       launcher_(launcher),
       messages_(messages),
+      toolWindows_(toolWindows),
       clock_(clock),
       linkMenus_(LoadMenuResource(res::kMenuLinks)),
       normalIcon_(LoadIconResource(res::kIconActive)),
@@ -52,14 +55,15 @@ CTrayWnd::CTrayWnd(CPrefs& prefs, PageMarkStore& store, TopicsModel& topics, Url
   }
 }
 
-CTrayWnd::~CTrayWnd() = default;
+CTrayWnd::~CTrayWnd() { delete noTray_; }
 
 void CTrayWnd::CreateTrayWindow() {
   trayIcon_ = new QSystemTrayIcon(normalIcon_, this);
   trayIcon_->setProperty("iconId", kTrayIconId);
   trayIcon_->setToolTip(TipText());
   connect(trayIcon_, &QSystemTrayIcon::activated, this, &CTrayWnd::OnTrayActivated);
-  trayIcon_->show();  // without a tray the program runs on without its icon
+  trayIcon_->show();  // without a tray the icon shows once one appears
+  if (!QSystemTrayIcon::isSystemTrayAvailable()) ShowNoTrayWindow();
 
   for (QScreen* screen : QGuiApplication::screens()) WatchScreen(screen);
   auto displayChanged = [this] { displayChangeTimer_.start(); };
@@ -69,6 +73,17 @@ void CTrayWnd::CreateTrayWindow() {
   });
   connect(qGuiApp, &QGuiApplication::screenRemoved, this, displayChanged);
   connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, displayChanged);
+}
+
+// Said once: a user who closes the window knows, and the menus are a start of Hopwise away.
+void CTrayWnd::ShowNoTrayWindow() {
+  noTray_ = new NoTrayWindow;
+  noTray_->setAttribute(Qt::WA_DeleteOnClose);
+  connect(noTray_, &QObject::destroyed, this, [this] { noTray_ = nullptr; });
+  connect(noTray_, &NoTrayWindow::mainMenuRequested, this, [this](QPoint at) { ShowMenuAt(PopupKind::Main, at); });
+  connect(noTray_, &NoTrayWindow::quickMenuRequested, this, [this](QPoint at) { ShowMenuAt(PopupKind::Quick, at); });
+  connect(noTray_, &NoTrayWindow::exitRequested, this, &CTrayWnd::exitRequested);
+  noTray_->show();
 }
 
 void CTrayWnd::BuildMenus() {
@@ -129,6 +144,7 @@ void CTrayWnd::StopRegistrationTimer() { registrationTimer_.stop(); }
 void CTrayWnd::DestroySiteMenus() { menus_->DestroySiteMenus(); }
 
 void CTrayWnd::RemoveTrayIcon() {
+  delete noTray_;
   if (!trayIcon_) return;
   trayIcon_->hide();
   delete trayIcon_;

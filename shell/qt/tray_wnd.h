@@ -15,11 +15,9 @@
 #include "platform/message_boxes.h"
 #include "platform/qt/menu_renderer.h"
 #include "shell/popup_menus.h"
+#include "shell/tool_windows.h"
 
-class CPageMarksDlg;
-class CQuickInfoDlg;
-class CSitesDlg;
-class CTopicsDlg;
+class NoTrayWindow;
 class QScreen;
 
 // The identifier of the tray icon (the icon carries it as its "iconId" property).
@@ -30,10 +28,10 @@ inline constexpr char kTraySuspendedTip[] = "Hopwise Suspended";
 inline constexpr char kBrowserConnectedTip[] = "Browser: connected";
 inline constexpr char kBrowserNotRunningTip[] = "Browser: not running";
 
-// The hidden main window: it owns the tray icon and the two popup menus, keeps the references to
-// the open tool windows, and dispatches every menu command. Pages chosen from the menus go to the
-// browser through the UrlOpener it is given. It is never shown; the tray icon is the user's way
-// in. Main thread only, except StartRegistrationTimer.
+// The hidden main window: it owns the tray icon and the two popup menus, and dispatches every menu
+// command. Pages chosen from the menus go to the browser through the UrlOpener it is given; the
+// tool windows open through the ToolWindows it is given. It is never shown; the tray icon is the
+// user's way in. Main thread only, except StartRegistrationTimer.
 class CTrayWnd : public QObject, public RecordingSwitch {
   Q_OBJECT
 
@@ -43,8 +41,8 @@ class CTrayWnd : public QObject, public RecordingSwitch {
   // Loads the link menus and icons; CreateTrayWindow does the rest. screen is for tests; by
   // default the primary screen and the style's menu line are used.
   CTrayWnd(CPrefs& prefs, PageMarkStore& store, TopicsModel& topics, UrlOpener& opener, Launcher& launcher,
-           MessageBoxes& messages, const Clock& clock, const ScreenMetrics* screen = nullptr,
-           QObject* parent = nullptr);
+           MessageBoxes& messages, ToolWindows& toolWindows, const Clock& clock,
+           const ScreenMetrics* screen = nullptr, QObject* parent = nullptr);
   ~CTrayWnd() override;
   CTrayWnd(const CTrayWnd&) = delete;
   CTrayWnd& operator=(const CTrayWnd&) = delete;
@@ -77,6 +75,8 @@ class CTrayWnd : public QObject, public RecordingSwitch {
   PopupMenus& Menus() { return *menus_; }
   MenuRenderer& Renderer(PopupKind which) { return which == PopupKind::Main ? mainRenderer_ : quickRenderer_; }
   QSystemTrayIcon* TrayIcon() const { return trayIcon_; }
+  // The window that stands in for the icon on a desktop without a system tray (null otherwise).
+  NoTrayWindow* NoTray() const { return noTray_; }
   const QIcon& NormalIcon() const { return normalIcon_; }
   const QIcon& SuspendedIcon() const { return suspendedIcon_; }
   // Menu resource 176: the six link submenus on their own.
@@ -99,6 +99,7 @@ class CTrayWnd : public QObject, public RecordingSwitch {
  private:
   void OnTrayActivated(QSystemTrayIcon::ActivationReason reason);
   QString TipText() const;
+  void ShowNoTrayWindow();
   void WatchScreen(QScreen* screen);
   // Fixed commands other than the ones above.
   bool DispatchFixedCommand(uint32_t command);
@@ -126,18 +127,16 @@ class CTrayWnd : public QObject, public RecordingSwitch {
   UrlOpener& opener_;
   Launcher& launcher_;
   MessageBoxes& messages_;
+  ToolWindows& toolWindows_;
   const Clock& clock_;
   std::unique_ptr<ScreenMetrics> ownScreen_;
   std::unique_ptr<PopupMenus> menus_;
   MenuRenderer mainRenderer_;
   MenuRenderer quickRenderer_;
   QSystemTrayIcon* trayIcon_ = nullptr;
+  NoTrayWindow* noTray_ = nullptr;
   int32_t active_ = 1;  // 0 while recording is suspended
   bool browserConnected_ = false;
-  CTopicsDlg* topicsWnd_ = nullptr;
-  CSitesDlg* sitesWnd_ = nullptr;
-  CPageMarksDlg* pageMarksWnd_ = nullptr;
-  CQuickInfoDlg* quickInfoWnd_ = nullptr;
   std::shared_ptr<Menu> linkMenus_;
   QIcon normalIcon_;
   QIcon suspendedIcon_;

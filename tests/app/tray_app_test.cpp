@@ -5,13 +5,17 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QHeaderView>
+#include <QTableView>
 #include <filesystem>
 
 #include "browser/recording_launcher.h"
+#include "resources/resource_ids.h"
 #include "shell/qt/tray_wnd.h"
 #include "support/fake_clock.h"
 #include "support/memory_preference_store.h"
 #include "support/recording_message_boxes.h"
+#include "windows/page_marks_dlg.h"
 
 namespace {
 
@@ -60,7 +64,7 @@ TEST_F(TrayAppTest, WithoutATransportOnlyTheMessageShowsAndNothingIsWritten) {
 TEST_F(TrayAppTest, AStartWithoutCacheGivesAnEmptyStoreAndExitWritesTheFiles) {
   CTrayApp app(Services());
   ASSERT_TRUE(app.Start());
-  QCoreApplication::processEvents();  // the files are read once the event loop runs
+  app.FinishStart();  // what follows the first paint of the icon
   EXPECT_TRUE(messages_.Shown().empty());
   EXPECT_TRUE(app.Store().PageMarks().empty());
   EXPECT_EQ((root_ / "work" / "cache.data").string(), app.Prefs().cachePath);
@@ -76,10 +80,24 @@ TEST_F(TrayAppTest, AStartWithoutCacheGivesAnEmptyStoreAndExitWritesTheFiles) {
   EXPECT_TRUE(app.Events().closing.IsSet());
 }
 
-TEST_F(TrayAppTest, EndOfLogonActsOnlyWhenTheSessionIsEnding) {
+TEST_F(TrayAppTest, ExitClosesTheOpenWindowsAndKeepsTheirColumnWidths) {
   CTrayApp app(Services());
   ASSERT_TRUE(app.Start());
   QCoreApplication::processEvents();
+  app.TrayWindow()->OnCommand(res::kCmdMorePageMarks);
+  CPageMarksDlg* window = nullptr;
+  for (QWidget* widget : QApplication::topLevelWidgets())
+    if (auto* found = qobject_cast<CPageMarksDlg*>(widget)) window = found;
+  ASSERT_NE(nullptr, window);
+  window->List()->horizontalHeader()->resizeSection(3, 77);
+  app.Shutdown();
+  EXPECT_EQ(MemoryPreferenceStore::Value(uint32_t{77}), preferences_.Values().at("Column 3"));
+}
+
+TEST_F(TrayAppTest, EndOfLogonActsOnlyWhenTheSessionIsEnding) {
+  CTrayApp app(Services());
+  ASSERT_TRUE(app.Start());
+  app.FinishStart();
   ASSERT_TRUE(app.Store().RecordVisit("http://a.example/", "A"));
 
   app.EndOfLogon(false);
@@ -97,7 +115,7 @@ TEST_F(TrayAppTest, EndOfLogonActsOnlyWhenTheSessionIsEnding) {
 TEST_F(TrayAppTest, ASecondHopwiseSaysSoAndTouchesNothing) {
   CTrayApp first(Services());
   ASSERT_TRUE(first.Start());
-  QCoreApplication::processEvents();
+  first.FinishStart();
   ASSERT_TRUE(first.Store().RecordVisit("http://a.example/", "A"));
   {
     CTrayApp second(Services());

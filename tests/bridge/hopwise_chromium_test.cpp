@@ -62,7 +62,7 @@ class HopwiseWithChromium : public ::testing::Test {
     app = std::make_unique<CTrayApp>(
         AppServices{preferences, messages, launcher, clock, processes, {}, home.root + "/work", ""});
     if (!app->Start()) return false;
-    QCoreApplication::processEvents();  // the store is loaded once the event loop runs
+    app->FinishStart();
     return true;
   }
 

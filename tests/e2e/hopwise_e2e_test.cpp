@@ -137,4 +137,41 @@ TEST_F(HopwiseE2e, StaleTemporaryFilesGoAndAnUnchangedStoreIsNotRewritten) {
   EXPECT_EQ(written, fs::last_write_time(cache));
 }
 
+// The start command keeps the termination signals blocked until the program has its handlers:
+// a SIGTERM in the first milliseconds ends Hopwise through its own shutdown, not the signal's.
+TEST_F(HopwiseE2e, AnEarlySignalEndsHopwiseThroughItsOwnShutdown) {
+  ChildProcess::Options options;
+  options.env = {"XDG_CONFIG_HOME=" + (home_ / "config").string(), "XDG_DATA_HOME=" + (home_ / "xdg").string(),
+                 "PATH=/nonexistent"};
+  options.mergeStderr = true;
+  ChildProcess start(kBin + "/hopwise-start", {}, options);
+  std::this_thread::sleep_for(5ms);
+  ASSERT_TRUE(start.Signal(SIGTERM));
+  EXPECT_EQ(0, start.Wait(10s));
+  EXPECT_TRUE(fs::is_directory(home_ / "xdg" / "hopwise" / "Topics"));
+}
+
+// Asked for help or its version, or without a display it can reach, Hopwise says so in a line.
+TEST_F(HopwiseE2e, HelpVersionAndAnUnreachableDisplay) {
+  for (const std::string program : {"/hopwise", "/hopwise-start"}) {
+    ChildProcess help(kBin + program, {"--help"});
+    EXPECT_EQ(0, help.Wait());
+    EXPECT_TRUE(help.WaitForLine("usage: hopwise")) << program;
+    ChildProcess version(kBin + program, {"--version"});
+    EXPECT_EQ(0, version.Wait());
+    EXPECT_TRUE(version.WaitForLine("Hopwise 1.2")) << program;
+    EXPECT_EQ(2, ChildProcess(kBin + program, {"--bogus"}).Wait());
+  }
+  ChildProcess standIn(kBin + "/hopwise-stand-in-browser", {"--help"});
+  EXPECT_EQ(0, standIn.Wait());
+  EXPECT_TRUE(standIn.WaitForLine("visit WINDOW_ID URL TITLE"));
+
+  ChildProcess::Options options;
+  options.env = {"QT_QPA_PLATFORM=", "DISPLAY=:97", "WAYLAND_DISPLAY="};
+  options.mergeStderr = true;
+  ChildProcess noDisplay(kBin + "/hopwise", {}, options);
+  EXPECT_EQ(1, noDisplay.Wait());
+  EXPECT_TRUE(noDisplay.WaitForLine("Hopwise cannot reach the display \":97\": no X server answers there."));
+}
+
 }  // namespace

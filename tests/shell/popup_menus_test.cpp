@@ -263,6 +263,33 @@ TEST_F(PopupMenusTest, AFreshStoreShowsHowToStartAndPagesShowTitleOrAddressWithB
   EXPECT_EQ("", store.FindPageMarkByUrl(Page(0, 0))->title) << "the stored title stays empty";
 }
 
+// A full store takes new pages one by one: nothing is numbered anew, nothing rebuilt, no file written.
+TEST_F(PopupMenusTest, AFullStoreTakesNewPagesWithoutRebuildingOrWriting) {
+  prefs.maxPageMarks = 5000;
+  std::vector<std::pair<std::string, std::string>> pages;
+  for (int i = 0; i < 5000; ++i) pages.emplace_back(Page(i % 40, i), "t" + std::to_string(i));
+  LoadStore(pages);
+  Build();
+  struct Resets : StoreListener {
+    int count = 0;
+    void OnStoreReset() override { ++count; }
+  } resets;
+  store.AddListener(&resets);
+  const auto listing = [&] {
+    std::vector<std::pair<std::string, std::filesystem::file_time_type>> entries;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir))
+      entries.emplace_back(entry.path().string(), entry.last_write_time());
+    return entries;
+  };
+  const auto before = listing();
+  for (int i = 0; i < 200; ++i) Visit(Page(i % 50, 10000 + i), "new" + std::to_string(i));
+  EXPECT_EQ(0, resets.count);
+  EXPECT_EQ(before, listing());
+  EXPECT_EQ(5000u, store.Count());
+  EXPECT_EQ("new199", Recent().TextAt(0));
+  store.RemoveListener(&resets);
+}
+
 // Menus built from a store at once show what following its visits one by one showed, with every
 // size rule at work (a short screen, many Sites, revisits), in both layouts.
 TEST_F(PopupMenusTest, BuildingFromTheStoreShowsWhatFollowingTheVisitsShowed) {

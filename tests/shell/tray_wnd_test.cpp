@@ -4,16 +4,20 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMenu>
+#include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <algorithm>
 #include <atomic>
+#include <functional>
 #include <thread>
 
 #include "browser/browser_link.h"
 #include "resources/resource_ids.h"
+#include "shell/qt/no_tray_window.h"
 #include "shell/qt/qt_screen_metrics.h"
 #include "shell_fixture.h"
 
@@ -27,6 +31,27 @@ class LaunchRecorder : public Launcher {
   }
   std::vector<std::string> launches;
 };
+
+// Records the windows the tray asks for.
+class RecordingToolWindows : public ToolWindows {
+ public:
+  bool ShowToolWindow(ToolWindowKind kind) override {
+    shown.push_back(kind);
+    return true;
+  }
+  bool IsOpen(ToolWindowKind kind) const override { return false; }
+  bool ShowQuickInfo(uint32_t pageMarkCommand, int screenX, int screenY) override { return false; }
+  std::vector<ToolWindowKind> shown;
+};
+
+// Serves events until done holds (a failure shows in the GoogleTest assertion that checks the result).
+bool WaitFor(const std::function<bool()>& done, int timeoutMs = 3000) {
+  for (QElapsedTimer timer; !done(); QTest::qWait(10)) {
+    if (!timer.isValid()) timer.start();
+    if (timer.elapsed() > timeoutMs) return false;
+  }
+  return true;
+}
 
 QAction* ActionNamed(QMenu& menu, const QString& text) {
   for (QAction* action : menu.actions())
@@ -42,7 +67,8 @@ class TrayWndTest : public ShellFixture {
     prefs.browser = "netscape.exe";
     prefs.browserPath = "/opt/netscape";
     browser = std::make_unique<BrowserLink>(link, prefs, launcher);
-    wnd = std::make_unique<CTrayWnd>(prefs, store, topics, *browser, launcher, messages, clock, &screen);
+    wnd = std::make_unique<CTrayWnd>(prefs, store, topics, *browser, launcher, messages, toolWindows, clock,
+                                     &screen);
     QObject::connect(wnd.get(), &CTrayWnd::registrationDue, [this] { ++registrations; });
     wnd->CreateTrayWindow();
     wnd->BuildMenus();
@@ -58,6 +84,7 @@ class TrayWndTest : public ShellFixture {
   dde::Instance instance;
   DdeLink link{instance};
   LaunchRecorder launcher;
+  RecordingToolWindows toolWindows;
   int registrations = 0;
   std::unique_ptr<BrowserLink> browser;
   std::unique_ptr<CTrayWnd> wnd;
@@ -106,7 +133,7 @@ TEST_F(TrayWndTest, MeasuresTheRealScreenWithoutInjectedMetrics) {
   FormDataPaths(own, dir);
   PageMarkStore ownStore(own, clock);
   TopicsModel ownTopics(files, clock, own);
-  CTrayWnd real(own, ownStore, ownTopics, *browser, launcher, messages, clock);
+  CTrayWnd real(own, ownStore, ownTopics, *browser, launcher, messages, toolWindows, clock);
   real.CreateTrayWindow();
   real.BuildMenus();
   QtScreenMetrics metrics;
@@ -155,6 +182,16 @@ TEST_F(TrayWndTest, ChosenPageMarkGoesToTheBrowser) {
   EXPECT_EQ(1u, launcher.launches.size());
 }
 
+TEST_F(TrayWndTest, QuickAccessCommandsAskForTheirWindows) {
+  ActionNamed(Shown(CTrayWnd::PopupKind::Quick), QStringLiteral("Quick Access To &Sites\tCtrl-W"))->trigger();
+  QCoreApplication::processEvents();
+  wnd->OnCommand(res::kCmdMorePageMarks);
+  wnd->OnCommand(res::kCmdEditTopics);
+  EXPECT_EQ((std::vector<ToolWindowKind>{ToolWindowKind::kSites, ToolWindowKind::kPageMarks,
+                                         ToolWindowKind::kTopics}),
+            toolWindows.shown);
+}
+
 TEST_F(TrayWndTest, ExitAsksTheApplicationToShutDown) {
   QSignalSpy exits(wnd.get(), &CTrayWnd::exitRequested);
   ActionNamed(Shown(CTrayWnd::PopupKind::Quick), QStringLiteral("E&xit"))->trigger();
@@ -166,6 +203,29 @@ TEST_F(TrayWndTest, ExitAsksTheApplicationToShutDown) {
   EXPECT_FALSE(wnd->IsActive());
 }
 
+// The offscreen platform has no system tray: a window says so and offers the menus and Exit.
+TEST_F(TrayWndTest, WithoutASystemTrayAWindowOffersTheMenusAndExit) {
+  ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable());
+  NoTrayWindow* window = wnd->NoTray();
+  ASSERT_NE(nullptr, window);
+  EXPECT_TRUE(window->isVisible());
+  auto button = [&](const QString& text) {
+    for (QPushButton* b : window->findChildren<QPushButton*>())
+      if (b->text() == text) return b;
+    return static_cast<QPushButton*>(nullptr);
+  };
+  ASSERT_NE(nullptr, button("&Pages and Sites"));
+  button("&Pages and Sites")->click();
+  EXPECT_TRUE(wnd->Renderer(CTrayWnd::PopupKind::Main).IsOpen());
+  wnd->Renderer(CTrayWnd::PopupKind::Main).Close();
+  QSignalSpy exits(wnd.get(), &CTrayWnd::exitRequested);
+  button("E&xit")->click();
+  EXPECT_EQ(1, exits.count());
+  window->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(nullptr, wnd->NoTray()) << "said once";
+}
+
 TEST_F(TrayWndTest, ScreenChangeRebuildsTheMenus) {
   ASSERT_EQ(40, prefs.menuRows);
   screen.height = 950;
@@ -173,7 +233,7 @@ TEST_F(TrayWndTest, ScreenChangeRebuildsTheMenus) {
   ASSERT_NE(nullptr, primary);
   emit primary->geometryChanged(primary->geometry());
   emit primary->geometryChanged(primary->geometry());
-  QTRY_COMPARE_WITH_TIMEOUT(prefs.menuRows, 50, 2000);
+  EXPECT_TRUE(WaitFor([&] { return prefs.menuRows == 50; })) << prefs.menuRows;
 }
 
 TEST_F(TrayWndTest, RegistrationTimerFiresOnceASecondAfterTheLastStart) {
@@ -183,7 +243,7 @@ TEST_F(TrayWndTest, RegistrationTimerFiresOnceASecondAfterTheLastStart) {
   wnd->StartRegistrationTimer();  // restarts the second
   QTest::qWait(700);
   EXPECT_EQ(0, registrations);
-  QTRY_COMPARE_WITH_TIMEOUT(registrations, 1, 2000);
+  EXPECT_TRUE(WaitFor([&] { return registrations == 1; })) << registrations;
   QTest::qWait(1200);
   EXPECT_EQ(1, registrations);
 }

@@ -206,6 +206,25 @@ TEST_F(ArchiveToolTest, DamagedFileFailsAndIsLeftAlone) {
   EXPECT_EQ("", foreign.out);
 }
 
+// What a damaged file still holds comes back as a new file Hopwise can load.
+TEST_F(ArchiveToolTest, RecoverWritesTheRecordsBeforeTheDamageToANewFile) {
+  const std::string damaged = dir + "/cache.data.damaged-20261207-120000";
+  fs::copy_file(Fixture("cache_truncated.data"), damaged);
+  const std::string before = ReadAll(damaged);
+  const std::string out = dir + "/cache.data";
+  ToolRun run = Tool({"recover", damaged, out});
+  EXPECT_EQ(0, run.status) << run.err;
+  EXPECT_EQ(0u, run.out.find("1 of 2 records recovered to " + out)) << run.out;
+  EXPECT_EQ(before, ReadAll(damaged));
+  ToolRun dump = Tool({"dump", out});
+  EXPECT_EQ(0, dump.status) << dump.err;
+  EXPECT_EQ(1u, Lines(dump.out).size());
+
+  EXPECT_EQ(1, Tool({"recover", damaged, out}).status) << "an existing file is never written over";
+  EXPECT_EQ(1, Tool({"recover", dir + "/missing", dir + "/new"}).status);
+  EXPECT_FALSE(fs::exists(dir + "/new"));
+}
+
 TEST_F(ArchiveToolTest, UsageErrorsAndMissingFiles) {
   EXPECT_EQ(2, Tool({}).status);
   EXPECT_EQ(2, Tool({"dump"}).status);

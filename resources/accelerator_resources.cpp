@@ -1,0 +1,24 @@
+#include "resources/accelerator_resources.h"
+
+#include "resources/resource_ids.h"
+
+namespace {
+
+// The Sites (190) and PageMarks (191) windows take the same keys.
+const std::vector<Accelerator> kWindowKeys = {
+    {'T', true, res::kCmdAssignToTopics},
+    {kVkDelete, false, res::kCmdDeletePageMarks},
+    {kVkF2, false, res::kCmdEditPageMarks},
+};
+
+}  // namespace
+
+std::vector<Accelerator> LoadAcceleratorResource(int number) {
+  switch (number) {
+    case res::kAccelSites:
+    case res::kAccelPageMarks:
+      return kWindowKeys;
+    default:
+      return {};
+  }
+}

@@ -1,0 +1,178 @@
+// The PageMarks window on the offscreen platform: its rows follow the store, its commands act on
+// the selected rows.
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QTableView>
+
+#include "resources/resource_ids.h"
+#include "windows/page_mark_table_model.h"
+#include "windows/page_marks_dlg.h"
+#include "windows/quick_info_dlg.h"
+#include "windows/window_placement.h"
+#include "windows_fixture.h"
+
+namespace windowstest {
+namespace {
+
+class PageMarksWindowTest : public WindowsFixture {
+ protected:
+  std::unique_ptr<CPageMarksDlg> Open() {
+    auto window = std::make_unique<CPageMarksDlg>(services, flags);
+    window->show();
+    window->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    return window;
+  }
+  static std::vector<std::string> Titles(const CPageMarksDlg& window) {
+    std::vector<std::string> titles;
+    const PageMarkTableModel& model = window.Model();
+    for (int i = 0; i < model.rowCount(); ++i) titles.push_back(model.Rows().Shown(i).title.toStdString());
+    return titles;
+  }
+  static std::string Status(const CPageMarksDlg& window) { return window.StatusText()->text().toStdString(); }
+  static void Select(CPageMarksDlg& window, std::initializer_list<int> rows) {
+    window.List()->clearSelection();
+    for (int row : rows)
+      window.List()->selectionModel()->select(window.Model().index(row, 0),
+                                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  }
+  void VisitThree() {
+    Visit("http://b.example.org/", "banana");
+    Visit("http://a.example.org/", "Apple");
+    Visit("http://c.example.org/", "cherry");
+  }
+
+  PageMarkSortFlags flags;
+};
+
+TEST_F(PageMarksWindowTest, ListsNewestFirstPlacedOnTheScreenAndFollowsVisits) {
+  VisitThree();
+  prefs.columnWidths = {150, 0, 120, 99999};
+  auto window = Open();
+  EXPECT_EQ("Hopwise PageMarks", window->windowTitle().toStdString());
+  EXPECT_EQ((std::vector<std::string>{"cherry", "Apple", "banana"}), Titles(*window));
+  EXPECT_EQ("3 PageMarks", Status(*window));
+  EXPECT_EQ(PageMarksPlacement(QGuiApplication::primaryScreen()->geometry()), window->geometry());
+  EXPECT_EQ(150, window->List()->horizontalHeader()->sectionSize(0));
+  EXPECT_EQ(238, window->List()->horizontalHeader()->sectionSize(1))
+      << "a width that hides a column is not taken";
+
+  Visit("http://d.example.org/", "date");
+  EXPECT_EQ("date", Titles(*window).front());
+  EXPECT_EQ("4 PageMarks", Status(*window));
+  Visit("http://b.example.org/", "banana split");  // a revisit keeps its row where it is
+  EXPECT_EQ((std::vector<std::string>{"date", "cherry", "Apple", "banana split"}), Titles(*window));
+
+  prefs.maxPageMarks = 4;
+  Visit("http://e.example.org/", "elder");  // the store drops its least recently visited
+  EXPECT_EQ((std::vector<std::string>{"elder", "date", "cherry", "banana split"}), Titles(*window));
+  EXPECT_EQ("4 PageMarks", Status(*window));
+
+  window->List()->horizontalHeader()->resizeSection(2, 133);
+  window.reset();
+  EXPECT_EQ(133, prefs.columnWidths[2]) << "the widths are kept when the window goes";
+}
+
+TEST_F(PageMarksWindowTest, SortFlagsOutliveTheWindowAndTheFilterNarrowsTheRows) {
+  VisitThree();
+  auto window = Open();
+  window->SortByColumn(kTitleColumn);
+  EXPECT_EQ((std::vector<std::string>{"Apple", "banana", "cherry"}), Titles(*window));
+  window->SortByColumn(kLastVisitedColumn);
+  EXPECT_EQ((std::vector<std::string>{"cherry", "Apple", "banana"}), Titles(*window)) << "newest first";
+
+  window = Open();
+  EXPECT_EQ((std::vector<std::string>{"cherry", "Apple", "banana"}), Titles(*window))
+      << "store order at first";
+  emit window->List()->horizontalHeader()->sectionClicked(kTitleColumn);
+  EXPECT_EQ((std::vector<std::string>{"cherry", "banana", "Apple"}), Titles(*window))
+      << "the flag was already set";
+
+  QTest::keyClicks(window->Filter(), "AN");
+  EXPECT_EQ((std::vector<std::string>{"banana"}), Titles(*window));
+  Visit("http://f.example.org/", "Mango");
+  EXPECT_EQ((std::vector<std::string>{"Mango", "banana"}), Titles(*window));
+  Visit("http://g.example.org/", "grape");
+  EXPECT_EQ(2, window->Model().rowCount()) << "a row the filter keeps out waits";
+  EXPECT_EQ("5 PageMarks", Status(*window));
+  window->Filter()->clear();
+  EXPECT_EQ(5, window->Model().rowCount());
+}
+
+TEST_F(PageMarksWindowTest, DeleteEditAssignAndOpenActOnTheSelectedRows) {
+  VisitThree();
+  Visit("http://d.example.org/", "date");
+  auto window = Open();
+  Select(*window, {0, 1, 2});
+  window->setFocus();
+  QTest::keyClick(window.get(), Qt::Key_Delete);
+  EXPECT_EQ((std::vector<std::string>{"banana"}), Titles(*window));
+  EXPECT_EQ(1u, store.Count());
+  EXPECT_EQ("1 PageMarks", Status(*window));
+  EXPECT_TRUE(window->List()->selectionModel()->isRowSelected(0, {})) << "the row below is selected";
+
+  Visit("http://a.example.org/", "Apple");
+  Select(*window, {0, 1});
+  QTest::keyClick(window.get(), Qt::Key_T, Qt::ControlModifier);
+  const TopicArray& top = *topics.Root().children;
+  ASSERT_EQ(2u, top.size());
+  EXPECT_EQ("Apple", top[0]->name);
+  EXPECT_EQ("http://b.example.org/", top[1]->target);
+
+  Select(*window, {1});
+  WhenModal([](QWidget& dialog) {
+    auto* info = qobject_cast<CQuickInfoDlg*>(&dialog);
+    ASSERT_NE(nullptr, info);
+    EXPECT_FALSE(info->GoButton()->isVisible());
+    info->TitleEdit()->setText("Banana!");
+    info->accept();
+  });
+  QTest::keyClick(window.get(), Qt::Key_F2);
+  EXPECT_EQ((std::vector<std::string>{"Apple", "Banana!"}), Titles(*window));
+  EXPECT_EQ("Banana!", store.FindPageMarkByUrl("http://b.example.org/")->title);
+
+  const QRect cell = window->List()->visualRect(window->Model().index(1, 1));
+  QTest::mouseClick(window->List()->viewport(), Qt::LeftButton, {}, cell.center());
+  QTest::mouseDClick(window->List()->viewport(), Qt::LeftButton, {}, cell.center());
+  EXPECT_EQ(std::vector<std::string>{"http://b.example.org/"}, opener.opened);
+}
+
+TEST_F(PageMarksWindowTest, AContextMenuOnlyWithASelectionAndRowsGoWhenDeletedElsewhere) {
+  VisitThree();
+  auto window = Open();
+  emit window->List()->customContextMenuRequested(QPoint(5, 5));
+  EXPECT_FALSE(window->ContextMenu()->isVisible());
+  Select(*window, {2});
+  emit window->List()->customContextMenuRequested(QPoint(5, 5));
+  EXPECT_TRUE(window->ContextMenu()->isVisible());
+  window->ContextMenu()->actions().last()->trigger();  // "Delete"
+  EXPECT_EQ(2u, store.Count());
+
+  store.DeletePageMark(store.FindPageMarkByUrl("http://c.example.org/"));
+  EXPECT_EQ((std::vector<std::string>{"Apple"}), Titles(*window));
+  store.Load({});
+  EXPECT_EQ(0, window->Model().rowCount());
+  EXPECT_EQ("0 PageMarks", Status(*window));
+}
+
+// The program may end while a window's dialog runs: the window and its dialog go, and the command
+// returns without touching either.
+TEST_F(PageMarksWindowTest, TheWindowMayGoWhileItsDialogRuns) {
+  VisitThree();
+  for (uint32_t command : {res::kCmdEditPageMarks, res::kCmdCheckForUpdates}) {
+    auto* window = new CPageMarksDlg(services, flags);
+    window->show();
+    Select(*window, {0, 1});
+    WhenModal([window](QWidget&) { delete window; });
+    window->OnCommand(command);
+  }
+  EXPECT_EQ(3u, store.Count());
+}
+
+}  // namespace
+}  // namespace windowstest

@@ -1,0 +1,139 @@
+// The Sites window on the offscreen platform: Sites and their PageMarks follow the store, the
+// commands act on the selected item.
+#include <QCheckBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QScreen>
+#include <QTreeWidget>
+
+#include "windows/quick_info_dlg.h"
+#include "windows/site_tree.h"
+#include "windows/sites_dlg.h"
+#include "windows/window_placement.h"
+#include "windows_fixture.h"
+
+namespace windowstest {
+namespace {
+
+class SitesWindowTest : public WindowsFixture {
+ protected:
+  void SetUp() override {
+    WindowsFixture::SetUp();
+    Visit("http://www.beta.org/1", "Beta one");
+    Visit("http://gamma.net/", "Gamma");
+    Visit("http://news.beta.org/2", "Beta two");
+    window = std::make_unique<CSitesDlg>(services);
+    window->show();
+    window->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  }
+  void TearDown() override {
+    window.reset();
+    WindowsFixture::TearDown();
+  }
+
+  // "site: page, page | site: ..." as the tree shows it.
+  std::string Outline() const {
+    std::string text;
+    QTreeWidget& tree = *window->Tree();
+    for (int i = 0; i < tree.topLevelItemCount(); ++i) {
+      QTreeWidgetItem* site = tree.topLevelItem(i);
+      text += (i ? " | " : "") + site->text(0).toStdString() + ":";
+      for (int j = 0; j < site->childCount(); ++j)
+        text += (j ? ", " : " ") + site->child(j)->text(0).toStdString();
+    }
+    return text;
+  }
+  QTreeWidgetItem* Item(int site, int page = -1) const {
+    QTreeWidgetItem* item = window->Tree()->topLevelItem(site);
+    return page < 0 ? item : item->child(page);
+  }
+  std::string Status() const { return window->StatusText()->text().toStdString(); }
+
+  std::unique_ptr<CSitesDlg> window;
+};
+
+TEST_F(SitesWindowTest, GroupsBySiteNewestFirstAndFollowsTheStore) {
+  EXPECT_EQ("Hopwise Sites", window->windowTitle().toStdString());
+  EXPECT_EQ(SitesPlacement(QGuiApplication::primaryScreen()->geometry()), window->geometry());
+  EXPECT_EQ("beta.org: Beta two, Beta one | gamma.net: Gamma", Outline());
+
+  Visit("http://delta.com/", "Delta");
+  Visit("http://alpha.edu/", "Alpha");
+  Visit("http://gamma.net/x", "Gamma x");
+  EXPECT_EQ("alpha.edu: Alpha | beta.org: Beta two, Beta one | delta.com: Delta | gamma.net: Gamma x, Gamma",
+            Outline());
+
+  store.EditPageMark(store.FindPageMarkByUrl("http://gamma.net/"), "Gamma home", "http://gamma.net/");
+  store.EditPageMark(store.FindPageMarkByUrl("http://delta.com/"), "Delta", "http://alpha.edu/d");
+  EXPECT_EQ("alpha.edu: Delta, Alpha | beta.org: Beta two, Beta one | gamma.net: Gamma x, Gamma home",
+            Outline());
+
+  prefs.maxPageMarks = 5;
+  Visit("http://zeta.org/", "Zeta");  // the oldest, "Beta one", is dropped
+  EXPECT_EQ("alpha.edu: Delta, Alpha | beta.org: Beta two | gamma.net: Gamma x, Gamma home | zeta.org: Zeta",
+            Outline());
+  store.DeletePageMark(store.FindPageMarkByUrl("http://news.beta.org/2"));
+  EXPECT_EQ("alpha.edu: Delta, Alpha | gamma.net: Gamma x, Gamma home | zeta.org: Zeta", Outline());
+}
+
+TEST_F(SitesWindowTest, SelectionShowsUrlOrKeyAndOnlyAPageMarkGetsAMenu) {
+  window->Tree()->setCurrentItem(Item(0));
+  EXPECT_EQ("beta.org", Status());
+  window->Tree()->setCurrentItem(Item(0, 1));
+  EXPECT_EQ("http://www.beta.org/1", Status());
+
+  const QPoint site = window->Tree()->visualItemRect(Item(1)).center();
+  emit window->Tree()->customContextMenuRequested(site);
+  EXPECT_EQ(Item(1), window->Tree()->currentItem());
+  EXPECT_FALSE(window->ContextMenu()->isVisible());
+  Item(1)->setExpanded(true);
+  emit window->Tree()->customContextMenuRequested(window->Tree()->visualItemRect(Item(1, 0)).center());
+  EXPECT_TRUE(window->ContextMenu()->isVisible());
+  EXPECT_EQ("Assign to topic", window->ContextMenu()->actions().at(1)->text().toStdString());
+}
+
+TEST_F(SitesWindowTest, DeleteTakesAPageMarkOrAWholeSiteAndAnEmptiedSiteGoes) {
+  window->Tree()->setCurrentItem(Item(1, 0));
+  QTest::keyClick(window.get(), Qt::Key_Delete);
+  EXPECT_EQ("beta.org: Beta two, Beta one", Outline());
+  EXPECT_EQ(nullptr, store.FindPageMarkByUrl("http://gamma.net/"));
+
+  window->Tree()->setCurrentItem(Item(0));
+  QTest::keyClick(window.get(), Qt::Key_Delete);
+  EXPECT_EQ("", Outline());
+  EXPECT_EQ(0u, store.Count());
+}
+
+TEST_F(SitesWindowTest, EditAssignAndOpenActOnAPageMarkOnly) {
+  window->Tree()->setCurrentItem(Item(0));
+  window->OnCommand(32962);  // a Site: no dialog
+  QTest::keyClick(window.get(), Qt::Key_T, Qt::ControlModifier);
+  EXPECT_TRUE(topics.Root().children->empty());
+
+  window->Tree()->setCurrentItem(Item(0, 1));
+  WhenModal([](QWidget& dialog) {
+    auto* info = qobject_cast<CQuickInfoDlg*>(&dialog);
+    ASSERT_NE(nullptr, info);
+    info->TitleEdit()->setText("Beta first");
+    info->SendToTopics()->setChecked(true);
+    info->accept();
+  });
+  QTest::keyClick(window.get(), Qt::Key_F2);
+  EXPECT_EQ("beta.org: Beta two, Beta first | gamma.net: Gamma", Outline());
+  ASSERT_EQ(1u, topics.Root().children->size());
+  EXPECT_EQ("Beta first", topics.Root().children->back()->name);
+  window->OnCommand(32959);
+  EXPECT_EQ(2u, topics.Root().children->size());
+
+  Item(1)->setExpanded(true);
+  const QPoint page = window->Tree()->visualItemRect(Item(1, 0)).center();
+  QTest::mouseClick(window->Tree()->viewport(), Qt::LeftButton, {}, page);
+  QTest::mouseDClick(window->Tree()->viewport(), Qt::LeftButton, {}, page);
+  EXPECT_EQ(std::vector<std::string>{"http://gamma.net/"}, opener.opened);
+}
+
+}  // namespace
+}  // namespace windowstest

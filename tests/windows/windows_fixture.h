@@ -1,0 +1,87 @@
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/curl_http_client.h"
+#include "store/data_files.h"
+#include "store/page_mark_store.h"
+#include "store/prefs.h"
+#include "store/topics_model.h"
+#include "support/fake_clock.h"
+#include "support/recording_message_boxes.h"
+#include "windows/window_services.h"
+
+namespace windowstest {
+
+class RecordingOpener : public UrlOpener {
+ public:
+  void OpenInBrowser(const std::string& url) override { opened.push_back(url); }
+  std::vector<std::string> opened;
+};
+
+// Runs the event loop until done() holds; false when it still does not after timeoutMs. (QtTest's
+// QTRY macros report to QtTest, not to GoogleTest: a failure would pass unseen.)
+inline bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
+  QDeadlineTimer deadline(timeoutMs);
+  while (!done()) {
+    if (deadline.hasExpired()) return false;
+    QTest::qWait(10);
+  }
+  return true;
+}
+
+// Runs act on the modal dialog that the next call opens, once it is up (a dialog's exec() does
+// not return until act has closed it).
+inline void WhenModal(std::function<void(QWidget&)> act) {
+  auto attempt = std::make_shared<std::function<void()>>();
+  *attempt = [act, attempt] {
+    if (QWidget* modal = QApplication::activeModalWidget()) return act(*modal);
+    QTimer::singleShot(10, *attempt);
+  };
+  QTimer::singleShot(0, *attempt);
+}
+
+// A store, Topics and data files in a temporary working folder, and recording fakes for the rest.
+class WindowsFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (std::filesystem::temp_directory_path() / "hopwise-windows-XXXXXX").string();
+    ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
+    dir = pattern;
+    std::filesystem::create_directory(dir + "/Topics");
+    FormDataPaths(prefs, dir);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir); }
+
+  // A visit ten seconds after the last one.
+  const CPez& Visit(const std::string& url, const std::string& title) {
+    clock.Advance(10);
+    store.RecordVisit(url, title);
+    return *store.FindPageMarkByUrl(url);
+  }
+
+  std::string dir;
+  FakeClock clock;
+  RecordingMessageBoxes messages;
+  CPrefs prefs;
+  PageMarkStore store{prefs, clock};
+  DataFiles files{messages, clock};
+  TopicsModel topics{files, clock, prefs};
+  RecordingOpener opener;
+  CurlHttpClient http;
+  WindowServices services{prefs, store, topics, opener, messages, http};
+};
+
+}  // namespace windowstest

@@ -1,0 +1,133 @@
+#include "windows/page_mark_rows.h"
+
+#include <algorithm>
+
+bool PageMarkSortFlags::Flip(int column) {
+  int32_t& flag = flags[static_cast<std::size_t>(column)];
+  flag = flag == 0 ? 1 : 0;
+  return flag == 1;
+}
+
+bool SortsBefore(const PageMarkRow& a, const PageMarkRow& b, int column, bool flag) {
+  switch (column) {
+    case kTitleColumn:
+      return flag ? a.foldedTitle < b.foldedTitle : b.foldedTitle < a.foldedTitle;
+    case kUrlColumn:
+      return flag ? a.foldedUrl < b.foldedUrl : b.foldedUrl < a.foldedUrl;
+    case kLastVisitedColumn:
+      return flag ? a.lastVisited > b.lastVisited : a.lastVisited < b.lastVisited;
+    case kFirstVisitedColumn:
+      return flag ? a.firstVisited > b.firstVisited : a.firstVisited < b.firstVisited;
+    default:
+      return false;
+  }
+}
+
+bool PassesFilter(const PageMarkRow& row, const QString& foldedFilter) {
+  return foldedFilter.isEmpty() || row.foldedTitle.contains(foldedFilter) ||
+         row.foldedUrl.contains(foldedFilter);
+}
+
+std::unique_ptr<PageMarkRow> PageMarkRows::MakeRow(const CPez& page) {
+  auto row = std::make_unique<PageMarkRow>();
+  row->key = ++lastKey_;
+  row->page = &page;
+  row->title = QString::fromStdString(page.title);
+  row->url = QString::fromStdString(page.url);
+  row->foldedTitle = row->title.toCaseFolded();
+  row->foldedUrl = row->url.toCaseFolded();
+  row->lastVisited = page.lastVisited;
+  row->firstVisited = page.firstVisited;
+  return row;
+}
+
+void PageMarkRows::Reset(const std::vector<const CPez*>& topFirst) {
+  all_.clear();
+  byKey_.clear();
+  byPage_.clear();
+  all_.reserve(topFirst.size());
+  for (const CPez* page : topFirst) {
+    all_.push_back(MakeRow(*page));
+    byKey_[all_.back()->key] = all_.back().get();
+    byPage_[page] = all_.back().get();
+  }
+  Refilter();
+}
+
+void PageMarkRows::AddTop(const CPez& page) {
+  all_.insert(all_.begin(), MakeRow(page));
+  PageMarkRow* row = all_.front().get();
+  byKey_[row->key] = row;
+  byPage_[&page] = row;
+  row->shown = PassesFilter(*row, filter_);
+  if (row->shown) shown_.insert(shown_.begin(), row);
+}
+
+void PageMarkRows::Remove(ItemKey key) {
+  auto found = byKey_.find(key);
+  if (found == byKey_.end()) return;
+  PageMarkRow* row = found->second;
+  byKey_.erase(found);
+  byPage_.erase(row->page);
+  std::erase(shown_, row);
+  std::erase_if(all_, [row](const std::unique_ptr<PageMarkRow>& r) { return r.get() == row; });
+}
+
+void PageMarkRows::Refresh(ItemKey key) {
+  auto found = byKey_.find(key);
+  if (found == byKey_.end()) return;
+  PageMarkRow& row = *found->second;
+  row.title = QString::fromStdString(row.page->title);
+  row.url = QString::fromStdString(row.page->url);
+  row.foldedTitle = row.title.toCaseFolded();
+  row.foldedUrl = row.url.toCaseFolded();
+  Refilter();
+}
+
+void PageMarkRows::SetVerdict(ItemKey key, Verdict verdict) {
+  if (auto found = byKey_.find(key); found != byKey_.end()) found->second->verdict = verdict;
+}
+
+void PageMarkRows::Sort(int column, bool flag) {
+  std::stable_sort(all_.begin(), all_.end(), [column, flag](const auto& a, const auto& b) {
+    return SortsBefore(*a, *b, column, flag);
+  });
+  Refilter();
+}
+
+void PageMarkRows::SetFilter(const QString& text) {
+  filter_ = text.toCaseFolded();
+  Refilter();
+}
+
+void PageMarkRows::Refilter() {
+  shown_.clear();
+  shown_.reserve(all_.size());
+  for (const std::unique_ptr<PageMarkRow>& row : all_) {
+    row->shown = PassesFilter(*row, filter_);
+    if (row->shown) shown_.push_back(row.get());
+  }
+}
+
+int PageMarkRows::ShownPosition(ItemKey key) const {
+  auto found = byKey_.find(key);
+  if (found == byKey_.end() || !found->second->shown) return -1;
+  auto at = std::find(shown_.begin(), shown_.end(), found->second);
+  return at == shown_.end() ? -1 : static_cast<int>(at - shown_.begin());
+}
+
+const PageMarkRow* PageMarkRows::Find(ItemKey key) const {
+  auto found = byKey_.find(key);
+  return found == byKey_.end() ? nullptr : found->second;
+}
+
+const PageMarkRow* PageMarkRows::FindPage(const CPez* page) const {
+  auto found = byPage_.find(page);
+  return found == byPage_.end() ? nullptr : found->second;
+}
+
+bool PageMarkRows::WouldShow(const CPez& page) const {
+  if (filter_.isEmpty()) return true;
+  return QString::fromStdString(page.title).toCaseFolded().contains(filter_) ||
+         QString::fromStdString(page.url).toCaseFolded().contains(filter_);
+}

@@ -1,0 +1,111 @@
+#include "windows/page_mark_table_model.h"
+
+#include <unordered_map>
+
+#include "windows/visit_time.h"
+
+namespace {
+
+const char* const kHeaders[kColumnCount] = {"Title", "URL", "Last Visited", "First Visited"};
+
+}  // namespace
+
+PageMarkTableModel::PageMarkTableModel(QObject* parent)
+    : QAbstractTableModel(parent), images_(PageMarkImages()) {}
+
+void PageMarkTableModel::Reset(const std::vector<const CPez*>& topFirst) {
+  beginResetModel();
+  rows_.Reset(topFirst);
+  endResetModel();
+}
+
+void PageMarkTableModel::AddTop(const CPez& page) {
+  if (!rows_.WouldShow(page)) return rows_.AddTop(page);
+  beginInsertRows({}, 0, 0);
+  rows_.AddTop(page);
+  endInsertRows();
+}
+
+void PageMarkTableModel::Remove(ItemKey key) {
+  const int position = rows_.ShownPosition(key);
+  if (position < 0) return rows_.Remove(key);
+  beginRemoveRows({}, position, position);
+  rows_.Remove(key);
+  endRemoveRows();
+}
+
+// A new title or URL may take a row into the filter or out of it.
+void PageMarkTableModel::Refresh(ItemKey key) {
+  const int before = rows_.ShownPosition(key);
+  const int shownBefore = rows_.ShownCount();
+  rows_.Refresh(key);
+  if (rows_.ShownCount() != shownBefore) {
+    beginResetModel();
+    endResetModel();
+  } else if (before >= 0) {
+    emit dataChanged(index(before, kTitleColumn), index(before, kUrlColumn));
+  }
+}
+
+void PageMarkTableModel::SetVerdict(ItemKey key, Verdict verdict) {
+  rows_.SetVerdict(key, verdict);
+  const int position = rows_.ShownPosition(key);
+  if (position >= 0) emit dataChanged(index(position, kTitleColumn), index(position, kTitleColumn));
+}
+
+// The selection and the current row follow their rows to where the sort puts them.
+void PageMarkTableModel::Sort(int column, bool flag) {
+  emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+  const QModelIndexList before = persistentIndexList();
+  std::vector<ItemKey> keys;
+  keys.reserve(static_cast<std::size_t>(before.size()));
+  for (const QModelIndex& at : before) keys.push_back(rows_.Shown(at.row()).key);
+  rows_.Sort(column, flag);
+  std::unordered_map<ItemKey, int> positions;
+  for (int i = 0; i < rows_.ShownCount(); ++i) positions[rows_.Shown(i).key] = i;
+  QModelIndexList after;
+  for (qsizetype i = 0; i < before.size(); ++i)
+    after.append(index(positions[keys[static_cast<std::size_t>(i)]], before[i].column()));
+  changePersistentIndexList(before, after);
+  emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void PageMarkTableModel::SetFilter(const QString& text) {
+  beginResetModel();
+  rows_.SetFilter(text);
+  endResetModel();
+}
+
+int PageMarkTableModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : rows_.ShownCount();
+}
+
+int PageMarkTableModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : kColumnCount;
+}
+
+QVariant PageMarkTableModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= rows_.ShownCount()) return {};
+  const PageMarkRow& row = rows_.Shown(index.row());
+  if (role == Qt::DecorationRole && index.column() == kTitleColumn)
+    return images_.At(VerdictImage(row.verdict));
+  if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
+  switch (index.column()) {
+    case kTitleColumn:
+      return row.title;
+    case kUrlColumn:
+      return row.url;
+    case kLastVisitedColumn:
+      return QString::fromStdString(FormatVisitTime(row.lastVisited));
+    case kFirstVisitedColumn:
+      return QString::fromStdString(FormatVisitTime(row.firstVisited));
+    default:
+      return {};
+  }
+}
+
+QVariant PageMarkTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= kColumnCount)
+    return {};
+  return QString::fromLatin1(kHeaders[section]);
+}

@@ -1,0 +1,265 @@
+#include "windows/page_marks_dlg.h"
+
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QShowEvent>
+#include <QStatusBar>
+#include <QTableView>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "checker/walkers.h"
+#include "resources/icons.h"
+#include "resources/resource_ids.h"
+#include "windows/check_scope_dlg.h"
+#include "windows/modal_dialog.h"
+#include "windows/page_mark_table_model.h"
+#include "windows/page_marks_check_view.h"
+#include "windows/quick_info_dlg.h"
+#include "windows/visit_time.h"
+#include "windows/window_check.h"
+#include "windows/window_menus.h"
+#include "windows/window_placement.h"
+
+namespace {
+
+constexpr int kDefaultColumnWidths[kColumnCount] = {140, 238, 110, 110};
+
+// A stored width that would hide its column, or could not be meant, gives way to the default; a
+// visit time column is never narrower than its text (the locale's date and the font decide it).
+int UsableWidth(int32_t stored, int column, const QFontMetrics& font) {
+  const int width = stored >= 16 && stored <= 4000 ? stored : kDefaultColumnWidths[column];
+  if (column != kLastVisitedColumn && column != kFirstVisitedColumn) return width;
+  const QString sample = QString::fromStdString(FormatVisitTime(1700000000)) + QStringLiteral("MM");
+  return std::max(width, font.horizontalAdvance(sample));
+}
+
+}  // namespace
+
+CPageMarksDlg::CPageMarksDlg(const WindowServices& services, PageMarkSortFlags& sortFlags, QWidget* parent)
+    : QMainWindow(parent), services_(services), sortFlags_(sortFlags), model_(new PageMarkTableModel(this)) {
+  setWindowTitle("Hopwise PageMarks");
+  setWindowIcon(LoadIconResource(res::kIconActive));
+  BuildWidgets();
+  checkView_ = std::make_unique<PageMarkListCheckView>(*model_, services_.store, *status_,
+                                                       *actions_.at(res::kCmdCheckForUpdates));
+  check_ =
+      std::make_unique<WindowCheck>(*this, *checkView_, services_.http, services_.prefs, services_.messages);
+  Rebuild();
+  services_.store.AddListener(this);
+}
+
+// The check goes first: its worker is stopped before anything it may ask about goes.
+CPageMarksDlg::~CPageMarksDlg() {
+  check_.reset();
+  services_.store.RemoveListener(this);
+  for (int column = 0; column < kColumnCount; ++column)
+    services_.prefs.columnWidths[static_cast<std::size_t>(column)] =
+        list_->horizontalHeader()->sectionSize(column);
+}
+
+void CPageMarksDlg::BuildWidgets() {
+  const CommandHandler handler = [this](uint32_t command) { OnCommand(command); };
+  actions_ = FillMenuBar(*menuBar(), res::kMenuPageMarksBar, handler);
+  contextMenu_ = BuildContextMenu(res::kMenuPageMarksContext, *this, handler);
+  InstallAccelerators(*this, res::kAccelPageMarks, handler);
+
+  filter_ = new QLineEdit(this);
+  filter_->setPlaceholderText("Filter by title or URL");
+  filter_->setClearButtonEnabled(true);
+  connect(filter_, &QLineEdit::textChanged, this, [this](const QString& text) { model_->SetFilter(text); });
+
+  BuildList();
+
+  auto* central = new QWidget(this);
+  auto* layout = new QVBoxLayout(central);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(2);
+  layout->addWidget(filter_);
+  layout->addWidget(list_, 1);
+  setCentralWidget(central);
+  status_ = new QLabel(this);
+  status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  statusBar()->addWidget(status_, 1);
+  list_->setFocus();
+}
+
+// A list view in report style: whole rows selected, several at a time; no editing in place.
+void CPageMarksDlg::BuildList() {
+  list_ = new QTableView(this);
+  list_->setModel(model_);
+  list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  list_->setShowGrid(false);
+  list_->setWordWrap(false);
+  list_->verticalHeader()->hide();
+  list_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  list_->verticalHeader()->setDefaultSectionSize(list_->fontMetrics().height() + 6);
+  list_->setIconSize(QSize(16, 16));
+  list_->setContextMenuPolicy(Qt::CustomContextMenu);
+  QHeaderView* header = list_->horizontalHeader();
+  header->setSectionsClickable(true);
+  header->setHighlightSections(false);
+  header->setStretchLastSection(false);
+  const std::array<int32_t, kColumnCount>& widths = services_.prefs.columnWidths;
+  for (int column = 0; column < kColumnCount; ++column)
+    header->resizeSection(
+        column, UsableWidth(widths[static_cast<std::size_t>(column)], column, list_->fontMetrics()));
+  connect(header, &QHeaderView::sectionClicked, this, &CPageMarksDlg::SortByColumn);
+  connect(list_, &QTableView::doubleClicked, this, &CPageMarksDlg::OnOpenSelected);
+  connect(list_, &QTableView::customContextMenuRequested, this, &CPageMarksDlg::OnContextMenu);
+}
+
+void CPageMarksDlg::Rebuild() {
+  std::vector<const CPez*> topFirst;
+  topFirst.reserve(services_.store.Count());
+  const PageMarkList pages = services_.store.PageMarks();
+  for (auto it = pages.end(); it != pages.begin();) topFirst.push_back(&*--it);
+  model_->Reset(topFirst);
+  list_->horizontalHeader()->setSortIndicatorShown(false);
+  ShowCount();
+}
+
+void CPageMarksDlg::ShowCount() {
+  status_->setText(QStringLiteral("%1 PageMarks").arg(services_.store.Count()));
+}
+
+void CPageMarksDlg::OnCommand(uint32_t command) {
+  switch (command) {
+    case res::kCmdCheckForUpdates:
+      return check_->OnCheckForUpdates([this] { return AskScope(); });
+    case res::kCmdClose:
+      close();
+      return;
+    case res::kCmdEditPageMarks:
+      return OnEdit();
+    case res::kCmdAssignToTopics:
+      return OnAssignToTopics();
+    case res::kCmdDeletePageMarks:
+      return OnDelete();
+    default:
+      return;
+  }
+}
+
+// Text columns sort A to Z on their first click, times newest first; each click reverses.
+void CPageMarksDlg::SortByColumn(int column) {
+  if (column < 0 || column >= kColumnCount) return;
+  const bool flag = sortFlags_.Flip(column);
+  model_->Sort(column, flag);
+  const bool isText = column == kTitleColumn || column == kUrlColumn;
+  QHeaderView* header = list_->horizontalHeader();
+  header->setSortIndicatorShown(true);
+  header->setSortIndicator(column, flag == isText ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
+std::vector<ItemKey> CPageMarksDlg::SelectedKeys() const {
+  QModelIndexList rows = list_->selectionModel()->selectedRows();
+  std::sort(rows.begin(), rows.end(),
+            [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+  std::vector<ItemKey> keys;
+  for (const QModelIndex& row : rows) keys.push_back(model_->Rows().Shown(row.row()).key);
+  return keys;
+}
+
+const CPez* CPageMarksDlg::PageOf(ItemKey key) const {
+  const PageMarkRow* row = model_->Rows().Find(key);
+  return row ? row->page : nullptr;
+}
+
+// A PageMark that left the store while an earlier one was being edited is passed over.
+void CPageMarksDlg::OnEdit() {
+  for (ItemKey key : SelectedKeys()) {
+    const CPez* page = PageOf(key);
+    if (!page) continue;
+    ModalDialog<CQuickInfoDlg> dialog(*this, services_, *page, CQuickInfoDlg::Form::kModal);
+    if (dialog.Exec() == ModalDialog<CQuickInfoDlg>::Outcome::kWindowGone) return;
+  }
+}
+
+void CPageMarksDlg::OnAssignToTopics() {
+  for (ItemKey key : SelectedKeys())
+    if (const CPez* page = PageOf(key)) services_.topics.AppendTopLevelLink(page->title, page->url);
+}
+
+// The rows go as the store tells of each deletion; then the row that took the first one's place
+// is selected.
+void CPageMarksDlg::OnDelete() {
+  const std::vector<ItemKey> keys = SelectedKeys();
+  if (keys.empty()) return;
+  const int first = model_->Rows().ShownPosition(keys.front());
+  for (ItemKey key : keys)
+    if (const CPez* page = PageOf(key)) services_.store.DeletePageMark(page);
+  SelectRow(std::min(first, model_->rowCount() - 1));
+}
+
+void CPageMarksDlg::SelectRow(int row) {
+  if (row < 0) return;
+  const QModelIndex at = model_->index(row, kTitleColumn);
+  list_->selectionModel()->setCurrentIndex(at,
+                                           QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  list_->setFocus();
+}
+
+void CPageMarksDlg::OnOpenSelected() {
+  const std::vector<ItemKey> keys = SelectedKeys();
+  if (keys.empty()) return;
+  if (const CPez* page = PageOf(keys.front())) services_.opener.OpenInBrowser(page->url);
+}
+
+void CPageMarksDlg::OnContextMenu(const QPoint& position) {
+  if (SelectedKeys().empty()) return;
+  contextMenu_->popup(list_->viewport()->mapToGlobal(position));
+}
+
+std::optional<CheckScope> CPageMarksDlg::AskScope() {
+  ModalDialog<CCheckScopeDlg> dialog(*this);
+  if (dialog.Exec() != ModalDialog<CCheckScopeDlg>::Outcome::kAccepted) return std::nullopt;
+  if (dialog->Scope() == 1) return CheckScope::SelectedPageMarks(SelectedKeys());
+  return CheckScope(CheckPageMarkList);
+}
+
+QAction* CPageMarksDlg::MenuAction(uint32_t command) const {
+  auto found = actions_.find(command);
+  return found == actions_.end() ? nullptr : found->second;
+}
+
+bool CPageMarksDlg::CheckRunning() const {
+  return check_->RunRegistered();
+}
+
+void CPageMarksDlg::closeEvent(QCloseEvent* event) {
+  if (!check_->MayClose()) return event->ignore();
+  event->accept();
+}
+
+void CPageMarksDlg::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (placed_ || event->spontaneous()) return;
+  placed_ = true;
+  PlaceOnPrimaryScreen(*this, PageMarksPlacement);
+}
+
+void CPageMarksDlg::OnPageMarkAdded(const CPez& p) {
+  model_->AddTop(p);
+  ShowCount();
+}
+
+void CPageMarksDlg::OnPageMarkChanged(const CPez& p, uint32_t what) {
+  if (!(what & (kChangedTitle | kChangedUrl))) return;
+  if (const PageMarkRow* row = model_->Rows().FindPage(&p)) model_->Refresh(row->key);
+}
+
+void CPageMarksDlg::OnPageMarkRemoved(const CPez& p) {
+  if (const PageMarkRow* row = model_->Rows().FindPage(&p)) model_->Remove(row->key);
+  ShowCount();
+}
+
+void CPageMarksDlg::OnStoreReset() {
+  Rebuild();
+}

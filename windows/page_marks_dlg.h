@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QMainWindow>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "checker/check_run.h"
+#include "store/page_mark_store.h"
+#include "windows/page_mark_rows.h"
+#include "windows/window_services.h"
+
+class PageMarkListCheckView;
+class PageMarkTableModel;
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QTableView;
+class WindowCheck;
+
+// "Hopwise PageMarks": every PageMark of the store in a table, newest first, with a filter field
+// above it. A view of the store: a new PageMark gets its row at the top, a PageMark that leaves
+// the store (deleted anywhere, dropped at the size limit) loses its row at once, a reset builds the
+// rows again, and new titles and URLs show; revisits do not move rows or change their times.
+//
+// Double-click opens the page in the browser; Edit (F2) shows each selected PageMark's Quick Info;
+// Assign to Topics (Ctrl+T) appends each selected PageMark as a top-level Topic link; Delete (Del)
+// deletes the selected PageMarks from the store; a column header click sorts by the process-wide
+// flags; File's first item starts or stops an update check. The window refuses to close while a
+// check runs. It keeps the column widths in the preferences when it goes.
+class CPageMarksDlg : public QMainWindow, private StoreListener {
+  Q_OBJECT
+
+ public:
+  CPageMarksDlg(const WindowServices& services, PageMarkSortFlags& sortFlags, QWidget* parent = nullptr);
+  ~CPageMarksDlg() override;
+
+  // A command of the menu bar, the context menu or the keys.
+  void OnCommand(uint32_t command);
+  void SortByColumn(int column);
+
+  QTableView* List() const { return list_; }
+  QLineEdit* Filter() const { return filter_; }
+  QLabel* StatusText() const { return status_; }
+  const PageMarkTableModel& Model() const { return *model_; }
+  QAction* MenuAction(uint32_t command) const;
+  QMenu* ContextMenu() const { return contextMenu_; }
+  bool CheckRunning() const;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void BuildWidgets();
+  void BuildList();
+  void Rebuild();
+  void ShowCount();
+  // The keys of the selected rows, from the top of the list to the bottom.
+  std::vector<ItemKey> SelectedKeys() const;
+  const CPez* PageOf(ItemKey key) const;
+  void OnEdit();
+  void OnAssignToTopics();
+  void OnDelete();
+  void OnOpenSelected();
+  void OnContextMenu(const QPoint& position);
+  std::optional<CheckScope> AskScope();
+  void SelectRow(int row);
+
+  void OnPageMarkAdded(const CPez& p) override;
+  void OnPageMarkChanged(const CPez& p, uint32_t what) override;
+  void OnPageMarkRemoved(const CPez& p) override;
+  void OnStoreReset() override;
+
+  WindowServices services_;
+  PageMarkSortFlags& sortFlags_;
+  PageMarkTableModel* model_;
+  QTableView* list_ = nullptr;
+  QLineEdit* filter_ = nullptr;
+  QLabel* status_ = nullptr;
+  QMenu* contextMenu_ = nullptr;
+  std::map<uint32_t, QAction*> actions_;
+  std::unique_ptr<PageMarkListCheckView> checkView_;
+  std::unique_ptr<WindowCheck> check_;
+  bool placed_ = false;
+};

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QMainWindow>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+
+#include "checker/check_run.h"
+#include "store/page_mark_store.h"
+#include "windows/window_services.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QTreeWidget;
+class QTreeWidgetItem;
+class SiteTree;
+class SiteTreeCheckView;
+class WindowCheck;
+
+// "Hopwise Sites": the PageMarks grouped by Site in a tree. A view of the store: a new PageMark
+// gets its item at the top of its Site (a new Site comes in its alphabetical place), a PageMark
+// that leaves the store loses its item at once (and its Site's item, when that is emptied), a
+// reset builds the tree again, and new titles show; revisits move nothing.
+//
+// The status bar shows the selected PageMark's URL or the selected Site's key. Double-click opens
+// a PageMark in the browser; Edit (F2) shows its Quick Info; Assign to Topics (Ctrl+T) appends it
+// as a top-level Topic link; Delete (Del) deletes it, or every PageMark of a selected Site; File's
+// first item starts or stops an update check. The window refuses to close while a check runs.
+class CSitesDlg : public QMainWindow, private StoreListener {
+  Q_OBJECT
+
+ public:
+  explicit CSitesDlg(const WindowServices& services, QWidget* parent = nullptr);
+  ~CSitesDlg() override;
+
+  // A command of the menu bar, the context menu or the keys.
+  void OnCommand(uint32_t command);
+
+  QTreeWidget* Tree() const { return tree_; }
+  const SiteTree& Items() const { return *items_; }
+  QLabel* StatusText() const { return status_; }
+  QAction* MenuAction(uint32_t command) const;
+  QMenu* ContextMenu() const { return contextMenu_; }
+  bool CheckRunning() const;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void BuildWidgets();
+  QTreeWidgetItem* Selected() const;
+  void OnSelectionChanged();
+  void OnEdit();
+  void OnAssignToTopics();
+  void OnDelete();
+  void OnOpen(QTreeWidgetItem* item);
+  void OnContextMenu(const QPoint& position);
+  std::optional<CheckScope> AskScope();
+
+  void OnPageMarkAdded(const CPez& p) override;
+  void OnPageMarkChanged(const CPez& p, uint32_t what) override;
+  void OnPageMarkRemoved(const CPez& p) override;
+  void OnStoreReset() override;
+
+  WindowServices services_;
+  QTreeWidget* tree_ = nullptr;
+  QLabel* status_ = nullptr;
+  QMenu* contextMenu_ = nullptr;
+  std::map<uint32_t, QAction*> actions_;
+  std::unique_ptr<SiteTree> items_;
+  std::unique_ptr<SiteTreeCheckView> checkView_;
+  std::unique_ptr<WindowCheck> check_;
+  bool placed_ = false;
+};

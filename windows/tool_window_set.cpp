@@ -1,0 +1,66 @@
+#include "windows/tool_window_set.h"
+
+#include "windows/page_marks_dlg.h"
+#include "windows/quick_info_dlg.h"
+#include "windows/sites_dlg.h"
+
+ToolWindowSet::ToolWindowSet(const WindowServices& services) : services_(services) {
+  Register(ToolWindowKind::kPageMarks,
+           [this](const WindowServices& s) -> QWidget* { return new CPageMarksDlg(s, sortFlags_); });
+  Register(ToolWindowKind::kSites, [](const WindowServices& s) -> QWidget* { return new CSitesDlg(s); });
+}
+
+ToolWindowSet::~ToolWindowSet() {
+  CloseAll();
+}
+
+void ToolWindowSet::Register(ToolWindowKind kind, Factory factory) {
+  factories_[kind] = std::move(factory);
+}
+
+bool ToolWindowSet::ShowToolWindow(ToolWindowKind kind) {
+  QWidget* window = Window(kind);
+  if (!window) {
+    auto factory = factories_.find(kind);
+    if (factory == factories_.end()) return false;
+    window = factory->second(services_);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    open_[kind] = window;
+    window->show();
+  }
+  window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+  window->raise();
+  window->activateWindow();
+  return true;
+}
+
+bool ToolWindowSet::IsOpen(ToolWindowKind kind) const {
+  return Window(kind) != nullptr;
+}
+
+// A window that has closed is gone, even before it is deleted.
+QWidget* ToolWindowSet::Window(ToolWindowKind kind) const {
+  auto found = open_.find(kind);
+  if (found == open_.end() || !found->second || !found->second->isVisible()) return nullptr;
+  return found->second.data();
+}
+
+bool ToolWindowSet::ShowQuickInfo(uint32_t pageMarkCommand, int screenX, int screenY) {
+  const CPez* page = services_.store.FindPageMarkByCommand(pageMarkCommand);
+  if (!page) return false;
+  auto* dialog = new CQuickInfoDlg(services_, *page, CQuickInfoDlg::Form::kModeless);
+  std::erase_if(quickInfos_, [](const QPointer<QWidget>& w) { return w.isNull(); });
+  quickInfos_.emplace_back(dialog);
+  dialog->move(screenX, screenY);
+  dialog->show();
+  dialog->raise();
+  dialog->activateWindow();
+  return true;
+}
+
+void ToolWindowSet::CloseAll() {
+  for (auto& [kind, window] : open_) delete window.data();  // a closed one waiting to be deleted too
+  open_.clear();
+  for (QPointer<QWidget>& dialog : quickInfos_) delete dialog.data();
+  quickInfos_.clear();
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QKeySequence>
+#include <cstdint>
+#include <functional>
+#include <map>
+
+#include "resources/accelerator_resources.h"
+
+class QAction;
+class QMenu;
+class QMenuBar;
+class QWidget;
+
+// The menus and keys of a window, from the menu and accelerator resources. Every command goes to
+// one handler of the window.
+using CommandHandler = std::function<void(uint32_t command)>;
+
+// Fills bar with the submenus of menu resource number; returns each command's action (the
+// window relabels the checker's item through it).
+std::map<uint32_t, QAction*> FillMenuBar(QMenuBar& bar, int number, const CommandHandler& handler);
+// The first submenu of menu resource number as a context menu owned by parent.
+QMenu* BuildContextMenu(int number, QWidget& parent, const CommandHandler& handler);
+// Keys of accelerator table number that work anywhere in window (a text field keeps the editing
+// keys it uses itself, such as Del).
+void InstallAccelerators(QWidget& window, int number, const CommandHandler& handler);
+// The key sequence of an accelerator entry; empty for a key the table does not use.
+QKeySequence KeysOf(const Accelerator& accelerator);
