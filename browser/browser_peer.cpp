@@ -126,9 +126,10 @@ void BrowserPeer::Touch(uint32_t windowId) {
 }
 
 dde::Result BrowserPeer::OnTransaction(const dde::Transaction& t) {
+  int verb = VerbIndex(t.topic);
+  if (verb < 0 && hooks_.other) return hooks_.other(t);
   dde::Result result;
   Served served{KindName(t.type), t.topic, t.item, "-"};
-  int verb = VerbIndex(t.topic);
   switch (t.type) {
     case dde::TransactionType::Connect:
       result.value = verb >= 0 ? 1 : 0;

@@ -56,6 +56,10 @@ class BrowserPeer {
     // "WWW_GetWindowInfo": the window the program shows under this id (as asked: 0 or 4294967295
     // included), or none. Unset: the peer's own windows answer.
     std::function<std::optional<Window>(uint32_t windowId)> windowInfo;
+    // Every transaction on a topic that is no browser verb, on any name the instance serves or
+    // conversation it opened (a program's own conversations beside the browser's), answered as the
+    // hook says. Unset: such conversations are refused.
+    std::function<dde::Result(const dde::Transaction&)> other;
   };
 
   BrowserPeer(dde::Instance& instance, Hooks hooks);

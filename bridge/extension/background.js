@@ -246,6 +246,10 @@ async function onHostMessage(fromPort, message) {
         saveEchoed();
       }
       return;
+    case 'resync':
+      // Another bridge has to learn every tab.
+      if (fromPort === port && synced) sendSnapshot(fromPort);
+      return;
     case 'servers':
       if (Array.isArray(message.servers)) {
         servers = message.servers;

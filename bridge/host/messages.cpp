@@ -157,4 +157,27 @@ std::string ServersMessage(const std::vector<ServerMark>& servers) {
   return Compact(Json{{"type", "servers"}, {"servers", std::move(list)}});
 }
 
+std::string ResyncMessage() {
+  return Compact(Json{{"type", "resync"}});
+}
+
+std::string JoinMessage(const std::string& serviceName) {
+  return Compact(Json{{"type", "join"}, {"name", Utf8OrLatin1(serviceName)}});
+}
+
+std::optional<std::string> ParseJoinMessage(std::string_view text) {
+  const Json value = Json::parse(text.begin(), text.end(), nullptr, /*allow_exceptions=*/false);
+  if (!value.is_object() || GetString(value, "type") != "join") return std::nullopt;
+  auto name = GetString(value, "name");
+  if (!name || name->empty()) return std::nullopt;
+  return name;
+}
+
+bool IsNoteForExtension(std::string_view text) {
+  const Json value = Json::parse(text.begin(), text.end(), nullptr, /*allow_exceptions=*/false);
+  if (!value.is_object()) return false;
+  const auto type = GetString(value, "type");
+  return type == "echoed" || type == "servers";
+}
+
 }  // namespace bridge

@@ -61,4 +61,15 @@ std::string EchoedMessage(uint32_t tabId, const std::string& url);
 // echoing to them without waiting for them to register again.
 std::string ServersMessage(const std::vector<ServerMark>& servers);
 
+// Host -> extension: send a snapshot now (another bridge has to learn every tab).
+std::string ResyncMessage();
+
+// Between bridges (bridge/README.md, "Two browsers at once"): a bridge that joins the one holding
+// "NETSCAPE" names the service it answers on first; the name, or nothing for another message.
+std::string JoinMessage(const std::string& serviceName);
+std::optional<std::string> ParseJoinMessage(std::string_view text);
+// True for the host's notes to the extension that the bridge holding "NETSCAPE" passes on through
+// another bridge: "echoed" and "servers".
+bool IsNoteForExtension(std::string_view text);
+
 }  // namespace bridge

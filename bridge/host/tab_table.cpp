@@ -35,6 +35,7 @@ bool TabTable::SamePage(const std::string& a, const std::string& b) {
 }
 
 std::vector<PageEcho> TabTable::Update(const TabReport& report, Clock::time_point now) {
+  if (tabs.size() >= kMaxTabs && !tabs.count(report.tabId)) return {};
   auto [it, added] = tabs.try_emplace(report.tabId);
   Tab& tab = it->second;
   if (!added && tab.windowId != report.windowId) {
@@ -175,7 +176,8 @@ std::vector<PageEcho> TabTable::EchoedPages() const {
     const auto seq = activation.find(id);
     pages.push_back({seq == activation.end() ? 0 : seq->second, PageEcho{id, tab.page.url, tab.title}});
   }
-  std::stable_sort(pages.begin(), pages.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::stable_sort(pages.begin(), pages.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
   std::vector<PageEcho> ordered;
   for (auto& [seq, page] : pages) ordered.push_back(std::move(page));
   return ordered;
@@ -199,6 +201,12 @@ std::optional<uint32_t> TabTable::Resolve(uint32_t id) const {
     }
   }
   return latest;
+}
+
+std::vector<uint32_t> TabTable::Ids() const {
+  std::vector<uint32_t> ids;
+  for (const auto& [id, tab] : tabs) ids.push_back(id);
+  return ids;
 }
 
 const TabTable::Tab* TabTable::Find(uint32_t id) const {

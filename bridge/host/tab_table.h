@@ -73,6 +73,9 @@ class TabTable {
     Page page;
   };
 
+  // Tabs kept at most; a browser's further tabs are not served.
+  static constexpr size_t kMaxTabs = 10000;
+
   explicit TabTable(TitleTimes waits = {}) : times(waits) {}
 
   // Takes a tab's new state; returns the echo it makes due (at most one).
@@ -99,6 +102,7 @@ class TabTable {
   std::optional<uint32_t> Resolve(uint32_t id) const;
   const Tab* Find(uint32_t id) const;
   size_t Size() const { return tabs.size(); }
+  std::vector<uint32_t> Ids() const;
 
   // Only web pages and local files are echoed, never the browser's own pages.
   static bool IsEchoedScheme(const std::string& url);

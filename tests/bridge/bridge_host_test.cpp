@@ -458,23 +458,58 @@ TEST_F(BridgeHost, AnOversizedFrameDropsTheConnectionButGarbageJsonDoesNot) {
   EXPECT_NE(log.find("above the limit"), std::string::npos);
 }
 
-TEST_F(BridgeHost, ASecondBridgeWaitsAndTakesTheNameOverWhenTheFirstEnds) {
+// Two browsers, each with its bridge: the first holds "NETSCAPE", the second joins it.
+TEST_F(BridgeHost, TwoBrowsersAtOnceAreServedThroughTheBridgeHoldingTheName) {
   HostProcess first(stateDir);
   FakeExtension firstExtension(first);
-  ASSERT_TRUE(hopwise.ConnectBrowser("WWW_Activate"));
+  ASSERT_TRUE(hopwise.RegisterForEchoes());
   EXPECT_EQ(first.ProcessName(), "netscape.exe\n");
+  firstExtension.Send(Tab(1, 1, "https://first.example/", "First", "complete", true));
+  ASSERT_TRUE(hopwise.PumpUntil([&] { return hopwise.echoes.size() == 1; }));
 
   HostProcess second(stateDir);
   FakeExtension secondExtension(second);
-  secondExtension.Send(Tab(21, 2, "https://second.example/", "Second", "complete", true));
-  std::this_thread::sleep_for(500ms);
+  ASSERT_TRUE(secondExtension.WaitFor("resync").has_value()) << Log();
   EXPECT_EQ(second.ProcessName(), "hopwise-bridge\n");
-  EXPECT_NE(Log().find("waiting to take it over"), std::string::npos);
+  // Its browser numbers tabs from 1 too: its tab gets a window id of its own.
+  secondExtension.Send(
+      Snapshot(Json::array({Tab(1, 1, "https://second.example/", "Second", "complete", true)})));
+  secondExtension.Send(Tab(1, 1, "https://second.example/next", "Next", "complete", true));
+  ASSERT_TRUE(hopwise.PumpUntil([&] { return hopwise.echoes.size() == 3; })) << Log();
+  const uint32_t secondWindow = hopwise.echoes[2].window;
+  EXPECT_NE(secondWindow, 1u);
+  EXPECT_EQ(hopwise.echoes[2].infoCaption, "Netscape - [Next]");
+  EXPECT_EQ(hopwise.WindowInfo("1").first, "https://first.example/");
+  // Its extension hears, through its bridge, what was echoed and who receives the echoes.
+  const auto echoed = secondExtension.WaitFor("echoed");
+  ASSERT_TRUE(echoed.has_value());
+  EXPECT_EQ(*echoed, (Json{{"type", "echoed"}, {"tabId", 1}, {"url", "https://second.example/next"}}));
+  const auto servers = secondExtension.WaitFor("servers");
+  ASSERT_TRUE(servers.has_value());
 
+  // Hopwise opens pages in the browser used last.
+  EXPECT_EQ(hopwise.AskForWindowId("WWW_OpenURL", "\"https://opened.example/\",,4294967295,0,"), 500u);
+  EXPECT_EQ(secondExtension.WaitFor("open").value_or(Json())["url"], "https://opened.example/");
+  firstExtension.Send({{"type", "focused"}, {"windowId", 1}});
+  hopwise.Pump(100ms);
+  EXPECT_NE(hopwise.AskForWindowId("WWW_OpenURL", "\"https://again.example/\",,4294967295,0,"), 0u);
+  EXPECT_EQ(firstExtension.WaitFor("open").value_or(Json())["url"], "https://again.example/");
+
+  // The first browser ends: the second bridge takes the name over and goes on echoing to Hopwise,
+  // which registers again on seeing the new browser process and gets nothing twice.
   first.CloseInput();
   ASSERT_TRUE(first.Wait(3s));
-  ASSERT_TRUE(hopwise.PumpUntil([&] { return second.ProcessName() == "netscape.exe\n"; }, 5s));
-  EXPECT_EQ(hopwise.WindowInfo("21").first, "https://second.example/");
+  ASSERT_TRUE(hopwise.PumpUntil([&] { return second.ProcessName() == "netscape.exe\n"; }, 5s)) << Log();
+  ASSERT_TRUE(secondExtension.WaitFor("resync", 1).has_value());
+  Json shown = Tab(1, 1, "https://second.example/next", "Next", "complete", true);
+  shown["echoed"] = true;
+  secondExtension.Send(Snapshot(Json::array({shown}), (*servers)["servers"]));
+  secondExtension.Send(Tab(2, 1, "https://second.example/later", "Later", "complete", true));
+  ASSERT_TRUE(hopwise.PumpUntil([&] { return hopwise.echoes.size() == 4; })) << Log();
+  EXPECT_EQ(hopwise.echoes[3].infoCaption, "Netscape - [Later]");
+  ASSERT_TRUE(hopwise.RegisterForEchoes());
+  hopwise.Pump(300ms);
+  EXPECT_EQ(hopwise.echoes.size(), 4u);
 }
 
 }  // namespace

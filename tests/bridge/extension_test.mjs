@@ -171,6 +171,14 @@ test('the end of a load from the navigation events counts as complete', async ()
     [{ type: 'tab', tabId: 1, windowId: 1, url: 'https://a/', title: 'A', status: 'complete', active: false }]);
 });
 
+test('sends a snapshot again when the host asks (another bridge has to learn every tab)', async () => {
+  const b = makeBrowser({ tabs: [tab(1, 'https://a/', 'A')] });
+  await b.start();
+  b.port().onMessage.fire({ type: 'resync' });
+  await settle();
+  assert.deepEqual(b.port().sent.map((m) => m.type), ['snapshot', 'snapshot']);
+});
+
 test('reconnects with a doubling back-off and sends what was queued before the snapshot', async () => {
   const b = makeBrowser({ tabs: [tab(1, 'https://a/', 'A')] });
   await b.start();

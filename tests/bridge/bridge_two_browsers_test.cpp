@@ -1,0 +1,104 @@
+// Chromium and Firefox at once, each with its bridge: the bridge of the browser started first holds
+// "NETSCAPE" and serves the other browser through the other bridge; when it ends, that one takes
+// the name over. A transport client plays Hopwise. Skipped unless both browsers are installed.
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "bridge/browser_home.h"
+#include "bridge/chromium_session.h"
+#include "bridge/firefox_session.h"
+#include "bridge/hopwise_side.h"
+#include "bridge/page_server.h"
+
+namespace bridgetest {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string Page(const std::string& title, const std::string& script = "") {
+  return "<html><head><title>" + title + "</title></head><body>x<script>" + script +
+         "</script></body></html>";
+}
+
+const std::vector<PageServer::Page> kPages = {
+    {"/firefox-start", Page("Firefox Start", "location.href = '/firefox';")},
+    {"/firefox", Page("Firefox Page"), 0, /*gated=*/true},
+    {"/chromium", Page("Chromium Page")},
+    {"/opened-.*", Page("Opened")},
+};
+
+class TwoBrowsers : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!chromium.Installed() || !firefox.Installed()) GTEST_SKIP() << "needs Chromium and Firefox";
+    ASSERT_TRUE(hopwise.ok);
+    ASSERT_TRUE(home.WriteManifests());
+    ASSERT_TRUE(server.Listening());
+  }
+
+  bool LogHas(const std::string& text) {
+    return hopwise.PumpUntil([&] { return home.BridgeLog().find(text) != std::string::npos; }, 30s);
+  }
+  size_t Echoes(const std::string& path) const {
+    size_t count = 0;
+    for (const auto& echo : hopwise.echoes) count += echo.infoUrl == server.Url(path);
+    return count;
+  }
+  bool WaitForEcho(const std::string& path) {
+    return hopwise.PumpUntil([&] { return Echoes(path) > 0; }, 15s);
+  }
+  bool Open(const std::string& path) {
+    return hopwise.AskForWindowId("WWW_OpenURL", "\"" + server.Url(path) + "\",,4294967295,0,") != 0;
+  }
+  bool ChromiumShows(const std::string& path) {
+    for (const auto& target : chromium.Targets()) {
+      if (target.url == server.Url(path)) return true;
+    }
+    return false;
+  }
+
+  BrowserHome home;
+  PageServer server{kPages};
+  ChromiumSession chromium;
+  FirefoxSession firefox;
+  HopwiseSide hopwise;
+};
+
+TEST_F(TwoBrowsers, BothAreRecordedAndPagesOpenInTheBrowserUsedLast) {
+  ASSERT_TRUE(chromium.Start(home, "about:blank"));
+  ASSERT_TRUE(LogHas("serving NETSCAPE")) << chromium.Log();
+  ASSERT_TRUE(hopwise.RegisterForEchoes());
+  ASSERT_TRUE(firefox.Start(home, server.Url("/firefox-start")));
+  ASSERT_TRUE(LogHas("joined the bridge that holds NETSCAPE")) << firefox.Log();
+
+  // Firefox's pages reach Hopwise through Chromium's bridge.
+  ASSERT_TRUE(WaitForEcho("/firefox-start")) << home.BridgeLog();
+  server.OpenGate();
+  ASSERT_TRUE(WaitForEcho("/firefox"));
+  for (const auto& echo : hopwise.echoes) {
+    if (echo.infoUrl == server.Url("/firefox")) {
+      EXPECT_EQ(echo.infoCaption, "Netscape - [Firefox Page]");
+    }
+  }
+
+  // Firefox was used last: Hopwise opens a page there. Then Chromium is: a page opens there.
+  ASSERT_TRUE(Open("/opened-1"));
+  ASSERT_TRUE(WaitForEcho("/opened-1"));
+  EXPECT_FALSE(ChromiumShows("/opened-1"));
+  ASSERT_TRUE(chromium.OpenTab(server.Url("/chromium")));
+  ASSERT_TRUE(WaitForEcho("/chromium"));
+  ASSERT_TRUE(Open("/opened-2"));
+  EXPECT_TRUE(hopwise.PumpUntil([&] { return ChromiumShows("/opened-2"); }, 10s));
+
+  // Chromium ends, and its bridge with it: Firefox's takes the name over and goes on echoing to
+  // Hopwise at once, repeating nothing.
+  chromium.Stop();
+  ASSERT_TRUE(LogHas("took over NETSCAPE"));
+  ASSERT_TRUE(Open("/opened-3"));
+  EXPECT_TRUE(WaitForEcho("/opened-3")) << home.BridgeLog();
+  EXPECT_EQ(Echoes("/firefox"), 1u);
+}
+
+}  // namespace
+}  // namespace bridgetest
