@@ -98,12 +98,14 @@ class Relay {
   void TakeTab(uint32_t source, const TabReport& report, Clock::time_point now);
   void TakeServersOver(const std::vector<ServerMark>& servers);
   void Use(uint32_t source);
-  Source* SourceOf(uint32_t windowId, uint32_t* tabId);
 
   // relay_requests.cpp: what Hopwise asks of the browser.
   std::optional<BrowserPeer::Window> WindowInfo(uint32_t windowId);
   uint32_t OpenUrl(const std::string& url, uint32_t windowId);
   uint32_t Activate(uint32_t windowId);
+  // The tab a window id names: one that has been echoed under it, else a tab of that id in the
+  // browser that numbers its tabs so (the id is then kept for it). Nothing for kAnyWindow.
+  std::optional<TabRef> Locate(uint32_t windowId);
   // The browser a request for this window goes to, and the tab in it (none: any).
   uint32_t TargetOf(uint32_t windowId, std::optional<uint32_t>* tabId);
   uint32_t LastUsed() const;

@@ -24,9 +24,20 @@ std::optional<TabRef> Relay::ActiveTab() const {
   return std::nullopt;
 }
 
+std::optional<TabRef> Relay::Locate(uint32_t windowId) {
+  if (windowId == 0 || windowId == kAnyWindow) return std::nullopt;
+  if (const auto ref = windows.Find(windowId)) return ref;
+  for (const auto& [id, source] : sources) {
+    const TabRef ref{id, windowId};
+    // A tab that got another id because this one was taken is not named by it.
+    if (source.tabs.Resolve(windowId) && windows.For(ref) == windowId) return ref;
+  }
+  return std::nullopt;
+}
+
 std::optional<BrowserPeer::Window> Relay::WindowInfo(uint32_t windowId) {
   if (inFlight && inFlight->id == windowId) return inFlight;
-  std::optional<TabRef> ref = windows.Find(windowId);
+  std::optional<TabRef> ref = Locate(windowId);
   if (windowId == 0 || windowId == kAnyWindow) ref = ActiveTab();
   if (!ref || !sources.count(ref->source)) return std::nullopt;
   const TabTable::Tab* tab = sources.at(ref->source).tabs.Find(ref->tabId);
@@ -35,7 +46,7 @@ std::optional<BrowserPeer::Window> Relay::WindowInfo(uint32_t windowId) {
 }
 
 uint32_t Relay::TargetOf(uint32_t windowId, std::optional<uint32_t>* tabId) {
-  const auto ref = windows.Find(windowId);
+  const auto ref = Locate(windowId);
   if (ref && sources.count(ref->source) && sources.at(ref->source).tabs.Resolve(ref->tabId)) {
     *tabId = ref->tabId;
     return ref->source;

@@ -248,6 +248,7 @@ TEST_F(BridgeHost, EchoesEachPageOnceWithItsTitleAndAnswersWindowInfo) {
   const auto echoed = extension.WaitFor("echoed");
   ASSERT_TRUE(echoed.has_value());
   EXPECT_EQ((*echoed)["tabId"], 11u);
+  EXPECT_EQ(hopwise.WindowInfo("12").first, "chrome://newtab/") << "a tab never echoed is a window too";
 
   // A new page in the tab: nothing while only the stand-in title is known, one echo once the
   // real one arrives, and nothing for later reports of the same page.
