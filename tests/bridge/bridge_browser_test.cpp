@@ -6,8 +6,10 @@
 // Built twice, with BROWSER_UNDER_TEST MakeChromium and MakeFirefox; a program whose browser is
 // missing reports skipped.
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -46,6 +48,10 @@ const std::vector<PageServer::Page> kPages = {
     {"/hash", Page("Hash Page", "setTimeout(() => { location.hash = 'b'; }, 500);")},
     {"/late", Page("Loading...", "setTimeout(() => { document.title = 'Dashboard Ready'; }, 1500);")},
     {"/scripted", Untitled("setTimeout(() => { document.title = 'Set By Script'; }, 2500);")},
+    {"/untitled", Untitled("")},
+    // Moves on at once to a page the server holds back until the test lets it through.
+    {"/crash-before", Page("Before Crash", "location.href = '/crash-after';")},
+    {"/crash-after", Page("After Crash"), 0, /*gated=*/true},
 };
 
 // The browser every test of the program shares, started with a local file as its first page.
@@ -149,17 +155,23 @@ TEST_P(BridgeWithBrowser, PagesWithEncodedOrLongAddressesAreRecordedWithTheirTit
       {kLong5, "Long Address"}};
   std::vector<uint32_t> tabs;
   for (const auto& [path, title] : pages) tabs.push_back(Open(path));
+  tabs.push_back(Open("/untitled"));
   for (size_t i = 0; i < pages.size(); ++i) {
     const auto& [path, title] = pages[i];
     ASSERT_TRUE(WaitForEcho(Url(path))) << path.substr(0, 40) << "\n" << BridgeLog();
     EXPECT_EQ(Captions(Url(path)).front(), "Netscape - [" + title + "]") << path.substr(0, 40);
     EXPECT_NE(tabs[i], 0u);
   }
+  // A page without a title is recorded all the same, once, with what its tab shows.
+  ASSERT_TRUE(WaitForEcho(Url("/untitled")));
+  hopwise.Pump(500ms);
+  EXPECT_EQ(Captions(Url("/untitled")).size(), 1u);
   // The tab Hopwise opened is the echo's window; the one opened last is brought to the front.
   for (const auto& echo : hopwise.echoes) {
     if (echo.url == Url(kLong5)) {
-      EXPECT_EQ(echo.window, tabs.back());
+      EXPECT_EQ(echo.window, tabs[3]);
     }
+    EXPECT_EQ(echo.mime, "text/html");
   }
   EXPECT_EQ(hopwise.AskForWindowId("WWW_Activate", "4294967295,0,"), tabs.back());
 }
@@ -184,6 +196,43 @@ TEST_P(BridgeWithBrowser, TitlesThatComeLateReachHopwise) {
             (std::vector<std::string>{"Netscape - [Loading...]", "Netscape - [Dashboard Ready]"}));
   ASSERT_NE(Open("/scripted"), 0u);
   EXPECT_TRUE(WaitForCaption(Url("/scripted"), "Set By Script", 10s)) << BridgeLog();
+}
+
+// The id of the host process that serves "NETSCAPE" now, from its log.
+pid_t HostServing(const std::string& log) {
+  const auto at = log.rfind("] serving NETSCAPE");
+  if (at == std::string::npos) return 0;
+  const auto open = log.rfind('[', at);
+  return open == std::string::npos ? 0 : std::atoi(log.c_str() + open + 1);
+}
+
+// The browser starts the host again after a crash; what was shown meanwhile is recorded, and the
+// pages recorded before are not recorded again.
+TEST_P(BridgeWithBrowser, AfterTheHostCrashesTheNextOneRecordsWhatWasShownMeanwhile) {
+  ASSERT_TRUE(hopwise.RegisterForEchoes());
+  ASSERT_NE(Open("/crash-before"), 0u);
+  ASSERT_TRUE(WaitForCaption(Url("/crash-before"), "Before Crash")) << BridgeLog();
+  const pid_t crashed = HostServing(BridgeLog());
+  ASSERT_GT(crashed, 0);
+  ASSERT_EQ(::kill(crashed, SIGKILL), 0);
+  shared->server.OpenGate();
+  ASSERT_TRUE(hopwise.PumpUntil([&] { return HostServing(BridgeLog()) != crashed; }, 30s)) << BridgeLog();
+  EXPECT_TRUE(WaitForCaption(Url("/crash-after"), "After Crash")) << BridgeLog();
+  EXPECT_EQ(Captions(Url("/crash-before")).size(), 1u);
+}
+
+// Last, as it ends the browser (a test after it starts it again).
+TEST_P(BridgeWithBrowser, WhenTheBrowserEndsTheHostEndsAndTheNameIsFree) {
+  shared->browser->Stop();
+  shared->started = false;
+  EXPECT_TRUE(hopwise.PumpUntil(
+      [&] {
+        const dde::ConvHandle conv = hopwise.instance.Connect("NETSCAPE", "WWW_Activate", 500);
+        if (conv) hopwise.instance.Disconnect(conv);
+        return conv == 0;
+      },
+      10s))
+      << BridgeLog();
 }
 
 INSTANTIATE_TEST_SUITE_P(Browser, BridgeWithBrowser, ::testing::Values(&BROWSER_UNDER_TEST));
