@@ -159,7 +159,7 @@ void Relay::Dispatch() {
 
 void Relay::Tick(Clock::time_point now) {
   TryRegister(now);
-  if (!holdsName && !toHolder && nextJoin && now >= *nextJoin) Join(now);
+  KeepJoined(now);
   for (auto& [id, source] : sources) Queue(id, source.tabs.TakeDue(now));
   SendEchoes();
   std::vector<std::string> welcome;
@@ -187,6 +187,7 @@ std::optional<Clock::time_point> Relay::NextWake() const {
     earliest(Clock::time_point::min());
   earliest(nextRegister);
   if (!holdsName && !toHolder) earliest(nextJoin);
+  if (toHolder && resyncDue) earliest(Clock::time_point::min());
   return wake;
 }
 

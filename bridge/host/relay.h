@@ -129,6 +129,8 @@ class Relay {
   dde::Result OnBridgeTransaction(const dde::Transaction& t);
   dde::Result ServeJoined(const dde::Transaction& t);
   dde::Result ServeHolder(const dde::Transaction& t);
+  // While another bridge holds "NETSCAPE": joins it, and sends it every tab again when it missed news.
+  void KeepJoined(Clock::time_point now);
   void Join(Clock::time_point now);
   void LeaveHolder();
   void Forward(const std::string& text);
@@ -160,6 +162,7 @@ class Relay {
   // browser's news go on to the holder.
   std::string ownName;
   dde::ConvHandle toHolder = 0;
+  bool resyncDue = false;  // the holder missed a message of this browser's
   std::optional<Clock::time_point> nextJoin;
 };
 

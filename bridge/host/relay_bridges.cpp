@@ -54,7 +54,7 @@ dde::Result Relay::ServeJoined(const dde::Transaction& t) {
     return {dde::kFack, {}};
   }
   const auto name = ParseJoinMessage(t.item);
-  if (!name) return {};
+  if (!name || sources.size() > options.joinedBridges) return {};
   const uint32_t id = nextSource++;
   Source& joined = sources.try_emplace(id, options.titles).first->second;
   joined.from = t.conv;
@@ -72,6 +72,14 @@ dde::Result Relay::ServeHolder(const dde::Transaction& t) {
   return {dde::kFack, {}};
 }
 
+void Relay::KeepJoined(Clock::time_point now) {
+  if (!holdsName && !toHolder && nextJoin && now >= *nextJoin) Join(now);
+  if (toHolder && resyncDue) {
+    resyncDue = false;
+    browser.Send(ResyncMessage());
+  }
+}
+
 void Relay::Join(Clock::time_point now) {
   nextJoin.reset();
   const dde::ConvHandle conv =
@@ -79,6 +87,7 @@ void Relay::Join(Clock::time_point now) {
   if (conv && instance.Poke(conv, JoinMessage(ownName), 2000) == dde::kFack && instance.IsConnected(conv)) {
     toHolder = conv;
     log("joined the bridge that holds NETSCAPE");
+    resyncDue = false;
     browser.Send(ResyncMessage());
     return;
   }
@@ -91,9 +100,12 @@ void Relay::LeaveHolder() {
   toHolder = 0;
 }
 
+// A message the holder did not take (it was busy too long, or could not read it) leaves it with
+// a wrong picture of this browser's tabs: a new snapshot mends that.
 void Relay::Forward(const std::string& text) {
-  if (instance.Poke(toHolder, text, 5000) != dde::kFack)
-    log("the bridge holding NETSCAPE did not take a message");
+  if (instance.Poke(toHolder, text, 5000) == dde::kFack) return;
+  log("the bridge holding NETSCAPE did not take a message; it gets every tab again");
+  resyncDue = true;
 }
 
 void Relay::Tell(uint32_t source, const std::string& note) {

@@ -18,6 +18,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <thread>
+#include <utility>
 
 #include "bridge/hopwise_side.h"
 #include "bridge/host/frame_codec.h"
@@ -511,6 +512,40 @@ TEST_F(BridgeHost, TwoBrowsersAtOnceAreServedThroughTheBridgeHoldingTheName) {
   ASSERT_TRUE(hopwise.RegisterForEchoes());
   hopwise.Pump(300ms);
   EXPECT_EQ(hopwise.echoes.size(), 4u);
+}
+
+// A holder that did not take a joined browser's news gets all of its tabs again.
+TEST_F(BridgeHost, ABridgeSendsEveryTabAgainWhenTheHolderMissedAMessage) {
+  std::vector<std::string> taken;
+  bool refuseNext = false;
+  dde::Instance holder;
+  ASSERT_TRUE(holder.Initialize([&](const dde::Transaction& t) -> dde::Result {
+    if (t.type == dde::TransactionType::Connect) return {t.topic == "HopwiseBridge" ? 1u : 0u, {}};
+    if (t.type != dde::TransactionType::Poke) return {};
+    if (std::exchange(refuseNext, false)) return {};
+    taken.push_back(Json::parse(t.item, nullptr, false).value("type", ""));
+    return {dde::kFack, {}};
+  }));
+  ASSERT_TRUE(holder.RegisterService("NETSCAPE"));
+  auto pumpUntil = [&](const std::function<bool()>& done) {
+    for (const auto deadline = Clock::now() + 5s; Clock::now() < deadline; holder.Dispatch()) {
+      if (done()) return true;
+      pollfd fd{holder.EventFd(), POLLIN, 0};
+      ::poll(&fd, 1, 20);
+    }
+    return false;
+  };
+  HostProcess host(stateDir);
+  FakeExtension extension(host);
+  ASSERT_TRUE(pumpUntil([&] { return extension.WaitFor("resync", 0, 0ms).has_value(); })) << Log();
+  EXPECT_EQ(taken, std::vector<std::string>{"join"});
+
+  refuseNext = true;
+  extension.Send(Tab(1, 1, "https://example.org/", "Example", "complete", true));
+  EXPECT_TRUE(pumpUntil([&] { return extension.WaitFor("resync", 1, 0ms).has_value(); })) << Log();
+  extension.Send(Tab(1, 1, "https://example.org/next", "Next", "complete", true));
+  EXPECT_TRUE(pumpUntil([&] { return taken.size() == 2; }));
+  EXPECT_EQ(taken.back(), "tab");
 }
 
 }  // namespace
