@@ -54,6 +54,14 @@ const std::vector<PageServer::Page> kPages = {
     {"/crash-after", Page("After Crash"), 0, /*gated=*/true},
 };
 
+// The id of the host process that serves "NETSCAPE" now, from its log.
+pid_t HostServing(const std::string& log) {
+  const auto at = log.rfind("] serving NETSCAPE");
+  if (at == std::string::npos) return 0;
+  const auto open = log.rfind('[', at);
+  return open == std::string::npos ? 0 : std::atoi(log.c_str() + open + 1);
+}
+
 // The browser every test of the program shares, started with a local file as its first page.
 struct SharedBrowser {
   BrowserHome home;
@@ -61,6 +69,7 @@ struct SharedBrowser {
   std::unique_ptr<BrowserSession> browser;
   std::string startUrl;
   bool started = false;
+  std::string cannotRun;  // why the browser cannot run here
 };
 
 SharedBrowser* shared = nullptr;
@@ -81,16 +90,26 @@ class BridgeWithBrowser : public ::testing::TestWithParam<MakeBrowser> {
     }
     if (!shared->browser->Installed()) GTEST_SKIP() << shared->browser->Name() << " is not installed";
     ASSERT_TRUE(hopwise.ok);
-    if (shared->started) return;
+    if (!shared->started) StartBrowser();
+    if (!shared->cannotRun.empty()) GTEST_SKIP() << shared->cannotRun;
+  }
+
+  // Starts the browser every test shares and waits for its bridge; a browser that ends at once
+  // cannot run here, and the tests skip.
+  void StartBrowser() {
     shared->started = true;
     ASSERT_TRUE(shared->home.WriteManifests());
     ASSERT_TRUE(shared->server.Listening());
     shared->startUrl = "file://" + shared->home.root + "/start.html";
     std::ofstream(shared->home.root + "/start.html") << Page("Start Page");
+    const pid_t before = HostServing(BridgeLog());
     ASSERT_TRUE(shared->browser->Start(shared->home, shared->startUrl));
-    ASSERT_TRUE(
-        hopwise.PumpUntil([&] { return BridgeLog().find("serving NETSCAPE") != std::string::npos; }, 30s))
+    ASSERT_TRUE(hopwise.PumpUntil(
+        [&] { return HostServing(BridgeLog()) != before || shared->browser->Ended(); }, 30s))
         << shared->browser->Log();
+    if (shared->browser->Ended()) {
+      shared->cannotRun = shared->browser->Name() + " cannot run here:\n" + shared->browser->Log();
+    }
   }
 
   std::string Url(const std::string& path) const { return shared->server.Url(path); }
@@ -196,14 +215,6 @@ TEST_P(BridgeWithBrowser, TitlesThatComeLateReachHopwise) {
             (std::vector<std::string>{"Netscape - [Loading...]", "Netscape - [Dashboard Ready]"}));
   ASSERT_NE(Open("/scripted"), 0u);
   EXPECT_TRUE(WaitForCaption(Url("/scripted"), "Set By Script", 10s)) << BridgeLog();
-}
-
-// The id of the host process that serves "NETSCAPE" now, from its log.
-pid_t HostServing(const std::string& log) {
-  const auto at = log.rfind("] serving NETSCAPE");
-  if (at == std::string::npos) return 0;
-  const auto open = log.rfind('[', at);
-  return open == std::string::npos ? 0 : std::atoi(log.c_str() + open + 1);
 }
 
 // The browser starts the host again after a crash; what was shown meanwhile is recorded, and the

@@ -18,6 +18,8 @@ class BrowserSession {
   // Starts the browser showing startUrl.
   virtual bool Start(const BrowserHome& home, const std::string& startUrl) = 0;
   virtual void Stop() = 0;
+  // The browser's process has ended (a browser that cannot run here ends at once).
+  virtual bool Ended() = 0;
   virtual std::string Log() const = 0;
 };
 

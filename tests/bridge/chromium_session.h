@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,6 +32,7 @@ class ChromiumSession : public BrowserSession {
   void Stop() override {
     if (process_) process_->Stop();
   }
+  bool Ended() override { return process_ && process_->Wait(std::chrono::milliseconds(0)) >= 0; }
   // The endpoint's port, once Chromium has written it (waits up to 10 s); 0 when it has not.
   int DevToolsPort();
   // Opens a page in a new tab (PUT: the endpoint refuses GET for this).

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -22,6 +23,7 @@ class FirefoxSession : public BrowserSession {
   void Stop() override {
     if (process_) process_->Stop();
   }
+  bool Ended() override { return process_ && process_->Wait(std::chrono::milliseconds(0)) >= 0; }
   std::string Log() const override;
 
  private:
