@@ -198,10 +198,14 @@ TEST_P(BridgeWithBrowser, PagesWithEncodedOrLongAddressesAreRecordedWithTheirTit
 TEST_P(BridgeWithBrowser, APageMadeByPushStateHasItsOwnTitleAndAFragmentIsNoNewPage) {
   ASSERT_TRUE(hopwise.RegisterForEchoes());
   ASSERT_NE(Open("/push"), 0u);
-  ASSERT_NE(Open("/hash"), 0u);
+  const uint32_t hashTab = Open("/hash");
+  ASSERT_NE(hashTab, 0u);
   ASSERT_TRUE(WaitForEcho(Url("/pushed"))) << BridgeLog();
   EXPECT_EQ(Captions(Url("/pushed")).front(), "Netscape - [After Push]");
-  hopwise.Pump(1500ms);
+  ASSERT_TRUE(WaitForEcho(Url("/hash")));
+  ASSERT_TRUE(hopwise.PumpUntil(
+      [&] { return hopwise.WindowInfo(std::to_string(hashTab)).first == Url("/hash#b"); }, 10s));
+  hopwise.Pump(3500ms);  // longer than a new page would wait for a title of its own
   EXPECT_EQ(Captions(Url("/hash")).size(), 1u);
   EXPECT_TRUE(Captions(Url("/hash#b")).empty());
 }
