@@ -169,7 +169,9 @@ std::optional<std::string> ParseJoinMessage(std::string_view text) {
   const Json value = Json::parse(text.begin(), text.end(), nullptr, /*allow_exceptions=*/false);
   if (!value.is_object() || GetString(value, "type") != "join") return std::nullopt;
   auto name = GetString(value, "name");
-  if (!name || name->empty()) return std::nullopt;
+  if (!name || name->size() <= kBridgeNamePrefix.size() || !name->starts_with(kBridgeNamePrefix) ||
+      name->find_first_not_of("0123456789", kBridgeNamePrefix.size()) != std::string::npos)
+    return std::nullopt;
   return name;
 }
 

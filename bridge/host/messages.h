@@ -65,7 +65,9 @@ std::string ServersMessage(const std::vector<ServerMark>& servers);
 std::string ResyncMessage();
 
 // Between bridges (bridge/README.md, "Two browsers at once"): a bridge that joins the one holding
-// "NETSCAPE" names the service it answers on first; the name, or nothing for another message.
+// "NETSCAPE" names the service it answers on first, kBridgeNamePrefix and its process id; the
+// name, or nothing for another message or a name of another kind.
+inline constexpr std::string_view kBridgeNamePrefix = "HOPWISE-BRIDGE-";
 std::string JoinMessage(const std::string& serviceName);
 std::optional<std::string> ParseJoinMessage(std::string_view text);
 // True for the host's notes to the extension that the bridge holding "NETSCAPE" passes on through

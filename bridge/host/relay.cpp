@@ -52,7 +52,7 @@ bool Relay::Start(Clock::time_point now) {
   }
   // Start() fails when the transport cannot be set up, or when another bridge holds the name.
   if (instance.EventFd() < 0) return false;
-  ownName = "HOPWISE-BRIDGE-" + std::to_string(::getpid());
+  ownName = std::string(kBridgeNamePrefix) + std::to_string(::getpid());
   if (!instance.RegisterService(ownName)) log("cannot serve " + ownName);
   log("NETSCAPE is held by another program; joining it, and waiting to take it over");
   nextRegister = now + options.registerRetry;

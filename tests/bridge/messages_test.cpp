@@ -83,6 +83,16 @@ TEST(Messages, BuildsTheHostsRequests) {
             R"({"servers":[{"id":"1:2:3.4","name":"HOPWISE1"}],"type":"servers"})");
 }
 
+// A bridge joins under a name of the bridges' own, never another program's.
+TEST(Messages, ReadsAJoinNamingABridge) {
+  EXPECT_EQ(ParseJoinMessage(JoinMessage("HOPWISE-BRIDGE-4242")), "HOPWISE-BRIDGE-4242");
+  for (const std::string name :
+       {"HOPWISE1", "HOPWISE-BRIDGE-", "HOPWISE-BRIDGE-12x", "../HOPWISE-BRIDGE-1"}) {
+    EXPECT_FALSE(ParseJoinMessage(JoinMessage(name)).has_value()) << name;
+  }
+  EXPECT_FALSE(ParseJoinMessage(R"({"type":"tab","name":"HOPWISE-BRIDGE-1"})").has_value());
+}
+
 TEST(Messages, SendTextThatIsNotUtf8AsLatin1) {
   EXPECT_EQ(OpenMessage(1, "http://h/caf\xE9/\xC3\xA9\n", std::nullopt),
             "{\"id\":1,\"type\":\"open\",\"url\":\"http://h/caf\xC3\xA9/\xC3\xA9\\n\"}");
