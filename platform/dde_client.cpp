@@ -27,7 +27,7 @@ int MillisecondsLeft(SteadyClock::time_point deadline) {
 // Runs rounds, and so serves everything that arrives, until `done` holds or the deadline passes.
 // `done` is checked before the deadline, so a reply that has arrived is never thrown away.
 template <class Done>
-void Instance::Impl::WaitFor(const ConnPtr& c, SteadyClock::time_point deadline, Done done) {
+void Engine::WaitFor(const ConnPtr& c, SteadyClock::time_point deadline, Done done) {
   ++c->waiters;
   for (;;) {
     DeliverDisconnects();
@@ -40,7 +40,7 @@ void Instance::Impl::WaitFor(const ConnPtr& c, SteadyClock::time_point deadline,
   UpdateWake();
 }
 
-ConvHandle Instance::Impl::Connect(const std::string& service, const std::string& topic, int timeoutMs) {
+ConvHandle Engine::Connect(const std::string& service, const std::string& topic, int timeoutMs) {
   if (!Ready() || timeoutMs <= 0) return 0;
   std::optional<std::string> path = names::SocketPath(dir, service);
   if (!path) return 0;
@@ -84,7 +84,7 @@ ConvHandle Instance::Impl::Connect(const std::string& service, const std::string
   return 0;
 }
 
-std::optional<PendingReply> Instance::Impl::Transact(ConvHandle conv, MessageType type,
+std::optional<PendingReply> Engine::Transact(ConvHandle conv, MessageType type,
                                                      const std::string& item, int timeoutMs) {
   if (!Ready() || timeoutMs <= 0) return std::nullopt;
   auto it = conversations.find(conv);

@@ -22,7 +22,7 @@ constexpr size_t kMaxReplyData = kMaxFrameBytes - 5;
 
 }  // namespace
 
-Result Instance::Impl::Call(const Transaction& t) {
+Result Engine::Call(const Transaction& t) {
   Callback cb = callback;  // the callback may replace itself through Initialize
   if (!cb) return {};
   try {
@@ -32,7 +32,7 @@ Result Instance::Impl::Call(const Transaction& t) {
   }
 }
 
-bool Instance::Impl::Watch(Connection& c) {
+bool Engine::Watch(Connection& c) {
   epoll_event e{};
   e.events = EPOLLIN | EPOLLRDHUP;
   e.data.u64 = c.token;
@@ -44,7 +44,7 @@ bool Instance::Impl::Watch(Connection& c) {
 // Busy connections are watched one-shot and only for output: their input waits until the
 // callback is done with the frame before it, and a peer that hangs up meanwhile cannot make the
 // nested waits spin on a level-triggered hang-up.
-void Instance::Impl::SetInterest(Connection& c) {
+void Engine::SetInterest(Connection& c) {
   if (c.fd < 0) return;
   uint32_t ev;
   if (c.state == ConnState::Draining) {
@@ -62,7 +62,7 @@ void Instance::Impl::SetInterest(Connection& c) {
   c.interest = ev;
 }
 
-int Instance::Impl::RunRound(int timeoutMs) {
+int Engine::RunRound(int timeoutMs) {
   epoll_event events[kMaxEvents];
   int n = epoll_wait(epollFd, events, kMaxEvents, timeoutMs);
   if (n <= 0) return 0;  // EINTR counts as an empty round
@@ -70,7 +70,7 @@ int Instance::Impl::RunRound(int timeoutMs) {
   return n;
 }
 
-void Instance::Impl::HandleEvent(uint64_t token, uint32_t events) {
+void Engine::HandleEvent(uint64_t token, uint32_t events) {
   if (token == 0) return;  // the wake descriptor: DeliverDisconnects follows every round
   if (auto l = listenerByToken.find(token); l != listenerByToken.end()) {
     Accept(l->second);
@@ -82,7 +82,7 @@ void Instance::Impl::HandleEvent(uint64_t token, uint32_t events) {
   OnConnectionEvent(c, events);
 }
 
-void Instance::Impl::OnConnectionEvent(const ConnPtr& c, uint32_t events) {
+void Engine::OnConnectionEvent(const ConnPtr& c, uint32_t events) {
   if (c->state == ConnState::Draining) {
     if (!Flush(*c) || !c->HasOutput()) Release(*c);
     return;
@@ -100,7 +100,7 @@ void Instance::Impl::OnConnectionEvent(const ConnPtr& c, uint32_t events) {
   if (events & (EPOLLIN | EPOLLRDHUP | EPOLLHUP | EPOLLERR)) ReadFrom(c);
 }
 
-void Instance::Impl::ReadFrom(const ConnPtr& c) {
+void Engine::ReadFrom(const ConnPtr& c) {
   ptrdiff_t n = sock::ReceiveSome(c->fd, readBuffer.data(), readBuffer.size());
   if (n == sock::kWouldBlock) return;
   if (n <= 0) return EndByPeer(c);  // end of stream or a broken connection
@@ -108,7 +108,7 @@ void Instance::Impl::ReadFrom(const ConnPtr& c) {
   ProcessFrames(c);
 }
 
-void Instance::Impl::ProcessFrames(const ConnPtr& c) {
+void Engine::ProcessFrames(const ConnPtr& c) {
   while ((c->state == ConnState::Handshake || c->state == ConnState::Open) && !c->busy) {
     Message m;
     wire::ReadStatus status = c->reader.Next(m);
@@ -122,7 +122,7 @@ void Instance::Impl::ProcessFrames(const ConnPtr& c) {
   }
 }
 
-void Instance::Impl::OnServerMessage(const ConnPtr& c, Message& m) {
+void Engine::OnServerMessage(const ConnPtr& c, Message& m) {
   if (c->state == ConnState::Handshake) {
     if (m.type != MessageType::Connect) return EndByPeer(c);
     return ServeConnect(c, m);
@@ -131,7 +131,7 @@ void Instance::Impl::OnServerMessage(const ConnPtr& c, Message& m) {
   ServeTransaction(c, m);
 }
 
-void Instance::Impl::OnClientMessage(const ConnPtr& c, Message& m) {
+void Engine::OnClientMessage(const ConnPtr& c, Message& m) {
   if (c->state == ConnState::Handshake) {
     if (m.type == MessageType::Accept) {
       c->conv = nextConv++;
@@ -156,7 +156,7 @@ void Instance::Impl::OnClientMessage(const ConnPtr& c, Message& m) {
   p.value = m.value;
 }
 
-void Instance::Impl::ServeConnect(const ConnPtr& c, const Message& m) {
+void Engine::ServeConnect(const ConnPtr& c, const Message& m) {
   auto l = listeners.find(c->nameKey);
   std::optional<std::string> asked = names::SocketFileName(m.service);
   if (m.version != wire::kProtocolVersion || l == listeners.end() || asked != c->nameKey) return Refuse(c);
@@ -175,7 +175,7 @@ void Instance::Impl::ServeConnect(const ConnPtr& c, const Message& m) {
   CallWhileBusy(c, {TransactionType::ConnectConfirm, c->conv, c->service, c->topic, {}});
 }
 
-void Instance::Impl::ServeTransaction(const ConnPtr& c, const Message& m) {
+void Engine::ServeTransaction(const ConnPtr& c, const Message& m) {
   bool poke = m.type == MessageType::Poke;
   Result r = CallWhileBusy(
       c, {poke ? TransactionType::Poke : TransactionType::Request, c->conv, c->service, c->topic, m.item});
@@ -194,14 +194,14 @@ void Instance::Impl::ServeTransaction(const ConnPtr& c, const Message& m) {
   Send(c, reply);
 }
 
-void Instance::Impl::Refuse(const ConnPtr& c) {
+void Engine::Refuse(const ConnPtr& c) {
   Message refuse;
   refuse.type = MessageType::Refuse;
   Send(c, refuse);
   EndLocally(c);
 }
 
-Result Instance::Impl::CallWhileBusy(const ConnPtr& c, const Transaction& t) {
+Result Engine::CallWhileBusy(const ConnPtr& c, const Transaction& t) {
   c->busy = true;
   SetInterest(*c);
   Result r = Call(t);
@@ -211,7 +211,7 @@ Result Instance::Impl::CallWhileBusy(const ConnPtr& c, const Transaction& t) {
   return r;
 }
 
-bool Instance::Impl::Send(const ConnPtr& c, const Message& m) {
+bool Engine::Send(const ConnPtr& c, const Message& m) {
   if (c->state == ConnState::Draining || c->state == ConnState::Closed) return false;
   std::optional<Bytes> frame = wire::EncodeFrame(m);
   if (!frame) return false;
@@ -228,7 +228,7 @@ bool Instance::Impl::Send(const ConnPtr& c, const Message& m) {
   return true;
 }
 
-bool Instance::Impl::Flush(Connection& c) {
+bool Engine::Flush(Connection& c) {
   while (c.HasOutput()) {
     ptrdiff_t n = sock::SendSome(c.fd, c.out.data() + c.outSent, c.out.size() - c.outSent);
     if (n < 0) return false;
@@ -244,7 +244,7 @@ bool Instance::Impl::Flush(Connection& c) {
 
 // The peer hung up, broke the connection or sent a bad frame. A conversation's callback hears
 // of it once, from DeliverDisconnects.
-void Instance::Impl::EndByPeer(const ConnPtr& c) {
+void Engine::EndByPeer(const ConnPtr& c) {
   if (c->state == ConnState::Closed) return;
   bool tell = c->state == ConnState::Open && conversations.count(c->conv) > 0;
   Release(*c);
@@ -255,7 +255,7 @@ void Instance::Impl::EndByPeer(const ConnPtr& c) {
 }
 
 // This side ends it: no Disconnect for its own callback; what was queued to send still goes.
-void Instance::Impl::EndLocally(const ConnPtr& c) {
+void Engine::EndLocally(const ConnPtr& c) {
   if (c->conv != 0) {
     conversations.erase(c->conv);
     std::erase(endedByPeer, c->conv);
@@ -270,7 +270,7 @@ void Instance::Impl::EndLocally(const ConnPtr& c) {
   }
 }
 
-void Instance::Impl::Release(Connection& c) {
+void Engine::Release(Connection& c) {
   if (c.fd >= 0) epoll_ctl(epollFd, EPOLL_CTL_DEL, c.fd, nullptr);
   sock::CloseFd(c.fd);
   c.state = ConnState::Closed;
@@ -281,7 +281,7 @@ void Instance::Impl::Release(Connection& c) {
 
 // Tells the callback of conversations the peer ended, except those a transaction still waits on
 // or whose frame the callback is handling; those are told at the first round after.
-void Instance::Impl::DeliverDisconnects() {
+void Engine::DeliverDisconnects() {
   for (;;) {
     ConnPtr due;
     for (auto i = endedByPeer.begin(); i != endedByPeer.end();) {
@@ -305,7 +305,7 @@ void Instance::Impl::DeliverDisconnects() {
   UpdateWake();
 }
 
-void Instance::Impl::UpdateWake() {
+void Engine::UpdateWake() {
   if (wakeFd < 0) return;
   bool due = std::any_of(endedByPeer.begin(), endedByPeer.end(), [this](ConvHandle conv) {
     auto it = conversations.find(conv);

@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/dde_instance.h"
+#include "platform/dde_types.h"
 #include "platform/dde_wire.h"
 
 namespace dde {
@@ -65,7 +65,8 @@ struct Listener {
 
 using SteadyClock = std::chrono::steady_clock;
 
-struct Instance::Impl {
+// Everything an Instance holds and does; Instance only passes its calls on.
+struct Engine {
   std::string dir;
   Callback callback;
   int epollFd = -1;
@@ -80,7 +81,7 @@ struct Instance::Impl {
   std::deque<ConvHandle> endedByPeer;           // Disconnects due to the callback, in order
   Bytes readBuffer;
 
-  ~Impl();
+  ~Engine();
   bool Ready() const { return epollFd >= 0; }
   Result Call(const Transaction& t);
 

@@ -1,11 +1,11 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
+
+#include "platform/dde_types.h"
 
 // A local transport with the semantics of the Windows DDE management library, over Unix domain
 // sockets. One instance per program; it owns the service names it registers and the
@@ -20,35 +20,9 @@
 // it comes at the first dispatch after, unless this side calls Disconnect() first.
 namespace dde {
 
-using Bytes = std::vector<uint8_t>;
-using ConvHandle = uint64_t;  // 0 is never a conversation
-
-inline constexpr uint32_t kFack = 0x8000;  // DDE_FACK: a poke was taken
 inline constexpr int kDefaultTimeoutMs = 60000;
 
-enum class TransactionType { Connect, ConnectConfirm, Request, Poke, Disconnect };
-
-// What the callback is told. service is the name as this instance registered it (its first
-// spelling); topic and item are as the peer sent them.
-struct Transaction {
-  TransactionType type;
-  ConvHandle conv = 0;  // not set for Connect (the conversation does not exist yet)
-  std::string service;
-  std::string topic;
-  std::string item;
-};
-
-// What the callback answers:
-//  Connect: value 1 accepts, 0 refuses.   Request: data, or none for "no data".
-//  Poke: value kFack when taken, 0 when not.   ConnectConfirm, Disconnect: ignored.
-// (Connect: any value other than 0 accepts. Reply data larger than a frame holds goes as "no data".
-// A callback that throws answers as Result{}.)
-struct Result {
-  uint32_t value = 0;
-  std::optional<Bytes> data;
-};
-
-using Callback = std::function<Result(const Transaction&)>;
+struct Engine;
 
 class Instance {
  public:
@@ -102,11 +76,7 @@ class Instance {
   bool ServiceAnswers(const std::string& service) const;
 
  private:
-  struct Impl;
-  std::unique_ptr<Impl> impl_;
+  std::unique_ptr<Engine> engine_;
 };
-
-// The largest frame either side accepts; a larger one drops its connection.
-inline constexpr uint32_t kMaxFrameBytes = 16u * 1024 * 1024;
 
 }  // namespace dde

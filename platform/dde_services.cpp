@@ -22,7 +22,7 @@ constexpr int kAcceptsPerEvent = 16;
 // A name is taken when a socket file for it answers. A socket file nobody listens on is left over
 // from a program that ended without cleaning up, and is replaced. Anything else at that path (a
 // plain file, a folder) is not ours to remove, and the name cannot be registered.
-bool Instance::Impl::Register(const std::string& name) {
+bool Engine::Register(const std::string& name) {
   if (!Ready()) return false;
   std::optional<std::string> key = names::SocketFileName(name);
   std::optional<std::string> path = names::SocketPath(dir, name);
@@ -66,7 +66,7 @@ bool Instance::Impl::Register(const std::string& name) {
   return true;
 }
 
-void Instance::Impl::Unregister(const std::string& name) {
+void Engine::Unregister(const std::string& name) {
   std::optional<std::string> key = names::SocketFileName(name);
   if (!key) return;
   auto it = listeners.find(*key);
@@ -77,7 +77,7 @@ void Instance::Impl::Unregister(const std::string& name) {
 }
 
 // Closes the listener and removes its socket file, unless another program has put its own there since.
-void Instance::Impl::CloseListener(Listener& l) {
+void Engine::CloseListener(Listener& l) {
   if (l.fd >= 0 && epollFd >= 0) epoll_ctl(epollFd, EPOLL_CTL_DEL, l.fd, nullptr);
   sock::CloseFd(l.fd);
   sock::FolderLock lock(dir);
@@ -85,7 +85,7 @@ void Instance::Impl::CloseListener(Listener& l) {
   if (lstat(l.path.c_str(), &st) == 0 && st.st_dev == l.dev && st.st_ino == l.ino) unlink(l.path.c_str());
 }
 
-void Instance::Impl::Accept(const std::string& key) {
+void Engine::Accept(const std::string& key) {
   auto l = listeners.find(key);
   if (l == listeners.end()) return;
   for (int i = 0; i < kAcceptsPerEvent; ++i) {

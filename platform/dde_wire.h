@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/dde_instance.h"
+#include "platform/dde_types.h"
 
 // The frames that travel on one conversation's stream connection. Each frame is a 32-bit
 // big-endian body length followed by the body; the body's first byte is the message type.
