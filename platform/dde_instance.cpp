@@ -2,6 +2,7 @@
 
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
+#include <unistd.h>
 
 #include "platform/dde_engine.h"
 #include "platform/dde_names.h"
@@ -28,10 +29,12 @@ Engine::~Engine() {
   }
   sock::CloseFd(wakeFd);
   sock::CloseFd(epollFd);
+  sock::CloseFd(stopFd);
 }
 
 Instance::Instance(std::string runtimeDir) : engine_(std::make_unique<Engine>()) {
   engine_->dir = runtimeDir.empty() ? names::DefaultRuntimeDir() : std::move(runtimeDir);
+  engine_->stopFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
 }
 
 Instance::~Instance() = default;
@@ -91,6 +94,20 @@ void Instance::Disconnect(ConvHandle conv) {
 bool Instance::IsConnected(ConvHandle conv) const {
   auto it = engine_->conversations.find(conv);
   return it != engine_->conversations.end() && it->second->state == ConnState::Open;
+}
+
+void Instance::SetInterruptFd(int fd) {
+  engine_->interruptFd = fd;
+}
+
+// Async-signal-safe: one write to an eventfd made at construction.
+void Instance::Interrupt() {
+  uint64_t one = 1;
+  [[maybe_unused]] ssize_t n = write(engine_->stopFd, &one, sizeof one);
+}
+
+bool Instance::Interrupted() const {
+  return engine_->Interrupted();
 }
 
 int Instance::EventFd() const {

@@ -20,7 +20,12 @@
 // it comes at the first dispatch after, unless this side calls Disconnect() first.
 namespace dde {
 
-inline constexpr int kDefaultTimeoutMs = 60000;
+// How long Connect waits for the server's answer, and a transaction for its reply, unless the
+// caller says otherwise. The thread that waits serves the transport meanwhile but nothing else, so
+// these are short; they are above the 5 s a browser bridge gives the browser behind it, so that a
+// server that must first ask someone else still answers in time.
+inline constexpr int kDefaultConnectTimeoutMs = 6000;
+inline constexpr int kDefaultTimeoutMs = 6000;
 
 struct Engine;
 
@@ -52,7 +57,8 @@ class Instance {
   // Opens a conversation on (service, topic); 0 when nobody serves the name, the server refused,
   // or no answer came within timeoutMs (0 or less: no attempt). The server's callback may see
   // Connect and ConnectConfirm nested in this call when the server is this instance.
-  ConvHandle Connect(const std::string& service, const std::string& topic, int timeoutMs = 5000);
+  ConvHandle Connect(const std::string& service, const std::string& topic,
+                     int timeoutMs = kDefaultConnectTimeoutMs);
   // One client transaction on an open conversation. No reply (time-out, refused, peer gone) gives
   // nothing / 0. Incoming transactions for this instance are dispatched while waiting. Only on
   // conversations this instance opened with Connect; nothing is sent when timeoutMs <= 0 or the
@@ -63,6 +69,15 @@ class Instance {
   void Disconnect(ConvHandle conv);
   // True while the conversation is open (the peer may have ended it).
   bool IsConnected(ConvHandle conv) const;
+
+  // Cutting waits short. While `fd` is readable, or for good once Interrupt() was called, every
+  // wait (Connect, Request, Poke, and the ones nested in callbacks) gives up at once as if it had
+  // timed out, and a new one sends nothing. `fd` is only polled, never read: it stays the owner's
+  // to consume (a signal's self-pipe, say); -1 watches none. Interrupt() may be called from any
+  // thread and from a signal handler. Dispatch() is not affected.
+  void SetInterruptFd(int fd);
+  void Interrupt();
+  bool Interrupted() const;
 
   // For an event loop: a descriptor that becomes readable when Dispatch() has work.
   int EventFd() const;

@@ -1,5 +1,6 @@
 #include "platform/dde_instance.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -182,6 +183,48 @@ TEST_F(Transport, APeerThatHangsUpMidTransactionAnswersAtOnceAndIsToldOnce) {
       inst, [] { return false; }, 50);
   EXPECT_EQ(1, log.Count(TransactionType::Disconnect, conv));
   EXPECT_EQ(0u, inst.Poke(conv, "take"));
+}
+
+// A wait on a peer that does not answer gives up once the interrupt descriptor is readable, leaves
+// it unread, and waits again once its owner has read it; Interrupt() is for good.
+TEST_F(Transport, WaitsGiveUpAtOnceWhileInterrupted) {
+  RawServer server(Path("mute"), [](RawSocket& s) {
+    if (!s.Read() || !s.Write(Msg(MessageType::Accept))) return;
+    while (std::optional<dde::wire::Message> m = s.Read(nullptr, 5000)) {
+      if (m->item != "answer") continue;
+      dde::wire::Message reply = Msg(MessageType::Data, m->transaction);
+      reply.data = B("ok");
+      s.Write(reply);
+    }
+  });
+  int pipeFds[2];
+  ASSERT_EQ(0, pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK));
+  inst.SetInterruptFd(pipeFds[0]);
+  dde::ConvHandle conv = inst.Connect("MUTE", "T");
+  ASSERT_NE(0u, conv);
+
+  std::thread signal([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(1, write(pipeFds[1], "x", 1));
+  });
+  auto start = Clock::now();
+  EXPECT_EQ("<none>", S(inst.Request(conv, "wait", 30000)));
+  EXPECT_LT(SecondsSince(start), 2.0);
+  signal.join();
+  EXPECT_TRUE(inst.Interrupted());
+  EXPECT_EQ(0u, inst.Connect("MUTE", "T", 30000));
+  EXPECT_EQ("<none>", S(inst.Request(conv, "answer", 30000)));  // not even sent
+  char taken = 0;
+  ASSERT_EQ(1, read(pipeFds[0], &taken, 1));
+  EXPECT_FALSE(inst.Interrupted());
+  EXPECT_EQ("ok", S(inst.Request(conv, "answer", 2000)));
+
+  std::thread([this] { inst.Interrupt(); }).join();
+  EXPECT_TRUE(inst.Interrupted());
+  EXPECT_EQ("<none>", S(inst.Request(conv, "answer", 30000)));
+  inst.Disconnect(conv);
+  close(pipeFds[0]);
+  close(pipeFds[1]);
 }
 
 TEST_F(Transport, APeerProcessThatDiesMidTransactionAnswersAtOnce) {
