@@ -76,15 +76,20 @@ void Engine::Unregister(const std::string& name) {
   listeners.erase(it);
 }
 
-// Closes the listener and removes its socket file, unless another program has put its own there since.
+// Closes the listener and removes its socket file, unless another program has put its own there
+// since, or keeps the folder locked (then the file stays, and the next registration replaces it).
 void Engine::CloseListener(Listener& l) {
   if (l.fd >= 0 && epollFd >= 0) epoll_ctl(epollFd, EPOLL_CTL_DEL, l.fd, nullptr);
   sock::CloseFd(l.fd);
   sock::FolderLock lock(dir);
+  if (!lock.Held()) return;
   struct stat st {};
   if (lstat(l.path.c_str(), &st) == 0 && st.st_dev == l.dev && st.st_ino == l.ino) unlink(l.path.c_str());
 }
 
+// Out of descriptors, the connection quiet longest makes room for the new one; with none to give
+// up, accepting stops until a descriptor is free again (a listener left readable would keep the
+// event loop spinning). Past kMaxServedConnections, the quietest goes too.
 void Engine::Accept(const std::string& key) {
   auto l = listeners.find(key);
   if (l == listeners.end()) return;

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -498,6 +499,21 @@ TEST_F(Transport, NamesAreOwnedOnceAndStaleSocketsAreReplaced) {
   EXPECT_EQ(0u, inst.Connect("HOPWISE1", "WWW_x"));
   peer.Run([](dde::Instance& p) { EXPECT_TRUE(p.RegisterService("HOPWISE1")); });
   EXPECT_NE(0u, inst.Connect("HOPWISE1", "WWW_x"));
+}
+
+// A program that takes the socket folder's lock and keeps it: registering gives up after a short
+// wait, and so does withdrawing a name, whose file stays until the next registration replaces it.
+TEST_F(Transport, AFolderLockKeptForeverIsNotWaitedFor) {
+  ASSERT_TRUE(inst.RegisterService("HOPWISE1"));
+  int held = open(folder.Dir().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_EQ(0, flock(held, LOCK_EX));
+  auto start = Clock::now();
+  EXPECT_FALSE(inst.RegisterService("OTHER"));
+  inst.UnregisterService("HOPWISE1");
+  EXPECT_LT(SecondsSince(start), 2.0);
+  EXPECT_TRUE(std::filesystem::exists(folder.Dir() + "/hopwise1"));
+  close(held);
+  EXPECT_TRUE(inst.RegisterService("HOPWISE1"));
 }
 
 TEST_F(Transport, DestroyingAnInstanceEndsItsConversationsAndRemovesItsNames) {
