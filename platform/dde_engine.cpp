@@ -43,16 +43,20 @@ bool Engine::Watch(Connection& c) {
 
 // Busy connections are watched one-shot and only for output: their input waits until the
 // callback is done with the frame before it, and a peer that hangs up meanwhile cannot make the
-// nested waits spin on a level-triggered hang-up.
+// nested waits spin on a level-triggered hang-up. A connection whose peer leaves its replies
+// unread is watched for output only, until the peer has taken them.
 void Engine::SetInterest(Connection& c) {
   if (c.fd < 0) return;
+  const uint32_t out = c.HasOutput() ? uint32_t{EPOLLOUT} : 0u;
   uint32_t ev;
   if (c.state == ConnState::Draining) {
     ev = EPOLLOUT;
   } else if (c.busy) {
-    ev = EPOLLONESHOT | (c.HasOutput() ? uint32_t{EPOLLOUT} : 0u);
+    ev = EPOLLONESHOT | out;
+  } else if (c.readPaused) {
+    ev = out;
   } else {
-    ev = EPOLLIN | EPOLLRDHUP | (c.HasOutput() ? uint32_t{EPOLLOUT} : 0u);
+    ev = EPOLLIN | EPOLLRDHUP | out;
   }
   if (ev == c.interest && !(ev & EPOLLONESHOT)) return;
   epoll_event e{};
@@ -95,8 +99,14 @@ void Engine::OnConnectionEvent(const ConnPtr& c, uint32_t events) {
     }
     return;
   }
+  const bool wasPaused = c->readPaused;
   if ((events & EPOLLOUT) && !Flush(*c)) return EndByPeer(c);
   SetInterest(*c);
+  if (c->readPaused) {
+    if (events & (EPOLLHUP | EPOLLERR)) EndByPeer(c);  // gone without taking its replies
+    return;
+  }
+  if (wasPaused) ProcessFrames(c);  // what was read before the pause
   if (events & (EPOLLIN | EPOLLRDHUP | EPOLLHUP | EPOLLERR)) ReadFrom(c);
 }
 
@@ -105,15 +115,19 @@ void Engine::ReadFrom(const ConnPtr& c) {
   if (n == sock::kWouldBlock) return;
   if (n <= 0) return EndByPeer(c);  // end of stream or a broken connection
   c->reader.Append(readBuffer.data(), static_cast<size_t>(n));
+  Account(*c);
+  EnforceBudgets();  // a peer that sends more than the budget holds goes before it is served
   ProcessFrames(c);
 }
 
 void Engine::ProcessFrames(const ConnPtr& c) {
-  while ((c->state == ConnState::Handshake || c->state == ConnState::Open) && !c->busy) {
+  while ((c->state == ConnState::Handshake || c->state == ConnState::Open) && !c->busy && !c->readPaused) {
     Message m;
     wire::ReadStatus status = c->reader.Next(m);
+    Account(*c);
     if (status == wire::ReadStatus::NeedMore) return;
     if (status != wire::ReadStatus::Ready) return EndByPeer(c);
+    c->lastFrame = ++activity;
     if (c->role == Role::Server) {
       OnServerMessage(c, m);
     } else {
@@ -215,19 +229,19 @@ bool Engine::Send(const ConnPtr& c, const Message& m) {
   if (c->state == ConnState::Draining || c->state == ConnState::Closed) return false;
   std::optional<Bytes> frame = wire::EncodeFrame(m);
   if (!frame) return false;
-  if (!c->HasOutput()) {
-    c->out.clear();
-    c->outSent = 0;
-  }
   c->out.insert(c->out.end(), frame->begin(), frame->end());
   if (!Flush(*c)) {
     EndByPeer(c);
     return false;
   }
+  if (c->Queued() > kReadPauseBytes) c->readPaused = true;
   SetInterest(*c);
-  return true;
+  EnforceBudgets();
+  return c->state != ConnState::Closed;
 }
 
+// Sends what the socket takes now. Once everything has gone, the buffer is given back and the
+// connection is read from again.
 bool Engine::Flush(Connection& c) {
   while (c.HasOutput()) {
     ptrdiff_t n = sock::SendSome(c.fd, c.out.data() + c.outSent, c.out.size() - c.outSent);
@@ -236,9 +250,15 @@ bool Engine::Flush(Connection& c) {
     c.outSent += static_cast<size_t>(n);
   }
   if (!c.HasOutput()) {
-    c.out.clear();
+    GiveBack(c.out);
+    c.outSent = 0;
+    c.readPaused = false;
+  } else if (c.outSent > c.out.size() / 2) {
+    // What was sent goes once it is most of the buffer, for a peer that never quite catches up.
+    c.out.erase(c.out.begin(), c.out.begin() + static_cast<std::ptrdiff_t>(c.outSent));
     c.outSent = 0;
   }
+  Account(c);
   return true;
 }
 
@@ -264,19 +284,25 @@ void Engine::EndLocally(const ConnPtr& c) {
   if (c->state == ConnState::Closed || c->state == ConnState::Draining) return;
   if (c->HasOutput()) {
     c->state = ConnState::Draining;
+    c->reader = wire::FrameReader();  // nothing more is read
+    Account(*c);
     SetInterest(*c);
   } else {
     Release(*c);
   }
 }
 
+// Closes the descriptor and gives back the buffers; a descriptor is free again for accepting.
 void Engine::Release(Connection& c) {
   if (c.fd >= 0) epoll_ctl(epollFd, EPOLL_CTL_DEL, c.fd, nullptr);
   sock::CloseFd(c.fd);
   c.state = ConnState::Closed;
-  c.out.clear();
+  c.reader = wire::FrameReader();
+  Buffer().swap(c.out);
   c.outSent = 0;
+  Account(c);
   connections.erase(c.token);
+  ResumeAccepting();
 }
 
 // Tells the callback of conversations the peer ended, except those a transaction still waits on

@@ -117,11 +117,16 @@ int Instance::EventFd() const {
 void Instance::Dispatch() {
   Engine& d = *engine_;
   if (!d.Ready()) return;
+  d.ResumeAccepting();  // a descriptor may have come free elsewhere in the program
   for (int round = 0; round < kMaxRoundsPerDispatch; ++round) {
     d.DeliverDisconnects();
     if (d.RunRound(0) == 0) break;
   }
   d.DeliverDisconnects();
+}
+
+Instance::Load Instance::CurrentLoad() const {
+  return {engine_->connections.size(), engine_->heldInput, engine_->queuedOutput};
 }
 
 const std::string& Instance::RuntimeDir() const {

@@ -85,6 +85,15 @@ class Instance {
   // stops sending is served a bounded share per call; EventFd() stays readable for the rest.)
   void Dispatch();
 
+  // What the instance holds for its peers now (for monitoring and tests): connections with a
+  // descriptor (either side), the memory held for frames arriving, the memory queued for peers.
+  struct Load {
+    size_t connections = 0;
+    size_t heldInput = 0;
+    size_t queuedOutput = 0;
+  };
+  Load CurrentLoad() const;
+
   const std::string& RuntimeDir() const;
   // Whether some program listens under the service name now (it is not asked anything: the
   // connection is made at the socket level only and closed at once).

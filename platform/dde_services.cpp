@@ -97,6 +97,9 @@ void Engine::Accept(const std::string& key) {
     int fd = accept4(l->second.fd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (fd < 0) {
       if (errno == EINTR || errno == ECONNABORTED) continue;
+      bool outOfDescriptors = errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM;
+      if (outOfDescriptors && EvictQuietest(nullptr)) continue;
+      if (outOfDescriptors) PauseAccepting();
       return;
     }
     std::optional<uid_t> uid = sock::PeerUid(fd);
@@ -109,8 +112,13 @@ void Engine::Accept(const std::string& key) {
     c->fd = fd;
     c->role = Role::Server;
     c->nameKey = key;
+    c->lastFrame = ++activity;
     connections[c->token] = c;
-    if (!Watch(*c)) Release(*c);
+    if (!Watch(*c)) {
+      Release(*c);
+    } else if (ServedCount() > kMaxServedConnections && !EvictQuietest(c.get())) {
+      Release(*c);
+    }
   }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -17,6 +18,19 @@ inline constexpr uint32_t kFack = 0x8000;  // DDE_FACK: a poke was taken
 
 // The largest frame either side accepts; a larger one drops its connection.
 inline constexpr uint32_t kMaxFrameBytes = 16u * 1024 * 1024;
+
+// What one program's transport holds for its peers at most (docs/transport.md tells what a peer
+// that passes a limit sees).
+// Connections accepted and open at once; one more closes the one that has been quiet longest.
+inline constexpr size_t kMaxServedConnections = 256;
+// A connection with more than this queued for its peer is not read from until the peer has taken
+// all of it.
+inline constexpr size_t kReadPauseBytes = size_t{1} << 20;
+// Queued for the peers of all connections together; past it, the connection holding the most goes.
+inline constexpr size_t kMaxQueuedBytes = size_t{8} << 20;
+// Held of frames still arriving, or read and waiting their turn, on all connections together; past
+// it, the connection holding the most goes. One frame of the largest size fits.
+inline constexpr size_t kMaxHeldInputBytes = size_t{32} << 20;
 
 enum class TransactionType { Connect, ConnectConfirm, Request, Poke, Disconnect };
 
