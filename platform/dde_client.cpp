@@ -102,8 +102,8 @@ ConvHandle Engine::Connect(const std::string& service, const std::string& topic,
   return 0;
 }
 
-std::optional<PendingReply> Engine::Transact(ConvHandle conv, MessageType type,
-                                                     const std::string& item, int timeoutMs) {
+std::optional<PendingReply> Engine::Transact(ConvHandle conv, MessageType type, const std::string& item,
+                                             int timeoutMs) {
   if (!Ready() || timeoutMs <= 0 || Interrupted()) return std::nullopt;
   auto it = conversations.find(conv);
   if (it == conversations.end()) return std::nullopt;

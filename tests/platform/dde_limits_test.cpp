@@ -214,7 +214,8 @@ TEST(TransportDescriptors, RunningOutNeitherSpinsNorStopsServing) {
   if (child == 0) {
     rlimit few{32, 32};
     dde::Instance server(dir);
-    if (setrlimit(RLIMIT_NOFILE, &few) != 0 || !server.Initialize(Echo) || !server.RegisterService("HOPWISE1"))
+    if (setrlimit(RLIMIT_NOFILE, &few) != 0 || !server.Initialize(Echo) ||
+        !server.RegisterService("HOPWISE1"))
       _exit(1);
     [[maybe_unused]] ssize_t n = write(ready[1], "r", 1);
     for (auto end = Clock::now() + std::chrono::seconds(10); Clock::now() < end;) {
