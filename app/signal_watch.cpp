@@ -24,6 +24,10 @@ void InstallTerminationHandlers() {
   for (int signal : {SIGTERM, SIGHUP, SIGINT}) sigaction(signal, &action, nullptr);
 }
 
+int TerminationFd() {
+  return pipeFds[0];
+}
+
 SignalWatch::SignalWatch(QObject* parent) : QObject(parent) {
   InstallTerminationHandlers();
   if (pipeFds[0] < 0) return;

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QEvent>
 
+#include "app/signal_watch.h"
 #include "browser/find_browser.h"
 #include "browser/url_echo_service.h"
 #include "browser/verb_table.h"
@@ -46,6 +47,9 @@ bool CTrayApp::Start() {
     return false;
   }
   pump_ = std::make_unique<DdeEventPump>(transport_);
+  // A termination signal cuts short whatever wait on the browser holds the main thread, so that
+  // the signal is handled at once, however the browser behaves.
+  transport_.SetInterruptFd(TerminationFd());
   LoadPreferences(prefs_, services_.preferences);
   FormDataPaths(prefs_, services_.workingDirectory);
   if (prefs_.browser.empty()) FindBrowserInstallation(prefs_, services_.searchPath);
@@ -139,7 +143,9 @@ void CTrayApp::WaitForDetectionEnd() {
 }
 
 // From here on no visit is recorded and no background save starts; one already started is waited for.
+// No call to the browser waits any more either, not even one further up the stack.
 void CTrayApp::BeginClosing() {
+  transport_.Interrupt();
   {
     std::lock_guard gate(saveGate_);
     events_.closing.Set();

@@ -11,13 +11,17 @@ namespace {
 
 constexpr int kRegistrationAttempts = 20;
 constexpr std::chrono::milliseconds kRegistrationPause{1000};
+// An attempt whose conversation the browser has not taken within this is counted as failed and
+// made again later, so that a browser that hangs holds the tray for a second at a time only.
+constexpr int kRegistrationConnectMs = 1000;
 
 // A client conversation for the length of one operation. It keeps the handle only: if the browser
 // ends the conversation meanwhile, the endpoint's disconnect step has already dropped the record
 // and the closing Disconnect finds nothing to do.
 class ClientConversation {
  public:
-  ClientConversation(CDDEObject& endpoint, int verb) : endpoint_(endpoint), conv_(endpoint.Connect(verb)) {}
+  ClientConversation(CDDEObject& endpoint, int verb, int connectTimeoutMs = 0)
+      : endpoint_(endpoint), conv_(endpoint.Connect(verb, connectTimeoutMs)) {}
   ~ClientConversation() {
     if (conv_ != 0) endpoint_.Disconnect(conv_);
   }
@@ -41,7 +45,8 @@ const std::string kAnyWindowNoFlags = "4294967295,0,";
 void CDDEObject::OpenUrl(const std::string& url) {
   ClientConversation conv(*this, WWW_OpenURL);
   if (!conv) {
-    if (!prefs_.browser.empty()) launcher_.Launch(prefs_.browser, url, prefs_.browserPath);
+    bool ending = link_.Instance().Interrupted();
+    if (!ending && !prefs_.browser.empty()) launcher_.Launch(prefs_.browser, url, prefs_.browserPath);
     return;
   }
   // The URL goes in quotes as it stands (a quote inside it is not escaped), then an empty
@@ -76,7 +81,7 @@ void CDDEObject::RegisterUrlEcho(const std::string& serverName) {
 }
 
 bool CDDEObject::TryRegisterUrlEcho(const std::string& serverName) {
-  ClientConversation conv(*this, WWW_RegisterURLEcho);
+  ClientConversation conv(*this, WWW_RegisterURLEcho, kRegistrationConnectMs);
   if (!conv) return false;
   conv.Poke(BuildArgumentList("QCS", {serverName}));
   return true;

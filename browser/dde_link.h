@@ -60,7 +60,13 @@ class DdeLink {
   // The handles of the open conversations the endpoint holds.
   std::vector<dde::ConvHandle> ConversationsOf(const CDDEObject& endpoint) const;
 
-  // How long a client transaction waits for its reply (60 s unless a test shortens it).
+  // How long a call to the browser waits for the browser to take the conversation, and then for
+  // its reply. The main thread serves the transport meanwhile but not the tray, so a browser that
+  // hangs freezes the tray for as long. 6 s each: a browser bridge answers "WWW_OpenURL" and
+  // "WWW_Activate" only once the browser behind it has (it gives it 5 s, and serves nothing in the
+  // meantime), and an answer that came after Hopwise gave up would be lost, or make OpenUrl start the
+  // browser program as though no browser ran. A test may shorten them.
+  int connectTimeoutMs = dde::kDefaultConnectTimeoutMs;
   int transactionTimeoutMs = dde::kDefaultTimeoutMs;
   // How the registration retries wait between attempts (a test counts instead of sleeping).
   std::function<void(std::chrono::milliseconds)> sleep;

@@ -16,8 +16,9 @@ CDDEObject::~CDDEObject() {
   if (registered_) link_.instance_.UnregisterService(name_);
 }
 
-dde::ConvHandle CDDEObject::Connect(int verb) {
-  dde::ConvHandle conv = link_.instance_.Connect(std::string(kBrowserService), std::string(VerbName(verb)));
+dde::ConvHandle CDDEObject::Connect(int verb, int timeoutMs) {
+  dde::ConvHandle conv = link_.instance_.Connect(std::string(kBrowserService), std::string(VerbName(verb)),
+                                                 timeoutMs > 0 ? timeoutMs : link_.connectTimeoutMs);
   if (conv == 0) return 0;
   link_.Hold(conv, *this);
   return conv;

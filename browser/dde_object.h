@@ -37,21 +37,24 @@ class CDDEObject {
   // Conversation primitives. Connect opens a conversation to the browser on the verb's topic and
   // returns its handle, 0 when the browser does not answer. Request and Poke do one transaction
   // on a conversation still open; no item, or a conversation already ended, sends nothing.
-  dde::ConvHandle Connect(int verb);
+  // timeoutMs: how long the browser has to take the conversation (0: the link's connect time-out).
+  dde::ConvHandle Connect(int verb, int timeoutMs = 0);
   std::optional<dde::Bytes> Request(dde::ConvHandle conv, const std::optional<std::string>& item);
   uint32_t Poke(dde::ConvHandle conv, const std::optional<std::string>& item);
   // Ends the conversation and removes its record; a conversation the peer already ended is left be.
   void Disconnect(dde::ConvHandle conv);
 
   // Has the browser load the URL; starts the "Browser" program with it when the browser does not
-  // answer. Every caller follows it with Activate().
+  // answer (but not when the wait was cut short: the program is ending). Every caller follows it
+  // with Activate().
   void OpenUrl(const std::string& url);
   // Brings the browser window to the front; its window id, 0 when there was no answer.
   uint32_t Activate();
   // The URL and title of a browser window (0: the most recently used one). Empty when unanswered.
   WindowInfo GetWindowInfo(uint32_t windowId);
   // Asks the browser to poke "WWW_URLEcho" to serverName for every page it loads: up to 20
-  // attempts one second apart while the browser is not there; gives up silently. It waits between
+  // attempts one second apart while the browser is not there (or does not take the conversation
+  // within a second); gives up silently. It waits between
   // attempts; the program drives TryRegisterUrlEcho from a timer instead.
   void RegisterUrlEcho(const std::string& serverName);
   // One attempt of the above: true when the browser was there to ask.

@@ -5,20 +5,39 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <regex>
 #include <set>
+#include <string_view>
 
 namespace fs = std::filesystem;
 
 namespace {
 
 constexpr int kMaxLinkHops = 40;
+
+bool Digits(std::string_view text, size_t most) {
+  return !text.empty() && text.size() <= most &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The writer's process id in the name of a temporary file ("NAME.tmp-PID-N", PID of at most 10
+// digits, N of at most 20); nothing for any other name.
+std::optional<long> TempFileOwner(const std::string& name) {
+  const size_t mark = name.rfind(".tmp-");
+  if (mark == std::string::npos || mark == 0) return std::nullopt;
+  const std::string_view rest = std::string_view(name).substr(mark + 5);
+  const size_t dash = rest.find('-');
+  if (dash == std::string_view::npos || !Digits(rest.substr(0, dash), 10) ||
+      !Digits(rest.substr(dash + 1), 20))
+    return std::nullopt;
+  return std::stol(std::string(rest.substr(0, dash)));
+}
 
 std::string Reason(int error, const char* fallback) { return error > 0 ? std::strerror(error) : fallback; }
 
@@ -169,14 +188,12 @@ std::vector<std::string> ReplaceFiles(const std::vector<FileReplacement>& files,
 }
 
 int RemoveStaleTempFiles(const std::string& folder) {
-  static const std::regex kTempName(R"(.+\.tmp-([0-9]{1,10})-[0-9]{1,20})");
   int removed = 0;
   std::error_code ec;
   for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
-    std::smatch match;
-    const std::string name = entry.path().filename().string();
-    if (!std::regex_match(name, match, kTempName) || !entry.is_regular_file(ec)) continue;
-    const long pid = std::stol(match[1].str());
+    const std::optional<long> owner = TempFileOwner(entry.path().filename().string());
+    if (!owner || !entry.is_regular_file(ec)) continue;
+    const long pid = *owner;
     if (pid <= 0 || pid == ::getpid() || ::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
     if (fs::remove(entry.path(), ec)) ++removed;
   }

@@ -1,3 +1,4 @@
+#include <poll.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -24,24 +25,41 @@ int MillisecondsLeft(SteadyClock::time_point deadline) {
 
 }  // namespace
 
-// Runs rounds, and so serves everything that arrives, until `done` holds or the deadline passes.
-// `done` is checked before the deadline, so a reply that has arrived is never thrown away.
+// Runs rounds, and so serves everything that arrives, until `done` holds, the deadline passes or
+// the wait is interrupted. `done` is checked first, so a reply that has arrived is never thrown away.
 template <class Done>
-void Instance::Impl::WaitFor(const ConnPtr& c, SteadyClock::time_point deadline, Done done) {
+void Engine::WaitFor(const ConnPtr& c, SteadyClock::time_point deadline, Done done) {
   ++c->waiters;
   for (;;) {
     DeliverDisconnects();
     if (done()) break;
     int left = MillisecondsLeft(deadline);
-    if (left <= 0) break;
-    RunRound(left);
+    if (left <= 0 || Interrupted()) break;
+    WaitRound(left);
   }
   --c->waiters;
   UpdateWake();
 }
 
-ConvHandle Instance::Impl::Connect(const std::string& service, const std::string& topic, int timeoutMs) {
-  if (!Ready() || timeoutMs <= 0) return 0;
+// One round of a wait: sleeps until there is something to serve, the time is up or an interrupt
+// comes, and serves only in the first case.
+void Engine::WaitRound(int timeoutMs) {
+  pollfd fds[3] = {{epollFd, POLLIN, 0}, {stopFd, POLLIN, 0}, {interruptFd, POLLIN, 0}};
+  int ready = poll(fds, interruptFd >= 0 ? 3 : 2, timeoutMs);
+  if (ready <= 0 || fds[1].revents != 0 || (fds[2].revents & ~POLLNVAL) != 0) return;
+  RunRound(0);
+}
+
+// A closed write end (POLLHUP) interrupts too: the descriptor reads as readable then. A descriptor
+// the program closed (POLLNVAL) does not.
+bool Engine::Interrupted() const {
+  pollfd fds[2] = {{stopFd, POLLIN, 0}, {interruptFd, POLLIN, 0}};
+  if (poll(fds, interruptFd >= 0 ? 2 : 1, 0) <= 0) return false;
+  return fds[0].revents != 0 || (fds[1].revents & ~POLLNVAL) != 0;
+}
+
+ConvHandle Engine::Connect(const std::string& service, const std::string& topic, int timeoutMs) {
+  if (!Ready() || timeoutMs <= 0 || Interrupted()) return 0;
   std::optional<std::string> path = names::SocketPath(dir, service);
   if (!path) return 0;
   auto deadline = SteadyClock::now() + std::chrono::milliseconds(timeoutMs);
@@ -53,9 +71,9 @@ ConvHandle Instance::Impl::Connect(const std::string& service, const std::string
     if (status == sock::ConnectStatus::Connected) break;
     sock::CloseFd(fd);
     int left = MillisecondsLeft(deadline);
-    if (status != sock::ConnectStatus::Busy || left <= 0) return 0;
+    if (status != sock::ConnectStatus::Busy || left <= 0 || Interrupted()) return 0;
     DeliverDisconnects();
-    RunRound(std::min(left, kBusyListenerRetryMs));  // the listener may be this instance
+    WaitRound(std::min(left, kBusyListenerRetryMs));  // the listener may be this instance
   }
   std::optional<uid_t> uid = sock::PeerUid(fd);
   if (!uid || *uid != geteuid()) {
@@ -84,9 +102,9 @@ ConvHandle Instance::Impl::Connect(const std::string& service, const std::string
   return 0;
 }
 
-std::optional<PendingReply> Instance::Impl::Transact(ConvHandle conv, MessageType type,
-                                                     const std::string& item, int timeoutMs) {
-  if (!Ready() || timeoutMs <= 0) return std::nullopt;
+std::optional<PendingReply> Engine::Transact(ConvHandle conv, MessageType type, const std::string& item,
+                                             int timeoutMs) {
+  if (!Ready() || timeoutMs <= 0 || Interrupted()) return std::nullopt;
   auto it = conversations.find(conv);
   if (it == conversations.end()) return std::nullopt;
   ConnPtr c = it->second;

@@ -22,7 +22,7 @@ constexpr size_t kMaxReplyData = kMaxFrameBytes - 5;
 
 }  // namespace
 
-Result Instance::Impl::Call(const Transaction& t) {
+Result Engine::Call(const Transaction& t) {
   Callback cb = callback;  // the callback may replace itself through Initialize
   if (!cb) return {};
   try {
@@ -32,7 +32,7 @@ Result Instance::Impl::Call(const Transaction& t) {
   }
 }
 
-bool Instance::Impl::Watch(Connection& c) {
+bool Engine::Watch(Connection& c) {
   epoll_event e{};
   e.events = EPOLLIN | EPOLLRDHUP;
   e.data.u64 = c.token;
@@ -43,16 +43,20 @@ bool Instance::Impl::Watch(Connection& c) {
 
 // Busy connections are watched one-shot and only for output: their input waits until the
 // callback is done with the frame before it, and a peer that hangs up meanwhile cannot make the
-// nested waits spin on a level-triggered hang-up.
-void Instance::Impl::SetInterest(Connection& c) {
+// nested waits spin on a level-triggered hang-up. A connection whose peer leaves its replies
+// unread is watched for output only, until the peer has taken them.
+void Engine::SetInterest(Connection& c) {
   if (c.fd < 0) return;
+  const uint32_t out = c.HasOutput() ? uint32_t{EPOLLOUT} : 0u;
   uint32_t ev;
   if (c.state == ConnState::Draining) {
     ev = EPOLLOUT;
   } else if (c.busy) {
-    ev = EPOLLONESHOT | (c.HasOutput() ? uint32_t{EPOLLOUT} : 0u);
+    ev = EPOLLONESHOT | out;
+  } else if (c.readPaused) {
+    ev = out;
   } else {
-    ev = EPOLLIN | EPOLLRDHUP | (c.HasOutput() ? uint32_t{EPOLLOUT} : 0u);
+    ev = EPOLLIN | EPOLLRDHUP | out;
   }
   if (ev == c.interest && !(ev & EPOLLONESHOT)) return;
   epoll_event e{};
@@ -62,7 +66,7 @@ void Instance::Impl::SetInterest(Connection& c) {
   c.interest = ev;
 }
 
-int Instance::Impl::RunRound(int timeoutMs) {
+int Engine::RunRound(int timeoutMs) {
   epoll_event events[kMaxEvents];
   int n = epoll_wait(epollFd, events, kMaxEvents, timeoutMs);
   if (n <= 0) return 0;  // EINTR counts as an empty round
@@ -70,7 +74,7 @@ int Instance::Impl::RunRound(int timeoutMs) {
   return n;
 }
 
-void Instance::Impl::HandleEvent(uint64_t token, uint32_t events) {
+void Engine::HandleEvent(uint64_t token, uint32_t events) {
   if (token == 0) return;  // the wake descriptor: DeliverDisconnects follows every round
   if (auto l = listenerByToken.find(token); l != listenerByToken.end()) {
     Accept(l->second);
@@ -82,7 +86,7 @@ void Instance::Impl::HandleEvent(uint64_t token, uint32_t events) {
   OnConnectionEvent(c, events);
 }
 
-void Instance::Impl::OnConnectionEvent(const ConnPtr& c, uint32_t events) {
+void Engine::OnConnectionEvent(const ConnPtr& c, uint32_t events) {
   if (c->state == ConnState::Draining) {
     if (!Flush(*c) || !c->HasOutput()) Release(*c);
     return;
@@ -95,25 +99,35 @@ void Instance::Impl::OnConnectionEvent(const ConnPtr& c, uint32_t events) {
     }
     return;
   }
+  const bool wasPaused = c->readPaused;
   if ((events & EPOLLOUT) && !Flush(*c)) return EndByPeer(c);
   SetInterest(*c);
+  if (c->readPaused) {
+    if (events & (EPOLLHUP | EPOLLERR)) EndByPeer(c);  // gone without taking its replies
+    return;
+  }
+  if (wasPaused) ProcessFrames(c);  // what was read before the pause
   if (events & (EPOLLIN | EPOLLRDHUP | EPOLLHUP | EPOLLERR)) ReadFrom(c);
 }
 
-void Instance::Impl::ReadFrom(const ConnPtr& c) {
+void Engine::ReadFrom(const ConnPtr& c) {
   ptrdiff_t n = sock::ReceiveSome(c->fd, readBuffer.data(), readBuffer.size());
   if (n == sock::kWouldBlock) return;
   if (n <= 0) return EndByPeer(c);  // end of stream or a broken connection
   c->reader.Append(readBuffer.data(), static_cast<size_t>(n));
+  Account(*c);
+  EnforceBudgets();  // a peer that sends more than the budget holds goes before it is served
   ProcessFrames(c);
 }
 
-void Instance::Impl::ProcessFrames(const ConnPtr& c) {
-  while ((c->state == ConnState::Handshake || c->state == ConnState::Open) && !c->busy) {
+void Engine::ProcessFrames(const ConnPtr& c) {
+  while ((c->state == ConnState::Handshake || c->state == ConnState::Open) && !c->busy && !c->readPaused) {
     Message m;
     wire::ReadStatus status = c->reader.Next(m);
+    Account(*c);
     if (status == wire::ReadStatus::NeedMore) return;
     if (status != wire::ReadStatus::Ready) return EndByPeer(c);
+    c->lastFrame = ++activity;
     if (c->role == Role::Server) {
       OnServerMessage(c, m);
     } else {
@@ -122,7 +136,7 @@ void Instance::Impl::ProcessFrames(const ConnPtr& c) {
   }
 }
 
-void Instance::Impl::OnServerMessage(const ConnPtr& c, Message& m) {
+void Engine::OnServerMessage(const ConnPtr& c, Message& m) {
   if (c->state == ConnState::Handshake) {
     if (m.type != MessageType::Connect) return EndByPeer(c);
     return ServeConnect(c, m);
@@ -131,7 +145,7 @@ void Instance::Impl::OnServerMessage(const ConnPtr& c, Message& m) {
   ServeTransaction(c, m);
 }
 
-void Instance::Impl::OnClientMessage(const ConnPtr& c, Message& m) {
+void Engine::OnClientMessage(const ConnPtr& c, Message& m) {
   if (c->state == ConnState::Handshake) {
     if (m.type == MessageType::Accept) {
       c->conv = nextConv++;
@@ -156,7 +170,7 @@ void Instance::Impl::OnClientMessage(const ConnPtr& c, Message& m) {
   p.value = m.value;
 }
 
-void Instance::Impl::ServeConnect(const ConnPtr& c, const Message& m) {
+void Engine::ServeConnect(const ConnPtr& c, const Message& m) {
   auto l = listeners.find(c->nameKey);
   std::optional<std::string> asked = names::SocketFileName(m.service);
   if (m.version != wire::kProtocolVersion || l == listeners.end() || asked != c->nameKey) return Refuse(c);
@@ -175,7 +189,7 @@ void Instance::Impl::ServeConnect(const ConnPtr& c, const Message& m) {
   CallWhileBusy(c, {TransactionType::ConnectConfirm, c->conv, c->service, c->topic, {}});
 }
 
-void Instance::Impl::ServeTransaction(const ConnPtr& c, const Message& m) {
+void Engine::ServeTransaction(const ConnPtr& c, const Message& m) {
   bool poke = m.type == MessageType::Poke;
   Result r = CallWhileBusy(
       c, {poke ? TransactionType::Poke : TransactionType::Request, c->conv, c->service, c->topic, m.item});
@@ -194,14 +208,14 @@ void Instance::Impl::ServeTransaction(const ConnPtr& c, const Message& m) {
   Send(c, reply);
 }
 
-void Instance::Impl::Refuse(const ConnPtr& c) {
+void Engine::Refuse(const ConnPtr& c) {
   Message refuse;
   refuse.type = MessageType::Refuse;
   Send(c, refuse);
   EndLocally(c);
 }
 
-Result Instance::Impl::CallWhileBusy(const ConnPtr& c, const Transaction& t) {
+Result Engine::CallWhileBusy(const ConnPtr& c, const Transaction& t) {
   c->busy = true;
   SetInterest(*c);
   Result r = Call(t);
@@ -211,24 +225,24 @@ Result Instance::Impl::CallWhileBusy(const ConnPtr& c, const Transaction& t) {
   return r;
 }
 
-bool Instance::Impl::Send(const ConnPtr& c, const Message& m) {
+bool Engine::Send(const ConnPtr& c, const Message& m) {
   if (c->state == ConnState::Draining || c->state == ConnState::Closed) return false;
   std::optional<Bytes> frame = wire::EncodeFrame(m);
   if (!frame) return false;
-  if (!c->HasOutput()) {
-    c->out.clear();
-    c->outSent = 0;
-  }
   c->out.insert(c->out.end(), frame->begin(), frame->end());
   if (!Flush(*c)) {
     EndByPeer(c);
     return false;
   }
+  if (c->Queued() > kReadPauseBytes) c->readPaused = true;
   SetInterest(*c);
-  return true;
+  EnforceBudgets();
+  return c->state != ConnState::Closed;
 }
 
-bool Instance::Impl::Flush(Connection& c) {
+// Sends what the socket takes now. Once everything has gone, the buffer is given back and the
+// connection is read from again.
+bool Engine::Flush(Connection& c) {
   while (c.HasOutput()) {
     ptrdiff_t n = sock::SendSome(c.fd, c.out.data() + c.outSent, c.out.size() - c.outSent);
     if (n < 0) return false;
@@ -236,15 +250,21 @@ bool Instance::Impl::Flush(Connection& c) {
     c.outSent += static_cast<size_t>(n);
   }
   if (!c.HasOutput()) {
-    c.out.clear();
+    GiveBack(c.out);
+    c.outSent = 0;
+    c.readPaused = false;
+  } else if (c.outSent > c.out.size() / 2) {
+    // What was sent goes once it is most of the buffer, for a peer that never quite catches up.
+    c.out.erase(c.out.begin(), c.out.begin() + static_cast<std::ptrdiff_t>(c.outSent));
     c.outSent = 0;
   }
+  Account(c);
   return true;
 }
 
 // The peer hung up, broke the connection or sent a bad frame. A conversation's callback hears
 // of it once, from DeliverDisconnects.
-void Instance::Impl::EndByPeer(const ConnPtr& c) {
+void Engine::EndByPeer(const ConnPtr& c) {
   if (c->state == ConnState::Closed) return;
   bool tell = c->state == ConnState::Open && conversations.count(c->conv) > 0;
   Release(*c);
@@ -255,7 +275,7 @@ void Instance::Impl::EndByPeer(const ConnPtr& c) {
 }
 
 // This side ends it: no Disconnect for its own callback; what was queued to send still goes.
-void Instance::Impl::EndLocally(const ConnPtr& c) {
+void Engine::EndLocally(const ConnPtr& c) {
   if (c->conv != 0) {
     conversations.erase(c->conv);
     std::erase(endedByPeer, c->conv);
@@ -264,24 +284,30 @@ void Instance::Impl::EndLocally(const ConnPtr& c) {
   if (c->state == ConnState::Closed || c->state == ConnState::Draining) return;
   if (c->HasOutput()) {
     c->state = ConnState::Draining;
+    c->reader = wire::FrameReader();  // nothing more is read
+    Account(*c);
     SetInterest(*c);
   } else {
     Release(*c);
   }
 }
 
-void Instance::Impl::Release(Connection& c) {
+// Closes the descriptor and gives back the buffers; a descriptor is free again for accepting.
+void Engine::Release(Connection& c) {
   if (c.fd >= 0) epoll_ctl(epollFd, EPOLL_CTL_DEL, c.fd, nullptr);
   sock::CloseFd(c.fd);
   c.state = ConnState::Closed;
-  c.out.clear();
+  c.reader = wire::FrameReader();
+  Buffer().swap(c.out);
   c.outSent = 0;
+  Account(c);
   connections.erase(c.token);
+  ResumeAccepting();
 }
 
 // Tells the callback of conversations the peer ended, except those a transaction still waits on
 // or whose frame the callback is handling; those are told at the first round after.
-void Instance::Impl::DeliverDisconnects() {
+void Engine::DeliverDisconnects() {
   for (;;) {
     ConnPtr due;
     for (auto i = endedByPeer.begin(); i != endedByPeer.end();) {
@@ -305,7 +331,7 @@ void Instance::Impl::DeliverDisconnects() {
   UpdateWake();
 }
 
-void Instance::Impl::UpdateWake() {
+void Engine::UpdateWake() {
   if (wakeFd < 0) return;
   bool due = std::any_of(endedByPeer.begin(), endedByPeer.end(), [this](ConvHandle conv) {
     auto it = conversations.find(conv);

@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/dde_instance.h"
+#include "platform/dde_types.h"
 #include "platform/dde_wire.h"
 
 namespace dde {
@@ -40,15 +40,20 @@ struct Connection {
   std::string topic;
   std::string nameKey;  // server side: the socket file name it came in by
   wire::FrameReader reader;
-  Bytes out;
+  Buffer out;
   size_t outSent = 0;
   uint32_t interest = 0;
+  bool readPaused = false;  // its peer leaves too many replies unread: not read until it takes them
+  uint64_t lastFrame = 0;   // when its last frame came (or it was accepted), in Engine::activity
+  size_t heldIn = 0;        // what the budgets count for it now
+  size_t heldOut = 0;
   bool busy = false;  // server side: the callback is handling one of its frames
   int waiters = 0;    // client side: transactions (or the handshake) waiting on it
   uint32_t nextTransaction = 1;
   std::map<uint32_t, PendingReply> pending;
 
   bool HasOutput() const { return outSent < out.size(); }
+  size_t Queued() const { return out.size() - outSent; }
   // While held, a Disconnect the peer caused is not yet told to the callback.
   bool Held() const { return busy || waiters > 0; }
 };
@@ -61,16 +66,20 @@ struct Listener {
   std::string path;
   dev_t dev = 0;
   ino_t ino = 0;
+  bool paused = false;  // not watched: no descriptor was left to accept with
 };
 
 using SteadyClock = std::chrono::steady_clock;
 
-struct Instance::Impl {
+// Everything an Instance holds and does; Instance only passes its calls on.
+struct Engine {
   std::string dir;
   Callback callback;
   int epollFd = -1;
   int wakeFd = -1;  // an eventfd, readable while a Disconnect is due to the callback
   bool wakeSignalled = false;
+  int interruptFd = -1;  // the program's: waits give up while it is readable; never read here
+  int stopFd = -1;       // an eventfd, readable for good once Interrupt() was called
   uint64_t nextToken = 1;  // 0 is the wake descriptor's
   ConvHandle nextConv = 1;
   std::map<std::string, Listener> listeners;  // by socket file name
@@ -79,8 +88,12 @@ struct Instance::Impl {
   std::map<ConvHandle, ConnPtr> conversations;  // open, or ended by the peer and not yet told
   std::deque<ConvHandle> endedByPeer;           // Disconnects due to the callback, in order
   Bytes readBuffer;
+  uint64_t activity = 0;    // counts frames and accepts, to tell which connection was quiet longest
+  size_t heldInput = 0;     // what every connection's reader holds
+  size_t queuedOutput = 0;  // what every connection's output holds
+  bool acceptPaused = false;
 
-  ~Impl();
+  ~Engine();
   bool Ready() const { return epollFd >= 0; }
   Result Call(const Transaction& t);
 
@@ -112,6 +125,17 @@ struct Instance::Impl {
                                        int timeoutMs);
   template <class Done>
   void WaitFor(const ConnPtr& c, SteadyClock::time_point deadline, Done done);
+  void WaitRound(int timeoutMs);
+  bool Interrupted() const;
+
+  // dde_limits.cpp: what peers may cost.
+  void Account(Connection& c);
+  void EnforceBudgets();
+  bool DropLargest(size_t Connection::*held);
+  bool EvictQuietest(const Connection* keep);
+  size_t ServedCount() const;
+  void PauseAccepting();
+  void ResumeAccepting();
 
   // dde_services.cpp: registered names and their listeners.
   bool Register(const std::string& name);

@@ -2,6 +2,7 @@
 
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
+#include <unistd.h>
 
 #include "platform/dde_engine.h"
 #include "platform/dde_names.h"
@@ -19,7 +20,7 @@ constexpr int kMaxRoundsPerDispatch = 16;
 }  // namespace
 
 // Closes everything without a word to the callback: peers see their conversations end.
-Instance::Impl::~Impl() {
+Engine::~Engine() {
   for (auto& [key, l] : listeners) CloseListener(l);
   for (auto& [token, c] : connections) {
     if (c->HasOutput()) Flush(*c);  // one last try, without waiting
@@ -28,16 +29,18 @@ Instance::Impl::~Impl() {
   }
   sock::CloseFd(wakeFd);
   sock::CloseFd(epollFd);
+  sock::CloseFd(stopFd);
 }
 
-Instance::Instance(std::string runtimeDir) : impl_(std::make_unique<Impl>()) {
-  impl_->dir = runtimeDir.empty() ? names::DefaultRuntimeDir() : std::move(runtimeDir);
+Instance::Instance(std::string runtimeDir) : engine_(std::make_unique<Engine>()) {
+  engine_->dir = runtimeDir.empty() ? names::DefaultRuntimeDir() : std::move(runtimeDir);
+  engine_->stopFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
 }
 
 Instance::~Instance() = default;
 
 bool Instance::Initialize(Callback callback) {
-  Impl& d = *impl_;
+  Engine& d = *engine_;
   if (d.Ready()) {
     d.callback = std::move(callback);
     return true;
@@ -59,47 +62,62 @@ bool Instance::Initialize(Callback callback) {
 }
 
 bool Instance::RegisterService(const std::string& name) {
-  return impl_->Register(name);
+  return engine_->Register(name);
 }
 
 void Instance::UnregisterService(const std::string& name) {
-  impl_->Unregister(name);
+  engine_->Unregister(name);
 }
 
 ConvHandle Instance::Connect(const std::string& service, const std::string& topic, int timeoutMs) {
-  return impl_->Connect(service, topic, timeoutMs);
+  return engine_->Connect(service, topic, timeoutMs);
 }
 
 std::optional<Bytes> Instance::Request(ConvHandle conv, const std::string& item, int timeoutMs) {
-  std::optional<PendingReply> reply = impl_->Transact(conv, wire::MessageType::Request, item, timeoutMs);
+  std::optional<PendingReply> reply = engine_->Transact(conv, wire::MessageType::Request, item, timeoutMs);
   if (!reply) return std::nullopt;
   return std::move(reply->data);
 }
 
 uint32_t Instance::Poke(ConvHandle conv, const std::string& item, int timeoutMs) {
-  std::optional<PendingReply> reply = impl_->Transact(conv, wire::MessageType::Poke, item, timeoutMs);
+  std::optional<PendingReply> reply = engine_->Transact(conv, wire::MessageType::Poke, item, timeoutMs);
   return reply ? reply->value : 0;
 }
 
 void Instance::Disconnect(ConvHandle conv) {
-  auto it = impl_->conversations.find(conv);
-  if (it == impl_->conversations.end()) return;
+  auto it = engine_->conversations.find(conv);
+  if (it == engine_->conversations.end()) return;
   ConnPtr c = it->second;
-  impl_->EndLocally(c);
+  engine_->EndLocally(c);
 }
 
 bool Instance::IsConnected(ConvHandle conv) const {
-  auto it = impl_->conversations.find(conv);
-  return it != impl_->conversations.end() && it->second->state == ConnState::Open;
+  auto it = engine_->conversations.find(conv);
+  return it != engine_->conversations.end() && it->second->state == ConnState::Open;
+}
+
+void Instance::SetInterruptFd(int fd) {
+  engine_->interruptFd = fd;
+}
+
+// Async-signal-safe: one write to an eventfd made at construction.
+void Instance::Interrupt() {
+  uint64_t one = 1;
+  [[maybe_unused]] ssize_t n = write(engine_->stopFd, &one, sizeof one);
+}
+
+bool Instance::Interrupted() const {
+  return engine_->Interrupted();
 }
 
 int Instance::EventFd() const {
-  return impl_->epollFd;
+  return engine_->epollFd;
 }
 
 void Instance::Dispatch() {
-  Impl& d = *impl_;
+  Engine& d = *engine_;
   if (!d.Ready()) return;
+  d.ResumeAccepting();  // a descriptor may have come free elsewhere in the program
   for (int round = 0; round < kMaxRoundsPerDispatch; ++round) {
     d.DeliverDisconnects();
     if (d.RunRound(0) == 0) break;
@@ -107,12 +125,16 @@ void Instance::Dispatch() {
   d.DeliverDisconnects();
 }
 
+Instance::Load Instance::CurrentLoad() const {
+  return {engine_->connections.size(), engine_->heldInput, engine_->queuedOutput};
+}
+
 const std::string& Instance::RuntimeDir() const {
-  return impl_->dir;
+  return engine_->dir;
 }
 
 bool Instance::ServiceAnswers(const std::string& service) const {
-  const std::optional<std::string> path = names::SocketPath(impl_->dir, service);
+  const std::optional<std::string> path = names::SocketPath(engine_->dir, service);
   if (!path) return false;
   int fd = sock::NewSocket();
   if (fd < 0) return false;

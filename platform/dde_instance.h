@@ -1,11 +1,11 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
+
+#include "platform/dde_types.h"
 
 // A local transport with the semantics of the Windows DDE management library, over Unix domain
 // sockets. One instance per program; it owns the service names it registers and the
@@ -20,35 +20,14 @@
 // it comes at the first dispatch after, unless this side calls Disconnect() first.
 namespace dde {
 
-using Bytes = std::vector<uint8_t>;
-using ConvHandle = uint64_t;  // 0 is never a conversation
+// How long Connect waits for the server's answer, and a transaction for its reply, unless the
+// caller says otherwise. The thread that waits serves the transport meanwhile but nothing else, so
+// these are short; they are above the 5 s a browser bridge gives the browser behind it, so that a
+// server that must first ask someone else still answers in time.
+inline constexpr int kDefaultConnectTimeoutMs = 6000;
+inline constexpr int kDefaultTimeoutMs = 6000;
 
-inline constexpr uint32_t kFack = 0x8000;  // DDE_FACK: a poke was taken
-inline constexpr int kDefaultTimeoutMs = 60000;
-
-enum class TransactionType { Connect, ConnectConfirm, Request, Poke, Disconnect };
-
-// What the callback is told. service is the name as this instance registered it (its first
-// spelling); topic and item are as the peer sent them.
-struct Transaction {
-  TransactionType type;
-  ConvHandle conv = 0;  // not set for Connect (the conversation does not exist yet)
-  std::string service;
-  std::string topic;
-  std::string item;
-};
-
-// What the callback answers:
-//  Connect: value 1 accepts, 0 refuses.   Request: data, or none for "no data".
-//  Poke: value kFack when taken, 0 when not.   ConnectConfirm, Disconnect: ignored.
-// (Connect: any value other than 0 accepts. Reply data larger than a frame holds goes as "no data".
-// A callback that throws answers as Result{}.)
-struct Result {
-  uint32_t value = 0;
-  std::optional<Bytes> data;
-};
-
-using Callback = std::function<Result(const Transaction&)>;
+struct Engine;
 
 class Instance {
  public:
@@ -78,7 +57,8 @@ class Instance {
   // Opens a conversation on (service, topic); 0 when nobody serves the name, the server refused,
   // or no answer came within timeoutMs (0 or less: no attempt). The server's callback may see
   // Connect and ConnectConfirm nested in this call when the server is this instance.
-  ConvHandle Connect(const std::string& service, const std::string& topic, int timeoutMs = 5000);
+  ConvHandle Connect(const std::string& service, const std::string& topic,
+                     int timeoutMs = kDefaultConnectTimeoutMs);
   // One client transaction on an open conversation. No reply (time-out, refused, peer gone) gives
   // nothing / 0. Incoming transactions for this instance are dispatched while waiting. Only on
   // conversations this instance opened with Connect; nothing is sent when timeoutMs <= 0 or the
@@ -90,11 +70,29 @@ class Instance {
   // True while the conversation is open (the peer may have ended it).
   bool IsConnected(ConvHandle conv) const;
 
+  // Cutting waits short. While `fd` is readable, or for good once Interrupt() was called, every
+  // wait (Connect, Request, Poke, and the ones nested in callbacks) gives up at once as if it had
+  // timed out, and a new one sends nothing. `fd` is only polled, never read: it stays the owner's
+  // to consume (a signal's self-pipe, say); -1 watches none. Interrupt() may be called from any
+  // thread and from a signal handler. Dispatch() is not affected.
+  void SetInterruptFd(int fd);
+  void Interrupt();
+  bool Interrupted() const;
+
   // For an event loop: a descriptor that becomes readable when Dispatch() has work.
   int EventFd() const;
   // Handles everything pending without blocking: accepts, frames, disconnects. (A peer that never
   // stops sending is served a bounded share per call; EventFd() stays readable for the rest.)
   void Dispatch();
+
+  // What the instance holds for its peers now (for monitoring and tests): connections with a
+  // descriptor (either side), the memory held for frames arriving, the memory queued for peers.
+  struct Load {
+    size_t connections = 0;
+    size_t heldInput = 0;
+    size_t queuedOutput = 0;
+  };
+  Load CurrentLoad() const;
 
   const std::string& RuntimeDir() const;
   // Whether some program listens under the service name now (it is not asked anything: the
@@ -102,11 +100,7 @@ class Instance {
   bool ServiceAnswers(const std::string& service) const;
 
  private:
-  struct Impl;
-  std::unique_ptr<Impl> impl_;
+  std::unique_ptr<Engine> engine_;
 };
-
-// The largest frame either side accepts; a larger one drops its connection.
-inline constexpr uint32_t kMaxFrameBytes = 16u * 1024 * 1024;
 
 }  // namespace dde

@@ -22,7 +22,7 @@ constexpr int kAcceptsPerEvent = 16;
 // A name is taken when a socket file for it answers. A socket file nobody listens on is left over
 // from a program that ended without cleaning up, and is replaced. Anything else at that path (a
 // plain file, a folder) is not ours to remove, and the name cannot be registered.
-bool Instance::Impl::Register(const std::string& name) {
+bool Engine::Register(const std::string& name) {
   if (!Ready()) return false;
   std::optional<std::string> key = names::SocketFileName(name);
   std::optional<std::string> path = names::SocketPath(dir, name);
@@ -66,7 +66,7 @@ bool Instance::Impl::Register(const std::string& name) {
   return true;
 }
 
-void Instance::Impl::Unregister(const std::string& name) {
+void Engine::Unregister(const std::string& name) {
   std::optional<std::string> key = names::SocketFileName(name);
   if (!key) return;
   auto it = listeners.find(*key);
@@ -76,22 +76,30 @@ void Instance::Impl::Unregister(const std::string& name) {
   listeners.erase(it);
 }
 
-// Closes the listener and removes its socket file, unless another program has put its own there since.
-void Instance::Impl::CloseListener(Listener& l) {
+// Closes the listener and removes its socket file, unless another program has put its own there
+// since, or keeps the folder locked (then the file stays, and the next registration replaces it).
+void Engine::CloseListener(Listener& l) {
   if (l.fd >= 0 && epollFd >= 0) epoll_ctl(epollFd, EPOLL_CTL_DEL, l.fd, nullptr);
   sock::CloseFd(l.fd);
   sock::FolderLock lock(dir);
+  if (!lock.Held()) return;
   struct stat st {};
   if (lstat(l.path.c_str(), &st) == 0 && st.st_dev == l.dev && st.st_ino == l.ino) unlink(l.path.c_str());
 }
 
-void Instance::Impl::Accept(const std::string& key) {
+// Out of descriptors, the connection quiet longest makes room for the new one; with none to give
+// up, accepting stops until a descriptor is free again (a listener left readable would keep the
+// event loop spinning). Past kMaxServedConnections, the quietest goes too.
+void Engine::Accept(const std::string& key) {
   auto l = listeners.find(key);
   if (l == listeners.end()) return;
   for (int i = 0; i < kAcceptsPerEvent; ++i) {
     int fd = accept4(l->second.fd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (fd < 0) {
       if (errno == EINTR || errno == ECONNABORTED) continue;
+      bool outOfDescriptors = errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM;
+      if (outOfDescriptors && EvictQuietest(nullptr)) continue;
+      if (outOfDescriptors) PauseAccepting();
       return;
     }
     std::optional<uid_t> uid = sock::PeerUid(fd);
@@ -104,8 +112,13 @@ void Instance::Impl::Accept(const std::string& key) {
     c->fd = fd;
     c->role = Role::Server;
     c->nameKey = key;
+    c->lastFrame = ++activity;
     connections[c->token] = c;
-    if (!Watch(*c)) Release(*c);
+    if (!Watch(*c)) {
+      Release(*c);
+    } else if (ServedCount() > kMaxServedConnections && !EvictQuietest(c.get())) {
+      Release(*c);
+    }
   }
 }
 

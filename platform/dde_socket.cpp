@@ -7,7 +7,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 namespace dde::sock {
 namespace {
@@ -89,14 +91,20 @@ void CloseFd(int& fd) {
   fd = -1;
 }
 
+// Another program holds the lock for the few milliseconds of a registration; one that holds it
+// longer is not waited for.
 FolderLock::FolderLock(const std::string& dir) {
   fd_ = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (fd_ < 0) return;
-  int rc;
-  do {
-    rc = flock(fd_, LOCK_EX);
-  } while (rc != 0 && errno == EINTR);
-  held_ = rc == 0;
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kFolderLockWaitMs);
+  for (;;) {
+    if (flock(fd_, LOCK_EX | LOCK_NB) == 0) {
+      held_ = true;
+      return;
+    }
+    if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() >= end) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
 }
 
 FolderLock::~FolderLock() {

@@ -40,7 +40,9 @@ ptrdiff_t ReceiveSome(int fd, uint8_t* bytes, size_t count);
 void CloseFd(int& fd);
 
 // An exclusive lock on a folder, held while the object lives. Registering and replacing socket
-// files happens under it, so two programs cannot both decide that a stale name is theirs.
+// files happens under it, so two programs cannot both decide that a stale name is theirs. It is
+// waited for kFolderLockWaitMs at most; Held() tells whether it was had.
+inline constexpr int kFolderLockWaitMs = 250;
 class FolderLock {
  public:
   explicit FolderLock(const std::string& dir);

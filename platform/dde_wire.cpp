@@ -1,6 +1,7 @@
 #include "platform/dde_wire.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace dde::wire {
 namespace {
@@ -155,12 +156,33 @@ std::optional<Message> DecodeBody(const uint8_t* body, size_t size) {
   return m;
 }
 
+// Frames already handed out go first, so that the buffer holds only what is still to come.
 void FrameReader::Append(const uint8_t* bytes, size_t count) {
-  if (start_ > 0 && start_ == buffer_.size()) {
-    buffer_.clear();
+  if (start_ > 0) {
+    buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(start_));
     start_ = 0;
   }
+  MakeRoom(count);
   buffer_.insert(buffer_.end(), bytes, bytes + count);
+}
+
+// Grows by doubling, as a vector does, but never past the end of the frame being collected once
+// its length is in: a frame of the largest size takes its own size, not twice that. A buffer left
+// large by a frame handed out earlier is replaced by one that fits what it still holds.
+void FrameReader::MakeRoom(size_t count) {
+  const size_t need = buffer_.size() + count;
+  const size_t capacity = buffer_.capacity();
+  size_t room = need;
+  if (need <= capacity) {
+    if (capacity < kMappedBlockBytes || capacity <= 4 * need) return;
+  } else {
+    const size_t frameEnd = buffer_.size() >= 4 ? 4 + size_t{GetU32(buffer_.data())} : SIZE_MAX;
+    room = std::max(need, std::min(capacity * 2, frameEnd));
+  }
+  Buffer resized;
+  resized.reserve(room);
+  resized.assign(buffer_.begin(), buffer_.end());
+  buffer_.swap(resized);
 }
 
 ReadStatus FrameReader::Next(Message& message) {
@@ -175,12 +197,8 @@ ReadStatus FrameReader::Next(Message& message) {
   if (!decoded) return ReadStatus::Malformed;
   message = std::move(*decoded);
   start_ += 4 + size_t{length};
-  // Drop consumed bytes once they make up most of the buffer, so it never grows without end.
   if (start_ == buffer_.size()) {
-    buffer_.clear();
-    start_ = 0;
-  } else if (start_ > buffer_.size() / 2) {
-    buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(start_));
+    GiveBack(buffer_);
     start_ = 0;
   }
   return ReadStatus::Ready;

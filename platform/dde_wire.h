@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/dde_instance.h"
+#include "platform/dde_buffer.h"
+#include "platform/dde_types.h"
 
 // The frames that travel on one conversation's stream connection. Each frame is a 32-bit
 // big-endian body length followed by the body; the body's first byte is the message type.
@@ -47,7 +48,8 @@ std::optional<Message> DecodeBody(const uint8_t* body, size_t size);
 enum class ReadStatus { NeedMore, Ready, Malformed, Oversized };
 
 // Collects the bytes of a stream as they arrive and hands out whole frames. An oversized length
-// is reported as soon as the length prefix is in, before its body arrives.
+// is reported as soon as the length prefix is in, before its body arrives. The buffer grows no
+// further than the frame being collected needs, and is given back once it has been handed out.
 class FrameReader {
  public:
   void Append(const uint8_t* bytes, size_t count);
@@ -55,9 +57,13 @@ class FrameReader {
   // the connection is to be dropped.
   ReadStatus Next(Message& message);
   size_t Buffered() const { return buffer_.size() - start_; }
+  // The memory the reader holds: what it has collected and the room it has made for more.
+  size_t HeldBytes() const { return buffer_.capacity(); }
 
  private:
-  std::vector<uint8_t> buffer_;
+  void MakeRoom(size_t count);
+
+  Buffer buffer_;
   size_t start_ = 0;
 };
 

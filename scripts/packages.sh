@@ -29,8 +29,11 @@ ensure_packages() {
 }
 
 # Configures and builds one build folder: build_tree DIR [cmake options...]
+# Compiler cache entries are keyed by paths relative to the checkout, so that a second clone
+# (a CI run, a worktree) reuses what another one compiled.
 build_tree() {
   local dir=$1; shift
+  export CCACHE_BASEDIR="$HOPWISE_ROOT" CCACHE_NOHASHDIR=1
   cmake -S "$HOPWISE_ROOT" -B "$HOPWISE_ROOT/$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null &&
     cmake --build "$HOPWISE_ROOT/$dir" --parallel "$(nproc)"
 }

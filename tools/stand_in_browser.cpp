@@ -4,6 +4,9 @@
 //   visit WINDOW_ID URL TITLE...   the window shows the page (and echoes it to the echo servers)
 //   close WINDOW_ID                the window is gone
 //   servers                        lists the registered echo servers
+//   hang                           from now on the browser hangs at the first request or poke it
+//                                  receives: it never answers it and serves nothing more, though
+//                                  its name stays registered (end it with a signal)
 //   quit
 // Standard output, one line each, fields separated by tabs (control characters shown as \t, \n,
 // \r or \xNN):
@@ -83,6 +86,8 @@ class StandInBrowser {
     } else if (verb == "close") {
       uint32_t id = 0;
       if (!(in >> id) || !peer_.CloseWindow(id)) return Error("no such window: " + line);
+    } else if (verb == "hang") {
+      hanging_ = true;
     } else if (verb == "servers") {
       std::vector<std::string> fields{"servers"};
       for (const auto& s : peer_.EchoServers()) fields.push_back(s);
@@ -104,7 +109,12 @@ class StandInBrowser {
       peer_.Defer([this, id, url] { peer_.EchoPage(id, url); });
       return id;
     };
-    hooks.served = [](const BrowserPeer::Served& s) { PrintLine({s.kind, s.topic, s.item, s.answer}); };
+    hooks.served = [this](const BrowserPeer::Served& s) {
+      PrintLine({s.kind, s.topic, s.item, s.answer});
+      if (hanging_ && (s.kind == "request" || s.kind == "poke")) {
+        for (;;) pause();  // the answer is never sent, nor anything after it
+      }
+    };
     hooks.echoed = [](const std::string& server, const std::string& item, uint32_t result) {
       PrintLine({"echo", server, item, result == dde::kFack ? "ack" : "no ack"});
     };
@@ -134,6 +144,7 @@ class StandInBrowser {
 
   dde::Instance instance_;
   BrowserPeer peer_;
+  bool hanging_ = false;
 };
 
 constexpr char kHelp[] =

@@ -67,6 +67,11 @@ TEST_F(BrowserLink, WithoutABrowserOpenUrlLaunchesTheBrowserProgramAndActivateDo
   prefs.browser.clear();  // nothing configured: nothing to start
   dde->OpenUrl("http://c/");
   EXPECT_EQ(1u, launcher.launches.size());
+
+  prefs.browser = "netscape.exe";
+  instance.Interrupt();  // the program is ending: a call cut short starts nothing
+  dde->OpenUrl("http://d/");
+  EXPECT_EQ(1u, launcher.launches.size());
 }
 
 TEST_F(BrowserLink, GetWindowInfoAsksBySignedIdAndTrimsTheCaption) {

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/dde_instance.h"
 #include "support/child_process.h"
 
 namespace {
@@ -60,6 +61,14 @@ class HopwiseE2e : public ::testing::Test {
     std::string all;
     for (const auto& line : dump.Lines()) all += line + "\n";
     return all;
+  }
+
+  // How long the process took to end after the signal (at most a few seconds are waited for).
+  static std::chrono::duration<double> EndAfter(ChildProcess& hopwise, int signal, int* status) {
+    auto signalled = std::chrono::steady_clock::now();
+    EXPECT_TRUE(hopwise.Signal(signal));
+    *status = hopwise.Wait(5s);
+    return std::chrono::steady_clock::now() - signalled;
   }
 
   fs::path home_;
@@ -117,6 +126,48 @@ TEST_F(HopwiseE2e, ASecondHopwiseSaysSoAndLeavesTheFirstOnesPagesAlone) {
   ASSERT_TRUE(hopwise->Signal(SIGTERM));
   ASSERT_EQ(0, hopwise->Wait(10s));
   EXPECT_NE(std::string::npos, DumpCache().find("First page"));
+}
+
+// A browser that stops answering in the middle of a call: a termination signal cuts the wait short.
+TEST_F(HopwiseE2e, ABrowserThatHangsMidCallDoesNotHoldBackTheSaveAndExit) {
+  auto hopwise = StartHopwise();
+  auto browser = StartBrowser();
+  ASSERT_TRUE(Registered(*browser));
+  Visit(*browser, "1", "http://pages.example.org/one", "First page");
+  ASSERT_TRUE(browser->Send("hang"));
+  ASSERT_TRUE(browser->WaitForLine("done\thang"));
+  ASSERT_TRUE(browser->Send("visit 2 http://pages.example.org/two Second"));
+  // Hopwise asks for the window's title and waits for the answer that never comes.
+  ASSERT_TRUE(browser->WaitForLine("request\tWWW_GetWindowInfo"));
+
+  int status = -1;
+  EXPECT_LT(EndAfter(*hopwise, SIGTERM, &status).count(), 1.0);
+  EXPECT_EQ(0, status);
+  EXPECT_NE(std::string::npos, DumpCache().find("First page"));
+}
+
+// A process that looks like the browser, holds its name and never answers: Hopwise's registration
+// call waits on it, and meanwhile Hopwise still serves its own name at once and ends at a signal.
+TEST_F(HopwiseE2e, ABrowserThatNeverAnswersLeavesHopwiseServingAndQuickToEnd) {
+  auto browser = StartBrowser();
+  ASSERT_TRUE(browser->Send("hang"));
+  ASSERT_TRUE(browser->WaitForLine("done\thang"));
+  auto hopwise = StartHopwise();
+  ASSERT_TRUE(Registered(*browser)) << "the browser took the registration and hangs on it";
+
+  dde::Instance asker;
+  ASSERT_TRUE(asker.Initialize([](const dde::Transaction&) { return dde::Result{}; }));
+  dde::ConvHandle conv = asker.Connect("HOPWISE1", "WWW_Alert", 2000);
+  ASSERT_NE(0u, conv);
+  auto asked = std::chrono::steady_clock::now();
+  std::optional<dde::Bytes> reply = asker.Request(conv, "\"Hello\",0,0", 2000);
+  EXPECT_LT(std::chrono::steady_clock::now() - asked, 100ms);
+  EXPECT_EQ((dde::Bytes{0, 0, 0, 0}), reply.value_or(dde::Bytes{}));
+
+  int status = -1;
+  EXPECT_LT(EndAfter(*hopwise, SIGTERM, &status).count(), 1.0);
+  EXPECT_EQ(0, status);
+  EXPECT_TRUE(fs::exists(home_ / "data" / "cache.data"));
 }
 
 // What an interrupted save of an ended process left is cleaned up at start; the store is not

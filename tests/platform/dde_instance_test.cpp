@@ -1,6 +1,8 @@
 #include "platform/dde_instance.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -182,6 +184,48 @@ TEST_F(Transport, APeerThatHangsUpMidTransactionAnswersAtOnceAndIsToldOnce) {
       inst, [] { return false; }, 50);
   EXPECT_EQ(1, log.Count(TransactionType::Disconnect, conv));
   EXPECT_EQ(0u, inst.Poke(conv, "take"));
+}
+
+// A wait on a peer that does not answer gives up once the interrupt descriptor is readable, leaves
+// it unread, and waits again once its owner has read it; Interrupt() is for good.
+TEST_F(Transport, WaitsGiveUpAtOnceWhileInterrupted) {
+  RawServer server(Path("mute"), [](RawSocket& s) {
+    if (!s.Read() || !s.Write(Msg(MessageType::Accept))) return;
+    while (std::optional<dde::wire::Message> m = s.Read(nullptr, 5000)) {
+      if (m->item != "answer") continue;
+      dde::wire::Message reply = Msg(MessageType::Data, m->transaction);
+      reply.data = B("ok");
+      s.Write(reply);
+    }
+  });
+  int pipeFds[2];
+  ASSERT_EQ(0, pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK));
+  inst.SetInterruptFd(pipeFds[0]);
+  dde::ConvHandle conv = inst.Connect("MUTE", "T");
+  ASSERT_NE(0u, conv);
+
+  std::thread signal([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(1, write(pipeFds[1], "x", 1));
+  });
+  auto start = Clock::now();
+  EXPECT_EQ("<none>", S(inst.Request(conv, "wait", 30000)));
+  EXPECT_LT(SecondsSince(start), 2.0);
+  signal.join();
+  EXPECT_TRUE(inst.Interrupted());
+  EXPECT_EQ(0u, inst.Connect("MUTE", "T", 30000));
+  EXPECT_EQ("<none>", S(inst.Request(conv, "answer", 30000)));  // not even sent
+  char taken = 0;
+  ASSERT_EQ(1, read(pipeFds[0], &taken, 1));
+  EXPECT_FALSE(inst.Interrupted());
+  EXPECT_EQ("ok", S(inst.Request(conv, "answer", 2000)));
+
+  std::thread([this] { inst.Interrupt(); }).join();
+  EXPECT_TRUE(inst.Interrupted());
+  EXPECT_EQ("<none>", S(inst.Request(conv, "answer", 30000)));
+  inst.Disconnect(conv);
+  close(pipeFds[0]);
+  close(pipeFds[1]);
 }
 
 TEST_F(Transport, APeerProcessThatDiesMidTransactionAnswersAtOnce) {
@@ -455,6 +499,21 @@ TEST_F(Transport, NamesAreOwnedOnceAndStaleSocketsAreReplaced) {
   EXPECT_EQ(0u, inst.Connect("HOPWISE1", "WWW_x"));
   peer.Run([](dde::Instance& p) { EXPECT_TRUE(p.RegisterService("HOPWISE1")); });
   EXPECT_NE(0u, inst.Connect("HOPWISE1", "WWW_x"));
+}
+
+// A program that takes the socket folder's lock and keeps it: registering gives up after a short
+// wait, and so does withdrawing a name, whose file stays until the next registration replaces it.
+TEST_F(Transport, AFolderLockKeptForeverIsNotWaitedFor) {
+  ASSERT_TRUE(inst.RegisterService("HOPWISE1"));
+  int held = open(folder.Dir().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_EQ(0, flock(held, LOCK_EX));
+  auto start = Clock::now();
+  EXPECT_FALSE(inst.RegisterService("OTHER"));
+  inst.UnregisterService("HOPWISE1");
+  EXPECT_LT(SecondsSince(start), 2.0);
+  EXPECT_TRUE(std::filesystem::exists(folder.Dir() + "/hopwise1"));
+  close(held);
+  EXPECT_TRUE(inst.RegisterService("HOPWISE1"));
 }
 
 TEST_F(Transport, DestroyingAnInstanceEndsItsConversationsAndRemovesItsNames) {
