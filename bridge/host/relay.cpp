@@ -160,15 +160,16 @@ void Relay::Dispatch() {
 void Relay::Tick(Clock::time_point now) {
   TryRegister(now);
   KeepJoined(now);
+  // Kept pages are older than those due now, and go first.
+  if (keptDue) {
+    keptDue = false;
+    SendKept(nullptr);
+  }
   for (auto& [id, source] : sources) Queue(id, source.tabs.TakeDue(now));
   SendEchoes();
   std::vector<std::string> welcome;
   welcome.swap(newcomers);
   for (const auto& server : welcome) Welcome(server);
-  if (keptDue) {
-    keptDue = false;
-    SendKept(nullptr);
-  }
   if (serversChanged && holdsName) {
     serversChanged = false;
     std::vector<uint32_t> ids;

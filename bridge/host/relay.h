@@ -132,6 +132,7 @@ class Relay {
   // While another bridge holds "NETSCAPE": joins it, and sends it every tab again when it missed news.
   void KeepJoined(Clock::time_point now);
   void Join(Clock::time_point now);
+  void DropKeptShown();
   void LeaveHolder();
   void Forward(const std::string& text);
   // Passes a note for the browser's extension on: to this bridge's own, or through the other bridge.

@@ -88,11 +88,23 @@ void Relay::Join(Clock::time_point now) {
     toHolder = conv;
     log("joined the bridge that holds NETSCAPE");
     resyncDue = false;
+    DropKeptShown();
     browser.Send(ResyncMessage());
     return;
   }
   if (conv) instance.Disconnect(conv);
   if (!holdsName) nextJoin = now + options.registerRetry;
+}
+
+// The holder echoes the pages the tabs show from the snapshot it gets now: a kept one of those
+// would come twice, should this bridge take the name over later. Pages the tabs have left since
+// stay kept.
+void Relay::DropKeptShown() {
+  std::erase_if(keptEchoes, [&](const PageEcho& echo) {
+    const auto ref = windows.Find(echo.tabId);
+    const TabTable::Tab* tab = ref && ref->source == 0 ? sources.at(0).tabs.Find(ref->tabId) : nullptr;
+    return tab && tab->page.url == echo.url;
+  });
 }
 
 void Relay::LeaveHolder() {

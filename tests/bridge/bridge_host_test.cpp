@@ -21,6 +21,7 @@
 #include <utility>
 
 #include "bridge/hopwise_side.h"
+#include "bridge/host/echo_server_book.h"
 #include "bridge/host/frame_codec.h"
 #include "browser/argument_list.h"
 
@@ -556,6 +557,50 @@ TEST_F(BridgeHost, ABridgeSendsEveryTabAgainWhenTheHolderMissedAMessage) {
   extension.Send(Tab(1, 1, "https://example.org/next", "Next", "complete", true));
   EXPECT_TRUE(pumpUntil([&] { return taken.size() == 2; }));
   EXPECT_EQ(taken.back(), "tab");
+}
+
+// A page kept while the bridge could not join the holder yet is the holder's to echo once it
+// joins (it learns every tab then): when this bridge takes the name over later, it does not send
+// that page again.
+TEST_F(BridgeHost, APageKeptBeforeJoiningIsNotSentAgainAfterTakingTheNameOver) {
+  int refusals = 1;
+  auto holder = std::make_unique<dde::Instance>();
+  ASSERT_TRUE(holder->Initialize([&](const dde::Transaction& t) -> dde::Result {
+    if (t.type == dde::TransactionType::Connect) return {t.topic == "HopwiseBridge" ? 1u : 0u, {}};
+    if (t.type != dde::TransactionType::Poke || refusals-- > 0) return {};
+    return {dde::kFack, {}};
+  }));
+  ASSERT_TRUE(holder->RegisterService("NETSCAPE"));
+  auto pumpUntil = [&](const std::function<bool()>& done) {
+    for (const auto deadline = Clock::now() + 10s; Clock::now() < deadline; holder->Dispatch()) {
+      if (done()) return true;
+      pollfd fd{holder->EventFd(), POLLIN, 0};
+      ::poll(&fd, 1, 20);
+    }
+    return false;
+  };
+  HostProcess host(stateDir);
+  FakeExtension extension(host);
+  ASSERT_TRUE(pumpUntil([&] { return Log().find("waiting to take it over") != std::string::npos; }));
+  extension.Send(Tab(1, 1, "https://example.org/a", "A", "complete", true));
+  ASSERT_TRUE(pumpUntil([&] { return extension.WaitFor("resync", 0, 0ms).has_value(); })) << Log();
+  ASSERT_NE(Log().find("nobody took its page; kept"), std::string::npos);
+
+  // The holder echoed the page and told the extension, which hands that and the programs the
+  // echoes go to over when the bridge takes the name.
+  holder.reset();
+  ASSERT_TRUE(extension.WaitFor("resync", 1, 10s).has_value()) << Log();
+  Json shown = Tab(1, 1, "https://example.org/a", "A", "complete", true);
+  shown["echoed"] = true;
+  const Json servers = Json::array(
+      {{{"name", "HOPWISE1"},
+        {"id", bridge::EchoServerBook::SocketIdentity(hopwise.instance.RuntimeDir(), "HOPWISE1")}}});
+  extension.Send(Snapshot(Json::array({shown}), servers));
+  extension.Send(Tab(1, 1, "https://example.org/b", "B", "complete", true));
+  ASSERT_TRUE(hopwise.PumpUntil([&] { return !hopwise.echoes.empty(); })) << Log();
+  hopwise.Pump(300ms);
+  EXPECT_EQ(Seen(hopwise),
+            (std::vector<std::pair<std::string, std::string>>{{"https://example.org/b", "Netscape - [B]"}}));
 }
 
 }  // namespace
