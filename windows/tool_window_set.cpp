@@ -3,11 +3,13 @@
 #include "windows/page_marks_dlg.h"
 #include "windows/quick_info_dlg.h"
 #include "windows/sites_dlg.h"
+#include "windows/topics_dlg.h"
 
 ToolWindowSet::ToolWindowSet(const WindowServices& services) : services_(services) {
   Register(ToolWindowKind::kPageMarks,
            [this](const WindowServices& s) -> QWidget* { return new CPageMarksDlg(s, sortFlags_); });
   Register(ToolWindowKind::kSites, [](const WindowServices& s) -> QWidget* { return new CSitesDlg(s); });
+  Register(ToolWindowKind::kTopics, [](const WindowServices& s) -> QWidget* { return new CTopicsDlg(s); });
 }
 
 ToolWindowSet::~ToolWindowSet() {
