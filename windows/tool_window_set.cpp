@@ -25,6 +25,8 @@ bool ToolWindowSet::ShowToolWindow(ToolWindowKind kind) {
   if (!window) {
     auto factory = factories_.find(kind);
     if (factory == factories_.end()) return false;
+    // A closed window of the kind may still wait for its deletion: CloseAll must find it too.
+    if (QPointer<QWidget>& closed = open_[kind]) closing_.push_back(closed);
     window = factory->second(services_);
     window->setAttribute(Qt::WA_DeleteOnClose);
     open_[kind] = window;
@@ -63,6 +65,8 @@ bool ToolWindowSet::ShowQuickInfo(uint32_t pageMarkCommand, int screenX, int scr
 void ToolWindowSet::CloseAll() {
   for (auto& [kind, window] : open_) delete window.data();  // a closed one waiting to be deleted too
   open_.clear();
+  for (QPointer<QWidget>& window : closing_) delete window.data();
+  closing_.clear();
   for (QPointer<QWidget>& dialog : quickInfos_) delete dialog.data();
   quickInfos_.clear();
 }

@@ -46,5 +46,6 @@ class ToolWindowSet : public ToolWindows {
   PageMarkSortFlags sortFlags_;
   std::map<ToolWindowKind, Factory> factories_;
   std::map<ToolWindowKind, QPointer<QWidget>> open_;
+  std::vector<QPointer<QWidget>> closing_;  // closed, their deletion not yet run
   std::vector<QPointer<QWidget>> quickInfos_;
 };

@@ -38,12 +38,14 @@ TEST_F(ToolWindowSetTest, QuickCommandsOpenEachWindowOnceAndAClosedOneIsForgotte
   tray.OnCommand(res::kCmdEditTopics);
   ASSERT_NE(nullptr, qobject_cast<CTopicsDlg*>(set.Window(ToolWindowKind::kTopics)));
 
+  QPointer<QWidget> closed(pageMarks);
   pageMarks->OnCommand(res::kCmdClose);
   EXPECT_TRUE(WaitUntil([&] { return !set.IsOpen(ToolWindowKind::kPageMarks); }));
   tray.OnCommand(res::kCmdMorePageMarks);
   EXPECT_TRUE(set.IsOpen(ToolWindowKind::kPageMarks));
   set.CloseAll();
   EXPECT_FALSE(set.IsOpen(ToolWindowKind::kSites));
+  EXPECT_TRUE(closed.isNull()) << "a closed window still waiting for its deletion goes too";
 }
 
 TEST_F(ToolWindowSetTest, QuickInfoOpensAtAPointForAPageMarkThatExists) {
