@@ -195,7 +195,10 @@ TEST_F(TopicsWindowTest, DragAndDropThroughTheWidget) {
 }
 
 TEST_F(TopicsWindowTest, TheTreeScrollsWhileThePointerIsBelowIt) {
-  for (int i = 0; i < 200; ++i) topics.NewLink(topics.Root(), 0, "link " + std::to_string(i), "http://l/");
+  {
+    TopicsModel::Batch batch(topics);
+    for (int i = 0; i < 200; ++i) topics.NewLink(topics.Root(), 0, "link " + std::to_string(i), "http://l/");
+  }
   Open();
   window->resize(300, 300);
   QScrollBar* bar = window->Tree()->verticalScrollBar();
