@@ -1,6 +1,7 @@
 #include "windows/topics_exchange.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QPointer>
@@ -103,13 +104,13 @@ std::string ExportTopicsFile(const std::string& path, TopicsModel& model, Messag
 std::string AskImportFile(QWidget& window) {
   return QFile::encodeName(QFileDialog::getOpenFileName(&window,
                                                         QStringLiteral("Import Netscape-Style Bookmarks"),
-                                                        QString(), QString::fromLatin1(kFileFilter)))
+                                                        QDir::homePath(), QString::fromLatin1(kFileFilter)))
       .toStdString();
 }
 
 std::string AskExportFile(QWidget& window) {
   return QFile::encodeName(QFileDialog::getSaveFileName(&window, QStringLiteral("Export Topics to HTML"),
-                                                        QStringLiteral("bookmarks.html"),
+                                                        QDir::homePath() + QStringLiteral("/bookmarks.html"),
                                                         QString::fromLatin1(kFileFilter)))
       .toStdString();
 }

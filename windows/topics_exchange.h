@@ -20,6 +20,7 @@ std::string ImportBookmarksFile(QWidget& window, const std::string& path, Topics
 // box and leaves a file that was there as it was.
 std::string ExportTopicsFile(const std::string& path, TopicsModel& model, MessageBoxes& messages);
 
-// The platform's open and save dialogs for those commands; empty when cancelled.
+// The platform's open and save dialogs for those commands, both starting in the home folder (the
+// program runs in its data folder, no place for the user's files); empty when cancelled.
 std::string AskImportFile(QWidget& window);
 std::string AskExportFile(QWidget& window);
