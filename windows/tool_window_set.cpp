@@ -35,6 +35,8 @@ bool ToolWindowSet::ShowToolWindow(ToolWindowKind kind) {
   window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
   window->raise();
   window->activateWindow();
+  // Asked for again while open (and perhaps already active): pages marked since come in now.
+  if (auto* topics = qobject_cast<CTopicsDlg*>(window)) topics->TakeMarkedPages();
   return true;
 }
 

@@ -44,6 +44,9 @@ class CTopicsDlg : public QMainWindow, private TopicsListener {
   // The two File commands after their file dialogs, with the file chosen.
   void ImportFile(const std::string& path);
   void ExportFile(const std::string& path);
+  // Files the pages marked for filing as top-level links (see FileMarkedPages); done on its own
+  // whenever the window is shown or activated.
+  void TakeMarkedPages();
 
   TopicTreeWidget* Tree() const { return tree_; }
   const TopicTree& Items() const { return *items_; }
@@ -70,7 +73,6 @@ class CTopicsDlg : public QMainWindow, private TopicsListener {
   void OnEdit();
   void OnDelete();
   void OnDrop(QTreeWidgetItem* dragged, QTreeWidgetItem* target);
-  void TakeMarkedPages();
   std::optional<CheckScope> AskScope();
   void ShowStatus(const std::string& text);
 

@@ -37,6 +37,9 @@ TEST_F(ToolWindowSetTest, QuickCommandsOpenEachWindowOnceAndAClosedOneIsForgotte
 
   tray.OnCommand(res::kCmdEditTopics);
   ASSERT_NE(nullptr, qobject_cast<CTopicsDlg*>(set.Window(ToolWindowKind::kTopics)));
+  store.MarkForTopics(store.FindPageMarkByUrl("http://example.com/"), true);
+  tray.OnCommand(res::kCmdEditTopics);
+  EXPECT_EQ(1u, topics.Root().children->size()) << "marked while open: taken when asked for again";
 
   QPointer<QWidget> closed(pageMarks);
   pageMarks->OnCommand(res::kCmdClose);
