@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTimer>
 #include <fstream>
 #include <sstream>
 
@@ -240,6 +241,25 @@ TEST_F(TopicsWindowTest, ImportsAndExportsBookmarkFiles) {
   window->ImportFile(dir + "/missing.html");
   ASSERT_EQ(2u, messages.Shown().size());
   EXPECT_NE(std::string::npos, messages.Shown()[1].find("Could not open"));
+}
+
+// The program may end (and delete the window) while an import reads its file: nothing is added
+// and nothing of the window is touched after it has gone.
+TEST_F(TopicsWindowTest, TheWindowMayGoWhileAnImportReads) {
+  Open();
+  const std::string in = dir + "/big.html";
+  {
+    std::ofstream file(in);
+    file << "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p>\n";
+    for (int i = 0; i < 5000; ++i)
+      file << "<DT><A HREF=\"http://example.com/" << i << "\">Page " << i << "</A>\n";
+    file << "</DL><p>\n";
+  }
+  QTimer::singleShot(0, [this] { window.reset(); });
+  CTopicsDlg* importing = window.get();
+  importing->ImportFile(in);
+  EXPECT_EQ(nullptr, window);
+  EXPECT_EQ(3u, topics.Root().children->size());
 }
 
 // What the update checker's worker sees of the tree, and when folders are written.
