@@ -27,6 +27,10 @@ QString IconName(int number) {
       return QStringLiteral("unreachable");
     case res::kIconBadStatus:
       return QStringLiteral("bad_status");
+    case res::kIconFolder:
+      return QStringLiteral("folder");
+    case res::kIconOpenFolder:
+      return QStringLiteral("folder_open");
     default:
       return {};
   }

@@ -3,11 +3,13 @@
 #include "windows/page_marks_dlg.h"
 #include "windows/quick_info_dlg.h"
 #include "windows/sites_dlg.h"
+#include "windows/topics_dlg.h"
 
 ToolWindowSet::ToolWindowSet(const WindowServices& services) : services_(services) {
   Register(ToolWindowKind::kPageMarks,
            [this](const WindowServices& s) -> QWidget* { return new CPageMarksDlg(s, sortFlags_); });
   Register(ToolWindowKind::kSites, [](const WindowServices& s) -> QWidget* { return new CSitesDlg(s); });
+  Register(ToolWindowKind::kTopics, [](const WindowServices& s) -> QWidget* { return new CTopicsDlg(s); });
 }
 
 ToolWindowSet::~ToolWindowSet() {
@@ -23,6 +25,8 @@ bool ToolWindowSet::ShowToolWindow(ToolWindowKind kind) {
   if (!window) {
     auto factory = factories_.find(kind);
     if (factory == factories_.end()) return false;
+    // A closed window of the kind may still wait for its deletion: CloseAll must find it too.
+    if (QPointer<QWidget>& closed = open_[kind]) closing_.push_back(closed);
     window = factory->second(services_);
     window->setAttribute(Qt::WA_DeleteOnClose);
     open_[kind] = window;
@@ -31,6 +35,8 @@ bool ToolWindowSet::ShowToolWindow(ToolWindowKind kind) {
   window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
   window->raise();
   window->activateWindow();
+  // Asked for again while open (and perhaps already active): pages marked since come in now.
+  if (auto* topics = qobject_cast<CTopicsDlg*>(window)) topics->TakeMarkedPages();
   return true;
 }
 
@@ -61,6 +67,8 @@ bool ToolWindowSet::ShowQuickInfo(uint32_t pageMarkCommand, int screenX, int scr
 void ToolWindowSet::CloseAll() {
   for (auto& [kind, window] : open_) delete window.data();  // a closed one waiting to be deleted too
   open_.clear();
+  for (QPointer<QWidget>& window : closing_) delete window.data();
+  closing_.clear();
   for (QPointer<QWidget>& dialog : quickInfos_) delete dialog.data();
   quickInfos_.clear();
 }

@@ -6,6 +6,7 @@
 #include "windows/page_marks_dlg.h"
 #include "windows/quick_info_dlg.h"
 #include "windows/sites_dlg.h"
+#include "windows/topics_dlg.h"
 #include "windows_fixture.h"
 
 namespace windowstest {
@@ -35,14 +36,19 @@ TEST_F(ToolWindowSetTest, QuickCommandsOpenEachWindowOnceAndAClosedOneIsForgotte
   ASSERT_NE(nullptr, qobject_cast<CSitesDlg*>(set.Window(ToolWindowKind::kSites)));
 
   tray.OnCommand(res::kCmdEditTopics);
-  EXPECT_FALSE(set.IsOpen(ToolWindowKind::kTopics)) << "no Topics window in the set yet";
+  ASSERT_NE(nullptr, qobject_cast<CTopicsDlg*>(set.Window(ToolWindowKind::kTopics)));
+  store.MarkForTopics(store.FindPageMarkByUrl("http://example.com/"), true);
+  tray.OnCommand(res::kCmdEditTopics);
+  EXPECT_EQ(1u, topics.Root().children->size()) << "marked while open: taken when asked for again";
 
+  QPointer<QWidget> closed(pageMarks);
   pageMarks->OnCommand(res::kCmdClose);
   EXPECT_TRUE(WaitUntil([&] { return !set.IsOpen(ToolWindowKind::kPageMarks); }));
   tray.OnCommand(res::kCmdMorePageMarks);
   EXPECT_TRUE(set.IsOpen(ToolWindowKind::kPageMarks));
   set.CloseAll();
   EXPECT_FALSE(set.IsOpen(ToolWindowKind::kSites));
+  EXPECT_TRUE(closed.isNull()) << "a closed window still waiting for its deletion goes too";
 }
 
 TEST_F(ToolWindowSetTest, QuickInfoOpensAtAPointForAPageMarkThatExists) {
