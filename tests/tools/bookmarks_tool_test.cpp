@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <cctype>
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>
