@@ -27,6 +27,12 @@ QString IconName(int number) {
       return QStringLiteral("unreachable");
     case res::kIconBadStatus:
       return QStringLiteral("bad_status");
+    case res::kPictureRevisit:
+      return QStringLiteral("about_revisit");
+    case res::kPictureSites:
+      return QStringLiteral("about_sites");
+    case res::kPictureTopics:
+      return QStringLiteral("about_topics");
     default:
       return {};
   }

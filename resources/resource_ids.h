@@ -32,6 +32,10 @@ inline constexpr int kIconUpdated = 192;
 inline constexpr int kIconFolderLink = 193;
 inline constexpr int kIconUnreachable = 194;
 inline constexpr int kIconBadStatus = 195;
+// The three pictures of the About box.
+inline constexpr int kPictureRevisit = 166;
+inline constexpr int kPictureSites = 167;
+inline constexpr int kPictureTopics = 183;
 
 // Strings other than the link addresses (which carry their command's number).
 inline constexpr uint32_t kStringServiceName = 103;  // "HOPWISE"

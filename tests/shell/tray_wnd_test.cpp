@@ -44,6 +44,26 @@ class RecordingToolWindows : public ToolWindows {
   std::vector<ToolWindowKind> shown;
 };
 
+// Answers every dialog at once with what the test put in.
+class AnsweringDialogs : public CommandDialogs {
+ public:
+  void AskUrl(TextAnswer onOk) override { Answer("url", onOk); }
+  void AskSearchKeywords(TextAnswer onOk) override { Answer("search", onOk); }
+  void ShowAbout() override { asked.push_back("about"); }
+  void AskPreferences(std::function<void()> browserChosen,
+                      std::function<void(const PreferenceChoices&)> onOk) override {
+    asked.push_back("preferences");
+    if (choices) onOk(*choices);
+  }
+  void Answer(const std::string& which, const TextAnswer& onOk) {
+    asked.push_back(which);
+    if (text) onOk(*text);
+  }
+  std::optional<std::string> text;
+  std::optional<PreferenceChoices> choices;
+  std::vector<std::string> asked;
+};
+
 // Serves events until done holds (a failure shows in the GoogleTest assertion that checks the result).
 bool WaitFor(const std::function<bool()>& done, int timeoutMs = 3000) {
   for (QElapsedTimer timer; !done(); QTest::qWait(10)) {
@@ -67,8 +87,8 @@ class TrayWndTest : public ShellFixture {
     prefs.browser = "netscape.exe";
     prefs.browserPath = "/opt/netscape";
     browser = std::make_unique<BrowserLink>(link, prefs, launcher);
-    wnd = std::make_unique<CTrayWnd>(prefs, store, topics, *browser, launcher, messages, toolWindows, clock,
-                                     &screen);
+    wnd = std::make_unique<CTrayWnd>(prefs, store, topics, *browser, launcher, messages, toolWindows, dialogs,
+                                     clock, &screen);
     QObject::connect(wnd.get(), &CTrayWnd::registrationDue, [this] { ++registrations; });
     wnd->CreateTrayWindow();
     wnd->BuildMenus();
@@ -85,6 +105,7 @@ class TrayWndTest : public ShellFixture {
   DdeLink link{instance};
   LaunchRecorder launcher;
   RecordingToolWindows toolWindows;
+  AnsweringDialogs dialogs;
   int registrations = 0;
   std::unique_ptr<BrowserLink> browser;
   std::unique_ptr<CTrayWnd> wnd;
@@ -133,7 +154,7 @@ TEST_F(TrayWndTest, MeasuresTheRealScreenWithoutInjectedMetrics) {
   FormDataPaths(own, dir);
   PageMarkStore ownStore(own, clock);
   TopicsModel ownTopics(files, clock, own);
-  CTrayWnd real(own, ownStore, ownTopics, *browser, launcher, messages, toolWindows, clock);
+  CTrayWnd real(own, ownStore, ownTopics, *browser, launcher, messages, toolWindows, dialogs, clock);
   real.CreateTrayWindow();
   real.BuildMenus();
   QtScreenMetrics metrics;

@@ -3,6 +3,7 @@
 
 #include "resources/resource_ids.h"
 #include "shell/qt/tray_wnd.h"
+#include "windows/command_dialog_set.h"
 #include "windows/page_marks_dlg.h"
 #include "windows/quick_info_dlg.h"
 #include "windows/sites_dlg.h"
@@ -20,7 +21,8 @@ class ToolWindowSetTest : public WindowsFixture {
  protected:
   NoLauncher launcher;
   ToolWindowSet set{services};
-  CTrayWnd tray{prefs, store, topics, opener, launcher, messages, set, clock};
+  CommandDialogSet dialogs{prefs, messages};
+  CTrayWnd tray{prefs, store, topics, opener, launcher, messages, set, dialogs, clock};
 };
 
 TEST_F(ToolWindowSetTest, QuickCommandsOpenEachWindowOnceAndAClosedOneIsForgotten) {
