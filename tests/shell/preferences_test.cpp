@@ -84,7 +84,8 @@ TEST_F(PreferencesCommandTest, LoweringTheNumberDropsTheOldestAndRebuildsRaising
 TEST_F(PreferencesCommandTest, MenuStateRebuildsAndPowerUserMovesOnlyTheLinkMenus) {
   Visit("http://example.com/a");
   Build();
-  const Strings links{"General Searches", "Guides", "Computing", "People Lookup", "Organization Lookup", "News"};
+  const Strings links{"General Searches",    "Guides", "Computing", "People Lookup",
+                      "Organization Lookup", "News"};
 
   PreferenceChoices chosen = Chosen();
   chosen.topicsInMainMenu = true;

@@ -285,6 +285,60 @@ TEST_F(TrayWndTest, HelpLinksAndLaunchReachTheBrowserProgram) {
   EXPECT_EQ("netscape.exe||/opt/netscape", launcher.launches[4]);
 }
 
+// Keys typed into the open QMenu reach the menu keys: marks show in the QMenu at once, and the
+// menu's end carries them out.
+TEST_F(TrayWndTest, KeysInTheOpenMenuMarkPagesAndClosingCarriesThemOut) {
+  Visit("http://example.com/a", "A");
+  Visit("http://example.com/b", "B");
+  wnd->ShowMenuAt(CTrayWnd::PopupKind::Main, QPoint(20, 20));
+  QMenu& main = Shown(CTrayWnd::PopupKind::Main);
+  QMenu* recent = main.actions().at(3)->menu();
+  ASSERT_NE(nullptr, recent);
+  recent->popup(QPoint(200, 20));
+  QAction* b = recent->actions().at(0);
+  QAction* a = recent->actions().at(1);
+
+  recent->setActiveAction(a);
+  QTest::keyClick(recent, Qt::Key_H, Qt::ControlModifier);
+  EXPECT_FALSE(a->isEnabled());
+  recent->setActiveAction(b);
+  QTest::keyClick(recent, Qt::Key_T, Qt::ControlModifier);
+  EXPECT_TRUE(b->isChecked());
+  QTest::keyClick(recent, Qt::Key_W, Qt::ControlModifier);
+  EXPECT_TRUE(WaitFor([&] { return !wnd->Renderer(CTrayWnd::PopupKind::Main).IsOpen(); }));
+
+  EXPECT_EQ(nullptr, store.FindPageMarkByUrl("http://example.com/a"));
+  ASSERT_EQ(1u, store.SendToTopicsList().size());
+  EXPECT_EQ("http://example.com/b", store.SendToTopicsList().front()->url);
+  EXPECT_EQ((std::vector<ToolWindowKind>{ToolWindowKind::kTopics, ToolWindowKind::kSites}),
+            toolWindows.shown);
+  EXPECT_EQ(false, wnd->Menus().RecentMenu()->IsChecked(store.SendToTopicsList().front()->commandId));
+}
+
+TEST_F(TrayWndTest, DialogCommandsActOnTheirAnswers) {
+  dialogs.text = "http://example.com/?a=1&b=2 x";
+  wnd->OnCommand(res::kCmdOpenUrl);
+  ASSERT_EQ(1u, launcher.launches.size());
+  EXPECT_EQ("netscape.exe|http://example.com/?a=1&b=2 x|/opt/netscape", launcher.launches[0]);
+
+  prefs.searchAddress = "https://duckduckgo.com/?q=";
+  dialogs.text = "c++ & c#";
+  wnd->OnCommand(res::kCmdQuickSearch);
+  ASSERT_EQ(2u, launcher.launches.size());
+  EXPECT_EQ("netscape.exe|https://duckduckgo.com/?q=c%2B%2B+%26+c%23|/opt/netscape", launcher.launches[1]);
+
+  QSignalSpy saves(wnd.get(), &CTrayWnd::preferencesChanged);
+  dialogs.choices = ChoicesOf(prefs);
+  dialogs.choices->powerUser = true;
+  wnd->OnCommand(res::kCmdPreferences);
+  EXPECT_EQ(1, prefs.powerUser);
+  EXPECT_EQ("-", Labels(*wnd->Menus().MainMenu()).at(6)) << "the link menus are gone";
+  EXPECT_EQ(1, saves.count());
+
+  wnd->OnCommand(res::kCmdAbout);
+  EXPECT_EQ((std::vector<std::string>{"url", "search", "preferences", "about"}), dialogs.asked);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
