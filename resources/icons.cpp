@@ -31,6 +31,12 @@ QString IconName(int number) {
       return QStringLiteral("folder");
     case res::kIconOpenFolder:
       return QStringLiteral("folder_open");
+    case res::kPictureRevisit:
+      return QStringLiteral("about_revisit");
+    case res::kPictureSites:
+      return QStringLiteral("about_sites");
+    case res::kPictureTopics:
+      return QStringLiteral("about_topics");
     default:
       return {};
   }

@@ -39,6 +39,10 @@ inline constexpr int kIconBadStatus = 195;
 // A Topic folder in the Topics window, and the same folder while selected.
 inline constexpr int kIconFolder = 157;
 inline constexpr int kIconOpenFolder = 156;
+// The three pictures of the About box.
+inline constexpr int kPictureRevisit = 166;
+inline constexpr int kPictureSites = 167;
+inline constexpr int kPictureTopics = 183;
 
 // Strings other than the link addresses (which carry their command's number).
 inline constexpr uint32_t kStringServiceName = 103;  // "HOPWISE"

@@ -1,9 +1,28 @@
 #include "windows/tool_window_set.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+#include <algorithm>
+
 #include "windows/page_marks_dlg.h"
 #include "windows/quick_info_dlg.h"
 #include "windows/sites_dlg.h"
 #include "windows/topics_dlg.h"
+
+namespace {
+
+// A window's top-left corner at a point, moved in as far as needed to show the whole window on the
+// screen that holds the point.
+QPoint OnScreen(const QPoint& corner, const QSize& size) {
+  const QScreen* screen = QGuiApplication::screenAt(corner);
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  if (!screen) return corner;
+  const QRect area = screen->availableGeometry();
+  return QPoint(std::max(area.left(), std::min(corner.x(), area.right() + 1 - size.width())),
+                std::max(area.top(), std::min(corner.y(), area.bottom() + 1 - size.height())));
+}
+
+}  // namespace
 
 ToolWindowSet::ToolWindowSet(const WindowServices& services) : services_(services) {
   Register(ToolWindowKind::kPageMarks,
@@ -57,10 +76,13 @@ bool ToolWindowSet::ShowQuickInfo(uint32_t pageMarkCommand, int screenX, int scr
   auto* dialog = new CQuickInfoDlg(services_, *page, CQuickInfoDlg::Form::kModeless);
   std::erase_if(quickInfos_, [](const QPointer<QWidget>& w) { return w.isNull(); });
   quickInfos_.emplace_back(dialog);
+  // Shown without taking the keyboard: it opens from a key typed in the open tray menu, which
+  // would close if another window took the focus.
+  dialog->setAttribute(Qt::WA_ShowWithoutActivating);
   dialog->move(screenX, screenY);
   dialog->show();
+  dialog->move(OnScreen(QPoint(screenX, screenY), dialog->frameGeometry().size()));
   dialog->raise();
-  dialog->activateWindow();
   return true;
 }
 
