@@ -16,6 +16,7 @@
 #include "resources/resource_ids.h"
 #include "resources/string_table.h"
 #include "shell/qt/tray_wnd.h"
+#include "windows/command_dialog_set.h"
 #include "windows/tool_window_set.h"
 
 CTrayApp::CTrayApp(AppServices services, QObject* parent)
@@ -66,8 +67,12 @@ void CTrayApp::CreateParts() {
   http_ = std::make_unique<CurlHttpClient>();
   toolWindows_ = std::make_unique<ToolWindowSet>(
       WindowServices{prefs_, store_, topics_, *browser_, services_.messages, *http_});
+  dialogs_ = std::make_unique<CommandDialogSet>(prefs_, services_.messages);
   tray_ = std::make_unique<CTrayWnd>(prefs_, store_, topics_, *browser_, services_.launcher,
-                                     services_.messages, *toolWindows_, services_.clock);
+                                     services_.messages, *toolWindows_, *dialogs_, services_.clock);
+  // A choice made in the preferences dialog is kept at once, not only at exit.
+  connect(tray_.get(), &CTrayWnd::preferencesChanged, this,
+          [this] { SavePreferences(prefs_, services_.preferences); });
   recorder_ = std::make_unique<VisitRecorder>(*browser_, store_, events_, *tray_);
   echoService_ = std::make_unique<UrlEchoService>(services_.clock, *recorder_);
   connect(tray_.get(), &CTrayWnd::exitRequested, this, &CTrayApp::Shutdown, Qt::QueuedConnection);
@@ -163,9 +168,10 @@ void CTrayApp::DeleteEndpoint() {
   browser_->Close();
 }
 
-// The tool windows go first: they keep their column widths in the preferences, and a running
-// update check is stopped.
+// The dialogs and tool windows go first, unanswered: the windows keep their column widths in
+// the preferences, and a running update check is stopped.
 void CTrayApp::FreeAndSavePreferences() {
+  dialogs_->CloseAll();
   toolWindows_->CloseAll();
   tray_->DestroySiteMenus();
   store_.ClearStore();

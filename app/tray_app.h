@@ -25,6 +25,7 @@
 #include "store/topics_model.h"
 
 class CTrayWnd;
+class CommandDialogSet;
 class DdeEventPump;
 class HttpClient;
 class InstanceLock;
@@ -119,6 +120,7 @@ class CTrayApp : public QObject {
   QTimer browserWatch_;  // how the tip tells whether a browser is there
   std::unique_ptr<HttpClient> http_;  // made on the main thread; shared by the update checks
   std::unique_ptr<ToolWindowSet> toolWindows_;
+  std::unique_ptr<CommandDialogSet> dialogs_;
   std::unique_ptr<CTrayWnd> tray_;
   std::unique_ptr<VisitRecorder> recorder_;
   std::unique_ptr<UrlEchoService> echoService_;

@@ -11,6 +11,12 @@ const std::vector<Accelerator> kWindowKeys = {
     {kVkF2, false, res::kCmdEditPageMarks},
 };
 
+// The Topics window (189).
+const std::vector<Accelerator> kTopicsKeys = {
+    {kVkDelete, false, res::kCmdDeleteTopic},
+    {kVkF2, false, res::kCmdEditTopic},
+};
+
 }  // namespace
 
 std::vector<Accelerator> LoadAcceleratorResource(int number) {
@@ -18,6 +24,8 @@ std::vector<Accelerator> LoadAcceleratorResource(int number) {
     case res::kAccelSites:
     case res::kAccelPageMarks:
       return kWindowKeys;
+    case res::kAccelTopics:
+      return kTopicsKeys;
     default:
       return {};
   }

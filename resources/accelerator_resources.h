@@ -17,6 +17,6 @@ struct Accelerator {
   uint32_t command = 0;
 };
 
-// The entries of accelerator table number (res::kAccelSites, res::kAccelPageMarks), in table
-// order; empty for an unknown number.
+// The entries of accelerator table number (res::kAccelSites, res::kAccelPageMarks,
+// res::kAccelTopics), in table order; empty for an unknown number.
 std::vector<Accelerator> LoadAcceleratorResource(int number);

@@ -27,6 +27,16 @@ QString IconName(int number) {
       return QStringLiteral("unreachable");
     case res::kIconBadStatus:
       return QStringLiteral("bad_status");
+    case res::kIconFolder:
+      return QStringLiteral("folder");
+    case res::kIconOpenFolder:
+      return QStringLiteral("folder_open");
+    case res::kPictureRevisit:
+      return QStringLiteral("about_revisit");
+    case res::kPictureSites:
+      return QStringLiteral("about_sites");
+    case res::kPictureTopics:
+      return QStringLiteral("about_topics");
     default:
       return {};
   }

@@ -182,6 +182,39 @@ constexpr Entry kSitesPopup[] = {
     Item(32958, "Delete"),
 };
 
+constexpr Entry kTopicsFile[] = {
+    Item(32953, "Import Netscape-Style Bookmarks"),
+    Item(32954, "Export Topics to HTML"),
+    Separator(),
+    Item(32982, "Check For &Updated PageMarks"),
+    Separator(),
+    Item(57602, "&Close"),
+};
+
+constexpr Entry kTopicsEdit[] = {
+    Item(32946, "&Delete\tDel"),
+    Separator(),
+    Item(32943, "&New PageMark"),
+    Item(32944, "New Topic/&Folder"),
+    Separator(),
+    Item(32945, "&Edit PageMark\tF2"),
+};
+
+constexpr Entry kTopicsBar[] = {
+    Submenu("&File", kTopicsFile),
+    Submenu("&Edit", kTopicsEdit),
+};
+
+constexpr Entry kTopicsPopup[] = {
+    Item(32945, "Edit..."),
+    Separator(),
+    Item(32943, "New PageMark"),
+    Item(32944, "New Topic/Folder"),
+    Separator(),
+    Item(32946, "Delete"),
+};
+
+constexpr Entry kTopicsContext[] = {Submenu("Popup", kTopicsPopup)};
 constexpr Entry kPageMarksContext[] = {Submenu("Popup", kPageMarksPopup)};
 constexpr Entry kSitesContext[] = {Submenu("Popup", kSitesPopup)};
 
@@ -225,6 +258,10 @@ std::shared_ptr<Menu> LoadMenuResource(int number) {
       return Build(kPageMarksContext);
     case res::kMenuSitesContext:
       return Build(kSitesContext);
+    case res::kMenuTopicsBar:
+      return Build(kTopicsBar);
+    case res::kMenuTopicsContext:
+      return Build(kTopicsContext);
     default:
       return nullptr;
   }

@@ -16,10 +16,14 @@ inline constexpr int kMenuSitesBar = 177;
 inline constexpr int kMenuSitesContext = 178;
 inline constexpr int kMenuPageMarksBar = 179;
 inline constexpr int kMenuPageMarksContext = 181;
+// The Topics window's menu bar (173) and context menu (153).
+inline constexpr int kMenuTopicsBar = 173;
+inline constexpr int kMenuTopicsContext = 153;
 
 // Accelerator tables of the Sites (190) and PageMarks (191) windows.
 inline constexpr int kAccelSites = 190;
 inline constexpr int kAccelPageMarks = 191;
+inline constexpr int kAccelTopics = 189;
 
 // Tray icons.
 inline constexpr int kIconActive = 129;
@@ -32,6 +36,13 @@ inline constexpr int kIconUpdated = 192;
 inline constexpr int kIconFolderLink = 193;
 inline constexpr int kIconUnreachable = 194;
 inline constexpr int kIconBadStatus = 195;
+// A Topic folder in the Topics window, and the same folder while selected.
+inline constexpr int kIconFolder = 157;
+inline constexpr int kIconOpenFolder = 156;
+// The three pictures of the About box.
+inline constexpr int kPictureRevisit = 166;
+inline constexpr int kPictureSites = 167;
+inline constexpr int kPictureTopics = 183;
 
 // Strings other than the link addresses (which carry their command's number).
 inline constexpr uint32_t kStringServiceName = 103;  // "HOPWISE"
@@ -57,6 +68,14 @@ inline constexpr uint32_t kCmdAssignToTopics = 32959;
 inline constexpr uint32_t kCmdEditPageMarks = 32962;
 inline constexpr uint32_t kCmdCheckForUpdates = 32982;
 inline constexpr uint32_t kCmdClose = 57602;
+
+// Commands of the Topics window.
+inline constexpr uint32_t kCmdNewTopicLink = 32943;
+inline constexpr uint32_t kCmdNewTopicFolder = 32944;
+inline constexpr uint32_t kCmdEditTopic = 32945;
+inline constexpr uint32_t kCmdDeleteTopic = 32946;
+inline constexpr uint32_t kCmdImportBookmarks = 32953;
+inline constexpr uint32_t kCmdExportTopics = 32954;
 
 // Built-in link entries and help links: each opens the address in the string of its own number.
 inline constexpr uint32_t kFirstLinkCmd = 32900;

@@ -96,7 +96,8 @@ void PopupMenus::BuildFixedPart() {
   else
     main_->AppendItem(res::kCmdMoreSites, menu_text::kMoreSites, LabelStyle::Mnemonic);
 
-  if (prefs_.powerUser != 0)
+  linkMenusShown_ = prefs_.powerUser == 0;
+  if (!linkMenusShown_)
     for (std::size_t i = 0; i <= res::kLinkSubmenuCount; ++i) main_->RemoveAt(res::kFirstLinkSubmenuPosition);
 
   MeasureMenuRows();
@@ -120,6 +121,44 @@ void PopupMenus::BuildFixedPart() {
   }
   main_->InsertSubmenu(SecondaryPosition(), secondary, label, LabelStyle::Mnemonic);
   secondary_ = secondary;
+}
+
+void PopupMenus::RelayoutLinkMenus() {
+  if (!main_) return;
+  const bool wanted = prefs_.powerUser == 0;
+  if (wanted && !linkMenusShown_) {
+    InsertLinkMenus();
+  } else if (!wanted && linkMenusShown_) {
+    for (std::size_t i = 0; i <= res::kLinkSubmenuCount; ++i) main_->RemoveAt(res::kFirstLinkSubmenuPosition);
+  }
+  linkMenusShown_ = wanted;
+  MeasureMenuRows();
+  FitMainList();
+}
+
+void PopupMenus::InsertLinkMenus() {
+  const std::shared_ptr<Menu> fresh = LoadMenuResource(res::kMenuTray)->SubmenuAt(0);
+  for (std::size_t i = 0; i <= res::kLinkSubmenuCount; ++i) {
+    const std::size_t at = res::kFirstLinkSubmenuPosition + i;
+    const MenuItem* item = fresh ? fresh->ItemAt(at) : nullptr;
+    if (item && item->kind == MenuItemKind::Submenu)
+      main_->InsertSubmenu(at, item->submenu, item->text, item->style);
+    else if (item && item->kind == MenuItemKind::Separator)
+      main_->InsertSeparator(at);
+  }
+}
+
+// A list that grew past its rows is cut from its end: the least recently used Sites, or the Topic
+// entries shown last.
+void PopupMenus::FitMainList() {
+  if (prefs_.menuState == 0) {
+    ApplySiteListRule(*main_, siteMenus_.size(), prefs_.mainListPosition, prefs_.mainListCap);
+    return;
+  }
+  for (std::size_t before = 0; before != main_->Count();) {
+    before = main_->Count();
+    ApplyTopicListRule(*main_, prefs_.menuRows, MainListPosition());
+  }
 }
 
 // The menus as the store's visits, replayed oldest first, would leave them, built in time linear in

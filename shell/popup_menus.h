@@ -46,6 +46,10 @@ class PopupMenus : public StoreListener, public TopicsListener {
   void RebuildTopicsMenu();
   // Sets the layout values of the preferences from the screen and "Power User".
   void MeasureMenuRows();
+  // "Power User" was switched: the six link submenus and the separator after them leave the main
+  // menu or come back in their place, without a rebuild; the layout values follow, and a main list
+  // that no longer fits is cut back from its end.
+  void RelayoutLinkMenus();
 
   // A chosen item with no fixed handler: a PageMark or a Topic link goes to the browser; any other
   // number does nothing.
@@ -88,6 +92,10 @@ class PopupMenus : public StoreListener, public TopicsListener {
   void BuildFixedPart();
   // Empties and forgets every Site submenu.
   void ClearSiteMenus();
+  // The link submenus and their separator from menu resource 130, back at their place.
+  void InsertLinkMenus();
+  // Cuts the main list (Sites or Topics) to the rows it may take now.
+  void FitMainList();
   // Puts every PageMark of the store into the menus, oldest first.
   void FillFromStore();
   // The grayed hint of how to start, in "Recent Web Pages" of an empty store; the first page
@@ -139,6 +147,7 @@ class PopupMenus : public StoreListener, public TopicsListener {
   // Where main-list Topic entries go: mainListPosition - 1 while the menus are built (the
   // "Sites" submenu is not in place yet), mainListPosition afterwards.
   bool buildingMainMenu_ = false;
+  bool linkMenusShown_ = true;
   std::size_t topicLinksInLastBuild_ = 0;
 
   std::map<std::string, std::shared_ptr<Menu>> siteMenus_;

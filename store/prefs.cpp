@@ -45,6 +45,7 @@ void LoadPreferences(CPrefs& prefs, const PreferenceStore& store) {
   for (size_t column = 0; column < 4; ++column)
     LoadDword(store, kColumnNames[column], prefs.columnWidths[column]);
   for (const DwordValue& value : kTrailingDwords) LoadDword(store, value.name, prefs.*value.field);
+  LoadString(store, "Search Address", prefs.searchAddress);
 }
 
 void SavePreferences(const CPrefs& prefs, PreferenceStore& store) {
@@ -56,6 +57,7 @@ void SavePreferences(const CPrefs& prefs, PreferenceStore& store) {
     store.WriteDword(kColumnNames[column], static_cast<uint32_t>(prefs.columnWidths[column]));
   for (const DwordValue& value : kTrailingDwords)
     store.WriteDword(value.name, static_cast<uint32_t>(prefs.*value.field));
+  store.WriteString("Search Address", prefs.searchAddress);
   store.Commit();
 }
 

@@ -6,6 +6,11 @@
 
 #include "platform/preference_store.h"
 
+// Where Quick Search sends its keywords unless the user chose another service: the built-in search
+// service's query address, up to and including "q=".
+inline constexpr char kDefaultSearchAddress[] =
+    "http://www.altavista.com/cgi-bin/query?pg=q&what=web&fmt=.&q=";
+
 // The user's choices, plus the data-file paths and the menu layout values, which are never stored.
 struct CPrefs {
   std::string browser;       // "Browser": file name of the browser program
@@ -27,6 +32,8 @@ struct CPrefs {
   int32_t checkSecurePages = 1; // "Check Secure Pages": non-zero checks https pages like http ones
   int32_t modernSites = 1;      // "Modern Sites": non-zero groups http and https pages by their
                                 // registrable domain, as browsers do
+  // "Search Address": Quick Search appends the keywords to it.
+  std::string searchAddress = kDefaultSearchAddress;
 };
 
 // Reads every stored value; a missing or unreadable value leaves its field at the default.

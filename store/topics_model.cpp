@@ -221,11 +221,13 @@ void TopicsModel::Edit(const CTopic& node, const std::string& name, const std::s
   Notify([&](TopicsListener& l) { l.OnTopicChanged(*edited); });
 }
 
-void TopicsModel::SetLinkState(const CTopic& node, uint32_t size, Time32 lastVisited, bool save) {
+void TopicsModel::SetLinkState(const CTopic& node, uint32_t size, Time32 lastVisited, bool save,
+                               std::optional<Time32> firstVisited) {
   CTopic* link = Mutable(node);
   if (!link || link->isFolder != 0) return;
   link->size = size;
   link->lastVisited = lastVisited;
+  if (firstVisited) link->firstVisited = *firstVisited;
   if (save) Changed(*link->parent);
 }
 

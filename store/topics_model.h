@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <unordered_set>
@@ -81,9 +82,11 @@ class TopicsModel {
   // Renames a node; a link also gets target as its URL (a folder keeps its branch file): writes
   // the parent's branch file.
   void Edit(const CTopic& node, const std::string& name, const std::string& target);
-  // The size and visit times an update check saw for a link: writes the parent's branch file
-  // unless save is false (the caller saves the folder later with SaveFolder).
-  void SetLinkState(const CTopic& link, uint32_t size, Time32 lastVisited, bool save = true);
+  // The size and visit times an update check saw for a link (the first visit too when given):
+  // writes the parent's branch file unless save is false (the caller saves the folder later with
+  // SaveFolder).
+  void SetLinkState(const CTopic& link, uint32_t size, Time32 lastVisited, bool save = true,
+                    std::optional<Time32> firstVisited = std::nullopt);
   // Removes a node and everything below it: the branch files of the folders removed, then the
   // parent's branch file.
   void Delete(const CTopic& node);

@@ -36,3 +36,12 @@ int VerdictImage(Verdict verdict) {
   }
   return 0;
 }
+
+ImageList TopicImages() {
+  return ImageList{res::kIconFolder,     res::kIconOpenFolder,  res::kIconPageMark, res::kIconUpdated,
+                   res::kIconFolderLink, res::kIconUnreachable, res::kIconBadStatus};
+}
+
+int TopicVerdictImage(Verdict verdict) {
+  return verdict == Verdict::kUnchanged ? 2 : VerdictImage(verdict) + 2;
+}

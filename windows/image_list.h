@@ -25,3 +25,10 @@ ImageList SiteImages();
 inline constexpr int kSiteImage = 5;
 // The image index of a verdict in those two lists.
 int VerdictImage(Verdict verdict);
+
+// The images of the Topics tree: 157 (a folder), 156 (a selected folder), 163 (a link), then 192,
+// 193, 194, 195 (the verdicts), and the index of a verdict among them.
+ImageList TopicImages();
+inline constexpr int kFolderImage = 0;
+inline constexpr int kSelectedFolderImage = 1;
+int TopicVerdictImage(Verdict verdict);

@@ -14,8 +14,8 @@
 // windows. Each window deletes itself when it is closed, and the set forgets it. The set keeps
 // what the windows share for the whole run: the sort flags of the PageMarks list.
 //
-// A kind is opened by its factory: the PageMarks and Sites windows are registered here; another
-// kind (the Topics window) is added with Register. Main thread only.
+// A kind is opened by its factory: the PageMarks, Sites and Topics windows are registered here;
+// Register puts another factory in a kind's place (a test's window, say). Main thread only.
 class ToolWindowSet : public ToolWindows {
  public:
   // Makes a new top-level window of a kind; the set shows it.
@@ -46,5 +46,6 @@ class ToolWindowSet : public ToolWindows {
   PageMarkSortFlags sortFlags_;
   std::map<ToolWindowKind, Factory> factories_;
   std::map<ToolWindowKind, QPointer<QWidget>> open_;
+  std::vector<QPointer<QWidget>> closing_;  // closed, their deletion not yet run
   std::vector<QPointer<QWidget>> quickInfos_;
 };

@@ -21,6 +21,10 @@ QRect SitesPlacement(const QRect& screen) {
   return Centred(screen, screen.height() / 2, screen.width() / 2);
 }
 
+QRect TopicsPlacement(const QRect& screen) {
+  return SitesPlacement(screen);
+}
+
 void PlaceOnPrimaryScreen(QWidget& window, QRect (*placement)(const QRect&)) {
   const QScreen* screen = QGuiApplication::primaryScreen();
   if (!screen) return;

@@ -84,10 +84,5 @@ void CTrayWnd::OnShowSitesWindow() {
   toolWindows_.ShowToolWindow(ToolWindowKind::kSites);
 }
 
-// Filled in with the quick commands, the preferences dialog and the menu keys.
-void CTrayWnd::OnAbout() {}
-void CTrayWnd::OnPreferences() {}
-void CTrayWnd::OnOpenTypedUrl() {}
-void CTrayWnd::OnQuickSearch() {}
-void CTrayWnd::OnMenuCharacter(int code, uint32_t highlightedCommand, const std::shared_ptr<Menu>& menu) {}
-void CTrayWnd::OnMenuLoopEnded() {}
+// The commands with a dialog are in tray_dialog_commands.cpp, the keys inside an open menu in
+// tray_menu_keys.cpp.

@@ -16,8 +16,8 @@ constexpr int kRegistrationDelayMs = 1000;
 }
 
 CTrayWnd::CTrayWnd(CPrefs& prefs, PageMarkStore& store, TopicsModel& topics, UrlOpener& opener,
-                   Launcher& launcher, MessageBoxes& messages, ToolWindows& toolWindows, const Clock& clock,
-                   const ScreenMetrics* screen, QObject* parent)
+                   Launcher& launcher, MessageBoxes& messages, ToolWindows& toolWindows,
+                   CommandDialogs& dialogs, const Clock& clock, const ScreenMetrics* screen, QObject* parent)
     : QObject(parent),
       prefs_(prefs),
       store_(store),
@@ -26,6 +26,7 @@ CTrayWnd::CTrayWnd(CPrefs& prefs, PageMarkStore& store, TopicsModel& topics, Url
       launcher_(launcher),
       messages_(messages),
       toolWindows_(toolWindows),
+      dialogs_(dialogs),
       clock_(clock),
       linkMenus_(LoadMenuResource(res::kMenuLinks)),
       normalIcon_(LoadIconResource(res::kIconActive)),
@@ -35,6 +36,7 @@ CTrayWnd::CTrayWnd(CPrefs& prefs, PageMarkStore& store, TopicsModel& topics, Url
     screen = ownScreen_.get();
   }
   menus_ = std::make_unique<PopupMenus>(prefs_, store_, topics_, *screen, opener_);
+  keys_ = std::make_unique<MenuKeys>(store_, *menus_, toolWindows_);
 
   registrationTimer_.setSingleShot(true);
   registrationTimer_.setInterval(kRegistrationDelayMs);
@@ -129,7 +131,13 @@ QString CTrayWnd::TipText() const {
          QString::fromLatin1(browserConnected_ ? kBrowserConnectedTip : kBrowserNotRunningTip);
 }
 
-void CTrayWnd::OnDisplayChange() { menus_->RebuildMenus(); }
+void CTrayWnd::OnDisplayChange() {
+  if (MenuOpen()) {
+    rebuildWhenClosed_ = true;
+    return;
+  }
+  menus_->RebuildMenus();
+}
 
 void CTrayWnd::StartRegistrationTimer() {
   if (QThread::currentThread() != thread()) {

@@ -14,6 +14,8 @@
 #include "platform/launcher.h"
 #include "platform/message_boxes.h"
 #include "platform/qt/menu_renderer.h"
+#include "shell/command_dialogs.h"
+#include "shell/menu_keys.h"
 #include "shell/popup_menus.h"
 #include "shell/tool_windows.h"
 
@@ -30,7 +32,8 @@ inline constexpr char kBrowserNotRunningTip[] = "Browser: not running";
 
 // The hidden main window: it owns the tray icon and the two popup menus, and dispatches every menu
 // command. Pages chosen from the menus go to the browser through the UrlOpener it is given; the
-// tool windows open through the ToolWindows it is given. It is never shown; the tray icon is the
+// tool windows and the dialogs of the quick commands open through the ToolWindows and
+// CommandDialogs it is given. It is never shown; the tray icon is the
 // user's way in. Main thread only, except StartRegistrationTimer.
 class CTrayWnd : public QObject, public RecordingSwitch {
   Q_OBJECT
@@ -41,7 +44,7 @@ class CTrayWnd : public QObject, public RecordingSwitch {
   // Loads the link menus and icons; CreateTrayWindow does the rest. screen is for tests; by
   // default the primary screen and the style's menu line are used.
   CTrayWnd(CPrefs& prefs, PageMarkStore& store, TopicsModel& topics, UrlOpener& opener, Launcher& launcher,
-           MessageBoxes& messages, ToolWindows& toolWindows, const Clock& clock,
+           MessageBoxes& messages, ToolWindows& toolWindows, CommandDialogs& dialogs, const Clock& clock,
            const ScreenMetrics* screen = nullptr, QObject* parent = nullptr);
   ~CTrayWnd() override;
   CTrayWnd(const CTrayWnd&) = delete;
@@ -67,7 +70,8 @@ class CTrayWnd : public QObject, public RecordingSwitch {
   // The message map: a command chosen from a menu. Numbers without a fixed handler go to the
   // popup menus (PageMarks and Topic links).
   void OnCommand(uint32_t command);
-  // The display changed: the menus are built again to fit the screen.
+  // The display changed: the menus are built again to fit the screen (once an open menu has
+  // closed, so that it keeps its marks while it is shown).
   void OnDisplayChange();
 
   bool IsActive() const override { return active_ != 0; }
@@ -83,6 +87,7 @@ class CTrayWnd : public QObject, public RecordingSwitch {
   const std::shared_ptr<Menu>& LinkMenus() const { return linkMenus_; }
   // The command of the menu item last highlighted.
   uint32_t SelectedCommand() const { return selectedCommand_; }
+  const MenuKeys& Keys() const { return *keys_; }
 
  public slots:
   // Timer 69: (re)starts a one-shot second after which "HOPWISE1" registers with the browser for
@@ -95,6 +100,9 @@ class CTrayWnd : public QObject, public RecordingSwitch {
   // "E&xit" was chosen. The application runs its shutdown in answer; it must not delete this
   // object from inside the connected slot (use deleteLater).
   void exitRequested();
+  // The preferences changed (the dialog's OK, or a browser chosen with its "Change"): time to save
+  // them.
+  void preferencesChanged();
 
  private:
   void OnTrayActivated(QSystemTrayIcon::ActivationReason reason);
@@ -104,8 +112,7 @@ class CTrayWnd : public QObject, public RecordingSwitch {
   // Fixed commands other than the ones above.
   bool DispatchFixedCommand(uint32_t command);
 
-  // The handlers of the quick commands, the preferences, and the keys inside an open menu. They
-  // are in the message map already and act once their parts are in.
+  // The handlers of the quick commands, the preferences, and the keys inside an open menu.
   void OnAbout();
   void OnPreferences();
   void OnShowTopicsWindow();
@@ -120,6 +127,8 @@ class CTrayWnd : public QObject, public RecordingSwitch {
   void OpenHelpSection(const std::string& section);
   void OnMenuCharacter(int code, uint32_t highlightedCommand, const std::shared_ptr<Menu>& menu);
   void OnMenuLoopEnded();
+  bool MenuOpen() const;
+  void CloseMenus();
 
   CPrefs& prefs_;
   PageMarkStore& store_;
@@ -128,9 +137,11 @@ class CTrayWnd : public QObject, public RecordingSwitch {
   Launcher& launcher_;
   MessageBoxes& messages_;
   ToolWindows& toolWindows_;
+  CommandDialogs& dialogs_;
   const Clock& clock_;
   std::unique_ptr<ScreenMetrics> ownScreen_;
   std::unique_ptr<PopupMenus> menus_;
+  std::unique_ptr<MenuKeys> keys_;
   MenuRenderer mainRenderer_;
   MenuRenderer quickRenderer_;
   QSystemTrayIcon* trayIcon_ = nullptr;
@@ -143,4 +154,5 @@ class CTrayWnd : public QObject, public RecordingSwitch {
   uint32_t selectedCommand_ = 0;
   QTimer registrationTimer_;
   QTimer displayChangeTimer_;  // one rebuild for a burst of screen signals
+  bool rebuildWhenClosed_ = false;
 };

@@ -44,6 +44,26 @@ class RecordingToolWindows : public ToolWindows {
   std::vector<ToolWindowKind> shown;
 };
 
+// Answers every dialog at once with what the test put in.
+class AnsweringDialogs : public CommandDialogs {
+ public:
+  void AskUrl(TextAnswer onOk) override { Answer("url", onOk); }
+  void AskSearchKeywords(TextAnswer onOk) override { Answer("search", onOk); }
+  void ShowAbout() override { asked.push_back("about"); }
+  void AskPreferences(std::function<void()> browserChosen,
+                      std::function<void(const PreferenceChoices&)> onOk) override {
+    asked.push_back("preferences");
+    if (choices) onOk(*choices);
+  }
+  void Answer(const std::string& which, const TextAnswer& onOk) {
+    asked.push_back(which);
+    if (text) onOk(*text);
+  }
+  std::optional<std::string> text;
+  std::optional<PreferenceChoices> choices;
+  std::vector<std::string> asked;
+};
+
 // Serves events until done holds (a failure shows in the GoogleTest assertion that checks the result).
 bool WaitFor(const std::function<bool()>& done, int timeoutMs = 3000) {
   for (QElapsedTimer timer; !done(); QTest::qWait(10)) {
@@ -67,8 +87,8 @@ class TrayWndTest : public ShellFixture {
     prefs.browser = "netscape.exe";
     prefs.browserPath = "/opt/netscape";
     browser = std::make_unique<BrowserLink>(link, prefs, launcher);
-    wnd = std::make_unique<CTrayWnd>(prefs, store, topics, *browser, launcher, messages, toolWindows, clock,
-                                     &screen);
+    wnd = std::make_unique<CTrayWnd>(prefs, store, topics, *browser, launcher, messages, toolWindows, dialogs,
+                                     clock, &screen);
     QObject::connect(wnd.get(), &CTrayWnd::registrationDue, [this] { ++registrations; });
     wnd->CreateTrayWindow();
     wnd->BuildMenus();
@@ -85,6 +105,7 @@ class TrayWndTest : public ShellFixture {
   DdeLink link{instance};
   LaunchRecorder launcher;
   RecordingToolWindows toolWindows;
+  AnsweringDialogs dialogs;
   int registrations = 0;
   std::unique_ptr<BrowserLink> browser;
   std::unique_ptr<CTrayWnd> wnd;
@@ -133,7 +154,7 @@ TEST_F(TrayWndTest, MeasuresTheRealScreenWithoutInjectedMetrics) {
   FormDataPaths(own, dir);
   PageMarkStore ownStore(own, clock);
   TopicsModel ownTopics(files, clock, own);
-  CTrayWnd real(own, ownStore, ownTopics, *browser, launcher, messages, toolWindows, clock);
+  CTrayWnd real(own, ownStore, ownTopics, *browser, launcher, messages, toolWindows, dialogs, clock);
   real.CreateTrayWindow();
   real.BuildMenus();
   QtScreenMetrics metrics;
@@ -262,6 +283,60 @@ TEST_F(TrayWndTest, HelpLinksAndLaunchReachTheBrowserProgram) {
   EXPECT_EQ(launcher.launches[2], launcher.launches[3]) << "the two WhoWhere entries share one address";
   EXPECT_EQ(0u, launcher.launches[2].find("netscape.exe|http"));
   EXPECT_EQ("netscape.exe||/opt/netscape", launcher.launches[4]);
+}
+
+// Keys typed into the open QMenu reach the menu keys: marks show in the QMenu at once, and the
+// menu's end carries them out.
+TEST_F(TrayWndTest, KeysInTheOpenMenuMarkPagesAndClosingCarriesThemOut) {
+  Visit("http://example.com/a", "A");
+  Visit("http://example.com/b", "B");
+  wnd->ShowMenuAt(CTrayWnd::PopupKind::Main, QPoint(20, 20));
+  QMenu& main = Shown(CTrayWnd::PopupKind::Main);
+  QMenu* recent = main.actions().at(3)->menu();
+  ASSERT_NE(nullptr, recent);
+  recent->popup(QPoint(200, 20));
+  QAction* b = recent->actions().at(0);
+  QAction* a = recent->actions().at(1);
+
+  recent->setActiveAction(a);
+  QTest::keyClick(recent, Qt::Key_H, Qt::ControlModifier);
+  EXPECT_FALSE(a->isEnabled());
+  recent->setActiveAction(b);
+  QTest::keyClick(recent, Qt::Key_T, Qt::ControlModifier);
+  EXPECT_TRUE(b->isChecked());
+  QTest::keyClick(recent, Qt::Key_W, Qt::ControlModifier);
+  EXPECT_TRUE(WaitFor([&] { return !wnd->Renderer(CTrayWnd::PopupKind::Main).IsOpen(); }));
+
+  EXPECT_EQ(nullptr, store.FindPageMarkByUrl("http://example.com/a"));
+  ASSERT_EQ(1u, store.SendToTopicsList().size());
+  EXPECT_EQ("http://example.com/b", store.SendToTopicsList().front()->url);
+  EXPECT_EQ((std::vector<ToolWindowKind>{ToolWindowKind::kTopics, ToolWindowKind::kSites}),
+            toolWindows.shown);
+  EXPECT_EQ(false, wnd->Menus().RecentMenu()->IsChecked(store.SendToTopicsList().front()->commandId));
+}
+
+TEST_F(TrayWndTest, DialogCommandsActOnTheirAnswers) {
+  dialogs.text = "http://example.com/?a=1&b=2 x";
+  wnd->OnCommand(res::kCmdOpenUrl);
+  ASSERT_EQ(1u, launcher.launches.size());
+  EXPECT_EQ("netscape.exe|http://example.com/?a=1&b=2 x|/opt/netscape", launcher.launches[0]);
+
+  prefs.searchAddress = "https://duckduckgo.com/?q=";
+  dialogs.text = "c++ & c#";
+  wnd->OnCommand(res::kCmdQuickSearch);
+  ASSERT_EQ(2u, launcher.launches.size());
+  EXPECT_EQ("netscape.exe|https://duckduckgo.com/?q=c%2B%2B+%26+c%23|/opt/netscape", launcher.launches[1]);
+
+  QSignalSpy saves(wnd.get(), &CTrayWnd::preferencesChanged);
+  dialogs.choices = ChoicesOf(prefs);
+  dialogs.choices->powerUser = true;
+  wnd->OnCommand(res::kCmdPreferences);
+  EXPECT_EQ(1, prefs.powerUser);
+  EXPECT_EQ("-", Labels(*wnd->Menus().MainMenu()).at(6)) << "the link menus are gone";
+  EXPECT_EQ(1, saves.count());
+
+  wnd->OnCommand(res::kCmdAbout);
+  EXPECT_EQ((std::vector<std::string>{"url", "search", "preferences", "about"}), dialogs.asked);
 }
 
 }  // namespace

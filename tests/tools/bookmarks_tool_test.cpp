@@ -2,10 +2,10 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <regex>
 
 #include "platform/dde_names.h"
 #include "platform/instance_lock.h"
@@ -56,7 +56,16 @@ class BookmarksToolTest : public ::testing::Test {
 
 // An export with its dates taken out, so that two exports made at different times compare.
 std::string WithoutDates(const std::string& text) {
-  return std::regex_replace(text, std::regex("=\"[0-9]+\""), "=\"\"");
+  std::string out;
+  for (size_t i = 0; i < text.size();) {
+    size_t digits = i + 2;
+    while (digits < text.size() && std::isdigit(static_cast<unsigned char>(text[digits]))) ++digits;
+    bool number = text.compare(i, 2, "=\"") == 0 && digits > i + 2 && digits < text.size() &&
+                  text[digits] == '"';
+    out += number ? "=\"\"" : text.substr(i, 1);
+    i = number ? digits + 1 : i + 1;
+  }
+  return out;
 }
 
 TEST_F(BookmarksToolTest, ImportsIntoADataFolderAndExportsFromIt) {

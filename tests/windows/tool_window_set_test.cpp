@@ -1,11 +1,15 @@
 // The tool windows opened from the tray's quick commands: one of each kind at a time.
 #include "windows/tool_window_set.h"
 
+#include <QScreen>
+
 #include "resources/resource_ids.h"
 #include "shell/qt/tray_wnd.h"
+#include "windows/command_dialog_set.h"
 #include "windows/page_marks_dlg.h"
 #include "windows/quick_info_dlg.h"
 #include "windows/sites_dlg.h"
+#include "windows/topics_dlg.h"
 #include "windows_fixture.h"
 
 namespace windowstest {
@@ -20,7 +24,8 @@ class ToolWindowSetTest : public WindowsFixture {
  protected:
   NoLauncher launcher;
   ToolWindowSet set{services};
-  CTrayWnd tray{prefs, store, topics, opener, launcher, messages, set, clock};
+  CommandDialogSet dialogs{prefs, messages};
+  CTrayWnd tray{prefs, store, topics, opener, launcher, messages, set, dialogs, clock};
 };
 
 TEST_F(ToolWindowSetTest, QuickCommandsOpenEachWindowOnceAndAClosedOneIsForgotten) {
@@ -35,14 +40,19 @@ TEST_F(ToolWindowSetTest, QuickCommandsOpenEachWindowOnceAndAClosedOneIsForgotte
   ASSERT_NE(nullptr, qobject_cast<CSitesDlg*>(set.Window(ToolWindowKind::kSites)));
 
   tray.OnCommand(res::kCmdEditTopics);
-  EXPECT_FALSE(set.IsOpen(ToolWindowKind::kTopics)) << "no Topics window in the set yet";
+  ASSERT_NE(nullptr, qobject_cast<CTopicsDlg*>(set.Window(ToolWindowKind::kTopics)));
+  store.MarkForTopics(store.FindPageMarkByUrl("http://example.com/"), true);
+  tray.OnCommand(res::kCmdEditTopics);
+  EXPECT_EQ(1u, topics.Root().children->size()) << "marked while open: taken when asked for again";
 
+  QPointer<QWidget> closed(pageMarks);
   pageMarks->OnCommand(res::kCmdClose);
   EXPECT_TRUE(WaitUntil([&] { return !set.IsOpen(ToolWindowKind::kPageMarks); }));
   tray.OnCommand(res::kCmdMorePageMarks);
   EXPECT_TRUE(set.IsOpen(ToolWindowKind::kPageMarks));
   set.CloseAll();
   EXPECT_FALSE(set.IsOpen(ToolWindowKind::kSites));
+  EXPECT_TRUE(closed.isNull()) << "a closed window still waiting for its deletion goes too";
 }
 
 TEST_F(ToolWindowSetTest, QuickInfoOpensAtAPointForAPageMarkThatExists) {
@@ -50,15 +60,20 @@ TEST_F(ToolWindowSetTest, QuickInfoOpensAtAPointForAPageMarkThatExists) {
   EXPECT_FALSE(set.ShowQuickInfo(page.commandId + 1, 10, 10));
   ASSERT_TRUE(set.ShowQuickInfo(page.commandId, 40, 50));
   ASSERT_TRUE(set.ShowQuickInfo(page.commandId, 60, 70));
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  ASSERT_TRUE(set.ShowQuickInfo(page.commandId, screen.right() - 5, screen.bottom() - 5));
   int open = 0;
   for (QWidget* widget : QApplication::topLevelWidgets()) {
     auto* info = qobject_cast<CQuickInfoDlg*>(widget);
     if (!info) continue;
     ++open;
     EXPECT_TRUE(info->isVisible());
-    EXPECT_TRUE(info->pos() == QPoint(40, 50) || info->pos() == QPoint(60, 70));
+    EXPECT_TRUE(screen.contains(info->frameGeometry())) << "moved in from the corner";
+    if (info->pos().x() < 100) {
+      EXPECT_TRUE(info->pos() == QPoint(40, 50) || info->pos() == QPoint(60, 70));
+    }
   }
-  EXPECT_EQ(2, open);
+  EXPECT_EQ(3, open);
 }
 
 }  // namespace

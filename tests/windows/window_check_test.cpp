@@ -15,6 +15,9 @@
 #include "windows/page_marks_dlg.h"
 #include "windows/site_tree.h"
 #include "windows/sites_dlg.h"
+#include "windows/topic_tree.h"
+#include "windows/topic_tree_widget.h"
+#include "windows/topics_dlg.h"
 #include "windows_fixture.h"
 
 namespace windowstest {
@@ -87,6 +90,30 @@ TEST_F(WindowCheckTest, PageMarksRunShowsVerdictsThenAllDone) {
   EXPECT_EQ(Pixels(LoadIconResource(res::kIconUpdated)), shown(updated));
   EXPECT_EQ(Pixels(LoadIconResource(res::kIconBadStatus)), shown(missing));
   EXPECT_EQ(Pixels(LoadIconResource(res::kIconUnreachable)), shown(closed));
+}
+
+// The selected Topic only: its links take the store's visit times first, then show their verdicts.
+TEST_F(WindowCheckTest, TopicsRunChecksTheSelectedTopic) {
+  const CPez& page = VisitDated("updated", 5);
+  const CTopic& root = topics.Root();
+  const CTopic* folder = topics.NewFolder(root, 0, "F");
+  topics.NewLink(*folder, 0, "updated", page.url);
+  topics.NewLink(*folder, 1, "missing", server.Url("/missing"));
+  topics.NewLink(root, 1, "outside", server.Url("/missing"));
+  CTopicsDlg window(services);
+  window.show();
+  window.Tree()->setCurrentItem(window.Items().ItemOf(folder));
+
+  ChooseScope(true, "Check Selected Topic Only");
+  window.OnCommand(res::kCmdCheckForUpdates);
+  ASSERT_TRUE(WaitUntil([&] { return window.StatusText()->text() == kAllDoneStatus; }, 20000));
+  auto shown = [&](const char* name) {
+    return Pixels(window.Tree()->findItems(name, Qt::MatchExactly | Qt::MatchRecursive).front()->icon(0));
+  };
+  EXPECT_EQ(Pixels(LoadIconResource(res::kIconUpdated)), shown("updated"));
+  EXPECT_EQ(Pixels(LoadIconResource(res::kIconBadStatus)), shown("missing"));
+  EXPECT_EQ(Pixels(LoadIconResource(res::kIconPageMark)), shown("outside"));
+  EXPECT_EQ(page.lastVisited, folder->children->front()->lastVisited);
 }
 
 TEST_F(WindowCheckTest, ClosingDuringARunIsRefusedUntilTheRunHasStopped) {

@@ -132,7 +132,12 @@ TEST(WindowKeys, TheTablesGiveCtrlTDelAndF2) {
                      std::to_string(accelerator.command));
     EXPECT_EQ((std::vector<std::string>{"Ctrl+T=32959", "Del=32958", "F2=32962"}), keys);
   }
-  EXPECT_TRUE(LoadAcceleratorResource(189).empty());
+  std::vector<std::string> topicKeys;
+  for (const Accelerator& accelerator : LoadAcceleratorResource(res::kAccelTopics))
+    topicKeys.push_back(KeysOf(accelerator).toString().toStdString() + "=" +
+                        std::to_string(accelerator.command));
+  EXPECT_EQ((std::vector<std::string>{"Del=32946", "F2=32945"}), topicKeys);
+  EXPECT_TRUE(LoadAcceleratorResource(188).empty());
   EXPECT_TRUE(KeysOf(Accelerator{0x13, false, 1}).isEmpty());
 }
 

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "store/page_mark_store.h"
+#include "store/prefs.h"
+
+// The rules of the preferences dialog, apart from its widgets.
+
+// "Number of PageMarks to track:": the up-down control steps from 50 to 9999; OK takes 50 to 1500.
+inline constexpr int32_t kFewestPageMarks = 50;
+inline constexpr int32_t kMostPageMarks = 1500;
+inline constexpr int32_t kMostPageMarksShown = 9999;
+inline constexpr char kNotAnInteger[] = "Please enter an integer.";
+inline constexpr char kIntegerOutOfRange[] = "Please enter an integer between %1 and %2.";
+
+// What the dialog hands back on OK. The browser is not among them: "Change" stores it at once.
+struct PreferenceChoices {
+  int32_t maxPageMarks = kDefaultMaxPageMarks;
+  bool topicsInMainMenu = false;  // "Menu State"
+  bool powerUser = false;
+  bool simpleSites = false;
+  bool modernSites = true;
+  bool checkSecurePages = true;
+  std::string searchAddress = kDefaultSearchAddress;
+};
+
+// The choices as the preferences hold them now (a stored non-zero number is "on").
+PreferenceChoices ChoicesOf(const CPrefs& prefs);
+
+// The number typed into "Number of PageMarks to track:", or the message that refuses it: not an
+// integer (an optional sign and digits, blanks around them allowed), or an integer outside 50 to
+// 1500, however many digits it has.
+struct PageMarkCountReading {
+  std::optional<int32_t> count;
+  std::string problem;
+};
+PageMarkCountReading ReadPageMarkCount(std::string_view text);
+
+// A path chosen with "Change", split at its last "/": the folder ("Browser Path", without a
+// trailing "/" except for the root itself) and the file name ("Browser"). A path without "/" is a
+// file name alone.
+struct ProgramLocation {
+  std::string folder;
+  std::string file;
+};
+ProgramLocation SplitProgramPath(const std::string& path);
+// The browser field: folder and file joined with one "/" (just the file without a folder).
+std::string JoinProgramPath(const std::string& folder, const std::string& file);
+
+// "Search with:" as typed: blanks around it go; an empty field means the built-in address.
+std::string ReadSearchAddress(std::string_view text);

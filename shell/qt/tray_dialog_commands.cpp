@@ -1,0 +1,46 @@
+// The quick commands that ask something first: "Preferences...", "&Open URL...", "&Quick
+// Search..." and "About Hopwise...". Their dialogs answer later, from the main loop; an answer
+// that comes after this window is gone is dropped.
+#include <QPointer>
+
+#include "shell/preferences_command.h"
+#include "shell/qt/tray_wnd.h"
+#include "shell/quick_search.h"
+
+void CTrayWnd::OnAbout() {
+  dialogs_.ShowAbout();
+}
+
+// "Change" stores the browser at once, so it is saved at once too; the other choices are applied
+// on OK and saved then.
+void CTrayWnd::OnPreferences() {
+  QPointer<CTrayWnd> self(this);
+  dialogs_.AskPreferences(
+      [self] {
+        if (self) emit self->preferencesChanged();
+      },
+      [self](const PreferenceChoices& chosen) {
+        if (!self) return;
+        PreferencesCommand(chosen, self->prefs_, self->store_, *self->menus_);
+        emit self->preferencesChanged();
+      });
+}
+
+// The browser program is started (even when it runs already) with the text as its one argument,
+// unchanged; an empty text starts it with none. No shell sees the text.
+void CTrayWnd::OnOpenTypedUrl() {
+  QPointer<CTrayWnd> self(this);
+  dialogs_.AskUrl([self](const std::string& url) {
+    if (self) self->launcher_.Launch(self->prefs_.browser, url, self->prefs_.browserPath);
+  });
+}
+
+// Keywords that are only blanks search for nothing.
+void CTrayWnd::OnQuickSearch() {
+  QPointer<CTrayWnd> self(this);
+  dialogs_.AskSearchKeywords([self](const std::string& keywords) {
+    if (!self) return;
+    const std::string address = QuickSearchAddress(self->prefs_.searchAddress, keywords);
+    if (!address.empty()) self->opener_.OpenInBrowser(address);
+  });
+}

@@ -1,0 +1,153 @@
+// The dialogs of the quick commands as the tray opens them: the preferences dialog with its
+// checks and its effect on the menus and the store, Open URL, Quick Search and the About box.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "resources/resource_ids.h"
+#include "shell/qt/tray_wnd.h"
+#include "windows/about_dlg.h"
+#include "windows/command_dialog_set.h"
+#include "windows/page_mark_count_box.h"
+#include "windows/preferences_dlg.h"
+#include "windows/text_dialogs.h"
+#include "windows/tool_window_set.h"
+#include "windows_fixture.h"
+
+namespace windowstest {
+namespace {
+
+class RecordingLauncher : public Launcher {
+ public:
+  bool Launch(const std::string& program, const std::string& argument,
+              const std::string& directory) override {
+    launches.push_back(program + "|" + argument + "|" + directory);
+    return true;
+  }
+  std::vector<std::string> launches;
+};
+
+class CommandDialogsTest : public WindowsFixture {
+ protected:
+  void SetUp() override {
+    WindowsFixture::SetUp();
+    prefs.simpleSites = 1;
+    prefs.browser = "firefox";
+    prefs.browserPath = "/usr/bin";
+    tray.BuildMenus();
+    connect = QObject::connect(&tray, &CTrayWnd::preferencesChanged, [this] { ++saves; });
+  }
+  void TearDown() override {
+    QObject::disconnect(connect);
+    dialogs.CloseAll();
+    WindowsFixture::TearDown();
+  }
+  CPreferencesDlg& Preferences() {
+    tray.OnCommand(res::kCmdPreferences);
+    auto* dialog = qobject_cast<CPreferencesDlg*>(dialogs.Dialog(CommandDialogSet::Which::kPreferences));
+    EXPECT_NE(nullptr, dialog);
+    return *dialog;
+  }
+
+  RecordingLauncher launcher;
+  ToolWindowSet set{services};
+  CommandDialogSet dialogs{prefs, messages};
+  CTrayWnd tray{prefs, store, topics, opener, launcher, messages, set, dialogs, clock};
+  QMetaObject::Connection connect;
+  int saves = 0;
+};
+
+TEST_F(CommandDialogsTest, PreferencesShowTheChoicesAndRefuseABadNumber) {
+  CPreferencesDlg& dialog = Preferences();
+  EXPECT_EQ(QStringLiteral("Hopwise Preferences"), dialog.windowTitle());
+  EXPECT_EQ(QStringLiteral("1000"), dialog.Count()->text());
+  EXPECT_TRUE(dialog.SitesButton()->isChecked());
+  EXPECT_TRUE(dialog.SecurePagesBox()->isChecked());
+  EXPECT_EQ(QStringLiteral("/usr/bin/firefox"), dialog.Browser()->text());
+  tray.OnCommand(res::kCmdPreferences);
+  EXPECT_EQ(&dialog, dialogs.Dialog(CommandDialogSet::Which::kPreferences)) << "one at a time";
+
+  dialog.Count()->stepBy(1);
+  EXPECT_EQ(QStringLiteral("1001"), dialog.Count()->text());
+  dialog.Count()->SetText("20000");
+  dialog.Count()->stepBy(1);
+  EXPECT_EQ(QStringLiteral("9999"), dialog.Count()->text());
+
+  for (const char* text : {"lots", "1501"}) {
+    dialog.Count()->SetText(text);
+    dialog.accept();
+    EXPECT_TRUE(dialog.isVisible()) << text;
+  }
+  EXPECT_EQ(
+      (std::vector<std::string>{"Please enter an integer.", "Please enter an integer between 50 and 1500."}),
+      messages.Shown());
+  EXPECT_EQ(0, saves);
+  dialog.reject();
+  EXPECT_EQ(1000, prefs.maxPageMarks);
+}
+
+TEST_F(CommandDialogsTest, OkAppliesEachChangeAndChangeKeepsTheBrowserEvenOnCancel) {
+  for (int i = 0; i < 60; ++i) Visit("http://example.com/" + std::to_string(i), "p");
+  CPreferencesDlg& dialog = Preferences();
+  dialog.SetProgramChooser([](QWidget*, const QString&) { return QStringLiteral("/opt/run/run"); });
+  dialog.ChangeButton()->click();
+  EXPECT_EQ("run", prefs.browser);
+  EXPECT_EQ("/opt/run", prefs.browserPath);
+  EXPECT_EQ(QStringLiteral("/opt/run/run"), dialog.Browser()->text());
+  EXPECT_EQ(1, saves);
+
+  dialog.Count()->SetText("50");
+  dialog.TopicsButton()->setChecked(true);
+  dialog.SecurePagesBox()->setChecked(false);
+  dialog.SearchAddress()->setEditText("https://duckduckgo.com/?q=");
+  dialog.accept();
+  EXPECT_EQ(2, saves);
+  EXPECT_EQ(50u, store.Count());
+  EXPECT_EQ(nullptr, store.FindPageMarkByUrl("http://example.com/9"));
+  EXPECT_EQ(1, prefs.menuState);
+  EXPECT_EQ("Sites", tray.Menus().MainMenu()->TextAt(12));
+  EXPECT_EQ(0, prefs.checkSecurePages);
+  EXPECT_EQ("https://duckduckgo.com/?q=", prefs.searchAddress);
+
+  CPreferencesDlg& again = Preferences();
+  again.SetProgramChooser([](QWidget*, const QString&) { return QStringLiteral("/usr/bin/chromium"); });
+  again.ChangeButton()->click();
+  again.PowerUserBox()->setChecked(true);
+  again.reject();
+  EXPECT_EQ("chromium", prefs.browser);
+  EXPECT_EQ(0, prefs.powerUser);
+}
+
+TEST_F(CommandDialogsTest, OpenUrlQuickSearchAndAbout) {
+  tray.OnCommand(res::kCmdOpenUrl);
+  auto* open = qobject_cast<COpenUrlDlg*>(dialogs.Dialog(CommandDialogSet::Which::kOpenUrl));
+  ASSERT_NE(nullptr, open);
+  open->Edit(0)->setText("example.com/a b; rm -rf ~");
+  open->accept();
+  EXPECT_EQ((std::vector<std::string>{"firefox|example.com/a b; rm -rf ~|/usr/bin"}), launcher.launches);
+
+  tray.OnCommand(res::kCmdQuickSearch);
+  auto* search = qobject_cast<CQuickSearchDlg*>(dialogs.Dialog(CommandDialogSet::Which::kQuickSearch));
+  ASSERT_NE(nullptr, search);
+  search->Edit(0)->setText("new york times");
+  search->accept();
+  EXPECT_EQ((std::vector<std::string>{std::string(kDefaultSearchAddress) + "new+york+times"}), opener.opened);
+  tray.OnCommand(res::kCmdQuickSearch);
+  dialogs.Dialog(CommandDialogSet::Which::kQuickSearch)->reject();
+  EXPECT_EQ(1u, opener.opened.size());
+
+  tray.OnCommand(res::kCmdAbout);
+  auto* about = qobject_cast<CAboutDlg*>(dialogs.Dialog(CommandDialogSet::Which::kAbout));
+  ASSERT_NE(nullptr, about);
+  EXPECT_EQ(QStringLiteral("Hopwise 1.2"), about->windowTitle());
+  int pictures = 0;
+  for (QLabel* label : about->findChildren<QLabel*>())
+    if (!label->pixmap().isNull()) ++pictures;
+  EXPECT_EQ(3, pictures);
+}
+
+}  // namespace
+}  // namespace windowstest

@@ -1,0 +1,126 @@
+#include "windows/preferences_dlg.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "windows/page_mark_count_box.h"
+
+namespace {
+
+QString ChooseProgram(QWidget* parent, const QString& startFolder) {
+  return QFileDialog::getOpenFileName(parent, QStringLiteral("Open"), startFolder);
+}
+
+}  // namespace
+
+CPreferencesDlg::CPreferencesDlg(CPrefs& prefs, MessageBoxes& messages, std::function<void()> browserChosen,
+                                 QWidget* parent)
+    : QDialog(parent),
+      prefs_(prefs),
+      messages_(messages),
+      browserChosen_(std::move(browserChosen)),
+      chooser_(ChooseProgram),
+      choices_(ChoicesOf(prefs)),
+      count_(new PageMarkCountBox(this)),
+      sites_(new QRadioButton("Sites", this)),
+      topics_(new QRadioButton("Topics", this)),
+      powerUser_(new QCheckBox("Remove pre-installed links?", this)),
+      simpleSites_(new QCheckBox("Show full site names?", this)),
+      modernSites_(new QCheckBox("Group sites as browsers do?", this)),
+      securePages_(new QCheckBox("Check https pages for updates?", this)),
+      search_(new QComboBox(this)),
+      browser_(new QLineEdit(this)),
+      change_(new QPushButton("Change", this)) {
+  setWindowTitle("Hopwise Preferences");
+  BuildLayout();
+  ShowPreferences();
+  connect(change_, &QPushButton::clicked, this, &CPreferencesDlg::OnChange);
+}
+
+void CPreferencesDlg::BuildLayout() {
+  auto* menuChoice = new QHBoxLayout;
+  menuChoice->addWidget(sites_);
+  menuChoice->addWidget(topics_);
+  menuChoice->addStretch();
+  auto* group = new QButtonGroup(this);
+  group->addButton(sites_);
+  group->addButton(topics_);
+
+  search_->setEditable(true);
+  search_->setMinimumContentsLength(36);
+  browser_->setReadOnly(true);
+  browser_->setMinimumWidth(300);
+  auto* browserRow = new QHBoxLayout;
+  browserRow->addWidget(browser_, 1);
+  browserRow->addWidget(change_);
+
+  auto* form = new QFormLayout;
+  form->addRow("Number of PageMarks to track:", count_);
+  form->addRow("Main Menu Contains:", menuChoice);
+  form->addRow(powerUser_);
+  form->addRow(simpleSites_);
+  form->addRow(modernSites_);
+  form->addRow(securePages_);
+  form->addRow("Search with:", search_);
+  form->addRow("Browser:", browserRow);
+
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, Qt::Vertical, this);
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  auto* layout = new QHBoxLayout(this);
+  layout->addLayout(form, 1);
+  layout->addWidget(buttons);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+// The number is shown as the unsigned word the preferences file holds.
+void CPreferencesDlg::ShowPreferences() {
+  count_->SetText(QString::number(static_cast<uint32_t>(prefs_.maxPageMarks)));
+  (choices_.topicsInMainMenu ? topics_ : sites_)->setChecked(true);
+  powerUser_->setChecked(choices_.powerUser);
+  simpleSites_->setChecked(choices_.simpleSites);
+  modernSites_->setChecked(choices_.modernSites);
+  securePages_->setChecked(choices_.checkSecurePages);
+  search_->addItem(QString::fromLatin1(kDefaultSearchAddress));
+  for (const char* address : kSearchAddressChoices) search_->addItem(QString::fromLatin1(address));
+  search_->setEditText(QString::fromStdString(choices_.searchAddress));
+  browser_->setText(QString::fromStdString(JoinProgramPath(prefs_.browserPath, prefs_.browser)));
+}
+
+void CPreferencesDlg::OnChange() {
+  const QString start = QString::fromStdString(prefs_.browserPath);
+  const QString chosen = chooser_(this, start);
+  if (chosen.isEmpty()) return;
+  const ProgramLocation program = SplitProgramPath(chosen.toStdString());
+  prefs_.browser = program.file;
+  prefs_.browserPath = program.folder;
+  browser_->setText(QString::fromStdString(JoinProgramPath(program.folder, program.file)));
+  if (browserChosen_) browserChosen_();
+}
+
+void CPreferencesDlg::accept() {
+  const PageMarkCountReading count = ReadPageMarkCount(count_->text().toStdString());
+  if (!count.count) {
+    messages_.Ok(count.problem);
+    count_->setFocus();
+    count_->selectAll();
+    return;
+  }
+  choices_.maxPageMarks = *count.count;
+  choices_.topicsInMainMenu = topics_->isChecked();
+  choices_.powerUser = powerUser_->isChecked();
+  choices_.simpleSites = simpleSites_->isChecked();
+  choices_.modernSites = modernSites_->isChecked();
+  choices_.checkSecurePages = securePages_->isChecked();
+  choices_.searchAddress = ReadSearchAddress(search_->currentText().toStdString());
+  QDialog::accept();
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <functional>
+
+#include "platform/message_boxes.h"
+#include "shell/preference_rules.h"
+#include "store/prefs.h"
+
+class PageMarkCountBox;
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+// A few search services for "Search with:", besides the built-in one; any other address can be
+// typed.
+inline constexpr const char* kSearchAddressChoices[] = {
+    "https://duckduckgo.com/?q=",
+    "https://en.wikipedia.org/w/index.php?search=",
+    "https://www.startpage.com/do/search?q=",
+};
+
+// "Hopwise Preferences": the number of PageMarks to track, what the main menu contains, the link
+// menus, how Sites are formed, whether https pages are checked, the search service, and the browser
+// program. It changes nothing itself but the browser: "Change" lets the user pick the program,
+// stores it in the preferences at once (Cancel does not undo it) and tells browserChosen. OK
+// refuses a number that is not an integer from 50 to 1500 with a message and stays open;
+// otherwise Choices() holds what the user chose.
+class CPreferencesDlg : public QDialog {
+  Q_OBJECT
+
+ public:
+  // Asks for a program file, starting in a folder; an empty text when the user cancels.
+  using ProgramChooser = std::function<QString(QWidget* parent, const QString& startFolder)>;
+
+  CPreferencesDlg(CPrefs& prefs, MessageBoxes& messages, std::function<void()> browserChosen,
+                  QWidget* parent = nullptr);
+
+  // Qt's file dialog unless a test puts another chooser in its place.
+  void SetProgramChooser(ProgramChooser chooser) { chooser_ = std::move(chooser); }
+  const PreferenceChoices& Choices() const { return choices_; }
+
+  void accept() override;
+
+  PageMarkCountBox* Count() const { return count_; }
+  QRadioButton* SitesButton() const { return sites_; }
+  QRadioButton* TopicsButton() const { return topics_; }
+  QCheckBox* PowerUserBox() const { return powerUser_; }
+  QCheckBox* SimpleSitesBox() const { return simpleSites_; }
+  QCheckBox* ModernSitesBox() const { return modernSites_; }
+  QCheckBox* SecurePagesBox() const { return securePages_; }
+  QComboBox* SearchAddress() const { return search_; }
+  QLineEdit* Browser() const { return browser_; }
+  QPushButton* ChangeButton() const { return change_; }
+
+ private:
+  void BuildLayout();
+  void ShowPreferences();
+  void OnChange();
+
+  CPrefs& prefs_;
+  MessageBoxes& messages_;
+  std::function<void()> browserChosen_;
+  ProgramChooser chooser_;
+  PreferenceChoices choices_;
+  PageMarkCountBox* count_;
+  QRadioButton* sites_;
+  QRadioButton* topics_;
+  QCheckBox* powerUser_;
+  QCheckBox* simpleSites_;
+  QCheckBox* modernSites_;
+  QCheckBox* securePages_;
+  QComboBox* search_;
+  QLineEdit* browser_;
+  QPushButton* change_;
+};

@@ -1,0 +1,278 @@
+#include "windows/topics_dlg.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+#include <QShowEvent>
+#include <QStatusBar>
+
+#include "checker/walkers.h"
+#include "resources/icons.h"
+#include "resources/resource_ids.h"
+#include "store/topic_edits.h"
+#include "windows/check_scope_dlg.h"
+#include "windows/modal_dialog.h"
+#include "windows/text_dialogs.h"
+#include "windows/topic_tree.h"
+#include "windows/topic_tree_widget.h"
+#include "windows/topics_check_view.h"
+#include "windows/topics_exchange.h"
+#include "windows/window_check.h"
+#include "windows/window_menus.h"
+#include "windows/window_placement.h"
+
+namespace {
+
+constexpr char kFolderStatus[] = "Topic/Folder";
+constexpr char kClosedFolderStatus[] = "This Topic's file could not be read: nothing can be added to it.";
+
+}  // namespace
+
+CTopicsDlg::CTopicsDlg(const WindowServices& services, QWidget* parent)
+    : QMainWindow(parent), services_(services) {
+  setWindowTitle("Hopwise Topics");
+  setWindowIcon(LoadIconResource(res::kIconActive));
+  BuildWidgets();
+  items_ = std::make_unique<TopicTree>(*tree_, services_.topics);
+  checkView_ = std::make_unique<TopicTreeCheckView>(*items_, services_.topics, services_.store, *status_,
+                                                    *actions_.at(res::kCmdCheckForUpdates),
+                                                    [this] { return tree_->Dragging(); });
+  check_ =
+      std::make_unique<WindowCheck>(*this, *checkView_, services_.http, services_.prefs, services_.messages);
+  FileMarkedPages(services_.store, services_.topics);
+  items_->Rebuild();
+  services_.topics.AddListener(this);
+}
+
+// The check goes first: its worker is stopped before anything it may ask about goes.
+CTopicsDlg::~CTopicsDlg() {
+  check_.reset();
+  services_.topics.RemoveListener(this);
+}
+
+void CTopicsDlg::BuildWidgets() {
+  const CommandHandler handler = [this](uint32_t command) { OnCommand(command); };
+  actions_ = FillMenuBar(*menuBar(), res::kMenuTopicsBar, handler);
+  contextMenu_ = BuildContextMenu(res::kMenuTopicsContext, *this, handler);
+  InstallAccelerators(*this, res::kAccelTopics, handler);
+
+  tree_ = new TopicTreeWidget(this);
+  tree_->setColumnCount(1);
+  tree_->setHeaderHidden(true);
+  tree_->setRootIsDecorated(true);
+  tree_->setUniformRowHeights(true);
+  tree_->setIconSize(QSize(16, 16));
+  tree_->setSelectionMode(QAbstractItemView::SingleSelection);
+  tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  tree_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(tree_, &QTreeWidget::itemSelectionChanged, this, &CTopicsDlg::OnSelectionChanged);
+  connect(tree_, &QTreeWidget::itemDoubleClicked, this, &CTopicsDlg::OnOpen);
+  connect(tree_, &QTreeWidget::customContextMenuRequested, this, &CTopicsDlg::OnContextMenu);
+  connect(tree_, &TopicTreeWidget::dropRequested, this, &CTopicsDlg::OnDrop);
+  setCentralWidget(tree_);
+
+  status_ = new QLabel(this);
+  status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  statusBar()->addWidget(status_, 1);
+  tree_->setFocus();
+}
+
+void CTopicsDlg::OnCommand(uint32_t command) {
+  switch (command) {
+    case res::kCmdImportBookmarks:
+      if (std::string path = AskImportFile(*this); !path.empty()) ImportFile(path);
+      return;
+    case res::kCmdExportTopics:
+      if (std::string path = AskExportFile(*this); !path.empty()) ExportFile(path);
+      return;
+    case res::kCmdCheckForUpdates:
+      return check_->OnCheckForUpdates([this] { return AskScope(); });
+    case res::kCmdClose:
+      close();
+      return;
+    case res::kCmdDeleteTopic:
+      return OnDelete();
+    case res::kCmdNewTopicLink:
+      return OnNewLink();
+    case res::kCmdNewTopicFolder:
+      return OnNewFolder();
+    case res::kCmdEditTopic:
+      return OnEdit();
+    default:
+      return;
+  }
+}
+
+void CTopicsDlg::ImportFile(const std::string& path) {
+  if (importing_) return;
+  importing_ = true;
+  QPointer<CTopicsDlg> alive(this);
+  const std::string text = ImportBookmarksFile(*this, path, services_.topics, services_.messages);
+  if (!alive) return;
+  importing_ = false;
+  if (!text.empty()) ShowStatus(text);
+}
+
+void CTopicsDlg::ExportFile(const std::string& path) {
+  const std::string text = ExportTopicsFile(path, services_.topics, services_.messages);
+  if (!text.empty()) ShowStatus(text);
+}
+
+const CTopic& CTopicsDlg::Selected() const {
+  const QList<QTreeWidgetItem*> selected = tree_->selectedItems();
+  const CTopic* node = selected.isEmpty() ? nullptr : items_->NodeOf(selected.front());
+  return node ? *node : services_.topics.Root();
+}
+
+void CTopicsDlg::Select(const CTopic* node) {
+  if (QTreeWidgetItem* item = items_->ItemOf(node)) {
+    tree_->setCurrentItem(item);
+    tree_->scrollToItem(item);
+  }
+}
+
+void CTopicsDlg::ShowStatus(const std::string& text) {
+  status_->setText(QString::fromStdString(text));
+}
+
+void CTopicsDlg::OnSelectionChanged() {
+  const QList<QTreeWidgetItem*> selected = tree_->selectedItems();
+  const CTopic* node = selected.isEmpty() ? nullptr : items_->NodeOf(selected.front());
+  if (node) ShowStatus(node->isFolder ? kFolderStatus : node->target);
+}
+
+void CTopicsDlg::OnOpen(QTreeWidgetItem* item) {
+  const CTopic* node = items_->NodeOf(item);
+  if (node && !node->isFolder) services_.opener.OpenInBrowser(node->target);
+}
+
+// The item under the pointer is selected (none: the selection goes, and the commands act on the
+// top level).
+void CTopicsDlg::OnContextMenu(const QPoint& position) {
+  if (QTreeWidgetItem* item = tree_->itemAt(position)) {
+    tree_->setCurrentItem(item);
+  } else {
+    tree_->clearSelection();
+    tree_->setCurrentItem(nullptr);
+  }
+  contextMenu_->popup(tree_->viewport()->mapToGlobal(position));
+}
+
+void CTopicsDlg::OnNewFolder() {
+  ModalDialog<CNewTopicDlg> dialog(*this, services_.messages);
+  if (dialog.Exec() != ModalDialog<CNewTopicDlg>::Outcome::kAccepted) return;
+  const TopicPlace place = NewFolderPlace(Selected());
+  if (const CTopic* folder = services_.topics.NewFolder(*place.parent, place.index, dialog->Name()))
+    return Select(folder);
+  ShowStatus(kClosedFolderStatus);
+}
+
+void CTopicsDlg::OnNewLink() {
+  ModalDialog<CNewPageMarkDlg> dialog(*this, services_.messages);
+  if (dialog.Exec() != ModalDialog<CNewPageMarkDlg>::Outcome::kAccepted) return;
+  const TopicPlace place = NewLinkPlace(Selected());
+  if (const CTopic* link =
+          services_.topics.NewLink(*place.parent, place.index, dialog->Title(), dialog->Url()))
+    return Select(link);
+  ShowStatus(kClosedFolderStatus);
+}
+
+// With nothing selected there is nothing to edit: the top level has no name of its own.
+void CTopicsDlg::OnEdit() {
+  const CTopic& node = Selected();
+  if (node.parent == &node) return;
+  if (node.isFolder) {
+    ModalDialog<CEditTopicDlg> dialog(*this, node.name, services_.messages);
+    if (dialog.Exec() != ModalDialog<CEditTopicDlg>::Outcome::kAccepted) return;
+    if (services_.topics.Contains(&node)) services_.topics.Edit(node, dialog->Name(), node.target);
+    return;
+  }
+  ModalDialog<CEditPageMarkDlg> dialog(*this, node.name, node.target, services_.messages);
+  if (dialog.Exec() != ModalDialog<CEditPageMarkDlg>::Outcome::kAccepted) return;
+  if (services_.topics.Contains(&node)) services_.topics.Edit(node, dialog->Title(), dialog->Url());
+}
+
+void CTopicsDlg::OnDelete() {
+  const CTopic& node = Selected();
+  if (node.parent != &node) services_.topics.Delete(node);
+}
+
+void CTopicsDlg::OnDrop(QTreeWidgetItem* dragged, QTreeWidgetItem* target) {
+  const CTopic* node = items_->NodeOf(dragged);
+  if (node && DropTopic(services_.topics, *node, items_->NodeOf(target))) {
+    Select(node);
+  } else {
+    QApplication::beep();
+  }
+  checkView_->SaveHeld();
+}
+
+void CTopicsDlg::TakeMarkedPages() {
+  if (!services_.store.SendToTopicsList().empty()) FileMarkedPages(services_.store, services_.topics);
+}
+
+// The second choice checks the selected folder, or the folder of a selected link.
+std::optional<CheckScope> CTopicsDlg::AskScope() {
+  ModalDialog<CCheckScopeDlg> dialog(*this);
+  dialog->SetForTopic();
+  if (dialog.Exec() != ModalDialog<CCheckScopeDlg>::Outcome::kAccepted) return std::nullopt;
+  const CTopic* topic = &Selected();
+  if (!topic->isFolder) topic = topic->parent;
+  if (dialog->Scope() == 1 && topic != &services_.topics.Root())
+    return CheckScope(CheckTopics, items_->KeyOf(items_->ItemOf(topic)));
+  return CheckScope(CheckTopics);
+}
+
+QAction* CTopicsDlg::MenuAction(uint32_t command) const {
+  auto found = actions_.find(command);
+  return found == actions_.end() ? nullptr : found->second;
+}
+
+bool CTopicsDlg::CheckRunning() const {
+  return check_->RunRegistered();
+}
+
+// Pages marked for filing while the window was open come in when it is brought forward again.
+bool CTopicsDlg::event(QEvent* event) {
+  if (event->type() == QEvent::WindowActivate) TakeMarkedPages();
+  return QMainWindow::event(event);
+}
+
+// Refused while a check runs or an import reads its file; otherwise topics.data is written once
+// more (the menus follow the model by themselves).
+void CTopicsDlg::closeEvent(QCloseEvent* event) {
+  if (importing_ || !check_->MayClose()) return event->ignore();
+  services_.topics.SaveFolder(services_.topics.Root());
+  event->accept();
+}
+
+void CTopicsDlg::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  TakeMarkedPages();
+  if (placed_ || event->spontaneous()) return;
+  placed_ = true;
+  PlaceOnPrimaryScreen(*this, TopicsPlacement);
+}
+
+void CTopicsDlg::OnTopicsReset() {
+  items_->Rebuild();
+}
+
+void CTopicsDlg::OnTopicInserted(const CTopic& node) {
+  items_->Insert(node);
+}
+
+void CTopicsDlg::OnTopicChanged(const CTopic& node) {
+  items_->Change(node);
+}
+
+void CTopicsDlg::OnTopicMoved(const CTopic& node, const CTopic&) {
+  items_->Move(node);
+}
+
+void CTopicsDlg::OnTopicRemoved(const CTopic& node) {
+  items_->Remove(node);
+}

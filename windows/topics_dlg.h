@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QMainWindow>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "checker/check_run.h"
+#include "store/topics_model.h"
+#include "windows/window_services.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QTreeWidgetItem;
+class TopicTree;
+class TopicTreeCheckView;
+class TopicTreeWidget;
+class WindowCheck;
+
+// "Hopwise Topics": the Topics tree, where pages are filed into folders. A view of the Topics
+// model, shown whole: each folder shows its children from the last stored to the first, and the
+// items follow every change of the model, whoever made it. Every edit writes the files it changes
+// at once; closing writes topics.data once more.
+//
+// New PageMark and New Topic/Folder put the new node beside or into the selection (see
+// store/topic_edits.h), Edit (F2) renames, Delete (Del) removes a node and every branch file below
+// it without asking. Double-click opens a link in the browser. A node is moved by dragging it onto
+// another: a refused drop beeps. The status bar shows a link's URL, or "Topic/Folder". Pages
+// marked for filing are taken in whenever the window is shown or activated. File imports a
+// bookmark file, exports the Topics as one, and starts or stops an update check; the window
+// refuses to close while a check runs.
+class CTopicsDlg : public QMainWindow, private TopicsListener {
+  Q_OBJECT
+
+ public:
+  explicit CTopicsDlg(const WindowServices& services, QWidget* parent = nullptr);
+  ~CTopicsDlg() override;
+
+  // A command of the menu bar, the context menu or the keys.
+  void OnCommand(uint32_t command);
+  // The two File commands after their file dialogs, with the file chosen.
+  void ImportFile(const std::string& path);
+  void ExportFile(const std::string& path);
+  // Files the pages marked for filing as top-level links (see FileMarkedPages); done on its own
+  // whenever the window is shown or activated.
+  void TakeMarkedPages();
+
+  TopicTreeWidget* Tree() const { return tree_; }
+  const TopicTree& Items() const { return *items_; }
+  QLabel* StatusText() const { return status_; }
+  QAction* MenuAction(uint32_t command) const;
+  QMenu* ContextMenu() const { return contextMenu_; }
+  bool CheckRunning() const;
+
+ protected:
+  bool event(QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void BuildWidgets();
+  // The node of the selected item, or the root when nothing is selected.
+  const CTopic& Selected() const;
+  void Select(const CTopic* node);
+  void OnSelectionChanged();
+  void OnOpen(QTreeWidgetItem* item);
+  void OnContextMenu(const QPoint& position);
+  void OnNewFolder();
+  void OnNewLink();
+  void OnEdit();
+  void OnDelete();
+  void OnDrop(QTreeWidgetItem* dragged, QTreeWidgetItem* target);
+  std::optional<CheckScope> AskScope();
+  void ShowStatus(const std::string& text);
+
+  void OnTopicsReset() override;
+  void OnTopicInserted(const CTopic& node) override;
+  void OnTopicChanged(const CTopic& node) override;
+  void OnTopicMoved(const CTopic& node, const CTopic& oldParent) override;
+  void OnTopicRemoved(const CTopic& node) override;
+
+  WindowServices services_;
+  TopicTreeWidget* tree_ = nullptr;
+  QLabel* status_ = nullptr;
+  QMenu* contextMenu_ = nullptr;
+  std::map<uint32_t, QAction*> actions_;
+  std::unique_ptr<TopicTree> items_;
+  std::unique_ptr<TopicTreeCheckView> checkView_;
+  std::unique_ptr<WindowCheck> check_;
+  bool placed_ = false;
+  bool importing_ = false;
+};
