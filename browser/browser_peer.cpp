@@ -74,20 +74,40 @@ void BrowserPeer::SetWindow(uint32_t windowId, const std::string& url, const std
   windows_.push_back(Window{windowId, url, title});
 }
 
-void BrowserPeer::EchoPage(uint32_t windowId, const std::string& url) {
-  auto item = BuildArgumentList("QCS,QCS,DW,QCS", {url, "text/html", windowId, ""});
-  // A copy: a server may register or leave while an echo to another one waits for its answer.
-  std::vector<std::string> servers = echoServers_;
-  for (const auto& server : servers) Echo(server, *item);
+namespace {
+
+std::string EchoItem(uint32_t windowId, const std::string& url) {
+  return *BuildArgumentList("QCS,QCS,DW,QCS", {url, "text/html", windowId, ""});
 }
 
-void BrowserPeer::Echo(const std::string& server, const std::string& item) {
+}  // namespace
+
+void BrowserPeer::EchoPage(uint32_t windowId, const std::string& url) {
+  const std::string item = EchoItem(windowId, url);
+  // A copy: a server may register or leave while an echo to another one waits for its answer.
+  std::vector<std::string> servers = echoServers_;
+  for (const auto& server : servers) Echo(server, item, dde::kDefaultTimeoutMs);
+}
+
+uint32_t BrowserPeer::EchoPageTo(const std::string& server, uint32_t windowId, const std::string& url,
+                                 int timeoutMs) {
+  return Echo(server, EchoItem(windowId, url), timeoutMs);
+}
+
+void BrowserPeer::AddEchoServer(const std::string& server) {
+  auto known = [&](const std::string& s) { return SameName(s, server); };
+  if (!server.empty() && std::none_of(echoServers_.begin(), echoServers_.end(), known))
+    echoServers_.push_back(server);
+}
+
+uint32_t BrowserPeer::Echo(const std::string& server, const std::string& item, int timeoutMs) {
   uint32_t result = 0;
   if (dde::ConvHandle conv = instance_.Connect(server, std::string(VerbName(WWW_URLEcho)))) {
-    result = instance_.Poke(conv, item);
+    result = instance_.Poke(conv, item, timeoutMs);
     instance_.Disconnect(conv);
   }
   if (hooks_.echoed) hooks_.echoed(server, item, result);
+  return result;
 }
 
 bool BrowserPeer::CloseWindow(uint32_t windowId) {
@@ -106,9 +126,10 @@ void BrowserPeer::Touch(uint32_t windowId) {
 }
 
 dde::Result BrowserPeer::OnTransaction(const dde::Transaction& t) {
+  int verb = VerbIndex(t.topic);
+  if (verb < 0 && hooks_.other) return hooks_.other(t);
   dde::Result result;
   Served served{KindName(t.type), t.topic, t.item, "-"};
-  int verb = VerbIndex(t.topic);
   switch (t.type) {
     case dde::TransactionType::Connect:
       result.value = verb >= 0 ? 1 : 0;
@@ -178,7 +199,7 @@ uint32_t BrowserPeer::OnPoke(int verb, const std::string& item) {
   auto known = [&](const std::string& s) { return SameName(s, server); };
   switch (verb) {
     case WWW_RegisterURLEcho:
-      if (std::none_of(echoServers_.begin(), echoServers_.end(), known)) echoServers_.push_back(server);
+      AddEchoServer(server);
       return dde::kFack;
     case WWW_UnRegisterURLEcho:
       std::erase_if(echoServers_, known);

@@ -56,6 +56,10 @@ class BrowserPeer {
     // "WWW_GetWindowInfo": the window the program shows under this id (as asked: 0 or 4294967295
     // included), or none. Unset: the peer's own windows answer.
     std::function<std::optional<Window>(uint32_t windowId)> windowInfo;
+    // Every transaction on a topic that is no browser verb, on any name the instance serves or
+    // conversation it opened (a program's own conversations beside the browser's), answered as the
+    // hook says. Unset: such conversations are refused.
+    std::function<dde::Result(const dde::Transaction&)> other;
   };
 
   BrowserPeer(dde::Instance& instance, Hooks hooks);
@@ -75,6 +79,12 @@ class BrowserPeer {
   // Tells every registered echo server that the window shows url, without touching the windows
   // (for a program that keeps its own, with the windowInfo hook).
   void EchoPage(uint32_t windowId, const std::string& url);
+  // Tells one server that the window shows url; the poke's result (dde::kFack when it took the
+  // echo, 0 when it refused, did not answer within timeoutMs, or could not be reached).
+  uint32_t EchoPageTo(const std::string& server, uint32_t windowId, const std::string& url,
+                      int timeoutMs = dde::kDefaultTimeoutMs);
+  // Echoes go to this server from now on, as if it had registered (no two alike, in any case).
+  void AddEchoServer(const std::string& server);
   // Forgets the window; false when there was none.
   bool CloseWindow(uint32_t windowId);
   // The window with this id (0 or 4294967295: the most recently used one), or none.
@@ -90,7 +100,7 @@ class BrowserPeer {
   std::optional<dde::Bytes> OnRequest(int verb, const std::string& item, std::string& answer);
   uint32_t OnPoke(int verb, const std::string& item);
   void Touch(uint32_t windowId);
-  void Echo(const std::string& server, const std::string& item);
+  uint32_t Echo(const std::string& server, const std::string& item, int timeoutMs);
 
   dde::Instance& instance_;
   Hooks hooks_;

@@ -23,14 +23,17 @@ let retryMs = RETRY_FIRST_MS;
 let retryTimer = null;
 let connectedAt = 0;
 
-// tab id -> the page the host echoed for it, kept for the browser session, so that a new host
-// process does not echo the same page again.
+// Kept for the browser session, so that a new host process takes up where the last one ended:
+// tab id -> the page the host echoed for it (not to be echoed again), and the programs the host
+// echoed to (a list of {name, id}, handed back in every snapshot).
 const echoed = new Map();
+let servers = [];
 const sessionStore = api.storage?.session;
 const restored = (async () => {
   try {
-    const saved = await sessionStore?.get('echoed');
+    const saved = await sessionStore?.get(['echoed', 'servers']);
     for (const [tabId, url] of saved?.echoed ?? []) echoed.set(tabId, url);
+    if (Array.isArray(saved?.servers)) servers = saved.servers;
   } catch (e) {
     // Without session storage a restarted worker may echo a page twice; nothing worse.
   }
@@ -44,9 +47,22 @@ function clip(text, limit) {
   return typeof text === 'string' && text.length <= limit ? text : '';
 }
 
+// The first characters of a title, never half of a surrogate pair (the host drops a message
+// whose JSON holds one).
+function clipTitle(title) {
+  if (typeof title !== 'string') return '';
+  const cut = title.slice(0, TITLE_LIMIT);
+  return /[\uD800-\uDBFF]$/.test(cut) ? cut.slice(0, -1) : cut;
+}
+
+// A page is its address without the fragment: a jump within the document is no new page.
+function samePage(a, b) {
+  return typeof a === 'string' && typeof b === 'string' && a.split('#')[0] === b.split('#')[0];
+}
+
 function tabState(tab) {
   const url = clip(tab.url ?? '', URL_LIMIT);
-  const title = typeof tab.title === 'string' ? tab.title.slice(0, TITLE_LIMIT) : '';
+  const title = clipTitle(tab.title);
   return {
     tabId: tab.id,
     windowId: tab.windowId,
@@ -63,7 +79,7 @@ function usableTab(tab) {
 
 // Marks a page the host already echoed; decided when the message leaves, since acks arrive late.
 function withEchoed(message) {
-  if (message.type === 'tab' && echoed.get(message.tabId) === message.url) {
+  if (message.type === 'tab' && samePage(echoed.get(message.tabId), message.url)) {
     return { ...message, echoed: true };
   }
   return message;
@@ -131,9 +147,10 @@ async function sendSnapshot(forPort) {
   const snapshot = fitSnapshot({
     type: 'snapshot',
     focusedWindowId,
+    servers,
     tabs: tabs.filter(usableTab).map((tab) => {
       const state = tabState(tab);
-      return echoed.get(tab.id) === state.url ? { ...state, echoed: true } : state;
+      return samePage(echoed.get(tab.id), state.url) ? { ...state, echoed: true } : state;
     }),
   });
   if (post(snapshot)) synced = true;
@@ -227,6 +244,16 @@ async function onHostMessage(fromPort, message) {
       if (Number.isInteger(message.tabId) && typeof message.url === 'string') {
         echoed.set(message.tabId, message.url);
         saveEchoed();
+      }
+      return;
+    case 'resync':
+      // Another bridge has to learn every tab.
+      if (fromPort === port && synced) sendSnapshot(fromPort);
+      return;
+    case 'servers':
+      if (Array.isArray(message.servers)) {
+        servers = message.servers;
+        sessionStore?.set({ servers }).catch(() => {});
       }
       return;
     case 'open':

@@ -58,6 +58,19 @@ std::optional<TabReport> ReadTab(const Json& object) {
   return tab;
 }
 
+std::vector<ServerMark> ReadServers(const Json& object) {
+  std::vector<ServerMark> servers;
+  const auto list = object.find("servers");
+  if (list == object.end() || !list->is_array()) return servers;
+  for (const auto& entry : *list) {
+    if (!entry.is_object()) continue;
+    auto name = GetString(entry, "name");
+    auto id = GetString(entry, "id");
+    if (name && id && !name->empty()) servers.push_back(ServerMark{std::move(*name), std::move(*id)});
+  }
+  return servers;
+}
+
 std::optional<BrowserMessage> Fail(std::string* error, std::string reason) {
   if (error) *error = std::move(reason);
   return std::nullopt;
@@ -82,6 +95,7 @@ std::optional<BrowserMessage> ParseBrowserMessage(std::string_view text, std::st
       if (auto tab = ReadTab(entry)) snapshot.tabs.push_back(std::move(*tab));
     }
     snapshot.focusedWindow = GetUint32(value, "focusedWindowId");
+    snapshot.servers = ReadServers(value);
     return snapshot;
   }
   if (*type == "tab") {
@@ -135,6 +149,37 @@ std::string ActivateMessage(uint32_t id, std::optional<uint32_t> tabId) {
 
 std::string EchoedMessage(uint32_t tabId, const std::string& url) {
   return Compact(Json{{"type", "echoed"}, {"tabId", tabId}, {"url", Utf8OrLatin1(url)}});
+}
+
+std::string ServersMessage(const std::vector<ServerMark>& servers) {
+  Json list = Json::array();
+  for (const auto& server : servers) list.push_back({{"name", Utf8OrLatin1(server.name)}, {"id", server.id}});
+  return Compact(Json{{"type", "servers"}, {"servers", std::move(list)}});
+}
+
+std::string ResyncMessage() {
+  return Compact(Json{{"type", "resync"}});
+}
+
+std::string JoinMessage(const std::string& serviceName) {
+  return Compact(Json{{"type", "join"}, {"name", Utf8OrLatin1(serviceName)}});
+}
+
+std::optional<std::string> ParseJoinMessage(std::string_view text) {
+  const Json value = Json::parse(text.begin(), text.end(), nullptr, /*allow_exceptions=*/false);
+  if (!value.is_object() || GetString(value, "type") != "join") return std::nullopt;
+  auto name = GetString(value, "name");
+  if (!name || name->size() <= kBridgeNamePrefix.size() || !name->starts_with(kBridgeNamePrefix) ||
+      name->find_first_not_of("0123456789", kBridgeNamePrefix.size()) != std::string::npos)
+    return std::nullopt;
+  return name;
+}
+
+bool IsNoteForExtension(std::string_view text) {
+  const Json value = Json::parse(text.begin(), text.end(), nullptr, /*allow_exceptions=*/false);
+  if (!value.is_object()) return false;
+  const auto type = GetString(value, "type");
+  return type == "echoed" || type == "servers";
 }
 
 }  // namespace bridge

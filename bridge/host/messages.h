@@ -7,6 +7,7 @@
 #include <variant>
 #include <vector>
 
+#include "bridge/host/echo_server_book.h"
 #include "bridge/host/tab_table.h"
 
 // The messages between the extension and the host (bridge/README.md lists them). Every message
@@ -17,6 +18,7 @@ namespace bridge {
 struct SnapshotMessage {  // "snapshot": every tab, sent on each connect
   std::vector<TabReport> tabs;
   std::optional<uint32_t> focusedWindow;
+  std::vector<ServerMark> servers;  // who the host before echoed to, as it told the extension
 };
 struct TabMessage {  // "tab": a tab's url, title or load state changed
   TabReport tab;
@@ -55,5 +57,21 @@ std::string OpenMessage(uint32_t id, const std::string& url, std::optional<uint3
 std::string ActivateMessage(uint32_t id, std::optional<uint32_t> tabId);
 // The page of tab tabId was echoed: a later snapshot marks it, so that a new host does not echo it again.
 std::string EchoedMessage(uint32_t tabId, const std::string& url);
+// Who receives the echoes now: a later snapshot hands the list back, so that a new host goes on
+// echoing to them without waiting for them to register again.
+std::string ServersMessage(const std::vector<ServerMark>& servers);
+
+// Host -> extension: send a snapshot now (another bridge has to learn every tab).
+std::string ResyncMessage();
+
+// Between bridges (bridge/README.md, "Two browsers at once"): a bridge that joins the one holding
+// "NETSCAPE" names the service it answers on first, kBridgeNamePrefix and its process id; the
+// name, or nothing for another message or a name of another kind.
+inline constexpr std::string_view kBridgeNamePrefix = "HOPWISE-BRIDGE-";
+std::string JoinMessage(const std::string& serviceName);
+std::optional<std::string> ParseJoinMessage(std::string_view text);
+// True for the host's notes to the extension that the bridge holding "NETSCAPE" passes on through
+// another bridge: "echoed" and "servers".
+bool IsNoteForExtension(std::string_view text);
 
 }  // namespace bridge

@@ -3,8 +3,13 @@
 #include <algorithm>
 #include <set>
 
+#include "bridge/host/placeholder_title.h"
+
 namespace bridge {
 namespace {
+
+// The titles kept per page to recognise one that comes back (a title that cycles).
+constexpr size_t kSentTitlesKept = 16;
 
 std::string Lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
@@ -12,9 +17,8 @@ std::string Lower(std::string text) {
   return text;
 }
 
-std::string WithoutTrailingSlash(std::string text) {
-  if (!text.empty() && text.back() == '/') text.pop_back();
-  return text;
+bool Contains(const std::vector<std::string>& titles, const std::string& title) {
+  return std::find(titles.begin(), titles.end(), title) != titles.end();
 }
 
 }  // namespace
@@ -26,17 +30,12 @@ bool TabTable::IsEchoedScheme(const std::string& url) {
   return scheme == "http" || scheme == "https" || scheme == "ftp" || scheme == "file";
 }
 
-bool TabTable::IsRealTitle(const std::string& url, const std::string& title) {
-  if (title.empty()) return false;
-  if (WithoutTrailingSlash(title) == WithoutTrailingSlash(url)) return false;
-  const auto afterScheme = url.find("://");
-  if (afterScheme != std::string::npos &&
-      WithoutTrailingSlash(title) == WithoutTrailingSlash(url.substr(afterScheme + 3)))
-    return false;
-  return true;
+bool TabTable::SamePage(const std::string& a, const std::string& b) {
+  return a.substr(0, a.find('#')) == b.substr(0, b.find('#'));
 }
 
 std::vector<PageEcho> TabTable::Update(const TabReport& report, Clock::time_point now) {
+  if (tabs.size() >= kMaxTabs && !tabs.count(report.tabId)) return {};
   auto [it, added] = tabs.try_emplace(report.tabId);
   Tab& tab = it->second;
   if (!added && tab.windowId != report.windowId) {
@@ -44,18 +43,30 @@ std::vector<PageEcho> TabTable::Update(const TabReport& report, Clock::time_poin
     if (old != activeTab.end() && old->second == report.tabId) activeTab.erase(old);
   }
   tab.windowId = report.windowId;
-  if (added || tab.url != report.url) {
-    tab.staleTitle = added ? std::string() : tab.title;
-    tab.url = report.url;
-    tab.complete = false;
-    tab.completeSince.reset();
-  }
-  tab.title = report.title;
-  if (report.complete && !tab.complete) tab.completeSince = now;
-  tab.complete = report.complete;
-  if (report.echoed) tab.echoedUrl = report.url;
+  TakeReport(tab, report, added, now);
   if (report.active) NoteActive(report.tabId, report.windowId);
   return Evaluate(report.tabId, tab, now);
+}
+
+// A new address starts a new page, unless only its fragment changed: a jump within the document
+// (a contents link, a footnote) is no new page to record.
+void TabTable::TakeReport(Tab& tab, const TabReport& report, bool added, Clock::time_point now) {
+  if (added || !SamePage(tab.url, report.url)) {
+    Page page;
+    page.url = report.url;
+    page.staleTitle = added ? std::string() : tab.title;
+    page.titleSince = now;
+    tab.page = std::move(page);
+  }
+  if (report.title != tab.title) tab.page.titleSince = now;
+  tab.url = report.url;
+  tab.title = report.title;
+  if (report.complete && !tab.page.completeSince) tab.page.completeSince = now;
+  tab.page.complete = report.complete;
+  if (report.echoed && !tab.page.echoed) {
+    tab.page.echoed = true;
+    tab.page.sentTitles = {report.title};
+  }
 }
 
 std::vector<PageEcho> TabTable::Snapshot(const std::vector<TabReport>& reports,
@@ -98,20 +109,47 @@ void TabTable::NoteActive(uint32_t tabId, uint32_t windowId) {
   activation[tabId] = ++activationCount;
 }
 
+// A page's first echo waits for a title of its own: one that is no stand-in for the address and
+// not the title the previous page left (after history.pushState the tab shows the old page's
+// title until the page sets its own). Without one, the page is echoed with what the tab shows
+// once the grace after the load's end has passed.
 std::optional<Clock::time_point> TabTable::EchoDeadline(const Tab& tab) const {
-  if (tab.url == tab.echoedUrl || !IsEchoedScheme(tab.url)) return std::nullopt;
-  // A title the old page left behind counts only once the new page has loaded.
-  const bool titleKnown = IsRealTitle(tab.url, tab.title) && (tab.title != tab.staleTitle || tab.complete);
-  if (titleKnown) return Clock::time_point::min();
-  if (tab.completeSince) return *tab.completeSince + titleGrace;
-  return std::nullopt;
+  if (!IsEchoedScheme(tab.page.url)) return std::nullopt;
+  if (tab.page.echoed) return RetitleDeadline(tab);
+  const bool placeholder = IsPlaceholderTitle(tab.url, tab.title);
+  const bool stale = tab.title == tab.page.staleTitle;
+  if (!placeholder && !stale) return Clock::time_point::min();
+  if (!tab.page.completeSince) return std::nullopt;
+  return *tab.page.completeSince + (placeholder ? times.grace : times.staleGrace);
+}
+
+// A title that changes after the echo is echoed again once it has settled. Never a stand-in, never
+// a title this page's echoes brought before (a title that cycles), and only a few times per page.
+std::optional<Clock::time_point> TabTable::RetitleDeadline(const Tab& tab) const {
+  const Page& page = tab.page;
+  if (page.retitles >= times.retitles || IsPlaceholderTitle(tab.url, tab.title) ||
+      Contains(page.sentTitles, tab.title))
+    return std::nullopt;
+  return page.titleSince.value_or(Clock::time_point::min()) + times.settle;
 }
 
 std::vector<PageEcho> TabTable::Evaluate(uint32_t tabId, Tab& tab, Clock::time_point now) {
   const auto deadline = EchoDeadline(tab);
   if (!deadline || *deadline > now) return {};
-  tab.echoedUrl = tab.url;
-  return {PageEcho{tabId, tab.url}};
+  const bool retitle = tab.page.echoed;
+  tab.page.echoed = true;
+  if (retitle) ++tab.page.retitles;
+  NoteSent(tabId, tab.page.url, tab.title);
+  return {PageEcho{tabId, tab.page.url, tab.title, retitle}};
+}
+
+void TabTable::NoteSent(uint32_t tabId, const std::string& url, const std::string& title) {
+  auto it = tabs.find(tabId);
+  if (it == tabs.end() || it->second.page.url != url) return;
+  std::vector<std::string>& sent = it->second.page.sentTitles;
+  if (Contains(sent, title)) return;
+  sent.push_back(title);
+  if (sent.size() > kSentTitlesKept) sent.erase(sent.begin());
 }
 
 std::vector<PageEcho> TabTable::TakeDue(Clock::time_point now) {
@@ -129,6 +167,20 @@ std::optional<Clock::time_point> TabTable::NextDeadline() const {
     if (deadline && (!next || *deadline < *next)) next = deadline;
   }
   return next;
+}
+
+std::vector<PageEcho> TabTable::EchoedPages() const {
+  std::vector<std::pair<uint64_t, PageEcho>> pages;
+  for (const auto& [id, tab] : tabs) {
+    if (!tab.page.echoed || !IsEchoedScheme(tab.page.url)) continue;
+    const auto seq = activation.find(id);
+    pages.push_back({seq == activation.end() ? 0 : seq->second, PageEcho{id, tab.page.url, tab.title}});
+  }
+  std::stable_sort(pages.begin(), pages.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<PageEcho> ordered;
+  for (auto& [seq, page] : pages) ordered.push_back(std::move(page));
+  return ordered;
 }
 
 std::optional<uint32_t> TabTable::Resolve(uint32_t id) const {
@@ -149,6 +201,12 @@ std::optional<uint32_t> TabTable::Resolve(uint32_t id) const {
     }
   }
   return latest;
+}
+
+std::vector<uint32_t> TabTable::Ids() const {
+  std::vector<uint32_t> ids;
+  for (const auto& [id, tab] : tabs) ids.push_back(id);
+  return ids;
 }
 
 const TabTable::Tab* TabTable::Find(uint32_t id) const {

@@ -18,8 +18,10 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <thread>
+#include <utility>
 
 #include "bridge/hopwise_side.h"
+#include "bridge/host/echo_server_book.h"
 #include "bridge/host/frame_codec.h"
 #include "browser/argument_list.h"
 
@@ -160,6 +162,17 @@ class FakeExtension {
     return found;
   }
 
+  // Waits for this very message of the host; true when it came within the time limit.
+  bool Saw(const Json& expected, std::chrono::milliseconds limit = 5s) {
+    std::unique_lock lock(mutex);
+    return changed.wait_for(lock, limit, [&] {
+      for (const auto& text : received) {
+        if (Json::parse(text, nullptr, false) == expected) return true;
+      }
+      return false;
+    });
+  }
+
   bool Ended() {
     std::lock_guard lock(mutex);
     return ended;
@@ -248,6 +261,7 @@ TEST_F(BridgeHost, EchoesEachPageOnceWithItsTitleAndAnswersWindowInfo) {
   const auto echoed = extension.WaitFor("echoed");
   ASSERT_TRUE(echoed.has_value());
   EXPECT_EQ((*echoed)["tabId"], 11u);
+  EXPECT_EQ(hopwise.WindowInfo("12").first, "chrome://newtab/") << "a tab never echoed is a window too";
 
   // A new page in the tab: nothing while only the stand-in title is known, one echo once the
   // real one arrives, and nothing for later reports of the same page.
@@ -280,6 +294,106 @@ TEST_F(BridgeHost, EchoesEachPageOnceWithItsTitleAndAnswersWindowInfo) {
   hopwise.Pump(100ms);
   EXPECT_FALSE(hopwise.Ask("WWW_GetWindowInfo", "13").has_value());
   EXPECT_EQ(hopwise.WindowInfo("4294967295").first, "https://example.org/next");
+}
+
+// Hopwise takes an echo of the page it recorded last as that page's new title, and an echo of an
+// earlier page as a visit of it: a late title goes out only while its page is the one echoed last.
+TEST_F(BridgeHost, ALateTitleIsEchoedAgainWhileItsPageIsTheLastOne) {
+  HostProcess host(stateDir);
+  FakeExtension extension(host);
+  ASSERT_TRUE(hopwise.RegisterForEchoes());
+  extension.Send(Tab(11, 1, "https://example.org/app", "Loading...", "complete", true));
+  ASSERT_TRUE(hopwise.PumpUntil([&] { return hopwise.echoes.size() == 1; }));
+  const auto changed = Clock::now();
+  extension.Send(Tab(11, 1, "https://example.org/app", "Dashboard", "complete", true));
+  ASSERT_TRUE(hopwise.PumpUntil([&] { return hopwise.echoes.size() == 2; }));
+  EXPECT_GE(Clock::now() - changed, 1900ms) << "a new title is echoed once it has held";
+  EXPECT_EQ(hopwise.echoes[1].infoUrl, "https://example.org/app");
+  EXPECT_EQ(hopwise.echoes[1].infoCaption, "Netscape - [Dashboard]");
+
+  extension.Send(Tab(12, 1, "https://example.org/other", "Other", "complete", true));
+  ASSERT_TRUE(hopwise.PumpUntil([&] { return hopwise.echoes.size() == 3; }));
+  extension.Send(Tab(11, 1, "https://example.org/app", "Dashboard (1)", "complete", false));
+  hopwise.Pump(2500ms);
+  EXPECT_EQ(hopwise.echoes.size(), 3u);
+}
+
+Json Snapshot(const Json& tabs, const Json& servers = Json::array()) {
+  Json list = Json::array();
+  for (Json tab : tabs) {
+    tab.erase("type");
+    list.push_back(tab);
+  }
+  return {{"type", "snapshot"}, {"focusedWindowId", 1}, {"servers", servers}, {"tabs", list}};
+}
+
+size_t Count(const std::string& text, const std::string& part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
+std::vector<std::pair<std::string, std::string>> Seen(const HopwiseSide& side) {
+  std::vector<std::pair<std::string, std::string>> seen;
+  for (const auto& echo : side.echoes) seen.emplace_back(echo.infoUrl, echo.infoCaption);
+  return seen;
+}
+
+TEST_F(BridgeHost, PagesShownBeforeHopwiseRegistersAndThePagesOnScreenReachIt) {
+  HostProcess host(stateDir);
+  FakeExtension extension(host);
+  extension.Send(Snapshot(Json::array({Tab(11, 1, "https://example.org/start", "Start", "complete", true),
+                                       Tab(12, 1, "https://example.org/bg", "Background", "complete")})));
+  extension.Send(Tab(11, 1, "https://example.org/next", "Next", "complete", true));
+  ASSERT_TRUE(hopwise.PumpUntil([&] { return Count(Log(), "nobody took") == 3; }));
+
+  // Each page as it was shown, the tab that moved on since included, in order.
+  ASSERT_TRUE(hopwise.RegisterForEchoes());
+  ASSERT_TRUE(hopwise.PumpUntil([&] { return hopwise.echoes.size() == 3; }));
+  using Pages = std::vector<std::pair<std::string, std::string>>;
+  EXPECT_EQ(Seen(hopwise), (Pages{{"https://example.org/start", "Netscape - [Start]"},
+                                  {"https://example.org/bg", "Netscape - [Background]"},
+                                  {"https://example.org/next", "Netscape - [Next]"}}));
+  // The same program registering again gets nothing twice.
+  ASSERT_TRUE(hopwise.RegisterForEchoes());
+  hopwise.Pump(300ms);
+  EXPECT_EQ(hopwise.echoes.size(), 3u);
+
+  // Hopwise started again (its name on a new socket) gets the page each tab shows, the active tab last.
+  hopwise.instance.UnregisterService("HOPWISE1");
+  HopwiseSide restarted;
+  ASSERT_TRUE(restarted.ok);
+  ASSERT_TRUE(restarted.RegisterForEchoes());
+  ASSERT_TRUE(restarted.PumpUntil([&] { return restarted.echoes.size() == 2; }));
+  EXPECT_EQ(Seen(restarted), (Pages{{"https://example.org/bg", "Netscape - [Background]"},
+                                    {"https://example.org/next", "Netscape - [Next]"}}));
+}
+
+TEST_F(BridgeHost, ABridgeStartedAgainEchoesOnWithoutRepeatingAPage) {
+  Json servers;
+  {
+    HostProcess first(stateDir);
+    FakeExtension extension(first);
+    ASSERT_TRUE(hopwise.RegisterForEchoes());
+    extension.Send(Tab(11, 1, "https://example.org/a", "A", "complete", true));
+    ASSERT_TRUE(hopwise.PumpUntil([&] { return hopwise.echoes.size() == 1; }));
+    const auto told = extension.WaitFor("servers");
+    ASSERT_TRUE(told.has_value());
+    servers = (*told)["servers"];
+  }
+  // The extension hands the next host what the last one echoed, and to whom.
+  HostProcess second(stateDir);
+  FakeExtension extension(second);
+  Json echoed = Tab(11, 1, "https://example.org/a", "A", "complete", true);
+  echoed["echoed"] = true;
+  extension.Send(Snapshot(Json::array({echoed}), servers));
+  extension.Send(Tab(12, 1, "https://example.org/b", "B", "complete", true));
+  ASSERT_TRUE(hopwise.PumpUntil([&] { return hopwise.echoes.size() == 2; })) << Log();
+  EXPECT_EQ(hopwise.echoes[1].infoUrl, "https://example.org/b");
+  // Hopwise sees a new browser process and registers again: nothing comes twice.
+  ASSERT_TRUE(hopwise.RegisterForEchoes());
+  hopwise.Pump(300ms);
+  EXPECT_EQ(hopwise.echoes.size(), 2u);
 }
 
 TEST_F(BridgeHost, OpensAndActivatesThroughTheExtension) {
@@ -358,23 +472,135 @@ TEST_F(BridgeHost, AnOversizedFrameDropsTheConnectionButGarbageJsonDoesNot) {
   EXPECT_NE(log.find("above the limit"), std::string::npos);
 }
 
-TEST_F(BridgeHost, ASecondBridgeWaitsAndTakesTheNameOverWhenTheFirstEnds) {
+// Two browsers, each with its bridge: the first holds "NETSCAPE", the second joins it.
+TEST_F(BridgeHost, TwoBrowsersAtOnceAreServedThroughTheBridgeHoldingTheName) {
   HostProcess first(stateDir);
   FakeExtension firstExtension(first);
-  ASSERT_TRUE(hopwise.ConnectBrowser("WWW_Activate"));
+  ASSERT_TRUE(hopwise.RegisterForEchoes());
   EXPECT_EQ(first.ProcessName(), "netscape.exe\n");
+  firstExtension.Send(Tab(1, 1, "https://first.example/", "First", "complete", true));
+  ASSERT_TRUE(hopwise.PumpUntil([&] { return hopwise.echoes.size() == 1; }));
 
   HostProcess second(stateDir);
   FakeExtension secondExtension(second);
-  secondExtension.Send(Tab(21, 2, "https://second.example/", "Second", "complete", true));
-  std::this_thread::sleep_for(500ms);
+  ASSERT_TRUE(secondExtension.WaitFor("resync").has_value()) << Log();
   EXPECT_EQ(second.ProcessName(), "hopwise-bridge\n");
-  EXPECT_NE(Log().find("waiting to take it over"), std::string::npos);
+  // Its browser numbers tabs from 1 too: its tab gets a window id of its own.
+  secondExtension.Send(
+      Snapshot(Json::array({Tab(1, 1, "https://second.example/", "Second", "complete", true)})));
+  secondExtension.Send(Tab(1, 1, "https://second.example/next", "Next", "complete", true));
+  ASSERT_TRUE(hopwise.PumpUntil([&] { return hopwise.echoes.size() == 3; })) << Log();
+  const uint32_t secondWindow = hopwise.echoes[2].window;
+  EXPECT_NE(secondWindow, 1u);
+  EXPECT_EQ(hopwise.echoes[2].infoCaption, "Netscape - [Next]");
+  EXPECT_EQ(hopwise.WindowInfo("1").first, "https://first.example/");
+  // Its extension hears, through its bridge, what was echoed and who receives the echoes.
+  EXPECT_TRUE(
+      secondExtension.Saw({{"type", "echoed"}, {"tabId", 1}, {"url", "https://second.example/next"}}));
+  const auto servers = secondExtension.WaitFor("servers");
+  ASSERT_TRUE(servers.has_value());
 
+  // Hopwise opens pages in the browser used last.
+  EXPECT_EQ(hopwise.AskForWindowId("WWW_OpenURL", "\"https://opened.example/\",,4294967295,0,"), 500u);
+  EXPECT_EQ(secondExtension.WaitFor("open").value_or(Json())["url"], "https://opened.example/");
+  firstExtension.Send({{"type", "focused"}, {"windowId", 1}});
+  hopwise.Pump(100ms);
+  EXPECT_NE(hopwise.AskForWindowId("WWW_OpenURL", "\"https://again.example/\",,4294967295,0,"), 0u);
+  EXPECT_EQ(firstExtension.WaitFor("open").value_or(Json())["url"], "https://again.example/");
+
+  // The first browser ends: the second bridge takes the name over and goes on echoing to Hopwise,
+  // which registers again on seeing the new browser process and gets nothing twice.
   first.CloseInput();
   ASSERT_TRUE(first.Wait(3s));
-  ASSERT_TRUE(hopwise.PumpUntil([&] { return second.ProcessName() == "netscape.exe\n"; }, 5s));
-  EXPECT_EQ(hopwise.WindowInfo("21").first, "https://second.example/");
+  ASSERT_TRUE(hopwise.PumpUntil([&] { return second.ProcessName() == "netscape.exe\n"; }, 5s)) << Log();
+  ASSERT_TRUE(secondExtension.WaitFor("resync", 1).has_value());
+  Json shown = Tab(1, 1, "https://second.example/next", "Next", "complete", true);
+  shown["echoed"] = true;
+  secondExtension.Send(Snapshot(Json::array({shown}), (*servers)["servers"]));
+  secondExtension.Send(Tab(2, 1, "https://second.example/later", "Later", "complete", true));
+  ASSERT_TRUE(hopwise.PumpUntil([&] { return hopwise.echoes.size() == 4; })) << Log();
+  EXPECT_EQ(hopwise.echoes[3].infoCaption, "Netscape - [Later]");
+  ASSERT_TRUE(hopwise.RegisterForEchoes());
+  hopwise.Pump(300ms);
+  EXPECT_EQ(hopwise.echoes.size(), 4u);
+}
+
+// A holder that did not take a joined browser's news gets all of its tabs again.
+TEST_F(BridgeHost, ABridgeSendsEveryTabAgainWhenTheHolderMissedAMessage) {
+  std::vector<std::string> taken;
+  bool refuseNext = false;
+  dde::Instance holder;
+  ASSERT_TRUE(holder.Initialize([&](const dde::Transaction& t) -> dde::Result {
+    if (t.type == dde::TransactionType::Connect) return {t.topic == "HopwiseBridge" ? 1u : 0u, {}};
+    if (t.type != dde::TransactionType::Poke) return {};
+    if (std::exchange(refuseNext, false)) return {};
+    taken.push_back(Json::parse(t.item, nullptr, false).value("type", ""));
+    return {dde::kFack, {}};
+  }));
+  ASSERT_TRUE(holder.RegisterService("NETSCAPE"));
+  auto pumpUntil = [&](const std::function<bool()>& done) {
+    for (const auto deadline = Clock::now() + 5s; Clock::now() < deadline; holder.Dispatch()) {
+      if (done()) return true;
+      pollfd fd{holder.EventFd(), POLLIN, 0};
+      ::poll(&fd, 1, 20);
+    }
+    return false;
+  };
+  HostProcess host(stateDir);
+  FakeExtension extension(host);
+  ASSERT_TRUE(pumpUntil([&] { return extension.WaitFor("resync", 0, 0ms).has_value(); })) << Log();
+  EXPECT_EQ(taken, std::vector<std::string>{"join"});
+
+  refuseNext = true;
+  extension.Send(Tab(1, 1, "https://example.org/", "Example", "complete", true));
+  EXPECT_TRUE(pumpUntil([&] { return extension.WaitFor("resync", 1, 0ms).has_value(); })) << Log();
+  extension.Send(Tab(1, 1, "https://example.org/next", "Next", "complete", true));
+  EXPECT_TRUE(pumpUntil([&] { return taken.size() == 2; }));
+  EXPECT_EQ(taken.back(), "tab");
+}
+
+// A page kept while the bridge could not join the holder yet is the holder's to echo once it
+// joins (it learns every tab then): when this bridge takes the name over later, it does not send
+// that page again.
+TEST_F(BridgeHost, APageKeptBeforeJoiningIsNotSentAgainAfterTakingTheNameOver) {
+  int refusals = 1;
+  auto holder = std::make_unique<dde::Instance>();
+  ASSERT_TRUE(holder->Initialize([&](const dde::Transaction& t) -> dde::Result {
+    if (t.type == dde::TransactionType::Connect) return {t.topic == "HopwiseBridge" ? 1u : 0u, {}};
+    if (t.type != dde::TransactionType::Poke || refusals-- > 0) return {};
+    return {dde::kFack, {}};
+  }));
+  ASSERT_TRUE(holder->RegisterService("NETSCAPE"));
+  auto pumpUntil = [&](const std::function<bool()>& done) {
+    for (const auto deadline = Clock::now() + 10s; Clock::now() < deadline; holder->Dispatch()) {
+      if (done()) return true;
+      pollfd fd{holder->EventFd(), POLLIN, 0};
+      ::poll(&fd, 1, 20);
+    }
+    return false;
+  };
+  HostProcess host(stateDir);
+  FakeExtension extension(host);
+  ASSERT_TRUE(pumpUntil([&] { return Log().find("waiting to take it over") != std::string::npos; }));
+  extension.Send(Tab(1, 1, "https://example.org/a", "A", "complete", true));
+  ASSERT_TRUE(pumpUntil([&] { return extension.WaitFor("resync", 0, 0ms).has_value(); })) << Log();
+  ASSERT_NE(Log().find("nobody took its page; kept"), std::string::npos);
+
+  // The holder echoed the page and told the extension, which hands that and the programs the
+  // echoes go to over when the bridge takes the name.
+  holder.reset();
+  ASSERT_TRUE(extension.WaitFor("resync", 1, 10s).has_value()) << Log();
+  Json shown = Tab(1, 1, "https://example.org/a", "A", "complete", true);
+  shown["echoed"] = true;
+  const Json servers = Json::array(
+      {{{"name", "HOPWISE1"},
+        {"id", bridge::EchoServerBook::SocketIdentity(hopwise.instance.RuntimeDir(), "HOPWISE1")}}});
+  extension.Send(Snapshot(Json::array({shown}), servers));
+  extension.Send(Tab(1, 1, "https://example.org/b", "B", "complete", true));
+  ASSERT_TRUE(hopwise.PumpUntil([&] { return !hopwise.echoes.empty(); })) << Log();
+  hopwise.Pump(300ms);
+  EXPECT_EQ(Seen(hopwise),
+            (std::vector<std::pair<std::string, std::string>>{{"https://example.org/b", "Netscape - [B]"}}));
 }
 
 }  // namespace

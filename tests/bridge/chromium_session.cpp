@@ -14,7 +14,7 @@ std::string ChromiumSession::Find() {
   return FindProgram({"/usr/bin/chromium", "/usr/bin/chromium-browser"});
 }
 
-bool ChromiumSession::Start(const BrowserHome& home) {
+bool ChromiumSession::Start(const BrowserHome& home, const std::string& startUrl) {
   profile_ = home.config + "/chromium";
   logPath_ = home.root + "/chromium.log";
   std::filesystem::create_directories(profile_);
@@ -28,7 +28,7 @@ bool ChromiumSession::Start(const BrowserHome& home) {
                                "--disable-component-update", "--disable-sync", "--disable-quic",
                                "--disable-gpu", "--no-sandbox", "--user-data-dir=" + profile_,
                                "--load-extension=" + std::string(HOPWISE_SOURCE_DIR) + "/bridge/extension",
-                               "--remote-debugging-port=0", "about:blank"},
+                               "--remote-debugging-port=0", startUrl},
       options);
   return process_->Started();
 }
@@ -63,6 +63,10 @@ std::vector<DevToolsTarget> ChromiumSession::Targets() {
 
 std::string ChromiumSession::Log() const {
   return ReadFile(logPath_);
+}
+
+std::unique_ptr<BrowserSession> MakeChromium() {
+  return std::make_unique<ChromiumSession>();
 }
 
 }  // namespace bridgetest

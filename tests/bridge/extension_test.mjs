@@ -53,7 +53,7 @@ function makeBrowser({ tabs = [], focused = 1, session = {} } = {}) {
     },
     storage: {
       session: {
-        get: async (key) => (key in b.session ? { [key]: b.session[key] } : {}),
+        get: async (keys) => Object.fromEntries([keys].flat().filter((k) => k in b.session).map((k) => [k, b.session[k]])),
         set: async (items) => Object.assign(b.session, JSON.parse(JSON.stringify(items))),
       },
     },
@@ -136,7 +136,7 @@ test('connects at start and sends a snapshot of every tab', async () => {
   assert.equal(b.ports.length, 1);
   assert.equal(b.port().name, 'hopwise.browser_bridge');
   assert.deepEqual(b.port().sent, [{
-    type: 'snapshot', focusedWindowId: 1, tabs: [
+    type: 'snapshot', focusedWindowId: 1, servers: [], tabs: [
       { tabId: 1, windowId: 1, url: 'https://a/', title: 'A', status: 'complete', active: true },
       { tabId: 2, windowId: 1, url: 'chrome://newtab/', title: 'New Tab', status: 'complete', active: false },
     ],
@@ -169,6 +169,14 @@ test('the end of a load from the navigation events counts as complete', async ()
   await settle();
   assert.deepEqual(b.port().sent.slice(1),
     [{ type: 'tab', tabId: 1, windowId: 1, url: 'https://a/', title: 'A', status: 'complete', active: false }]);
+});
+
+test('sends a snapshot again when the host asks (another bridge has to learn every tab)', async () => {
+  const b = makeBrowser({ tabs: [tab(1, 'https://a/', 'A')] });
+  await b.start();
+  b.port().onMessage.fire({ type: 'resync' });
+  await settle();
+  assert.deepEqual(b.port().sent.map((m) => m.type), ['snapshot', 'snapshot']);
 });
 
 test('reconnects with a doubling back-off and sends what was queued before the snapshot', async () => {
@@ -206,23 +214,30 @@ test('reconnects with a doubling back-off and sends what was queued before the s
   assert.equal(b.ports.length, 5);
 });
 
-test('pages the host echoed are marked, also for the next host and a restarted worker', async () => {
+test('what the host echoed, and to whom, goes to the next host and a restarted worker', async () => {
   const b = makeBrowser({ tabs: [tab(1, 'https://a/', 'A'), tab(2, 'https://b/', 'B')] });
   await b.start();
+  const servers = [{ name: 'HOPWISE1', id: '1:2:3.4' }];
+  b.port().onMessage.fire({ type: 'servers', servers });
   b.port().onMessage.fire({ type: 'echoed', tabId: 1, url: 'https://a/' });
   await settle();
   b.api.tabs.onUpdated.fire(1, { title: 'A2' }, { ...b.tabs[0], title: 'A2' });
+  assert.equal(b.port().sent.at(-1).echoed, true);
+  // A jump within the page stays the page echoed.
+  b.api.tabs.onUpdated.fire(1, { url: 'https://a/#part' }, { ...b.tabs[0], url: 'https://a/#part' });
   assert.equal(b.port().sent.at(-1).echoed, true);
 
   await b.disconnect();
   await b.advance(1000);
   const marks = (b2) => b2.port().sent.at(-1).tabs.map((t) => t.echoed ?? false);
   assert.deepEqual(marks(b), [true, false]);
+  assert.deepEqual(b.port().sent.at(-1).servers, servers);
 
-  // A new worker of the same browser session finds the marks in session storage.
+  // A new worker of the same browser session finds them in session storage.
   const restarted = makeBrowser({ tabs: b.tabs, session: b.session });
   await restarted.start();
   assert.deepEqual(marks(restarted), [true, false]);
+  assert.deepEqual(restarted.port().sent.at(-1).servers, servers);
 });
 
 test('opens pages and brings windows to the front when the host asks', async () => {
@@ -263,9 +278,11 @@ test('with no window open, a page opens in a new window', async () => {
   assert.deepEqual(b.port().sent.at(-1), { type: 'reply', id: 1, ok: true, tabId: 950, windowId: 5 });
 });
 
-test('overlong addresses are reported as empty', async () => {
+test('overlong addresses are reported as empty, long titles cut whole characters', async () => {
   const long = 'data:text/plain,' + 'x'.repeat(20000);
-  const b = makeBrowser({ tabs: [tab(1, long, 'Data')] });
+  const title = 'y'.repeat(2047) + '\u{1F600}z';
+  const b = makeBrowser({ tabs: [tab(1, long, 'Data'), tab(2, 'https://a/', title)] });
   await b.start();
   assert.equal(b.port().sent[0].tabs[0].url, '');
+  assert.equal(b.port().sent[0].tabs[1].title, 'y'.repeat(2047));
 });

@@ -29,6 +29,9 @@ using namespace std::chrono_literals;
 const std::vector<bridgetest::PageServer::Page> kPages = {
     {"/a", "<html><head><title>Page A</title></head><body>A</body></html>"},
     {"/b", "<html><head><title>Page B</title></head><body>B</body></html>"},
+    {"/late",
+     "<html><head><title>Loading...</title></head><body><script>"
+     "setTimeout(() => { document.title = 'Dashboard Ready'; }, 1500);</script></body></html>"},
 };
 
 // Runs Qt's event loop (the transport, the detection thread's calls, timers) until done holds.
@@ -66,7 +69,9 @@ class HopwiseWithChromium : public ::testing::Test {
     return true;
   }
 
-  bool BridgeLogHas(const std::string& text) const { return home.BridgeLog().find(text) != std::string::npos; }
+  bool BridgeLogHas(const std::string& text) const {
+    return home.BridgeLog().find(text) != std::string::npos;
+  }
 
   const CPez* Mark(const std::string& path) const { return app->Store().FindPageMarkByUrl(server.Url(path)); }
   const CPez* MostRecent() const {
@@ -76,7 +81,8 @@ class HopwiseWithChromium : public ::testing::Test {
 
   int TabsShowing(const std::string& path) {
     int tabs = 0;
-    for (const auto& target : chromium.Targets()) tabs += target.type == "page" && target.url == server.Url(path);
+    for (const auto& target : chromium.Targets())
+      tabs += target.type == "page" && target.url == server.Url(path);
     return tabs;
   }
 
@@ -134,6 +140,12 @@ TEST_F(HopwiseWithChromium, ABrowserStartedAfterHopwiseIsFoundToo) {
   ASSERT_TRUE(chromium.OpenTab(server.Url("/a")));
   ASSERT_TRUE(PumpUntil([&] { return Mark("/a") != nullptr; }, 15s)) << home.BridgeLog();
   EXPECT_EQ("Page A", Mark("/a")->title);
+
+  // A title the page sets after its load retitles its PageMark: one PageMark, the title last seen.
+  ASSERT_TRUE(chromium.OpenTab(server.Url("/late")));
+  EXPECT_TRUE(PumpUntil([&] { return Mark("/late") && Mark("/late")->title == "Dashboard Ready"; }, 15s))
+      << home.BridgeLog();
+  EXPECT_EQ(2u, app->Store().Count());
 }
 
 }  // namespace

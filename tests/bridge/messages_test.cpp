@@ -16,12 +16,15 @@ T As(std::string_view text) {
 
 TEST(Messages, ReadsASnapshotAndSkipsTabsItCannotRead) {
   const auto s = As<SnapshotMessage>(
-      R"({"type":"snapshot","focusedWindowId":12,"tabs":[
+      R"({"type":"snapshot","focusedWindowId":12,
+          "servers":[{"name":"HOPWISE1","id":"1:2:3.4"},{"name":"","id":"x"},{"name":"N"},7],
+          "tabs":[
           {"tabId":1,"windowId":12,"url":"http://h/","title":"H","status":"complete","active":true,"echoed":true},
           {"tabId":-1,"windowId":12},{"windowId":12},7,
           {"tabId":2,"windowId":12,"url":"http://h/2","status":"loading"}]})");
   ASSERT_EQ(s.tabs.size(), 2u);
   EXPECT_EQ(s.focusedWindow, 12u);
+  EXPECT_EQ(s.servers, (std::vector<ServerMark>{{"HOPWISE1", "1:2:3.4"}}));
   EXPECT_EQ(s.tabs[0].tabId, 1u);
   EXPECT_EQ(s.tabs[0].title, "H");
   EXPECT_TRUE(s.tabs[0].complete && s.tabs[0].active && s.tabs[0].echoed);
@@ -76,6 +79,18 @@ TEST(Messages, BuildsTheHostsRequests) {
   EXPECT_EQ(OpenMessage(2, "http://h/", 77), R"({"id":2,"tabId":77,"type":"open","url":"http://h/"})");
   EXPECT_EQ(ActivateMessage(3, std::nullopt), R"({"id":3,"type":"activate"})");
   EXPECT_EQ(EchoedMessage(5, "http://h/"), R"({"tabId":5,"type":"echoed","url":"http://h/"})");
+  EXPECT_EQ(ServersMessage({{"HOPWISE1", "1:2:3.4"}}),
+            R"({"servers":[{"id":"1:2:3.4","name":"HOPWISE1"}],"type":"servers"})");
+}
+
+// A bridge joins under a name of the bridges' own, never another program's.
+TEST(Messages, ReadsAJoinNamingABridge) {
+  EXPECT_EQ(ParseJoinMessage(JoinMessage("HOPWISE-BRIDGE-4242")), "HOPWISE-BRIDGE-4242");
+  for (const std::string name :
+       {"HOPWISE1", "HOPWISE-BRIDGE-", "HOPWISE-BRIDGE-12x", "../HOPWISE-BRIDGE-1"}) {
+    EXPECT_FALSE(ParseJoinMessage(JoinMessage(name)).has_value()) << name;
+  }
+  EXPECT_FALSE(ParseJoinMessage(R"({"type":"tab","name":"HOPWISE-BRIDGE-1"})").has_value());
 }
 
 TEST(Messages, SendTextThatIsNotUtf8AsLatin1) {

@@ -5,9 +5,20 @@
 namespace bridgetest {
 
 PageServer::PageServer(const std::vector<Page>& pages) {
-  for (const auto& [path, body] : pages) {
-    server_.Get(path, [text = body](const httplib::Request&, httplib::Response& res) {
-      res.set_content(text, "text/html");
+  for (const auto& page : pages) {
+    server_.Get(page.path, [this, page](const httplib::Request&, httplib::Response& res) {
+      for (int i = 0; page.gated && !gateOpen_ && i < 1500; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      if (page.delayMs == 0) {
+        res.set_content(page.html, "text/html; charset=utf-8");
+        return;
+      }
+      res.set_chunked_content_provider("text/html; charset=utf-8", [page](size_t, httplib::DataSink& sink) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(page.delayMs));
+        sink.write(page.html.data(), page.html.size());
+        sink.done();
+        return true;
+      });
     });
   }
   port_ = server_.bind_to_any_port("127.0.0.1");

@@ -1,4 +1,6 @@
-// Any URL for a Site key and any Last-Modified header for a date.
+// Any URL for a Site key, any Last-Modified header for a date, any address and title for the
+// bridge's title rule.
+#include "bridge/host/placeholder_title.h"
 #include "store/http_date.h"
 #include "store/site_keys.h"
 
@@ -9,5 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CalendarFields fields;
   ParseHttpDate(text, fields);
   HttpDateToTime(fields);
+  const size_t half = size / 2;
+  bridge::IsPlaceholderTitle(text.substr(0, half), text.substr(half));
   return 0;
 }
