@@ -59,8 +59,9 @@ std::optional<std::string> DisplayProblem() {
     return "Hopwise cannot reach the display \"" + x + "\": no X server answers there.";
   }
   if (!wayland.empty())
-    return HaveWaylandPlugin() ? "Hopwise cannot reach the Wayland display \"" + wayland + "\"."
-                               : "Hopwise cannot use this Wayland session: Qt's Wayland plugin (Debian package "
-                                 "qt6-wayland) is not installed.";
+    return HaveWaylandPlugin()
+               ? "Hopwise cannot reach the Wayland display \"" + wayland + "\"."
+               : "Hopwise cannot use this Wayland session: Qt's Wayland plugin (Debian package "
+                 "qt6-wayland) is not installed.";
   return "Hopwise needs a graphical desktop session (neither DISPLAY nor WAYLAND_DISPLAY is set).";
 }

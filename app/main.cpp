@@ -1,7 +1,7 @@
-#include <QApplication>
-#include <QSessionManager>
 #include <signal.h>
 
+#include <QApplication>
+#include <QSessionManager>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -56,14 +56,16 @@ int main(int argc, char** argv) {
   SystemClock clock;
   ProcProcessList processes;
   const char* path = std::getenv("PATH");
-  CTrayApp app({preferences, messages, launcher, clock, processes, {}, ReadWorkingDirectory(), path ? path : ""});
+  CTrayApp app(
+      {preferences, messages, launcher, clock, processes, {}, ReadWorkingDirectory(), path ? path : ""});
   if (!app.Start()) return 1;
 
   QObject::connect(&app, &CTrayApp::finished, &qtApp, &QApplication::quit, Qt::QueuedConnection);
   SignalWatch termination;
   QObject::connect(&termination, &SignalWatch::terminationRequested, &app, [&app] { app.EndOfLogon(true); });
   // The desktop session is ending: save as at the end of a logon, then leave.
-  QObject::connect(&qtApp, &QGuiApplication::commitDataRequest, &app,
-                   [&app](QSessionManager&) { app.EndOfLogon(true); }, Qt::DirectConnection);
+  QObject::connect(
+      &qtApp, &QGuiApplication::commitDataRequest, &app, [&app](QSessionManager&) { app.EndOfLogon(true); },
+      Qt::DirectConnection);
   return QApplication::exec();
 }

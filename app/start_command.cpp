@@ -52,7 +52,8 @@ bool SetUp(const fs::path& data, const fs::path& prefsFile) {
   fs::create_directories(data / "Topics", ec);
   if (ec) return Fail("cannot make " + (data / "Topics").string() + ": " + ec.message());
   for (const fs::path& folder : {data, data / "Topics"})
-    if (::chmod(folder.c_str(), 0700) != 0) return Fail("cannot protect " + folder.string() + ": " + std::strerror(errno));
+    if (::chmod(folder.c_str(), 0700) != 0)
+      return Fail("cannot protect " + folder.string() + ": " + std::strerror(errno));
   fs::create_directories(prefsFile.parent_path(), ec);
   if (!fs::exists(prefsFile, ec)) std::ofstream(prefsFile).flush();
   if (!fs::exists(prefsFile, ec)) return Fail("cannot make " + prefsFile.string());
@@ -70,7 +71,8 @@ void SetUpBridge(const fs::path& bridge) {
   }
   int status = 0;
   if (child < 0 || ::waitpid(child, &status, 0) < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-    std::fprintf(stderr, "hopwise: the browser bridge is not set up; Chromium and Firefox may not reach Hopwise.\n");
+    std::fprintf(stderr,
+                 "hopwise: the browser bridge is not set up; Chromium and Firefox may not reach Hopwise.\n");
 }
 
 // HOPWISE_PROGRAM when set; the installed program under libexec; the one in this build folder.
@@ -100,7 +102,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (Env("DISPLAY").empty() && Env("WAYLAND_DISPLAY").empty() && Env("QT_QPA_PLATFORM").empty()) {
-    std::fprintf(stderr, "Hopwise needs a graphical desktop session (neither DISPLAY nor WAYLAND_DISPLAY is set).\n");
+    std::fprintf(stderr,
+                 "Hopwise needs a graphical desktop session (neither DISPLAY nor WAYLAND_DISPLAY is set).\n");
     return 1;
   }
   const fs::path data = BaseFolder("XDG_DATA_HOME", ".local/share") / "hopwise";

@@ -102,7 +102,9 @@ bool CTrayApp::eventFilter(QObject* watched, QEvent* event) {
   return QObject::eventFilter(watched, event);
 }
 
-void CTrayApp::FinishStart() { LoadData(); }
+void CTrayApp::FinishStart() {
+  LoadData();
+}
 
 // The data files, then the menus; only then may the browser's echoes reach the store.
 void CTrayApp::LoadData() {
@@ -122,13 +124,15 @@ void CTrayApp::StartDetection() {
   CTrayWnd* tray = tray_.get();
   CDetectThread::Hooks hooks;
   hooks.startRegistrationTimer = [tray] {
-    QMetaObject::invokeMethod(tray, [tray] { tray->StartRegistrationTimer(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        tray, [tray] { tray->StartRegistrationTimer(); }, Qt::QueuedConnection);
   };
   hooks.startBackgroundSave = [this] {
     std::lock_guard gate(saveGate_);
     if (loaded_ && !events_.closing.IsSet()) backgroundSave_.Start(store_, prefs_.cachePath);
   };
-  detect_ = std::make_unique<CDetectThread>(events_, services_.processes, store_.DirtyFlag(), std::move(hooks));
+  detect_ =
+      std::make_unique<CDetectThread>(events_, services_.processes, store_.DirtyFlag(), std::move(hooks));
   detect_->Start();
 }
 

@@ -9,8 +9,8 @@
 
 #include "browser/browser_link.h"
 #include "browser/dde_link.h"
-#include "browser/registration_run.h"
 #include "browser/detect_thread.h"
+#include "browser/registration_run.h"
 #include "platform/clock.h"
 #include "platform/dde_instance.h"
 #include "platform/launcher.h"
@@ -117,7 +117,7 @@ class CTrayApp : public QObject {
   std::unique_ptr<BrowserLink> browser_;
   std::unique_ptr<RegistrationRun> registration_;
   QTimer registrationRetry_;
-  QTimer browserWatch_;  // how the tip tells whether a browser is there
+  QTimer browserWatch_;               // how the tip tells whether a browser is there
   std::unique_ptr<HttpClient> http_;  // made on the main thread; shared by the update checks
   std::unique_ptr<ToolWindowSet> toolWindows_;
   std::unique_ptr<CommandDialogSet> dialogs_;

@@ -20,9 +20,9 @@
 
 #include "app/tray_app.h"
 #include "browser/recording_launcher.h"
+#include "platform/atomic_file.h"
 #include "platform/process_list.h"
 #include "platform/qt/qt_message_boxes.h"
-#include "platform/atomic_file.h"
 #include "store/archive.h"
 #include "support/memory_preference_store.h"
 
@@ -85,7 +85,8 @@ void WriteCache(const std::string& dataDir) {
   fs::permissions(dataDir + "/rt", fs::perms::owner_all);
   std::vector<CPez> pages(5000);
   for (std::size_t i = 0; i < pages.size(); ++i) {
-    pages[i].url = "https://site" + std::to_string(i % 300) + ".example" + std::to_string(i % 7) + ".org/" + std::to_string(i);
+    pages[i].url = "https://site" + std::to_string(i % 300) + ".example" + std::to_string(i % 7) + ".org/" +
+                   std::to_string(i);
     pages[i].title = "A page with a title of a usual length, number " + std::to_string(i);
   }
   std::ostringstream out;
@@ -115,8 +116,8 @@ double RunOnce(const char* self, const std::string& mode, const std::string& dat
 double Report(const char* name, std::vector<double> times) {
   std::sort(times.begin(), times.end());
   const double median = times[times.size() / 2];
-  std::printf("%-34s median %6.1f ms  (min %.1f, max %.1f, %zu runs)\n", name, median, times.front(), times.back(),
-              times.size());
+  std::printf("%-34s median %6.1f ms  (min %.1f, max %.1f, %zu runs)\n", name, median, times.front(),
+              times.back(), times.size());
   return median;
 }
 
@@ -134,7 +135,8 @@ int main(int argc, char** argv) {
     hopwise.push_back(RunOnce(argv[0], "hopwise", dataDir));
   }
   fs::remove_all(dataDir);
-  if (std::min(*std::min_element(bare.begin(), bare.end()), *std::min_element(hopwise.begin(), hopwise.end())) < 0) {
+  if (std::min(*std::min_element(bare.begin(), bare.end()),
+               *std::min_element(hopwise.begin(), hopwise.end())) < 0) {
     std::fprintf(stderr, "no icon was drawn: is DISPLAY set, with a system tray running?\n");
     return 1;
   }

@@ -46,7 +46,9 @@ class NoOpener : public UrlOpener {
   void OpenInBrowser(const std::string&) override {}
 };
 
-std::string Url(int64_t i) { return "https://site" + std::to_string(i % 300) + ".example.org/page/" + std::to_string(i); }
+std::string Url(int64_t i) {
+  return "https://site" + std::to_string(i % 300) + ".example.org/page/" + std::to_string(i);
+}
 
 // A data folder, a store of a given size and the menus over it; optionally a menu shown once.
 struct World {

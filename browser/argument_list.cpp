@@ -96,13 +96,15 @@ void ReadElement(FormatToken token, const std::optional<std::string>& element, c
       if (auto* out = std::get_if<uint32_t*>(&output)) **out = element ? ReadUnsigned(*element) : 0;
       break;
     case FormatToken::QCS:
-      if (auto* out = std::get_if<std::string*>(&output)) **out = element ? Unescaped(*element) : std::string{};
+      if (auto* out = std::get_if<std::string*>(&output))
+        **out = element ? Unescaped(*element) : std::string{};
       break;
     case FormatToken::CS:
       if (auto* out = std::get_if<std::string*>(&output)) **out = element.value_or(std::string{});
       break;
     case FormatToken::BL:
-      if (auto* out = std::get_if<uint16_t*>(&output)) **out = element && EqualsTrueIgnoringCase(*element) ? 1 : 0;
+      if (auto* out = std::get_if<uint16_t*>(&output))
+        **out = element && EqualsTrueIgnoringCase(*element) ? 1 : 0;
       break;
     case FormatToken::Unknown:
       break;
@@ -131,7 +133,8 @@ size_t NextFormatToken(std::string_view format, size_t pos) {
   return comma == std::string_view::npos ? format.size() : comma + 1;
 }
 
-std::optional<std::string> BuildArgumentList(std::string_view format, std::initializer_list<ArgValue> values) {
+std::optional<std::string> BuildArgumentList(std::string_view format,
+                                             std::initializer_list<ArgValue> values) {
   std::string text = WriteList(format, values);
   if (text.empty()) return std::nullopt;
   return text;
@@ -177,10 +180,12 @@ std::optional<std::string> ElementAt(std::string_view list, int n) {
   return element;
 }
 
-void ParseArgumentList(std::string_view list, std::string_view format, std::initializer_list<ArgOutput> outputs) {
+void ParseArgumentList(std::string_view list, std::string_view format,
+                       std::initializer_list<ArgOutput> outputs) {
   auto next = outputs.begin();
   int index = 1;
-  for (size_t pos = 0; pos < format.size() && next != outputs.end(); pos = NextFormatToken(format, pos), ++index) {
+  for (size_t pos = 0; pos < format.size() && next != outputs.end();
+       pos = NextFormatToken(format, pos), ++index) {
     FormatToken token = TokenAt(format, pos);
     if (token == FormatToken::Unknown) continue;
     ReadElement(token, ElementAt(list, index), *next++);
@@ -192,7 +197,8 @@ void ParseResultData(const std::optional<dde::Bytes>& data, std::string_view for
   if (!data || outputs.size() == 0) return;
   const ArgOutput& first = *outputs.begin();
   if (format == "DW") {
-    if (auto* out = std::get_if<uint32_t*>(&first); out && data->size() >= 4) **out = ReadLittleEndian(*data, 4);
+    if (auto* out = std::get_if<uint32_t*>(&first); out && data->size() >= 4)
+      **out = ReadLittleEndian(*data, 4);
     return;
   }
   if (format == "BL") {

@@ -70,7 +70,8 @@ std::optional<std::string> ElementAt(std::string_view list, int n);
 
 // Reads element i into output i by token i. Absent elements give the empty value (0, empty text,
 // false); elements beyond the format are ignored. An unknown token takes no output.
-void ParseArgumentList(std::string_view list, std::string_view format, std::initializer_list<ArgOutput> outputs);
+void ParseArgumentList(std::string_view list, std::string_view format,
+                       std::initializer_list<ArgOutput> outputs);
 
 // Reads a reply block. No block (no reply, time-out) leaves every output as it was, and so does a
 // binary reply shorter than its 4 (DW) or 2 (BL) bytes. A text reply is read up to its NUL.

@@ -5,7 +5,9 @@ BrowserLink::BrowserLink(DdeLink& link, const CPrefs& prefs, Launcher& launcher)
 
 BrowserLink::~BrowserLink() = default;
 
-std::string BrowserLink::EndpointName() const { return endpoint_ ? endpoint_->name() : std::string(); }
+std::string BrowserLink::EndpointName() const {
+  return endpoint_ ? endpoint_->name() : std::string();
+}
 
 void BrowserLink::OpenInBrowser(const std::string& url) {
   if (!endpoint_) return;
@@ -21,4 +23,6 @@ bool BrowserLink::TryRegisterForEchoes() {
   return endpoint_ && endpoint_->TryRegisterUrlEcho(endpoint_->name());
 }
 
-void BrowserLink::Close() { endpoint_.reset(); }
+void BrowserLink::Close() {
+  endpoint_.reset();
+}

@@ -29,7 +29,9 @@ class ClientConversation {
   ClientConversation& operator=(const ClientConversation&) = delete;
 
   explicit operator bool() const { return conv_ != 0; }
-  std::optional<dde::Bytes> Request(const std::optional<std::string>& item) { return endpoint_.Request(conv_, item); }
+  std::optional<dde::Bytes> Request(const std::optional<std::string>& item) {
+    return endpoint_.Request(conv_, item);
+  }
   uint32_t Poke(const std::optional<std::string>& item) { return endpoint_.Poke(conv_, item); }
 
  private:

@@ -8,9 +8,13 @@ CDetectThread::CDetectThread(ProcessEvents& events, ProcessList& processes, std:
       hooks_(std::move(hooks)),
       tickPeriod_(tickPeriod) {}
 
-CDetectThread::~CDetectThread() { Join(); }
+CDetectThread::~CDetectThread() {
+  Join();
+}
 
-void CDetectThread::Start() { thread_ = std::thread([this] { Run(); }); }
+void CDetectThread::Start() {
+  thread_ = std::thread([this] { Run(); });
+}
 
 void CDetectThread::Join() {
   if (thread_.joinable()) thread_.join();

@@ -7,8 +7,8 @@
 
 #include "browser/browser_scan.h"
 #include "platform/process_list.h"
-#include "store/save_trigger.h"
 #include "store/process_events.h"
+#include "store/save_trigger.h"
 
 // The browser-detection thread. Once a second it paces the background save of cache.data and scans
 // the running processes; a browser process it has not seen before makes it ask the main window to

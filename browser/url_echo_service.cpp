@@ -4,7 +4,8 @@
 #include "browser/verb_table.h"
 #include "browser/visit_recorder.h"
 
-UrlEchoService::UrlEchoService(const Clock& clock, VisitRecorder& recorder) : clock_(clock), recorder_(recorder) {}
+UrlEchoService::UrlEchoService(const Clock& clock, VisitRecorder& recorder)
+    : clock_(clock), recorder_(recorder) {}
 
 std::optional<dde::Bytes> UrlEchoService::OnRequest(int verb, const std::string& item) {
   std::string text1, text2, text3, text4, text5;

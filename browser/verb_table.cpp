@@ -39,7 +39,9 @@ constexpr std::array<VerbEntry, kVerbCount> kVerbs{{
     {"WWW_WindowChange", 132},
 }};
 
-char FoldCase(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+char FoldCase(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 bool EqualIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -55,7 +57,9 @@ std::string_view VerbName(int verb) {
   return verb >= 0 && verb < kVerbCount ? kVerbs[verb].name : std::string_view{};
 }
 
-int VerbStringId(int verb) { return verb >= 0 && verb < kVerbCount ? kVerbs[verb].stringId : 0; }
+int VerbStringId(int verb) {
+  return verb >= 0 && verb < kVerbCount ? kVerbs[verb].stringId : 0;
+}
 
 int VerbIndex(std::string_view topic) {
   for (int i = 0; i < kVerbCount; ++i) {

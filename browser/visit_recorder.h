@@ -19,7 +19,8 @@ class RecordingSwitch {
 // is what the browser reports for the window when asked.
 class VisitRecorder {
  public:
-  VisitRecorder(BrowserLink& browser, PageMarkStore& store, ProcessEvents& events, const RecordingSwitch& active);
+  VisitRecorder(BrowserLink& browser, PageMarkStore& store, ProcessEvents& events,
+                const RecordingSwitch& active);
 
   // True between visits. A visit in progress asks the browser for the window's URL and title and
   // other transactions are served meanwhile; echoes that arrive then must be dropped, not nested.

@@ -26,7 +26,7 @@ struct ItemFacts {
   bool isFolder = false;  // a Site or a Topic folder: its children are walked, it is not checked
   std::string url;        // a PageMark's url, a Topic entry's target
   Time32 lastVisited = 0;
-  uint32_t size = 0;      // measured by an earlier check; 0 when never measured
+  uint32_t size = 0;  // measured by an earlier check; 0 when never measured
 };
 
 // The window side of a run: one interface that the PageMarks, Sites and Topics windows each

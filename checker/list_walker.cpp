@@ -6,7 +6,8 @@
 
 WalkEnd CheckPageMarkList(CheckRun& run) {
   CheckView& view = run.View();
-  const std::vector<ItemKey> source = run.Scope().selectedOnly ? run.Scope().selection : view.Children(kTopLevel);
+  const std::vector<ItemKey> source =
+      run.Scope().selectedOnly ? run.Scope().selection : view.Children(kTopLevel);
   const size_t count = source.size();
   for (size_t i = count; i-- > 0;) {
     if (run.StopRequested()) return WalkEnd::kStopped;

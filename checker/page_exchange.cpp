@@ -35,7 +35,8 @@ struct SizeDecision {
 };
 
 SizeDecision DecideSize(uint32_t stored, uint64_t measured) {
-  const uint32_t size = static_cast<uint32_t>(std::min<uint64_t>(measured, std::numeric_limits<uint32_t>::max()));
+  const uint32_t size =
+      static_cast<uint32_t>(std::min<uint64_t>(measured, std::numeric_limits<uint32_t>::max()));
   const uint32_t apart = size > stored ? size - stored : stored - size;
   if (stored == 0) return {size != 0, false, size};
   if (apart >= kSizeChange) return {true, true, size};

@@ -22,4 +22,6 @@ WalkEnd CheckAllSites(CheckRun& run) {
   return WalkEnd::kCompleted;
 }
 
-WalkEnd CheckSelectedSite(CheckRun& run) { return CheckSiteRows(run, run.Scope().item); }
+WalkEnd CheckSelectedSite(CheckRun& run) {
+  return CheckSiteRows(run, run.Scope().item);
+}

@@ -39,7 +39,9 @@ std::optional<long> TempFileOwner(const std::string& name) {
   return std::stol(std::string(rest.substr(0, dash)));
 }
 
-std::string Reason(int error, const char* fallback) { return error > 0 ? std::strerror(error) : fallback; }
+std::string Reason(int error, const char* fallback) {
+  return error > 0 ? std::strerror(error) : fallback;
+}
 
 // Creates a fresh temporary file beside path; -1 when the folder cannot take one.
 int CreateTemporary(const std::string& path, std::string& tempPath, mode_t mode) {
@@ -114,7 +116,9 @@ std::string ResolveLinks(const std::string& path) {
     if (!fs::is_symlink(current, ec)) return current;
     fs::path target = fs::read_symlink(current, ec);
     if (ec) return current;
-    current = (target.is_absolute() ? target : fs::path(current).parent_path() / target).lexically_normal().string();
+    current = (target.is_absolute() ? target : fs::path(current).parent_path() / target)
+                  .lexically_normal()
+                  .string();
   }
   return current;
 }
@@ -151,7 +155,8 @@ bool Rename(const std::string& tempPath, const std::string& file, std::string& w
 
 }  // namespace
 
-bool ReplaceFile(const std::string& path, std::string_view bytes, const ReplaceOptions& options, std::string* why) {
+bool ReplaceFile(const std::string& path, std::string_view bytes, const ReplaceOptions& options,
+                 std::string* why) {
   const std::string file = ResolveLinks(path);
   std::string reason;
   const std::string tempPath = WriteTemporary(file, bytes, options, true, reason);
@@ -163,7 +168,8 @@ bool ReplaceFile(const std::string& path, std::string_view bytes, const ReplaceO
   return true;
 }
 
-std::vector<std::string> ReplaceFiles(const std::vector<FileReplacement>& files, const ReplaceOptions& options) {
+std::vector<std::string> ReplaceFiles(const std::vector<FileReplacement>& files,
+                                      const ReplaceOptions& options) {
   std::vector<std::string> targets, temps, reasons(files.size());
   std::set<std::string> folders;
   for (std::size_t i = 0; i < files.size(); ++i) {

@@ -42,7 +42,8 @@ struct FileReplacement {
 // and each folder is synced once. After a crash every file is either the old or the new one.
 // Returns, for each file, an empty text when it was replaced, else the system's reason; a file
 // that was not replaced stays as it was.
-std::vector<std::string> ReplaceFiles(const std::vector<FileReplacement>& files, const ReplaceOptions& options = {});
+std::vector<std::string> ReplaceFiles(const std::vector<FileReplacement>& files,
+                                      const ReplaceOptions& options = {});
 
 // The file a path names once symbolic links are followed (the path itself when it is none, or
 // when a link leads nowhere readable).

@@ -78,8 +78,8 @@ struct Engine {
   int epollFd = -1;
   int wakeFd = -1;  // an eventfd, readable while a Disconnect is due to the callback
   bool wakeSignalled = false;
-  int interruptFd = -1;  // the program's: waits give up while it is readable; never read here
-  int stopFd = -1;       // an eventfd, readable for good once Interrupt() was called
+  int interruptFd = -1;    // the program's: waits give up while it is readable; never read here
+  int stopFd = -1;         // an eventfd, readable for good once Interrupt() was called
   uint64_t nextToken = 1;  // 0 is the wake descriptor's
   ConvHandle nextConv = 1;
   std::map<std::string, Listener> listeners;  // by socket file name

@@ -24,7 +24,9 @@ int OpenLockFile(const std::string& dir, std::string* why) {
 
 }  // namespace
 
-InstanceLock::~InstanceLock() { ::close(fd_); }
+InstanceLock::~InstanceLock() {
+  ::close(fd_);
+}
 
 std::unique_ptr<InstanceLock> InstanceLock::Acquire(const std::string& dir, std::string* why) {
   const int fd = OpenLockFile(dir, why);

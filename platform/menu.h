@@ -31,7 +31,7 @@ struct MenuItem {
   LabelStyle style = LabelStyle::Literal;
   bool grayed = false;
   bool checked = false;
-  std::string tip;                // shown when the pointer rests on the item; may be empty
+  std::string tip;  // shown when the pointer rests on the item; may be empty
 };
 
 // What changed in one menu (not in its submenus: each menu tells its own observers).

@@ -192,12 +192,8 @@ constexpr Entry kTopicsFile[] = {
 };
 
 constexpr Entry kTopicsEdit[] = {
-    Item(32946, "&Delete\tDel"),
-    Separator(),
-    Item(32943, "&New PageMark"),
-    Item(32944, "New Topic/&Folder"),
-    Separator(),
-    Item(32945, "&Edit PageMark\tF2"),
+    Item(32946, "&Delete\tDel"),      Separator(), Item(32943, "&New PageMark"),
+    Item(32944, "New Topic/&Folder"), Separator(), Item(32945, "&Edit PageMark\tF2"),
 };
 
 constexpr Entry kTopicsBar[] = {
@@ -206,12 +202,8 @@ constexpr Entry kTopicsBar[] = {
 };
 
 constexpr Entry kTopicsPopup[] = {
-    Item(32945, "Edit..."),
-    Separator(),
-    Item(32943, "New PageMark"),
-    Item(32944, "New Topic/Folder"),
-    Separator(),
-    Item(32946, "Delete"),
+    Item(32945, "Edit..."),          Separator(), Item(32943, "New PageMark"),
+    Item(32944, "New Topic/Folder"), Separator(), Item(32946, "Delete"),
 };
 
 constexpr Entry kTopicsContext[] = {Submenu("Popup", kTopicsPopup)};

@@ -46,7 +46,9 @@ PopupMenus::~PopupMenus() {
   store_.RemoveListener(this);
 }
 
-void PopupMenus::MeasureMenuRows() { ::MeasureMenuRows(prefs_, screen_); }
+void PopupMenus::MeasureMenuRows() {
+  ::MeasureMenuRows(prefs_, screen_);
+}
 
 std::size_t PopupMenus::MainListPosition() const {
   return prefs_.mainListPosition > 0 ? static_cast<std::size_t>(prefs_.mainListPosition) : 0;
@@ -74,7 +76,9 @@ void PopupMenus::RebuildMenus() {
   FillFromStore();
 }
 
-void PopupMenus::OnStoreReset() { RebuildMenus(); }
+void PopupMenus::OnStoreReset() {
+  RebuildMenus();
+}
 
 void PopupMenus::BuildFixedPart() {
   std::shared_ptr<Menu> bar = LoadMenuResource(res::kMenuTray);
@@ -179,7 +183,8 @@ void PopupMenus::FillFromStore() {
     if (members.empty()) continue;
     auto submenu = std::make_shared<Menu>();
     for (std::size_t i = members.size() > rows ? members.size() - rows : 0; i < members.size(); ++i) {
-      submenu->InsertItem(0, members[i]->commandId, PageLabel(*members[i]), LabelStyle::Literal, PageTip(*members[i]));
+      submenu->InsertItem(0, members[i]->commandId, PageLabel(*members[i]), LabelStyle::Literal,
+                          PageTip(*members[i]));
       ApplyMoreRule(*submenu, prefs_.menuRows, res::kCmdMoreSites, menu_text::kMoreSites);
     }
     for (const CPez* p : members) placedSite_[p->commandId] = key;

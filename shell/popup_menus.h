@@ -5,12 +5,12 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <unordered_map>
 #include <string>
+#include <unordered_map>
 
+#include "browser/url_opener.h"
 #include "platform/menu.h"
 #include "shell/screen_metrics.h"
-#include "browser/url_opener.h"
 #include "store/page_mark_store.h"
 #include "store/prefs.h"
 #include "store/records.h"

@@ -111,6 +111,7 @@ void PopupMenus::RemovePageMarkItems(const CPez& p) {
   if (std::shared_ptr<Menu> recent = RecentMenu()) recent->RemoveCommand(p.commandId);
   auto placed = placedSite_.find(p.commandId);
   if (placed == placedSite_.end()) return;
-  if (auto site = siteMenus_.find(placed->second); site != siteMenus_.end()) site->second->RemoveCommand(p.commandId);
+  if (auto site = siteMenus_.find(placed->second); site != siteMenus_.end())
+    site->second->RemoveCommand(p.commandId);
   placedSite_.erase(placed);
 }

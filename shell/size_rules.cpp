@@ -15,13 +15,16 @@ bool IsTopicEntryAt(const Menu& menu, std::size_t position) {
   return item && (item->kind == MenuItemKind::Submenu || IsTopicCommand(item->command));
 }
 
-std::size_t Rows(int32_t menuRows) { return menuRows > 0 ? static_cast<std::size_t>(menuRows) : 0; }
+std::size_t Rows(int32_t menuRows) {
+  return menuRows > 0 ? static_cast<std::size_t>(menuRows) : 0;
+}
 
 }  // namespace
 
 void ApplyRecentRule(Menu& recent, int32_t menuRows) {
   const std::size_t rows = Rows(menuRows);
-  while (recent.Count() >= rows && recent.Count() >= 3 && IsPageMarkCommand(recent.CommandAt(recent.Count() - 3)))
+  while (recent.Count() >= rows && recent.Count() >= 3 &&
+         IsPageMarkCommand(recent.CommandAt(recent.Count() - 3)))
     recent.RemoveAt(recent.Count() - 3);
 }
 

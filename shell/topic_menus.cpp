@@ -45,13 +45,13 @@ void PopupMenus::AddTopicLink(const CTopic& link, Menu& menu, TopicMode mode) {
   if (nextTopicCommandId_ > kLastTopicCommand) return;  // numbers used up until the next Topic rebuild
   const uint32_t command = nextTopicCommandId_++;
   ++topicLinksInLastBuild_;
-  InsertTopicEntry(menu, mode, [&](std::size_t at) {
-    menu.InsertItem(at, command, link.name, LabelStyle::Literal);
-  });
+  InsertTopicEntry(menu, mode,
+                   [&](std::size_t at) { menu.InsertItem(at, command, link.name, LabelStyle::Literal); });
   topicCommandIndex_[command] = link.target;
 }
 
-void PopupMenus::InsertTopicEntry(Menu& menu, TopicMode mode, const std::function<void(std::size_t)>& insert) {
+void PopupMenus::InsertTopicEntry(Menu& menu, TopicMode mode,
+                                  const std::function<void(std::size_t)>& insert) {
   if (mode == TopicMode::Submenu) {
     insert(0);
     ApplyMoreRule(menu, prefs_.menuRows, res::kCmdEditTopics, menu_text::kEditTopics);
@@ -78,7 +78,8 @@ void PopupMenus::RebuildTopicsMenu() {
 
   if (prefs_.menuState != 0) {
     const std::size_t first = MainListPosition();
-    while (first < main_->Count() && main_->ItemAt(first)->kind != MenuItemKind::Separator) main_->RemoveAt(first);
+    while (first < main_->Count() && main_->ItemAt(first)->kind != MenuItemKind::Separator)
+      main_->RemoveAt(first);
     AddTopicEntries(topics_.Root(), *main_, TopicMode::MainList, 0);
     return;
   }
@@ -109,11 +110,14 @@ void PopupMenus::AddTopLevelTopicLink(const std::string& label, const std::strin
 // Topic numbers keep counting across rebuilds of all menus; they start again from 6034 only when
 // what is left of the range would not hold the links of the last build.
 void PopupMenus::RestartTopicNumbersIfLow() {
-  const std::size_t left = nextTopicCommandId_ > kLastTopicCommand ? 0 : kLastTopicCommand - nextTopicCommandId_ + 1;
+  const std::size_t left =
+      nextTopicCommandId_ > kLastTopicCommand ? 0 : kLastTopicCommand - nextTopicCommandId_ + 1;
   if (left < topicLinksInLastBuild_ || left == 0) nextTopicCommandId_ = kFirstTopicCommand;
 }
 
-void PopupMenus::OnTopicsReset() { RebuildTopicsMenu(); }
+void PopupMenus::OnTopicsReset() {
+  RebuildTopicsMenu();
+}
 
 // A link appended to the top level is shown at once; any other change builds the Topics again.
 void PopupMenus::OnTopicInserted(const CTopic& node) {
@@ -126,6 +130,12 @@ void PopupMenus::OnTopicInserted(const CTopic& node) {
     RebuildTopicsMenu();
 }
 
-void PopupMenus::OnTopicChanged(const CTopic&) { RebuildTopicsMenu(); }
-void PopupMenus::OnTopicMoved(const CTopic&, const CTopic&) { RebuildTopicsMenu(); }
-void PopupMenus::OnTopicRemoved(const CTopic&) { RebuildTopicsMenu(); }
+void PopupMenus::OnTopicChanged(const CTopic&) {
+  RebuildTopicsMenu();
+}
+void PopupMenus::OnTopicMoved(const CTopic&, const CTopic&) {
+  RebuildTopicsMenu();
+}
+void PopupMenus::OnTopicRemoved(const CTopic&) {
+  RebuildTopicsMenu();
+}

@@ -22,4 +22,6 @@ void PopupMenus::OnPageMarkChanged(const CPez& p, uint32_t what) {
     RelabelPage(p);
 }
 
-void PopupMenus::OnPageMarkRemoved(const CPez& p) { RemovePageMarkItems(p); }
+void PopupMenus::OnPageMarkRemoved(const CPez& p) {
+  RemovePageMarkItems(p);
+}

@@ -2,7 +2,9 @@
 
 #include <system_error>
 
-BackgroundSave::~BackgroundSave() { Wait(); }
+BackgroundSave::~BackgroundSave() {
+  Wait();
+}
 
 bool BackgroundSave::Start(PageMarkStore& store, const std::string& path) {
   std::lock_guard guard(mutex_);

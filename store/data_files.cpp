@@ -135,8 +135,8 @@ LoadOutcome DataFiles::LoadCache(PageMarkStore& store, const std::string& path) 
     cacheGeneration_[ResolveLinks(path)] = store.Generation();
   }
   if (leftOut > 0)
-    Tell(path + " holds " + std::to_string(held) + " PageMarks, more than the " + std::to_string(store.Count()) +
-         " Hopwise can keep; the " + std::to_string(leftOut) +
+    Tell(path + " holds " + std::to_string(held) + " PageMarks, more than the " +
+         std::to_string(store.Count()) + " Hopwise can keep; the " + std::to_string(leftOut) +
          " least recently visited were left out.\nThe file keeps them until Hopwise next saves it.");
   return LoadOutcome::Loaded;
 }

@@ -20,7 +20,7 @@ inline constexpr char kBranchCorrupted[] = "Doh!\nThis topic branch has been cor
 
 // How loading a data file went.
 enum class LoadOutcome {
-  Missing,     // no file: nothing loaded
+  Missing,  // no file: nothing loaded
   Loaded,
   Damaged,     // the file was moved aside as NAME.damaged-YYYYMMDD-HHMMSS; nothing loaded
   Unreadable,  // the file could not be read (permissions, I/O): left alone and never written

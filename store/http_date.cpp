@@ -6,10 +6,14 @@
 namespace {
 
 // The first n characters (fewer if the text is shorter).
-std::string_view Take(std::string_view s, size_t n) { return s.substr(0, n); }
+std::string_view Take(std::string_view s, size_t n) {
+  return s.substr(0, n);
+}
 
 // Removes the first n characters (all of them if the text is shorter).
-void Drop(std::string_view& s, size_t n) { s.remove_prefix(n < s.size() ? n : s.size()); }
+void Drop(std::string_view& s, size_t n) {
+  s.remove_prefix(n < s.size() ? n : s.size());
+}
 
 // Optional blanks and sign, then digits up to the first non-digit; no digits give 0.
 // The callers hand in at most four characters, so the value cannot overflow.
@@ -23,7 +27,9 @@ int DecimalValue(std::string_view s) {
   return negative ? -value : value;
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // Index of name in names, or -1.
 template <size_t N>
@@ -78,8 +84,7 @@ void ParseHttpDate(const std::string& text, CalendarFields& fields) {
     Drop(s, 2);
   }
 
-  if (int month = IndexOf(kMonths, Take(s, 3)); month >= 0)
-    fields.month = static_cast<uint16_t>(month + 1);
+  if (int month = IndexOf(kMonths, Take(s, 3)); month >= 0) fields.month = static_cast<uint16_t>(month + 1);
   Drop(s, 4);
 
   const size_t yearLength = s.size() > 2 && s[2] == ' ' ? 2 : 4;
@@ -110,6 +115,6 @@ int64_t HttpDateToTime(const CalendarFields& fields) {
   int64_t year = fields.year + (monthIndex >= 0 ? monthIndex / 12 : (monthIndex - 11) / 12);
   monthIndex -= (year - fields.year) * 12;
   const int64_t days = DaysFromCivil(year, monthIndex + 1, 1) + static_cast<int64_t>(fields.day) - 1;
-  return days * 86400 + static_cast<int64_t>(fields.hour) * 3600 +
-         static_cast<int64_t>(fields.minute) * 60 + fields.second;
+  return days * 86400 + static_cast<int64_t>(fields.hour) * 3600 + static_cast<int64_t>(fields.minute) * 60 +
+         fields.second;
 }

@@ -9,9 +9,9 @@
 // Calendar fields of a date and time, in the order and widths of the system-time record.
 struct CalendarFields {
   uint16_t year = 1970;
-  uint16_t month = 1;       // 1 to 12
-  uint16_t dayOfWeek = 4;   // 0 Sunday to 6 Saturday
-  uint16_t day = 1;         // day of the month
+  uint16_t month = 1;      // 1 to 12
+  uint16_t dayOfWeek = 4;  // 0 Sunday to 6 Saturday
+  uint16_t day = 1;        // day of the month
   uint16_t hour = 0;
   uint16_t minute = 0;
   uint16_t second = 0;

@@ -52,7 +52,9 @@ class PageMarkList {
   const CPez& front() const { return *pages_->front(); }
   const CPez& back() const { return *pages_->back(); }
   // The i-th PageMark; this walks the list (for tests and single lookups, not for loops).
-  const CPez& operator[](std::size_t i) const { return **std::next(pages_->begin(), static_cast<std::ptrdiff_t>(i)); }
+  const CPez& operator[](std::size_t i) const {
+    return **std::next(pages_->begin(), static_cast<std::ptrdiff_t>(i));
+  }
 
  private:
   const Owned* pages_;

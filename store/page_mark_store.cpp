@@ -28,7 +28,9 @@ void PageMarkStore::AddListener(StoreListener* listener) {
     listeners_.push_back(listener);
 }
 
-void PageMarkStore::RemoveListener(StoreListener* listener) { std::erase(listeners_, listener); }
+void PageMarkStore::RemoveListener(StoreListener* listener) {
+  std::erase(listeners_, listener);
+}
 
 // A listener may add or remove listeners while it is called: walk a copy, and skip those gone.
 template <typename Call>
@@ -165,7 +167,9 @@ bool PageMarkStore::JoinSite(CPez& p) {
   std::list<CPez*>& members = sites_[key];
   members.push_back(&p);
   const bool isNew = members.size() == 1;
-  if (isNew) siteKeys_.insert(siteKeys_.begin() + static_cast<std::ptrdiff_t>(SiteInsertPosition(siteKeys_, key)), key);
+  if (isNew)
+    siteKeys_.insert(siteKeys_.begin() + static_cast<std::ptrdiff_t>(SiteInsertPosition(siteKeys_, key)),
+                     key);
   Entry& entry = entries_[&p];
   entry.siteKey = std::move(key);
   entry.inSite = std::prev(members.end());

@@ -13,13 +13,13 @@ inline constexpr char kDefaultSearchAddress[] =
 
 // The user's choices, plus the data-file paths and the menu layout values, which are never stored.
 struct CPrefs {
-  std::string browser;       // "Browser": file name of the browser program
-  std::string browserPath;   // "Browser Path": its directory, no trailing separator
-  std::string branchPath;    // the Topics folder, with its trailing separator
-  std::string prefsDataPath; // formed, never opened
-  std::string topicsPath;    // topics.data
-  std::string cachePath;     // cache.data
-  int32_t simpleSites = 0;   // "Simple Sites": non-zero keeps full server names as Site keys
+  std::string browser;        // "Browser": file name of the browser program
+  std::string browserPath;    // "Browser Path": its directory, no trailing separator
+  std::string branchPath;     // the Topics folder, with its trailing separator
+  std::string prefsDataPath;  // formed, never opened
+  std::string topicsPath;     // topics.data
+  std::string cachePath;      // cache.data
+  int32_t simpleSites = 0;    // "Simple Sites": non-zero keeps full server names as Site keys
   int32_t mainListPosition = 14;
   int32_t secondaryMenuPosition = 12;
   int32_t maxPageMarks = 1000;  // "Max PageMarks"
@@ -28,10 +28,10 @@ struct CPrefs {
   int32_t menuRows = 0;
   int32_t mainListCap = 0;
   std::array<int32_t, 4> columnWidths{140, 238, 110, 110};  // "Column 0" to "Column 3"
-  int32_t powerUser = 0;        // "Power User": non-zero removes the six link submenus
-  int32_t checkSecurePages = 1; // "Check Secure Pages": non-zero checks https pages like http ones
-  int32_t modernSites = 1;      // "Modern Sites": non-zero groups http and https pages by their
-                                // registrable domain, as browsers do
+  int32_t powerUser = 0;         // "Power User": non-zero removes the six link submenus
+  int32_t checkSecurePages = 1;  // "Check Secure Pages": non-zero checks https pages like http ones
+  int32_t modernSites = 1;       // "Modern Sites": non-zero groups http and https pages by their
+                                 // registrable domain, as browsers do
   // "Search Address": Quick Search appends the keywords to it.
   std::string searchAddress = kDefaultSearchAddress;
 };

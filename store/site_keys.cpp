@@ -1,9 +1,9 @@
 #include "store/site_keys.h"
 
+#include <libpsl.h>
+
 #include <array>
 #include <string_view>
-
-#include <libpsl.h>
 
 namespace {
 
@@ -38,8 +38,8 @@ std::string HttpSiteKey(std::string_view url, int simpleSites) {
   if (size_t colon = server.rfind(':'); colon != std::string::npos) server.erase(colon);
 
   size_t lastDot = server.rfind('.');
-  std::string_view suffix = lastDot == std::string::npos ? std::string_view(server)
-                                                          : std::string_view(server).substr(lastDot);
+  std::string_view suffix =
+      lastDot == std::string::npos ? std::string_view(server) : std::string_view(server).substr(lastDot);
   if (!IsShortenedSuffix(suffix)) return server;
 
   std::string_view rest = std::string_view(server).substr(0, lastDot);

@@ -1,9 +1,9 @@
 #include "store/topics_model.h"
 
 #include <algorithm>
-#include <utility>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include "store/branch_names.h"
 
@@ -34,10 +34,13 @@ TopicsModel::TopicsModel(DataFiles& files, const Clock& clock, const CPrefs& pre
 TopicsModel::~TopicsModel() = default;
 
 void TopicsModel::AddListener(TopicsListener* listener) {
-  if (std::find(listeners_.begin(), listeners_.end(), listener) == listeners_.end()) listeners_.push_back(listener);
+  if (std::find(listeners_.begin(), listeners_.end(), listener) == listeners_.end())
+    listeners_.push_back(listener);
 }
 
-void TopicsModel::RemoveListener(TopicsListener* listener) { std::erase(listeners_, listener); }
+void TopicsModel::RemoveListener(TopicsListener* listener) {
+  std::erase(listeners_, listener);
+}
 
 template <typename Call>
 void TopicsModel::Notify(Call call) {
@@ -130,7 +133,8 @@ CTopic& TopicsModel::Insert(CTopic& parent, std::size_t index, std::unique_ptr<C
   TopicArray& children = *parent.children;
   index = std::min(index, children.size());
   node->parent = &parent;
-  CTopic& inserted = **children.insert(children.begin() + static_cast<std::ptrdiff_t>(index), std::move(node));
+  CTopic& inserted =
+      **children.insert(children.begin() + static_cast<std::ptrdiff_t>(index), std::move(node));
   live_.insert(&inserted);
   return inserted;
 }

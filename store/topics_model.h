@@ -76,7 +76,8 @@ class TopicsModel {
   const CTopic* NewFolder(const CTopic& parent, std::size_t index, const std::string& name,
                           RandomSource& random);
   // A new link at index of parent's children: writes parent's branch file.
-  const CTopic* NewLink(const CTopic& parent, std::size_t index, const std::string& name, const std::string& url);
+  const CTopic* NewLink(const CTopic& parent, std::size_t index, const std::string& name,
+                        const std::string& url);
   // A link at the end of the top level ("Assign to Topics", pages marked for filing): topics.data.
   const CTopic* AppendTopLevelLink(const std::string& name, const std::string& url);
   // Renames a node; a link also gets target as its URL (a folder keeps its branch file): writes

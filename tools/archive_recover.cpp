@@ -62,7 +62,8 @@ std::string Serialized(const Recovered& got) {
 
 }  // namespace
 
-int RecoverArchive(const std::string& inPath, const std::string& outPath, std::ostream& report, std::ostream& err) {
+int RecoverArchive(const std::string& inPath, const std::string& outPath, std::ostream& report,
+                   std::ostream& err) {
   std::error_code ec;
   if (std::filesystem::exists(std::filesystem::symlink_status(outPath, ec))) {
     err << "hopwise-archive: " << outPath << " exists already; give a new file name\n";

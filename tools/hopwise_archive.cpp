@@ -147,7 +147,8 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (argc == 3 && std::string_view(argv[1]) == "dump") return Dump(argv[2]);
-  if (argc == 4 && std::string_view(argv[1]) == "recover") return RecoverArchive(argv[2], argv[3], std::cout, std::cerr);
+  if (argc == 4 && std::string_view(argv[1]) == "recover")
+    return RecoverArchive(argv[2], argv[3], std::cout, std::cerr);
   std::cerr << kUsage;
   return 2;
 }

@@ -40,7 +40,8 @@ void EchoServerBook::Unregister(const std::string& name) {
 std::vector<std::string> EchoServerBook::TakeOver(const std::vector<ServerMark>& marks) {
   std::vector<std::string> taken;
   for (const auto& mark : marks) {
-    if (mark.id.empty() || servers.count(Key(mark.name)) || SocketIdentity(dir, mark.name) != mark.id) continue;
+    if (mark.id.empty() || servers.count(Key(mark.name)) || SocketIdentity(dir, mark.name) != mark.id)
+      continue;
     servers[Key(mark.name)] = mark;
     taken.push_back(mark.name);
   }

@@ -3,11 +3,11 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPointer>
 #include <QProxyStyle>
+#include <QScreen>
 #include <algorithm>
 #include <utility>
 #include <vector>

@@ -15,8 +15,9 @@ class QMenu;
 // Shows a Menu as a QMenu popup and keeps the QMenu in step with the model while it exists: every
 // insertion, removal, new label, gray or check mark of the model (at any depth) reaches the QMenu
 // at once, also while it is open. Once the menu loop has ended the QMenu is dropped, so changes
-// of a menu that is not on screen cost nothing here; the next Popup builds it from the model. It reports what the tray window needs of an open menu: the item
-// highlighted, a key typed, the item chosen and the end of the menu loop.
+// of a menu that is not on screen cost nothing here; the next Popup builds it from the model. It reports what
+// the tray window needs of an open menu: the item highlighted, a key typed, the item chosen and the end of
+// the menu loop.
 //
 // Labels: a LabelStyle::Literal label (page title, Site key) shows every "&" as it is; a
 // LabelStyle::Mnemonic label (fixed resource text) keeps "&x" as mnemonic and shows "&&" as "&".

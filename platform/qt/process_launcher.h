@@ -7,6 +7,5 @@
 // then on PATH.
 class ProcessLauncher : public Launcher {
  public:
-  bool Launch(const std::string& program, const std::string& argument,
-              const std::string& directory) override;
+  bool Launch(const std::string& program, const std::string& argument, const std::string& directory) override;
 };

@@ -20,7 +20,9 @@ bool OnMainThread() {
   return !app || QThread::currentThread() == app->thread();
 }
 
-void ShowOk(const QString& text) { QMessageBox::information(nullptr, "Hopwise", text, QMessageBox::Ok); }
+void ShowOk(const QString& text) {
+  QMessageBox::information(nullptr, "Hopwise", text, QMessageBox::Ok);
+}
 
 }  // namespace
 
@@ -32,7 +34,8 @@ void QtMessageBoxes::Ok(const std::string& text) {
   if (OnMainThread()) {
     ShowOk(message);
   } else {
-    QMetaObject::invokeMethod(QCoreApplication::instance(), [message] { ShowOk(message); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [message] { ShowOk(message); }, Qt::QueuedConnection);
   }
 }
 

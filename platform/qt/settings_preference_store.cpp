@@ -7,7 +7,9 @@
 
 SettingsPreferenceStore::SettingsPreferenceStore(QString path) : path_(std::move(path)) {}
 
-SettingsPreferenceStore::~SettingsPreferenceStore() { Commit(); }
+SettingsPreferenceStore::~SettingsPreferenceStore() {
+  Commit();
+}
 
 QSettings& SettingsPreferenceStore::Settings() const {
   if (!settings_) settings_ = std::make_unique<QSettings>(path_, QSettings::IniFormat);
@@ -28,7 +30,9 @@ QString SettingsPreferenceStore::DefaultPath() {
   return base + "/Ostrand Software/Hopwise/1.2.conf";
 }
 
-bool SettingsPreferenceStore::KeyExists() const { return QFileInfo(path_).isFile(); }
+bool SettingsPreferenceStore::KeyExists() const {
+  return QFileInfo(path_).isFile();
+}
 
 std::optional<std::string> SettingsPreferenceStore::ReadString(const std::string& name) const {
   if (!KeyExists()) return std::nullopt;

@@ -17,7 +17,9 @@ QPushButton* AddButton(QLayout& row, const QString& text) {
   return button;
 }
 
-QPoint Below(const QWidget& widget) { return widget.mapToGlobal(QPoint(0, widget.height())); }
+QPoint Below(const QWidget& widget) {
+  return widget.mapToGlobal(QPoint(0, widget.height()));
+}
 
 }  // namespace
 
@@ -39,7 +41,8 @@ NoTrayWindow::NoTrayWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   layout->addLayout(buttons);
 
   connect(pages, &QPushButton::clicked, this, [this, pages] { emit mainMenuRequested(Below(*pages)); });
-  connect(commands, &QPushButton::clicked, this, [this, commands] { emit quickMenuRequested(Below(*commands)); });
+  connect(commands, &QPushButton::clicked, this,
+          [this, commands] { emit quickMenuRequested(Below(*commands)); });
   connect(exit, &QPushButton::clicked, this, &NoTrayWindow::exitRequested);
   trayWatch_.setInterval(kTrayWatchMs);
   connect(&trayWatch_, &QTimer::timeout, this, [this] {

@@ -57,8 +57,12 @@ bool CTrayWnd::DispatchFixedCommand(uint32_t command) {
 }
 
 // The help page in the browser: its contents, or the section that says what Hopwise is.
-void CTrayWnd::OnHelpTopics() { OpenHelpSection("contents"); }
-void CTrayWnd::OnWhatsThis() { OpenHelpSection("whatthis"); }
+void CTrayWnd::OnHelpTopics() {
+  OpenHelpSection("contents");
+}
+void CTrayWnd::OnWhatsThis() {
+  OpenHelpSection("whatthis");
+}
 
 void CTrayWnd::OpenHelpSection(const std::string& section) {
   std::string url = HelpPageUrl(section);
@@ -66,7 +70,9 @@ void CTrayWnd::OpenHelpSection(const std::string& section) {
 }
 
 // "&Launch Browser": the browser program with no argument; a failure is not reported.
-void CTrayWnd::OnLaunchBrowser() { launcher_.Launch(prefs_.browser, "", prefs_.browserPath); }
+void CTrayWnd::OnLaunchBrowser() {
+  launcher_.Launch(prefs_.browser, "", prefs_.browserPath);
+}
 
 // A built-in link or help link opens the address kept under its own number.
 void CTrayWnd::OnOpenLink(uint32_t command) {

@@ -6,9 +6,9 @@
 #include <QThread>
 
 #include "resources/icons.h"
-#include "shell/qt/no_tray_window.h"
 #include "resources/menu_resources.h"
 #include "resources/resource_ids.h"
+#include "shell/qt/no_tray_window.h"
 #include "shell/qt/qt_screen_metrics.h"
 
 namespace {
@@ -46,18 +46,24 @@ CTrayWnd::CTrayWnd(CPrefs& prefs, PageMarkStore& store, TopicsModel& topics, Url
   connect(&displayChangeTimer_, &QTimer::timeout, this, &CTrayWnd::OnDisplayChange);
 
   for (MenuRenderer* renderer : {&mainRenderer_, &quickRenderer_}) {
-    connect(renderer, &MenuRenderer::highlighted, this, [this](quint32 command) { selectedCommand_ = command; });
+    connect(renderer, &MenuRenderer::highlighted, this,
+            [this](quint32 command) { selectedCommand_ = command; });
     // Queued, as a posted command: the menu loop has ended (and its end been handled) before the
     // command runs, and the renderer is out of its own signal when the command closes the program.
-    connect(renderer, &MenuRenderer::chosen, this, [this](quint32 command) { OnCommand(command); },
-            Qt::QueuedConnection);
+    connect(
+        renderer, &MenuRenderer::chosen, this, [this](quint32 command) { OnCommand(command); },
+        Qt::QueuedConnection);
     connect(renderer, &MenuRenderer::keyTyped, this,
-            [this](int code, quint32 command, std::shared_ptr<Menu> menu) { OnMenuCharacter(code, command, menu); });
+            [this](int code, quint32 command, std::shared_ptr<Menu> menu) {
+              OnMenuCharacter(code, command, menu);
+            });
     connect(renderer, &MenuRenderer::closed, this, &CTrayWnd::OnMenuLoopEnded);
   }
 }
 
-CTrayWnd::~CTrayWnd() { delete noTray_; }
+CTrayWnd::~CTrayWnd() {
+  delete noTray_;
+}
 
 void CTrayWnd::CreateTrayWindow() {
   trayIcon_ = new QSystemTrayIcon(normalIcon_, this);
@@ -82,8 +88,10 @@ void CTrayWnd::ShowNoTrayWindow() {
   noTray_ = new NoTrayWindow;
   noTray_->setAttribute(Qt::WA_DeleteOnClose);
   connect(noTray_, &QObject::destroyed, this, [this] { noTray_ = nullptr; });
-  connect(noTray_, &NoTrayWindow::mainMenuRequested, this, [this](QPoint at) { ShowMenuAt(PopupKind::Main, at); });
-  connect(noTray_, &NoTrayWindow::quickMenuRequested, this, [this](QPoint at) { ShowMenuAt(PopupKind::Quick, at); });
+  connect(noTray_, &NoTrayWindow::mainMenuRequested, this,
+          [this](QPoint at) { ShowMenuAt(PopupKind::Main, at); });
+  connect(noTray_, &NoTrayWindow::quickMenuRequested, this,
+          [this](QPoint at) { ShowMenuAt(PopupKind::Quick, at); });
   connect(noTray_, &NoTrayWindow::exitRequested, this, &CTrayWnd::exitRequested);
   noTray_->show();
 }
@@ -115,7 +123,8 @@ void CTrayWnd::ToggleSuspend() {
   if (trayIcon_) {
     trayIcon_->setIcon(suspend ? suspendedIcon_ : normalIcon_);
   }
-  if (menus_->MenuBar()) menus_->MenuBar()->Relabel(res::kCmdSuspend, suspend ? "Activate Hopwise" : "Suspend Hopwise");
+  if (menus_->MenuBar())
+    menus_->MenuBar()->Relabel(res::kCmdSuspend, suspend ? "Activate Hopwise" : "Suspend Hopwise");
   active_ = suspend ? 0 : 1;
   if (trayIcon_) trayIcon_->setToolTip(TipText());
 }
@@ -147,9 +156,13 @@ void CTrayWnd::StartRegistrationTimer() {
   registrationTimer_.start();
 }
 
-void CTrayWnd::StopRegistrationTimer() { registrationTimer_.stop(); }
+void CTrayWnd::StopRegistrationTimer() {
+  registrationTimer_.stop();
+}
 
-void CTrayWnd::DestroySiteMenus() { menus_->DestroySiteMenus(); }
+void CTrayWnd::DestroySiteMenus() {
+  menus_->DestroySiteMenus();
+}
 
 void CTrayWnd::RemoveTrayIcon() {
   delete noTray_;

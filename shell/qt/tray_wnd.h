@@ -77,7 +77,9 @@ class CTrayWnd : public QObject, public RecordingSwitch {
   bool IsActive() const override { return active_ != 0; }
 
   PopupMenus& Menus() { return *menus_; }
-  MenuRenderer& Renderer(PopupKind which) { return which == PopupKind::Main ? mainRenderer_ : quickRenderer_; }
+  MenuRenderer& Renderer(PopupKind which) {
+    return which == PopupKind::Main ? mainRenderer_ : quickRenderer_;
+  }
   QSystemTrayIcon* TrayIcon() const { return trayIcon_; }
   // The window that stands in for the icon on a desktop without a system tray (null otherwise).
   NoTrayWindow* NoTray() const { return noTray_; }

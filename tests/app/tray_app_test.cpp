@@ -36,8 +36,14 @@ class TrayAppTest : public ::testing::Test {
   void TearDown() override { fs::remove_all(root_); }
 
   AppServices Services(std::string transportFolder = {}) {
-    return {preferences_, messages_, launcher_, clock_, processes_, std::move(transportFolder),
-            (root_ / "work").string(), ""};
+    return {preferences_,
+            messages_,
+            launcher_,
+            clock_,
+            processes_,
+            std::move(transportFolder),
+            (root_ / "work").string(),
+            ""};
   }
   bool Exists(const char* name) const { return fs::exists(root_ / "work" / name); }
 

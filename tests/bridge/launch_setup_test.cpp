@@ -72,7 +72,8 @@ TEST_F(LaunchSetup, TheHostNextToTheProgramIsWhatTheBrowsersStart) {
   EXPECT_EQ(PathIn(ChromiumManifest()), host);
   EXPECT_EQ(PathIn(FirefoxManifest()), host);
   EXPECT_TRUE(fs::is_directory(root / "home/.local/share/hopwise/Topics"));
-  EXPECT_EQ(fs::perms::owner_all, fs::status(root / "home/.local/share/hopwise").permissions() & fs::perms::all)
+  EXPECT_EQ(fs::perms::owner_all,
+            fs::status(root / "home/.local/share/hopwise").permissions() & fs::perms::all)
       << "the browsing history is the user's alone";
   EXPECT_TRUE(fs::exists(root / "home/.config/Ostrand Software/Hopwise/1.2.conf"));
 

@@ -10,7 +10,8 @@ namespace {
 TEST(PlaceholderTitle, TheAddressAsEitherBrowserShowsIt) {
   const std::string wiki = "http://127.0.0.1:8080/wiki/Cr%C3%A8me_br%C3%BBl%C3%A9e";
   EXPECT_TRUE(IsPlaceholderTitle(wiki, "127.0.0.1:8080/wiki/Crème_brûlée")) << "Chromium decodes";
-  EXPECT_TRUE(IsPlaceholderTitle(wiki, "127.0.0.1:8080/wiki/Cr%C3%A8me_br%C3%BBl%C3%A9e")) << "Firefox does not";
+  EXPECT_TRUE(IsPlaceholderTitle(wiki, "127.0.0.1:8080/wiki/Cr%C3%A8me_br%C3%BBl%C3%A9e"))
+      << "Firefox does not";
   EXPECT_TRUE(IsPlaceholderTitle(wiki, wiki));
   EXPECT_TRUE(IsPlaceholderTitle("http://h/search?q=%C3%A9", "h/search?q=é"));
   EXPECT_TRUE(IsPlaceholderTitle("http://h/a%2Fb%20c", "h/a%2Fb c")) << "escapes of ASCII kept or decoded";
@@ -33,7 +34,8 @@ TEST(PlaceholderTitle, ALongAddressCutShort) {
   const std::string shown = "h/long?" + query;
   EXPECT_TRUE(IsPlaceholderTitle(url, shown.substr(0, 256))) << "Firefox";
   EXPECT_TRUE(IsPlaceholderTitle(url, shown.substr(0, 2048))) << "the extension";
-  EXPECT_TRUE(IsPlaceholderTitle(url, shown.substr(0, 2047) + ".")) << "Chromium's elision, cut by the extension";
+  EXPECT_TRUE(IsPlaceholderTitle(url, shown.substr(0, 2047) + "."))
+      << "Chromium's elision, cut by the extension";
   EXPECT_TRUE(IsPlaceholderTitle(url, shown.substr(0, 300) + "\xE2\x80\xA6" + query.substr(0, 20)));
   const std::string encoded = "http://h/e?" + std::string(200, 'x') + "%C3%A9%C3%A9";
   EXPECT_TRUE(IsPlaceholderTitle(encoded, encoded.substr(7, 256))) << "an escape cut in the middle";

@@ -86,7 +86,8 @@ TEST_P(RecordedTabs, EachPageIsEchoedFirstWithATitleOfItsOwn) {
             Shown{"Long Address"});
   EXPECT_EQ(Titles([](const std::string& url) { return url.rfind(kServer + "/long5?", 0) == 0; }),
             Shown{"Longer Address"});
-  EXPECT_EQ(Titles([](const std::string& url) { return url.rfind("file:", 0) == 0; }), Shown{"File Titled Late"});
+  EXPECT_EQ(Titles([](const std::string& url) { return url.rfind("file:", 0) == 0; }),
+            Shown{"File Titled Late"});
   // history.pushState: the new address keeps the old page's title until the page sets its own.
   EXPECT_EQ(Titles("/push"), Shown{"Before Push"});
   EXPECT_EQ(Titles("/pushed"), Shown{"After Push"});
@@ -117,7 +118,8 @@ TEST_P(RecordedTabs, TitlesThatKeepChangingAreNotEchoedAgain) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Browsers, RecordedTabs, ::testing::Values("chromium_tabs.jsonl", "firefox_tabs.jsonl"),
+INSTANTIATE_TEST_SUITE_P(Browsers, RecordedTabs,
+                         ::testing::Values("chromium_tabs.jsonl", "firefox_tabs.jsonl"),
                          [](const auto& test) { return test.param.substr(0, test.param.find('_')); });
 
 }  // namespace

@@ -15,7 +15,8 @@ class RecordingLauncher : public Launcher {
     bool operator==(const Launch_&) const = default;
   };
 
-  bool Launch(const std::string& program, const std::string& argument, const std::string& directory) override {
+  bool Launch(const std::string& program, const std::string& argument,
+              const std::string& directory) override {
     launches.push_back({program, argument, directory});
     return result;
   }

@@ -24,7 +24,8 @@ TEST_F(Registration, AttemptsAreMadeOneByOneUpToTwentyAndStopWhenTheBrowserAnswe
   PeerThread browser;
   EXPECT_FALSE(run.Attempt()) << "the browser answered";
   EXPECT_FALSE(run.IsRunning());
-  EXPECT_EQ(std::vector<std::string>{"HOPWISE1"}, browser.Call([](BrowserPeer& p) { return p.EchoServers(); }));
+  EXPECT_EQ(std::vector<std::string>{"HOPWISE1"},
+            browser.Call([](BrowserPeer& p) { return p.EchoServers(); }));
 
   browserLink->Close();
   ASSERT_TRUE(run.Begin());

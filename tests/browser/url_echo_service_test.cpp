@@ -42,7 +42,8 @@ class EchoService : public LinkFixture {
     ASSERT_TRUE(PumpUntil(instance, done));
   }
   uint32_t Echo(RawSide& from, const std::string& url, uint32_t window) {
-    return Served(from.Poke("HOPWISE1", "WWW_URLEcho", "\"" + url + "\",\"text/html\"," + std::to_string(window) + ",\"\""));
+    return Served(from.Poke("HOPWISE1", "WWW_URLEcho",
+                            "\"" + url + "\",\"text/html\"," + std::to_string(window) + ",\"\""));
   }
   std::vector<std::string> Urls() const {
     std::vector<std::string> urls;
@@ -151,7 +152,8 @@ TEST_F(EchoService, ServedRequestsAnswerInTheirOwnFormats) {
   const uint32_t now = static_cast<uint32_t>(clock.Now());
   const dde::Bytes nowBytes{static_cast<uint8_t>(now), static_cast<uint8_t>(now >> 8),
                             static_cast<uint8_t>(now >> 16), static_cast<uint8_t>(now >> 24)};
-  EXPECT_EQ((dde::Bytes{0, 0}), Served(browser.Request("HOPWISE1", "WWW_MakingProgress", "1,\"Loading\",50")));
+  EXPECT_EQ((dde::Bytes{0, 0}),
+            Served(browser.Request("HOPWISE1", "WWW_MakingProgress", "1,\"Loading\",50")));
   EXPECT_EQ(nowBytes, Served(browser.Request("HOPWISE1", "WWW_BeginProgress", "1,\"Start\"")));
   EXPECT_EQ((dde::Bytes{0, 0, 0, 0}), Served(browser.Request("HOPWISE1", "WWW_Alert", "\"Hi\",1,0")));
   EXPECT_EQ(nowBytes, Served(browser.Request("HOPWISE1", "www_openurl", "\"http://x/\",,4294967295,0,,,")));
@@ -180,12 +182,15 @@ TEST_F(EchoService, ANameWithoutAnEndpointIsRefused) {
 
 TEST_F(EchoService, ABrowserConversationLivesFromConfirmationToDisconnection) {
   RawSide browser;
-  auto conv = Served(browser.thread.Run([&] { return browser.thread.Instance().Connect("HOPWISE1", "WWW_URLEcho"); }));
+  auto conv = Served(
+      browser.thread.Run([&] { return browser.thread.Instance().Connect("HOPWISE1", "WWW_URLEcho"); }));
   ASSERT_NE(0u, conv);
-  for (int i = 0; i < 100 && link.ConversationsOf(*dde).empty(); ++i) instance.Dispatch(), std::this_thread::sleep_for(2ms);
+  for (int i = 0; i < 100 && link.ConversationsOf(*dde).empty(); ++i)
+    instance.Dispatch(), std::this_thread::sleep_for(2ms);
   EXPECT_EQ(1u, link.ConversationsOf(*dde).size());
   browser.thread.Call([&] { browser.thread.Instance().Disconnect(conv); });
-  for (int i = 0; i < 100 && !link.ConversationsOf(*dde).empty(); ++i) instance.Dispatch(), std::this_thread::sleep_for(2ms);
+  for (int i = 0; i < 100 && !link.ConversationsOf(*dde).empty(); ++i)
+    instance.Dispatch(), std::this_thread::sleep_for(2ms);
   EXPECT_TRUE(link.ConversationsOf(*dde).empty());
   EXPECT_EQ(nullptr, link.FindConversation(conv));
 }

@@ -71,8 +71,11 @@ TEST_F(ExchangeTest, WithoutLastModifiedTheBodyLengthDecides) {
     bool updated;
     uint32_t after;
   };
-  const Case cases[] = {{0, 1000, false, 1000}, {1000, 994, true, 994}, {1000, 995, false, 1000},
-                        {1000, 1005, false, 1000}, {1000, 1006, true, 1006}};
+  const Case cases[] = {{0, 1000, false, 1000},
+                        {1000, 994, true, 994},
+                        {1000, 995, false, 1000},
+                        {1000, 1005, false, 1000},
+                        {1000, 1006, true, 1006}};
   for (const std::string kind : {"/sized/", "/chunked/"}) {
     for (const Case& c : cases) {
       SCOPED_TRACE(kind + std::to_string(c.served) + " after " + std::to_string(c.stored));
@@ -88,17 +91,20 @@ TEST_F(ExchangeTest, WithoutLastModifiedTheBodyLengthDecides) {
 
 TEST_F(ExchangeTest, RequestsAreHttp10HeadThenGetFromTheServerItself) {
   page.Check(server.Url("/sized/10"));
-  EXPECT_EQ((std::vector<std::string>{"HEAD /sized/10 HTTP/1.0|Hopwise|no-cache|", "GET /sized/10 HTTP/1.0|Hopwise|no-cache|"}),
+  EXPECT_EQ((std::vector<std::string>{"HEAD /sized/10 HTTP/1.0|Hopwise|no-cache|",
+                                      "GET /sized/10 HTTP/1.0|Hopwise|no-cache|"}),
             server.Seen());
 }
 
 TEST_F(ExchangeTest, RedirectsAreFollowedAndOtherStatusesAreBad) {
   EXPECT_EQ((Verdicts{Verdict::kUpdated, Verdict::kBadStatus}), page.Check(server.Url("/missing")));
   EXPECT_EQ(Verdicts{Verdict::kBadStatus}, page.Check(server.Url("/loop")));
-  EXPECT_EQ(Verdicts{Verdict::kUpdated}, page.Check(server.Url("/moved") + "/dated/" + std::to_string(kVisit + 9)));
+  EXPECT_EQ(Verdicts{Verdict::kUpdated},
+            page.Check(server.Url("/moved") + "/dated/" + std::to_string(kVisit + 9)));
   EXPECT_EQ(Verdicts{Verdict::kUpdated}, page.Check(server.Url("/moved/sized/1006"), 1000));
   EXPECT_EQ(1006u, page.view.SizeOf(page.item));
-  EXPECT_EQ(Verdicts{Verdict::kUnreachable}, page.Check("http://127.0.0.1:" + std::to_string(ClosedPort()) + "/"));
+  EXPECT_EQ(Verdicts{Verdict::kUnreachable},
+            page.Check("http://127.0.0.1:" + std::to_string(ClosedPort()) + "/"));
 }
 
 TEST(SecurePagesTest, HttpsIsCheckedLikeHttpWhenItsCertificateIsTrusted) {
@@ -117,8 +123,9 @@ TEST(IsCheckedUrlTest, HttpAlwaysHttpsByPreferenceNothingElse) {
   EXPECT_TRUE(IsCheckedUrl("HTTP://example.org:8080/a?b", false));
   EXPECT_FALSE(IsCheckedUrl("https://example.org/", false));
   EXPECT_TRUE(IsCheckedUrl("https://example.org/", true));
-  for (const char* url : {"ftp://example.org/", "gopher://example.org/", "file:///etc/hosts", "mailto:a@example.org",
-                          "news:comp.lang", "http:/example.org", "http://", "http:///path", "example.org", ""})
+  for (const char* url :
+       {"ftp://example.org/", "gopher://example.org/", "file:///etc/hosts", "mailto:a@example.org",
+        "news:comp.lang", "http:/example.org", "http://", "http:///path", "example.org", ""})
     EXPECT_FALSE(IsCheckedUrl(url, true)) << url;
 }
 

@@ -87,8 +87,9 @@ void TestServer::AddRoutes() {
   httplib::Server& s = *server_;
   s.set_pre_routing_handler([this](const Request& req, Response&) {
     std::lock_guard lock(mutex_);
-    seen_.push_back(req.method + " " + req.path + " " + req.version + "|" + req.get_header_value("User-Agent") +
-                    "|" + req.get_header_value("Pragma") + "|" + req.get_header_value("Accept"));
+    seen_.push_back(req.method + " " + req.path + " " + req.version + "|" +
+                    req.get_header_value("User-Agent") + "|" + req.get_header_value("Pragma") + "|" +
+                    req.get_header_value("Accept"));
     return httplib::Server::HandlerResponse::Unhandled;
   });
   s.Get(R"(/dated/(-?\d+))", [](const Request& req, Response& res) {
@@ -102,7 +103,8 @@ void TestServer::AddRoutes() {
   s.Get(R"(/sized/(\d+))", [](const Request& req, Response& res) {
     res.set_content(std::string(std::stoul(req.matches[1]), 'x'), "text/plain");
   });
-  s.Get(R"(/chunked/(\d+))", [](const Request& req, Response& res) { ChunkedBody(res, std::stoll(req.matches[1])); });
+  s.Get(R"(/chunked/(\d+))",
+        [](const Request& req, Response& res) { ChunkedBody(res, std::stoll(req.matches[1])); });
   s.Get("/endless", [](const Request&, Response& res) { ChunkedBody(res, -1); });
   s.Get("/missing", [](const Request&, Response& res) {
     res.status = 404;

@@ -1,3 +1,5 @@
+#include "checker/update_checker.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -9,7 +11,6 @@
 #include "checker/check_texts.h"
 #include "checker/fake_check_view.h"
 #include "checker/test_servers.h"
-#include "checker/update_checker.h"
 #include "checker/walkers.h"
 #include "platform/curl_http_client.h"
 
@@ -54,18 +55,23 @@ TEST_F(WalkerTest, PageMarkListRunsFromTheLastToTheFirstCountingUp) {
   const ItemKey c = AddPage(kTopLevel, closed);
   const ItemKey d = AddPage(kTopLevel, Page(0));
   EXPECT_EQ(0, Run(CheckScope(CheckPageMarkList)));
-  EXPECT_EQ((Texts{"Checking 1 of 4, " + Page(0), "Checking 2 of 4, " + closed, "Checking 3 of 4, ftp://127.0.0.1/b",
-                   "Checking 4 of 4, " + Page(5), kAllDoneStatus}),
+  EXPECT_EQ((Texts{"Checking 1 of 4, " + Page(0), "Checking 2 of 4, " + closed,
+                   "Checking 3 of 4, ftp://127.0.0.1/b", "Checking 4 of 4, " + Page(5), kAllDoneStatus}),
             view.statusTexts);
-  EXPECT_EQ((Records{{d, kUnchanged}, {c, kUnchanged}, {c, Verdict::kUnreachable}, {b, kUnchanged},
-                     {a, kUnchanged}, {a, Verdict::kUpdated}}),
+  EXPECT_EQ((Records{{d, kUnchanged},
+                     {c, kUnchanged},
+                     {c, Verdict::kUnreachable},
+                     {b, kUnchanged},
+                     {a, kUnchanged},
+                     {a, Verdict::kUpdated}}),
             view.verdicts);
 
   EXPECT_EQ(0, Run(CheckScope::SelectedPageMarks({a, b, d})));
-  EXPECT_EQ((Texts{"Checking 1 of 3, " + Page(0), "Checking 2 of 3, ftp://127.0.0.1/b", "Checking 3 of 3, " + Page(5),
-                   kAllDoneStatus}),
+  EXPECT_EQ((Texts{"Checking 1 of 3, " + Page(0), "Checking 2 of 3, ftp://127.0.0.1/b",
+                   "Checking 3 of 3, " + Page(5), kAllDoneStatus}),
             view.statusTexts);
-  EXPECT_EQ((Records{{d, kUnchanged}, {b, kUnchanged}, {a, kUnchanged}, {a, Verdict::kUpdated}}), view.verdicts);
+  EXPECT_EQ((Records{{d, kUnchanged}, {b, kUnchanged}, {a, kUnchanged}, {a, Verdict::kUpdated}}),
+            view.verdicts);
 }
 
 TEST_F(WalkerTest, SitesRunInTreeOrderPassingOverEmptySitesAndOtherSchemes) {
@@ -76,7 +82,8 @@ TEST_F(WalkerTest, SitesRunInTreeOrderPassingOverEmptySitesAndOtherSchemes) {
   AddPage(first, "mailto:someone@example.org");
   const ItemKey p3 = AddPage(third, Page(-5));
   EXPECT_EQ(0, Run(CheckScope(CheckAllSites)));
-  EXPECT_EQ((Texts{"Checking " + Page(5) + "...", "Checking " + Page(-5) + "...", kAllDoneStatus}), view.statusTexts);
+  EXPECT_EQ((Texts{"Checking " + Page(5) + "...", "Checking " + Page(-5) + "...", kAllDoneStatus}),
+            view.statusTexts);
   EXPECT_EQ((Records{{p1, kUnchanged}, {p1, Verdict::kUpdated}, {p3, kUnchanged}}), view.verdicts);
 
   EXPECT_EQ(0, Run(CheckScope(CheckSelectedSite, third)));
@@ -95,16 +102,17 @@ TEST_F(WalkerTest, TopicsRunFromTheLastChildToTheFirstFoldersAtOnce) {
   EXPECT_EQ(0, Run(CheckScope(CheckTopics)));
   EXPECT_EQ((std::vector<ItemKey>{e5, e4, e3, e2, e1}), view.reconciled);
   EXPECT_EQ((Texts{kReconcilingStatus, kCheckingPageMarksStatus, "Checking " + Page(-5) + "...",
-                   "Checking " + Page(-4) + "...", "Checking " + Page(-3) + "...", "Checking " + Page(-2) + "...",
-                   kAllDoneStatus}),
+                   "Checking " + Page(-4) + "...", "Checking " + Page(-3) + "...",
+                   "Checking " + Page(-2) + "...", kAllDoneStatus}),
             view.statusTexts);
   EXPECT_EQ((std::vector<ItemKey>{kTopLevel, f1, f2, f1}), view.saved);  // the folder of each entry
 
   view.reconciled.clear();
   EXPECT_EQ(0, Run(CheckScope(CheckTopics, f2)));
   EXPECT_EQ(std::vector<ItemKey>{e3}, view.reconciled);
-  EXPECT_EQ((Texts{kReconcilingStatus, kCheckingPageMarksStatus, "Checking " + Page(-3) + "...", kAllDoneStatus}),
-            view.statusTexts);
+  EXPECT_EQ(
+      (Texts{kReconcilingStatus, kCheckingPageMarksStatus, "Checking " + Page(-3) + "...", kAllDoneStatus}),
+      view.statusTexts);
 }
 
 TEST_F(WalkerTest, PageMarksDeletedDuringTheRunArePassedOver) {
@@ -117,13 +125,14 @@ TEST_F(WalkerTest, PageMarksDeletedDuringTheRunArePassedOver) {
     view.Remove(c);  // while it is checked: its new size has nowhere to go
   };
   EXPECT_EQ(0, Run(CheckScope(CheckPageMarkList)));
-  EXPECT_EQ((Texts{"Checking 1 of 3, " + server.Url("/sized/2000"), "Checking 3 of 3, " + Page(0), kAllDoneStatus}),
-            view.statusTexts);
+  EXPECT_EQ(
+      (Texts{"Checking 1 of 3, " + server.Url("/sized/2000"), "Checking 3 of 3, " + Page(0), kAllDoneStatus}),
+      view.statusTexts);
   EXPECT_EQ((Records{{c, kUnchanged}, {a, kUnchanged}}), view.verdicts);
 }
 
 TEST_F(WalkerTest, AStopIsObeyedAndTheNextRunStartsAfresh) {
-  EXPECT_FALSE(checker.RequestStop());  // nothing runs
+  EXPECT_FALSE(checker.RequestStop());        // nothing runs
   EXPECT_FALSE(checker.Start(CheckScope()));  // no walker
   AddPage(kTopLevel, Page(1));
   AddPage(kTopLevel, Page(2));

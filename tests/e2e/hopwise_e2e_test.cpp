@@ -39,7 +39,8 @@ class HopwiseE2e : public ::testing::Test {
     return hopwise;
   }
   std::unique_ptr<ChildProcess> StartBrowser() {
-    auto browser = std::make_unique<ChildProcess>(kBin + "/hopwise-stand-in-browser", std::vector<std::string>{});
+    auto browser =
+        std::make_unique<ChildProcess>(kBin + "/hopwise-stand-in-browser", std::vector<std::string>{});
     EXPECT_TRUE(browser->WaitForLine("ready"));
     return browser;
   }
@@ -192,8 +193,8 @@ TEST_F(HopwiseE2e, StaleTemporaryFilesGoAndAnUnchangedStoreIsNotRewritten) {
 // a SIGTERM in the first milliseconds ends Hopwise through its own shutdown, not the signal's.
 TEST_F(HopwiseE2e, AnEarlySignalEndsHopwiseThroughItsOwnShutdown) {
   ChildProcess::Options options;
-  options.env = {"XDG_CONFIG_HOME=" + (home_ / "config").string(), "XDG_DATA_HOME=" + (home_ / "xdg").string(),
-                 "PATH=/nonexistent"};
+  options.env = {"XDG_CONFIG_HOME=" + (home_ / "config").string(),
+                 "XDG_DATA_HOME=" + (home_ / "xdg").string(), "PATH=/nonexistent"};
   options.mergeStderr = true;
   ChildProcess start(kBin + "/hopwise-start", {}, options);
   std::this_thread::sleep_for(5ms);

@@ -1,8 +1,7 @@
 // The stand-in browser as a separate process over the real transport, with Hopwise's side of the
 // link (endpoint, echo service, recorder, store) in this process.
-#include <unistd.h>
-
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <fstream>
@@ -56,7 +55,8 @@ class StandInBrowserE2e : public ::testing::Test {
 
   // Waits for the browser's line, serving Hopwise's side of the link meanwhile.
   bool WaitFor(StandInProcess& browser, const std::string& line) {
-    return browser.WaitForLine(line, std::chrono::seconds(10), {instance.EventFd(), [this] { instance.Dispatch(); }});
+    return browser.WaitForLine(line, std::chrono::seconds(10),
+                               {instance.EventFd(), [this] { instance.Dispatch(); }});
   }
 
   dde::Instance instance;

@@ -1,8 +1,9 @@
 #include "platform/qt/settings_preference_store.h"
 
+#include <gtest/gtest.h>
+
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 #include "store/prefs.h"
 

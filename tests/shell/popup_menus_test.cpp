@@ -16,7 +16,9 @@ using Strings = std::vector<std::string>;
 std::string Page(int site, int page) {
   return "http://www" + std::to_string(site) + ".example.com/p" + std::to_string(page);
 }
-std::string Site(int site) { return "www" + std::to_string(site) + ".example.com"; }
+std::string Site(int site) {
+  return "www" + std::to_string(site) + ".example.com";
+}
 
 class PopupMenusTest : public ShellFixture {
  protected:
@@ -163,7 +165,8 @@ TEST_F(PopupMenusTest, DroppedAndDeletedPagesLeaveBothMenus) {
   prefs.maxPageMarks = 3;
   Build();
   for (int i = 0; i < 4; ++i) Visit(Page(i % 2, i));
-  EXPECT_EQ((Strings{Page(1, 3), Page(0, 2), Page(1, 1), "-", "More PageMarks...\tCtrl-Q"}), Labels(Recent()));
+  EXPECT_EQ((Strings{Page(1, 3), Page(0, 2), Page(1, 1), "-", "More PageMarks...\tCtrl-Q"}),
+            Labels(Recent()));
   EXPECT_EQ(Strings{Page(0, 2)}, Labels(SiteMenu(Site(0))));
 
   const CPez* p = store.FindPageMarkByUrl(Page(0, 2));

@@ -103,7 +103,8 @@ class ShellFixture : public ::testing::Test {
   std::vector<std::string> MainList() {
     std::vector<std::string> all = Labels(Main());
     std::vector<std::string> list;
-    for (std::size_t i = static_cast<std::size_t>(prefs.mainListPosition); i < all.size() && all[i] != "-"; ++i)
+    for (std::size_t i = static_cast<std::size_t>(prefs.mainListPosition); i < all.size() && all[i] != "-";
+         ++i)
       list.push_back(all[i]);
     return list;
   }

@@ -21,7 +21,8 @@ class TopicMenusTest : public ShellFixture {
 
   void WriteLinks(const std::string& path, int count, const std::string& stem = "L") {
     std::vector<std::unique_ptr<CTopic>> nodes;
-    for (int i = 0; i < count; ++i) nodes.push_back(Link(stem + std::to_string(i), "http://t/" + std::to_string(i)));
+    for (int i = 0; i < count; ++i)
+      nodes.push_back(Link(stem + std::to_string(i), "http://t/" + std::to_string(i)));
     WriteTopics(path, std::move(nodes));
   }
 };
@@ -60,7 +61,8 @@ TEST_F(TopicMenusTest, FoldersReadTheirBranchFilesOnlyInsideTheTopicsFolder) {
   WriteTopics(prefs.topicsPath, std::move(nodes));
 
   Build();
-  EXPECT_EQ((Strings{"Sneaky", "Full", "Outside", "Missing", "-", menu_text::kEditTopics}), Labels(Secondary()));
+  EXPECT_EQ((Strings{"Sneaky", "Full", "Outside", "Missing", "-", menu_text::kEditTopics}),
+            Labels(Secondary()));
   EXPECT_EQ((Strings{"x1", "x0"}), Labels(*Secondary().SubmenuAt(1)));
   EXPECT_EQ(0u, Secondary().SubmenuAt(0)->Count());
   EXPECT_EQ(0u, Secondary().SubmenuAt(2)->Count());

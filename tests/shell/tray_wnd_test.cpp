@@ -25,7 +25,8 @@ namespace {
 
 class LaunchRecorder : public Launcher {
  public:
-  bool Launch(const std::string& program, const std::string& argument, const std::string& directory) override {
+  bool Launch(const std::string& program, const std::string& argument,
+              const std::string& directory) override {
     launches.push_back(program + "|" + argument + "|" + directory);
     return true;
   }
@@ -173,7 +174,8 @@ TEST_F(TrayWndTest, SuspendAndActivateSwitchIconTipAndLabel) {
 
   screen.height = 600;
   wnd->OnDisplayChange();
-  EXPECT_NE(nullptr, ActionNamed(quick, QStringLiteral("Activate Hopwise"))) << "a rebuild keeps the state shown";
+  EXPECT_NE(nullptr, ActionNamed(quick, QStringLiteral("Activate Hopwise")))
+      << "a rebuild keeps the state shown";
 
   wnd->OnCommand(res::kCmdSuspend);
   EXPECT_TRUE(wnd->IsActive());

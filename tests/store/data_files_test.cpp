@@ -1,27 +1,27 @@
 #include "store/data_files.h"
-#include "store/background_save.h"
-#include "store/branch_names.h"
-#include "store/save_trigger.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <condition_variable>
-#include <mutex>
-#include <thread>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
 #include <fstream>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <iterator>
+#include <mutex>
 #include <set>
 #include <sstream>
+#include <thread>
 
 #include "store/archive.h"
+#include "store/background_save.h"
+#include "store/branch_names.h"
 #include "store/failing_stream.h"
+#include "store/save_trigger.h"
 #include "support/fake_clock.h"
 #include "support/recording_message_boxes.h"
 
@@ -168,10 +168,11 @@ TEST_F(DataFilesTest, ACacheLargerThanTheStoreKeepsItsNewestAndSaysSo) {
   ASSERT_EQ(LoadOutcome::Loaded, files.LoadCache(store, cachePath));
   EXPECT_EQ(5000u, store.Count());
   EXPECT_EQ("http://h/95000", store.PageMarks().front().url);
-  EXPECT_EQ((std::vector<std::string>{cachePath +
-                                      " holds 100000 PageMarks, more than the 5000 Hopwise can keep; the 95000 least "
-                                      "recently visited were left out.\nThe file keeps them until Hopwise next saves it."}),
-            messages.Shown());
+  EXPECT_EQ(
+      (std::vector<std::string>{
+          cachePath + " holds 100000 PageMarks, more than the 5000 Hopwise can keep; the 95000 least "
+                      "recently visited were left out.\nThe file keeps them until Hopwise next saves it."}),
+      messages.Shown());
   EXPECT_EQ(out.str(), ReadAll(cachePath));
 }
 
@@ -188,7 +189,8 @@ TEST_F(DataFilesTest, DamagedFilesAreKeptAsideAndTheUserToldWhere) {
     WriteAll(path, bytes);
     DataFiles files(messages, clock);
     TopicArray topics;
-    const LoadOutcome outcome = path == cachePath ? files.LoadCache(store, path) : files.LoadBranch(path, topics);
+    const LoadOutcome outcome =
+        path == cachePath ? files.LoadCache(store, path) : files.LoadBranch(path, topics);
     EXPECT_EQ(LoadOutcome::Damaged, outcome) << path;
     EXPECT_EQ(0u, store.Count());
     EXPECT_TRUE(topics.empty());
@@ -216,7 +218,8 @@ TEST_F(DataFilesTest, AFileThatCannotBeReadIsLeftAloneForTheRun) {
   WriteAll(cachePath, "whatever is there");
   WriteAll(dir + "/topics.data", "also kept");
   auto refuse = [](const std::string& path) {
-    const bool ours = path.find("cache.data") != std::string::npos || path.find("topics.data") != std::string::npos;
+    const bool ours =
+        path.find("cache.data") != std::string::npos || path.find("topics.data") != std::string::npos;
     return ours ? FileBytes{EACCES, {}} : ReadWholeFile(path);
   };
   DataFiles files(messages, clock, OpenFileOutput, refuse);
@@ -251,13 +254,15 @@ TEST_F(DataFilesTest, FailedSavesSayWhyAndKeepThePreviousFile) {
     EXPECT_EQ((std::vector<std::string>{"Hopwise could not save " + cachePath +
                                         ": No space left on device.\nThe previous file is kept."}),
               messages.Shown());
-    EXPECT_EQ(std::vector<std::string>({"Topics", "cache.data"}), Listing(dir)) << "temporary file left behind";
+    EXPECT_EQ(std::vector<std::string>({"Topics", "cache.data"}), Listing(dir))
+        << "temporary file left behind";
     messages.Clear();
   }
   EXPECT_EQ(std::vector<std::string>({"http://old/", "http://new/"}), Urls());
   TopicArray topics;
   EXPECT_FALSE(good.SaveBranch(dir + "/missing/1.data", topics));
-  EXPECT_EQ("Hopwise could not save " + dir + "/missing/1.data: No such file or directory.\nThe previous file is kept.",
+  EXPECT_EQ("Hopwise could not save " + dir +
+                "/missing/1.data: No such file or directory.\nThe previous file is kept.",
             messages.Shown().at(0));
 }
 
@@ -320,9 +325,11 @@ TEST_F(DataFilesTest, BranchesWrittenTogetherFailOneByOne) {
   const std::string a = dir + "/Topics/1.data", b = dir + "/Topics/2.data", c = dir + "/topics.data";
   WriteAll(b, "old");
   DataFiles failing(messages, clock, FailingAfter(200));
-  EXPECT_EQ((std::vector<bool>{true, false, true}), failing.SaveBranches({{a, &small}, {b, &large}, {c, &small}}));
+  EXPECT_EQ((std::vector<bool>{true, false, true}),
+            failing.SaveBranches({{a, &small}, {b, &large}, {c, &small}}));
   EXPECT_EQ("old", ReadAll(b));
-  EXPECT_EQ(std::vector<std::string>{"Hopwise could not save " + b + ": No space left on device.\nThe previous file is kept."},
+  EXPECT_EQ(std::vector<std::string>{"Hopwise could not save " + b +
+                                     ": No space left on device.\nThe previous file is kept."},
             messages.Shown());
   EXPECT_EQ((std::vector<std::string>{"1.data", "2.data"}), Listing(dir + "/Topics"));
   TopicArray read;
@@ -402,7 +409,8 @@ TEST_F(DataFilesTest, FailedBackgroundSaveLeavesTheStoreAlone) {
   EXPECT_EQ(std::vector<std::string>({"http://a/", "http://b/"}), Urls());
   EXPECT_EQ(std::string(2, '\0'), ReadAll(cachePath));
   ASSERT_EQ(1u, messages.Shown().size());
-  EXPECT_EQ(0u, messages.Shown()[0].find("Hopwise could not save " + cachePath + ": No space left on device."));
+  EXPECT_EQ(0u,
+            messages.Shown()[0].find("Hopwise could not save " + cachePath + ": No space left on device."));
 }
 
 TEST(SaveTriggerTest, FirstSaveAtTick302ThenEvery301) {

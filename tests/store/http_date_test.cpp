@@ -73,8 +73,10 @@ TEST(HttpDateToTimeTest, FieldsNameTheUtcInstant) {
 TEST(HttpDateToTimeTest, FieldsOutOfRangeCarryOver) {
   EXPECT_EQ(HttpDateToTime(Fields(1995, 1, 0, 1, 0, 0, 0)), HttpDateToTime(Fields(1994, 13, 0, 1, 0, 0, 0)));
   EXPECT_EQ(HttpDateToTime(Fields(1993, 12, 0, 1, 0, 0, 0)), HttpDateToTime(Fields(1994, 0, 0, 1, 0, 0, 0)));
-  EXPECT_EQ(HttpDateToTime(Fields(1994, 10, 0, 31, 0, 0, 0)), HttpDateToTime(Fields(1994, 11, 0, 0, 0, 0, 0)));
-  EXPECT_EQ(HttpDateToTime(Fields(1994, 11, 0, 7, 0, 0, 0)), HttpDateToTime(Fields(1994, 11, 0, 6, 24, 0, 0)));
+  EXPECT_EQ(HttpDateToTime(Fields(1994, 10, 0, 31, 0, 0, 0)),
+            HttpDateToTime(Fields(1994, 11, 0, 0, 0, 0, 0)));
+  EXPECT_EQ(HttpDateToTime(Fields(1994, 11, 0, 7, 0, 0, 0)),
+            HttpDateToTime(Fields(1994, 11, 0, 6, 24, 0, 0)));
   // Whatever a garbage header leaves, the result is defined.
   CalendarFields worst{65535, 65535, 65535, 65535, 65535, 65535, 65535, 65535};
   EXPECT_GT(HttpDateToTime(worst), HttpDateToTime(kNovember6));

@@ -25,7 +25,9 @@ class RecordingListener : public StoreListener {
   Strings events;
 
  private:
-  void Log(const char* what, const CPez& p) { events.push_back(std::string(what) + " " + p.url + " " + p.title); }
+  void Log(const char* what, const CPez& p) {
+    events.push_back(std::string(what) + " " + p.url + " " + p.title);
+  }
 };
 
 class PageMarkStoreTest : public ::testing::Test {
@@ -327,8 +329,9 @@ TEST_F(PageMarkStoreTest, NumbersOfDroppedPageMarksAreUsedAgain) {
   VisitNewPages(1, 5000);  // at the limit of 1000, drops page4000
   EXPECT_EQ(kept, store.FindPageMarkByUrl("http://h/page4500")->commandId);
   EXPECT_LT(store.FindPageMarkByUrl("http://h/page5000")->commandId, kLastPageMarkCommand);
-  EXPECT_EQ((Strings{"added http://h/page5000 Thttp://h/page5000", "removed http://h/page4000 Thttp://h/page4000"}),
-            listener.events);
+  EXPECT_EQ(
+      (Strings{"added http://h/page5000 Thttp://h/page5000", "removed http://h/page4000 Thttp://h/page4000"}),
+      listener.events);
   ExpectIndexesConsistent();
 
   // A full store of 5000 with every number in use drops its oldest before the new page comes.

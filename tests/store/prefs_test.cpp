@@ -54,7 +54,8 @@ TEST(PrefsTest, KeyWithOnlyMaxPageMarksGivesItAndDefaultsAndAllIsWrittenAtExit) 
   prefs.maxPageMarks = 250;
 
   SavePreferences(prefs, store);
-  EXPECT_EQ(kWriteOrder, std::vector<std::string>(store.Writes().begin() + setupWrites, store.Writes().end()));
+  EXPECT_EQ(kWriteOrder,
+            std::vector<std::string>(store.Writes().begin() + setupWrites, store.Writes().end()));
   EXPECT_EQ(250u, *store.ReadDword("Max PageMarks"));
   EXPECT_EQ(140u, *store.ReadDword("Column 0"));
   EXPECT_EQ(238u, *store.ReadDword("Column 1"));

@@ -35,27 +35,23 @@ INSTANTIATE_TEST_SUITE_P(
                       KeyCase{"HTTP://WWW.Name.Com/", "name.com", "WWW.Name.Com"},
                       KeyCase{"http://.com/", ".com", ".com"},
                       // Too short to hold a server: an empty key, never a read past the end.
-                      KeyCase{"http:", "", ""},
-                      KeyCase{"http:/", "", ""},
-                      KeyCase{"http://", "", ""}));
+                      KeyCase{"http:", "", ""}, KeyCase{"http:/", "", ""}, KeyCase{"http://", "", ""}));
 
 INSTANTIATE_TEST_SUITE_P(
     OtherSchemes, SiteKeyTest,
-    ::testing::Values(KeyCase{"https://Shop.Name.com/cart", "Shop.Name.com (secure)", "Shop.Name.com (secure)"},
-                      KeyCase{"HTTPS://Shop.Name.com:443", "Shop.Name.com:443 (secure)", "Shop.Name.com:443 (secure)"},
-                      KeyCase{"https://", " (secure)", " (secure)"},
-                      KeyCase{"https", " (secure)", " (secure)"},
-                      KeyCase{"ftp://ftp.Name.com/pub/x", "ftp.Name.com", "ftp.Name.com"},
-                      KeyCase{"ftp:/", "", ""},
-                      KeyCase{"gopher://gopher.Name.edu/1", "gopher.Name.edu", "gopher.Name.edu"},
-                      KeyCase{"gophe", "", ""},
-                      KeyCase{"about:blank", "about", "about"},
-                      KeyCase{"file:///C|/pages/index.html", "Local Disk(s)", "Local Disk(s)"},
-                      KeyCase{"FILE:/home/u/x.html", "Local Disk(s)", "Local Disk(s)"},
-                      KeyCase{"mailto:someone@name.com", "Unknown Server Type", "Unknown Server Type"},
-                      KeyCase{"news:comp.lang.c", "Unknown Server Type", "Unknown Server Type"},
-                      KeyCase{"", "Unknown Server Type", "Unknown Server Type"},
-                      KeyCase{"h", "Unknown Server Type", "Unknown Server Type"}));
+    ::testing::Values(
+        KeyCase{"https://Shop.Name.com/cart", "Shop.Name.com (secure)", "Shop.Name.com (secure)"},
+        KeyCase{"HTTPS://Shop.Name.com:443", "Shop.Name.com:443 (secure)", "Shop.Name.com:443 (secure)"},
+        KeyCase{"https://", " (secure)", " (secure)"}, KeyCase{"https", " (secure)", " (secure)"},
+        KeyCase{"ftp://ftp.Name.com/pub/x", "ftp.Name.com", "ftp.Name.com"}, KeyCase{"ftp:/", "", ""},
+        KeyCase{"gopher://gopher.Name.edu/1", "gopher.Name.edu", "gopher.Name.edu"}, KeyCase{"gophe", "", ""},
+        KeyCase{"about:blank", "about", "about"},
+        KeyCase{"file:///C|/pages/index.html", "Local Disk(s)", "Local Disk(s)"},
+        KeyCase{"FILE:/home/u/x.html", "Local Disk(s)", "Local Disk(s)"},
+        KeyCase{"mailto:someone@name.com", "Unknown Server Type", "Unknown Server Type"},
+        KeyCase{"news:comp.lang.c", "Unknown Server Type", "Unknown Server Type"},
+        KeyCase{"", "Unknown Server Type", "Unknown Server Type"},
+        KeyCase{"h", "Unknown Server Type", "Unknown Server Type"}));
 
 TEST(SiteInsertPositionTest, CountsTheEntriesBelowTheKey) {
   const std::vector<std::string> names{"Beta", "alpha", "gamma"};
@@ -64,7 +60,7 @@ TEST(SiteInsertPositionTest, CountsTheEntriesBelowTheKey) {
   EXPECT_EQ(1u, SiteInsertPosition(names, "alpha"));  // equal: that entry's index
   EXPECT_EQ(1u, SiteInsertPosition(names, "Zulu"));   // upper case sorts before lower case
   EXPECT_EQ(2u, SiteInsertPosition(names, "beta"));
-  EXPECT_EQ(3u, SiteInsertPosition(names, "zulu"));   // above all
+  EXPECT_EQ(3u, SiteInsertPosition(names, "zulu"));  // above all
 }
 
 TEST(SiteInsertPositionTest, BytesCompareAsUnsignedValues) {
@@ -93,7 +89,10 @@ TEST(ModernSiteKeyTest, RegistrableDomainForEverySuffixHttpAndHttpsAlike) {
       {"https://[::1]:8080/", "[::1]"},
       {"http://co.uk/", "co.uk"},
       {"https://xn--bcher-kva.de/", "xn--bcher-kva.de"},
-      {"https://shop.B\xC3\x9C" "CHER.de/", "b\xC3\xBC" "cher.de"},
+      {"https://shop.B\xC3\x9C"
+       "CHER.de/",
+       "b\xC3\xBC"
+       "cher.de"},
       {"https://", ""},
   };
   for (const auto& [url, key] : cases) EXPECT_EQ(key, SiteKeyForUrl(url, 0, 1)) << url;

@@ -20,7 +20,9 @@ class Notices : public TopicsListener {
   void OnTopicsReset() override { log.push_back("reset"); }
   void OnTopicInserted(const CTopic& n) override { log.push_back("inserted " + n.name); }
   void OnTopicChanged(const CTopic& n) override { log.push_back("changed " + n.name); }
-  void OnTopicMoved(const CTopic& n, const CTopic& from) override { log.push_back("moved " + n.name + " from " + from.name); }
+  void OnTopicMoved(const CTopic& n, const CTopic& from) override {
+    log.push_back("moved " + n.name + " from " + from.name);
+  }
   void OnTopicRemoved(const CTopic& n) override { log.push_back("removed " + n.name); }
   Strings log;
 };

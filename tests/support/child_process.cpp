@@ -63,7 +63,8 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
   std::vector<std::string> argv{program};
   argv.insert(argv.end(), args.begin(), args.end());
   std::vector<std::string> env = MergedEnvironment(options.env);
-  if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, Pointers(argv).data(), Pointers(env).data()) != 0) {
+  if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, Pointers(argv).data(), Pointers(env).data()) !=
+      0) {
     pid_ = -1;
   }
   posix_spawn_file_actions_destroy(&actions);
@@ -152,7 +153,9 @@ void ChildProcess::Stop(std::chrono::milliseconds grace) {
   }
 }
 
-bool ChildProcess::Signal(int signal) { return pid_ > 0 && status_ < 0 && kill(pid_, signal) == 0; }
+bool ChildProcess::Signal(int signal) {
+  return pid_ > 0 && status_ < 0 && kill(pid_, signal) == 0;
+}
 
 int ChildProcess::Wait(std::chrono::milliseconds limit) {
   if (pid_ <= 0) return -1;

@@ -1,11 +1,11 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
-
-#include <sys/types.h>
 
 // Work of the test's own to do while it waits for a child: run whenever fd is readable (an
 // in-process transport that the child talks to, say).

@@ -16,7 +16,8 @@ class MemoryPreferenceStore : public PreferenceStore {
   bool KeyExists() const override { return exists_; }
   std::optional<std::string> ReadString(const std::string& name) const override {
     auto it = values_.find(name);
-    if (!exists_ || it == values_.end() || !std::holds_alternative<std::string>(it->second)) return std::nullopt;
+    if (!exists_ || it == values_.end() || !std::holds_alternative<std::string>(it->second))
+      return std::nullopt;
     return std::get<std::string>(it->second);
   }
   std::optional<uint32_t> ReadDword(const std::string& name) const override {

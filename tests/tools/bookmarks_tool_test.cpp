@@ -60,8 +60,8 @@ std::string WithoutDates(const std::string& text) {
   for (size_t i = 0; i < text.size();) {
     size_t digits = i + 2;
     while (digits < text.size() && std::isdigit(static_cast<unsigned char>(text[digits]))) ++digits;
-    bool number = text.compare(i, 2, "=\"") == 0 && digits > i + 2 && digits < text.size() &&
-                  text[digits] == '"';
+    bool number =
+        text.compare(i, 2, "=\"") == 0 && digits > i + 2 && digits < text.size() && text[digits] == '"';
     out += number ? "=\"\"" : text.substr(i, 1);
     i = number ? digits + 1 : i + 1;
   }
