@@ -24,6 +24,7 @@
 #include "windows/window_check.h"
 #include "windows/window_menus.h"
 #include "windows/window_placement.h"
+#include "windows/window_widgets.h"
 
 namespace {
 
@@ -82,9 +83,7 @@ void CPageMarksDlg::BuildWidgets() {
   layout->addWidget(filter_);
   layout->addWidget(list_, 1);
   setCentralWidget(central);
-  status_ = new QLabel(this);
-  status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-  statusBar()->addWidget(status_, 1);
+  status_ = AddStatusText(*this);
   list_->setFocus();
 }
 

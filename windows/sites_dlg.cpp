@@ -21,6 +21,7 @@
 #include "windows/window_check.h"
 #include "windows/window_menus.h"
 #include "windows/window_placement.h"
+#include "windows/window_widgets.h"
 
 CSitesDlg::CSitesDlg(const WindowServices& services, QWidget* parent)
     : QMainWindow(parent), services_(services) {
@@ -49,22 +50,13 @@ void CSitesDlg::BuildWidgets() {
   InstallAccelerators(*this, res::kAccelSites, handler);
 
   tree_ = new QTreeWidget(this);
-  tree_->setColumnCount(1);
-  tree_->setHeaderHidden(true);
-  tree_->setRootIsDecorated(true);
-  tree_->setUniformRowHeights(true);
-  tree_->setIconSize(QSize(16, 16));
-  tree_->setSelectionMode(QAbstractItemView::SingleSelection);
-  tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  tree_->setContextMenuPolicy(Qt::CustomContextMenu);
+  SetUpItemTree(*tree_);
   connect(tree_, &QTreeWidget::itemSelectionChanged, this, &CSitesDlg::OnSelectionChanged);
   connect(tree_, &QTreeWidget::itemDoubleClicked, this, &CSitesDlg::OnOpen);
   connect(tree_, &QTreeWidget::customContextMenuRequested, this, &CSitesDlg::OnContextMenu);
   setCentralWidget(tree_);
 
-  status_ = new QLabel(this);
-  status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-  statusBar()->addWidget(status_, 1);
+  status_ = AddStatusText(*this);
   tree_->setFocus();
 }
 

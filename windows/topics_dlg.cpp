@@ -23,6 +23,7 @@
 #include "windows/window_check.h"
 #include "windows/window_menus.h"
 #include "windows/window_placement.h"
+#include "windows/window_widgets.h"
 
 namespace {
 
@@ -60,23 +61,14 @@ void CTopicsDlg::BuildWidgets() {
   InstallAccelerators(*this, res::kAccelTopics, handler);
 
   tree_ = new TopicTreeWidget(this);
-  tree_->setColumnCount(1);
-  tree_->setHeaderHidden(true);
-  tree_->setRootIsDecorated(true);
-  tree_->setUniformRowHeights(true);
-  tree_->setIconSize(QSize(16, 16));
-  tree_->setSelectionMode(QAbstractItemView::SingleSelection);
-  tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  tree_->setContextMenuPolicy(Qt::CustomContextMenu);
+  SetUpItemTree(*tree_);
   connect(tree_, &QTreeWidget::itemSelectionChanged, this, &CTopicsDlg::OnSelectionChanged);
   connect(tree_, &QTreeWidget::itemDoubleClicked, this, &CTopicsDlg::OnOpen);
   connect(tree_, &QTreeWidget::customContextMenuRequested, this, &CTopicsDlg::OnContextMenu);
   connect(tree_, &TopicTreeWidget::dropRequested, this, &CTopicsDlg::OnDrop);
   setCentralWidget(tree_);
 
-  status_ = new QLabel(this);
-  status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-  statusBar()->addWidget(status_, 1);
+  status_ = AddStatusText(*this);
   tree_->setFocus();
 }
 
