@@ -224,8 +224,7 @@ std::optional<CheckScope> CPageMarksDlg::AskScope() {
 }
 
 QAction* CPageMarksDlg::MenuAction(uint32_t command) const {
-  auto found = actions_.find(command);
-  return found == actions_.end() ? nullptr : found->second;
+  return ActionOf(actions_, command);
 }
 
 bool CPageMarksDlg::CheckRunning() const {

@@ -141,8 +141,7 @@ std::optional<CheckScope> CSitesDlg::AskScope() {
 }
 
 QAction* CSitesDlg::MenuAction(uint32_t command) const {
-  auto found = actions_.find(command);
-  return found == actions_.end() ? nullptr : found->second;
+  return ActionOf(actions_, command);
 }
 
 bool CSitesDlg::CheckRunning() const {

@@ -219,8 +219,7 @@ std::optional<CheckScope> CTopicsDlg::AskScope() {
 }
 
 QAction* CTopicsDlg::MenuAction(uint32_t command) const {
-  auto found = actions_.find(command);
-  return found == actions_.end() ? nullptr : found->second;
+  return ActionOf(actions_, command);
 }
 
 bool CTopicsDlg::CheckRunning() const {

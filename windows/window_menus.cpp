@@ -30,6 +30,11 @@ void FillMenu(QMenu& qmenu, const Menu& menu, const CommandHandler& handler,
 
 }  // namespace
 
+QAction* ActionOf(const std::map<uint32_t, QAction*>& actions, uint32_t command) {
+  auto found = actions.find(command);
+  return found == actions.end() ? nullptr : found->second;
+}
+
 std::map<uint32_t, QAction*> FillMenuBar(QMenuBar& bar, int number, const CommandHandler& handler) {
   std::map<uint32_t, QAction*> actions;
   const std::shared_ptr<Menu> resource = LoadMenuResource(number);

@@ -19,6 +19,8 @@ using CommandHandler = std::function<void(uint32_t command)>;
 // Fills bar with the submenus of menu resource number; returns each command's action (the
 // window relabels the checker's item through it).
 std::map<uint32_t, QAction*> FillMenuBar(QMenuBar& bar, int number, const CommandHandler& handler);
+// The action of command among those FillMenuBar returned; null for a command the bar lacks.
+QAction* ActionOf(const std::map<uint32_t, QAction*>& actions, uint32_t command);
 // The first submenu of menu resource number as a context menu owned by parent.
 QMenu* BuildContextMenu(int number, QWidget& parent, const CommandHandler& handler);
 // Keys of accelerator table number that work anywhere in window (a text field keeps the editing
