@@ -4,20 +4,20 @@
 
 BookmarkCollector::BookmarkCollector(std::size_t maxDepth) : maxDepth_(maxDepth) {}
 
-void BookmarkCollector::BeginFolder(std::string name) {
+void BookmarkCollector::BeginFolder(std::string name, BookmarkDates dates) {
   if (open_.size() >= maxDepth_) {
     ++beyond_;
     ++flattened_;
     return;
   }
   std::vector<BookmarkNode>& siblings = Current();
-  siblings.push_back(BookmarkNode{true, std::move(name), {}, {}});
+  siblings.push_back(BookmarkNode{true, std::move(name), {}, {}, dates});
   open_.push_back(&siblings.back());
   ++folders_;
 }
 
-void BookmarkCollector::AddLink(std::string name, std::string url) {
-  Current().push_back(BookmarkNode{false, std::move(name), std::move(url), {}});
+void BookmarkCollector::AddLink(std::string name, std::string url, BookmarkDates dates) {
+  Current().push_back(BookmarkNode{false, std::move(name), std::move(url), {}, dates});
   ++links_;
 }
 

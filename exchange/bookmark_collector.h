@@ -12,6 +12,7 @@ struct BookmarkNode {
   std::string name;
   std::string url;                     // a link's address
   std::vector<BookmarkNode> children;  // a folder's entries, in file order
+  BookmarkDates dates;
 };
 
 // Keeps what a read hands over as a tree, so that nothing reaches the Topics before the whole file
@@ -22,8 +23,8 @@ class BookmarkCollector : public BookmarkSink {
  public:
   explicit BookmarkCollector(std::size_t maxDepth);
 
-  void BeginFolder(std::string name) override;
-  void AddLink(std::string name, std::string url) override;
+  void BeginFolder(std::string name, BookmarkDates dates) override;
+  void AddLink(std::string name, std::string url, BookmarkDates dates) override;
   void EndFolder() override;
 
   // The entries of the file's top level, in file order.

@@ -56,6 +56,13 @@ std::string UrlText(std::string_view raw) {
   return DecodeHtmlText(ValidUtf8(joined));
 }
 
+BookmarkDates DatesOf(const StartTag& tag) {
+  std::optional<std::string_view> visited = tag.Attribute("LAST_VISIT");
+  if (!visited) visited = tag.Attribute("LAST_VISITED");
+  return {ReadBookmarkDate(tag.Attribute("ADD_DATE")), ReadBookmarkDate(visited),
+          ReadBookmarkDate(tag.Attribute("LAST_MODIFIED"))};
+}
+
 }  // namespace
 
 bool IsEntryLine(std::string_view line) {
@@ -90,9 +97,11 @@ BookmarkEntry ReadBookmarkEntry(std::string_view text) {
   const bool anchor = StartsWithTag(text, "<A");
   if (!anchor && !IsHeadingTag(text)) {
     entry.complete = !text.empty();  // a bare "<DT>" may have its tag on the next line
+    if (text.empty()) entry.kind = BookmarkEntry::Kind::Empty;
     return entry;
   }
   const StartTag tag = ReadStartTag(text);
+  entry.dates = DatesOf(tag);
   std::string_view rest = text.substr(tag.end);
   const std::size_t textEnd = rest.find('<');
   entry.complete = tag.complete && textEnd != std::string_view::npos;

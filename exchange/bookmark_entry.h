@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "exchange/bookmark_dates.h"
+
 // One entry of a bookmark list: the text of a "<DT>" line, from the "<DT>" on, such as
 // <DT><A HREF="http://example.com/" ADD_DATE="1">Example</A> or <DT><H3 FOLDED>News</H3>.
 struct BookmarkEntry {
@@ -10,12 +12,14 @@ struct BookmarkEntry {
     Link,     // an anchor with an HREF
     Folder,   // a heading: a folder, whose list may follow
     NoHref,   // an anchor without an HREF: no bookmark
+    Empty,    // nothing after "<DT>"
     Unknown,  // anything else after "<DT>"
   };
   Kind kind = Kind::Unknown;
   bool complete = false;  // the tag is closed and its text ended: nothing is missing
   std::string name;       // the text after the tag up to the next '<', UTF-8, references decoded
   std::string url;        // a link's HREF, UTF-8, references decoded
+  BookmarkDates dates;    // of a link or a folder
 };
 
 // Reads the entry of text. When the entry goes on past the end of text (an open quote, a tag

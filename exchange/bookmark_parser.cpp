@@ -43,7 +43,7 @@ bool BookmarkParser::Piece(std::string_view raw) {
     lists_.push_back(false);
   } else if (IsListEnd(line)) {
     CloseList();
-  } else if (IsEntryLine(line) && !lists_.empty()) {
+  } else if (IsEntryLine(line)) {
     StartEntry(line);
   }
   return true;
@@ -107,17 +107,20 @@ void BookmarkParser::Take(BookmarkEntry entry) {
   switch (entry.kind) {
     case BookmarkEntry::Kind::Link:
       ++links_;
-      sink_.AddLink(std::move(entry.name), std::move(entry.url));
+      sink_.AddLink(std::move(entry.name), std::move(entry.url), entry.dates);
       break;
     case BookmarkEntry::Kind::Folder:
       ++folders_;
       headingWaits_ = true;
-      sink_.BeginFolder(std::move(entry.name));
+      sink_.BeginFolder(std::move(entry.name), entry.dates);
       break;
     case BookmarkEntry::Kind::NoHref:
-      ++skipped_;
+      ++noAddress_;
       break;
     case BookmarkEntry::Kind::Unknown:
+      ++unknown_;
+      break;
+    case BookmarkEntry::Kind::Empty:
       break;
   }
 }

@@ -16,10 +16,11 @@
 //   </DL ...>                closes the innermost list, and its folder
 //   <DT><A HREF=...>text</A> a link
 //   <DT><H3 ...>text</H3>    a folder; without a list after it the folder is empty
-// Other lines (descriptions, separators, paragraph marks, the header) are passed over, and so are
-// entries outside every list. An entry that goes on past its line takes the next lines, up to the
-// next line that opens an entry or a list, and at most 64. Lists are counted, not recursed into,
-// so nesting of any depth costs one bit per level.
+// Other lines (descriptions, separators, paragraph marks, the header) are passed over. Entries
+// outside every list (browsers write some after the top-level list has closed) are read as
+// top-level entries, and a closing tag without a list open is passed over. An entry that goes on
+// past its line takes the next lines, up to the next line that opens an entry or a list, and at
+// most 64. Lists are counted, not recursed into, so nesting of any depth costs one bit per level.
 class BookmarkParser {
  public:
   BookmarkParser(BookmarkSink& sink, std::size_t maxEntry);
@@ -33,7 +34,10 @@ class BookmarkParser {
 
   std::size_t Folders() const { return folders_; }
   std::size_t Links() const { return links_; }
-  std::size_t Skipped() const { return skipped_; }
+  // Entries that are no bookmark: anchors without an HREF, and entries that are neither an anchor
+  // nor a heading (a "<DT>" with nothing after it is not counted).
+  std::size_t NoAddress() const { return noAddress_; }
+  std::size_t Unknown() const { return unknown_; }
 
  private:
   bool Piece(std::string_view piece);
@@ -52,5 +56,6 @@ class BookmarkParser {
   int pendingLines_ = 0;       // the lines it has taken
   std::size_t folders_ = 0;
   std::size_t links_ = 0;
-  std::size_t skipped_ = 0;
+  std::size_t noAddress_ = 0;
+  std::size_t unknown_ = 0;
 };

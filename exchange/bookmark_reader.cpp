@@ -89,7 +89,8 @@ class FileReading {
   void Count() {
     result_.folders = parser_.Folders();
     result_.links = parser_.Links();
-    result_.skipped = parser_.Skipped();
+    result_.noAddress = parser_.NoAddress();
+    result_.unknown = parser_.Unknown();
   }
 
   LineReader lines_;

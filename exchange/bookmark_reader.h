@@ -30,8 +30,11 @@ struct ReadResult {
   bool truncated = false;   // the input ended inside a list; the folders still open were closed
   std::size_t folders = 0;  // folders and links handed to the sink
   std::size_t links = 0;
-  std::size_t skipped = 0;  // anchors without an HREF, which are no bookmarks
-  uint64_t line = 0;        // where reading stopped when it did not end normally
+  // Entries left out as no bookmarks: anchors without an HREF, and entries that are neither an
+  // anchor nor a heading.
+  std::size_t noAddress = 0;
+  std::size_t unknown = 0;
+  uint64_t line = 0;  // where reading stopped when it did not end normally
 };
 
 // Told the bytes read so far and the input's size (0 when unknown), once per block of input read

@@ -25,6 +25,11 @@ std::string Text(const std::string& stored) {
   return EscapeHtmlText(ValidUtf8(stored));
 }
 
+// A node's own time, or the folder's stamp for a node that has none.
+std::string Date(Time32 own, const std::string& stamp) {
+  return own > 0 ? std::to_string(own) : stamp;
+}
+
 class TopicsWriter {
  public:
   TopicsWriter(std::ostream& out, const Clock& clock) : out_(out), clock_(clock) {}
@@ -66,15 +71,17 @@ class TopicsWriter {
   }
 
   void WriteHeading(const CTopic& folder, const Level& level) {
-    out_ << level.indent << "<DT><H3 FOLDED ADD_DATE=\"" << level.stamp << "\">" << Text(folder.name)
+    out_ << level.indent << "<DT><H3 FOLDED ADD_DATE=\"" << Date(folder.firstVisited, level.stamp)
+         << "\" LAST_MODIFIED=\"" << Date(folder.lastVisited, level.stamp) << "\">" << Text(folder.name)
          << "</H3>\n"
          << level.indent << "<DL><p>\n";
   }
 
   void WriteLink(const CTopic& link, const Level& level) {
-    out_ << level.indent << "<DT><A HREF=\"" << Text(link.target) << "\" ADD_DATE=\"" << level.stamp
-         << "\" LAST_VISITED=\"" << level.stamp << "\" LAST_MODIFIED=\"" << level.stamp << "\">"
-         << Text(link.name) << "</A>\n";
+    const std::string last = Date(link.lastVisited, level.stamp);
+    out_ << level.indent << "<DT><A HREF=\"" << Text(link.target) << "\" ADD_DATE=\""
+         << Date(link.firstVisited, level.stamp) << "\" LAST_VISITED=\"" << last << "\" LAST_MODIFIED=\""
+         << last << "\">" << Text(link.name) << "</A>\n";
   }
 
   std::ostream& out_;

@@ -9,7 +9,9 @@
 // File > Export: writes the Topics below root (the model's Root()) as a Netscape-format bookmark
 // file that browsers import. Each folder's children are written from the last to the first, the
 // order the Topics window shows them in; a folder whose contents could not be read is written
-// empty. Every date attribute carries the time read from clock when its folder is begun. Text is
+// empty. A link's ADD_DATE is its first visit, its LAST_VISITED and LAST_MODIFIED its last visit; a
+// folder's ADD_DATE and LAST_MODIFIED are its first and last visit; a time not after 1970 (a node
+// without times) is written as the time read from clock when its folder is begun. Text is
 // UTF-8, declared so in the file's header; names and URLs are written with '&', '<', '>', '"' and
 // line breaks as character references, so ImportBookmarks reads back the same bytes. Any depth is
 // written without recursion. Returns whether out took every byte.

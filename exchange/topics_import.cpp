@@ -2,10 +2,18 @@
 
 #include <vector>
 
+#include "exchange/bookmark_dates.h"
+
 namespace {
 
 std::string Count(std::size_t n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+// Gives a node made from entry the dates the file gave it; one without keeps its creation time.
+void KeepDates(TopicsModel& model, const CTopic& node, const BookmarkNode& entry) {
+  const TopicTimes times = ImportedTimes(entry.dates, entry.isFolder, node.firstVisited);
+  model.SetTimes(node, times.firstVisited, times.lastVisited);
 }
 
 // Adds entries to folder, last first, each after those added before it.
@@ -16,14 +24,30 @@ void AddEntries(TopicsModel& model, const CTopic& folder, const std::vector<Book
     if (entry->isFolder) {
       const CTopic* made = model.NewFolder(folder, index, entry->name, random);
       if (!made) continue;
+      KeepDates(model, *made, *entry);
       ++result.foldersAdded;
       AddEntries(model, *made, entry->children, random, result);
     } else {
-      if (!model.NewLink(folder, index, entry->name, entry->url)) continue;
+      const CTopic* made = model.NewLink(folder, index, entry->name, entry->url);
+      if (!made) continue;
+      KeepDates(model, *made, *entry);
       ++result.linksAdded;
     }
     ++index;
   }
+}
+
+// The entries left out and why, as a sentence after the counts; empty when none were.
+std::string DescribeSkipped(const ReadResult& read) {
+  std::vector<std::string> parts;
+  if (read.noAddress > 0)
+    parts.push_back(Count(read.noAddress, "anchor", "anchors") + " without an address (HREF)");
+  if (read.unknown > 0)
+    parts.push_back(Count(read.unknown, "entry that is", "entries that are") +
+                    " neither a link nor a folder");
+  if (parts.empty()) return "";
+  return " Skipped " + Count(read.noAddress + read.unknown, "entry", "entries") + ": " + parts[0] +
+         (parts.size() > 1 ? " and " + parts[1] : "") + ".";
 }
 
 }  // namespace
@@ -55,7 +79,5 @@ std::string DescribeImport(const TopicsImportResult& result) {
     text += " " + Count(result.foldersFlattened, "folder", "folders") + " nested more than " +
             std::to_string(TopicsModel::kMaxFolderDepth) +
             " deep were not made; their links went to the folder above them.";
-  if (result.read.skipped > 0)
-    text += " " + Count(result.read.skipped, "anchor", "anchors") + " without an address left out.";
-  return text;
+  return text + DescribeSkipped(result.read);
 }

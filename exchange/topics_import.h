@@ -20,8 +20,10 @@ struct TopicsImportResult {
 // File > Import: reads a bookmark file and adds its folders and links to the top level of the
 // Topics. Nothing is added unless the file was read to its end (ReadStatus::Ok, which includes a
 // file cut short inside a list: then what came before the cut is added). Nothing there before is
-// changed. Folders are kept down to TopicsModel::kMaxFolderDepth. Each new folder gets a branch
-// file named in the import form from random, which the caller seeds from the clock once per import.
+// changed. Each new link and folder keeps the dates its entry carries (ImportedTimes); entries
+// after the end of the file's top-level list come in at top level too. Folders are kept down to
+// TopicsModel::kMaxFolderDepth. Each new folder gets a branch file named in the import form from
+// random, which the caller seeds from the clock once per import.
 // The model hears it all as one batch: each folder's file is written once, the listeners hear one
 // OnTopicsReset. Main thread (the model's); the progress callback runs on it too.
 TopicsImportResult ImportBookmarks(std::istream& in, TopicsModel& model, RandomSource& random,

@@ -235,6 +235,14 @@ void TopicsModel::SetLinkState(const CTopic& node, uint32_t size, Time32 lastVis
   if (save) Changed(*link->parent);
 }
 
+void TopicsModel::SetTimes(const CTopic& node, Time32 firstVisited, Time32 lastVisited) {
+  CTopic* changed = Mutable(node);
+  if (!changed || changed == root_.get()) return;
+  changed->firstVisited = firstVisited;
+  changed->lastVisited = lastVisited;
+  Changed(*changed->parent);
+}
+
 void TopicsModel::RemoveBranchFiles(const CTopic& node) {
   if (node.isFolder == 0) return;
   if (node.children) {

@@ -88,6 +88,9 @@ class TopicsModel {
   // SaveFolder).
   void SetLinkState(const CTopic& link, uint32_t size, Time32 lastVisited, bool save = true,
                     std::optional<Time32> firstVisited = std::nullopt);
+  // The visit times of a link or a folder brought in from elsewhere (a bookmark file's dates):
+  // writes the parent's branch file.
+  void SetTimes(const CTopic& node, Time32 firstVisited, Time32 lastVisited);
   // Removes a node and everything below it: the branch files of the folders removed, then the
   // parent's branch file.
   void Delete(const CTopic& node);

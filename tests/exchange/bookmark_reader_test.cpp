@@ -30,20 +30,21 @@ ReadOptions Progress(ReadProgress progress) {
 struct Read {
   ReadResult result;
   Lines outline;
+  std::vector<BookmarkDates> dates;
 };
 
 Read ReadText(const std::string& text, ReadOptions options = {}) {
   std::istringstream in(text);
   OutlineSink sink;
   ReadResult result = ReadBookmarks(in, sink, options);
-  return {result, sink.lines};
+  return {result, sink.lines, sink.dates};
 }
 
 Read ReadFixture(const std::string& name) {
   std::ifstream in(std::string(HOPWISE_TEST_DATA) + "/bookmarks/" + name, std::ios::binary);
   OutlineSink sink;
   ReadResult result = ReadBookmarks(in, sink);
-  return {result, sink.lines};
+  return {result, sink.lines, sink.dates};
 }
 
 // A stream buffer that hands out text and then fails, as a disk read error does.
@@ -74,19 +75,21 @@ TEST(BookmarkReaderTest, ReadsFoldersAndLinksByTheirLines) {
 
   // Tags in any case, a list closed without "<p>", text cut at its first '<', a heading with a
   // description before its list, a heading with no list (an empty folder), a list without a
-  // heading (its entries stay in the folder around it), entries outside every list, a second
-  // top-level list, entries on the line of a list tag.
+  // heading (its entries stay in the folder around it), entries outside every list (read at top
+  // level), a second top-level list, entries on the line of a list tag, closing tags too many.
   Read mixed = ReadText(
       kHead +
       "<dl>\n<dt><a href=\"http://x/\" >x < y</a>\n<DT><H3>Described</H3>\n<DD>words\n\n<DL><p>\n"
       "<DT><A HREF=\"http://in/\">in</A>\n</DL>\n<DT><H3>Bare</H3>\n<DT><A HREF=\"http://z/\">z</A>\n"
       "<DL>\n<DT><A HREF=\"http://sub/\">sub</A>\n</DL>\n<DT><A HREF=\"http://z2/\">z2</A>\n</DL>\n"
       "<DT><A HREF=\"http://out/\">out</A>\n<DL><DT><A HREF=\"http://second/\">second</A>\n"
-      "<DT><A HREF=\"http://second/\">again</A>\n</DL>\n");
-  EXPECT_EQ(
-      (Lines{"x  <http://x/>", "[Described", "in <http://in/>", "]", "[Bare", "]", "z <http://z/>",
-             "sub <http://sub/>", "z2 <http://z2/>", "second <http://second/>", "again <http://second/>"}),
-      mixed.outline);
+      "<DT><A HREF=\"http://second/\">again</A>\n</DL>\n</DL>\n<DT><H3>Late</H3><DL><p>\n"
+      "<DT><A HREF=\"http://late/\">late</A></DL></DL>\n");
+  EXPECT_EQ((Lines{"x  <http://x/>", "[Described", "in <http://in/>", "]", "[Bare", "]", "z <http://z/>",
+                   "sub <http://sub/>", "z2 <http://z2/>", "out <http://out/>", "second <http://second/>",
+                   "again <http://second/>", "[Late", "late <http://late/>", "]"}),
+            mixed.outline);
+  EXPECT_FALSE(mixed.result.truncated);
 }
 
 TEST(BookmarkReaderTest, DecodesTextAndKeepsAttributesApart) {
@@ -100,6 +103,25 @@ TEST(BookmarkReaderTest, DecodesTextAndKeepsAttributesApart) {
              // Bytes that are no UTF-8 are read as code page 1252; UTF-8 stays as it is.
              "\u201cquoted\u201d \u00e9 <http://\u00e9t\u00e9/>"}),
       read.outline);
+}
+
+TEST(BookmarkReaderTest, ReadsTheDatesOfLinksAndFolders) {
+  Read read = ReadText(
+      kHead +
+      "<DL>\n<DT><H3 add_date=\"10\" last_modified=\"20\">F</H3><DL>\n"
+      "<DT><A HREF=\"u\" ADD_DATE=\"30\" LAST_VISIT=\"40\" LAST_VISITED=\"41\" LAST_MODIFIED=\"50\">a</A>\n"
+      "<DT><A HREF=\"u\" LAST_VISITED=\"2147483647\">b</A></DL>\n"
+      "<DT><A HREF=\"u\" ADD_DATE=\"\" LAST_VISIT=\"0\" LAST_MODIFIED=\"-5\">c</A>\n"
+      "<DT><A HREF=\"u\" ADD_DATE=\"2147483648\" LAST_VISIT=\"1 2\" LAST_MODIFIED=\"17e8\">d</A>\n");
+  EXPECT_EQ((std::vector<BookmarkDates>{{10, 0, 20}, {30, 40, 50}, {0, 2147483647, 0}, {}, {}}), read.dates);
+
+  // The visit times of the Topic made from each.
+  EXPECT_EQ((TopicTimes{10, 20}), ImportedTimes({10, 0, 20}, true, 99));
+  EXPECT_EQ((TopicTimes{20, 20}), ImportedTimes({0, 0, 20}, true, 99));
+  EXPECT_EQ((TopicTimes{30, 40}), ImportedTimes({30, 40, 50}, false, 99));
+  EXPECT_EQ((TopicTimes{30, 30}), ImportedTimes({30, 0, 50}, false, 99)) << "a change is no visit";
+  EXPECT_EQ((TopicTimes{40, 40}), ImportedTimes({0, 40, 0}, false, 99));
+  EXPECT_EQ((TopicTimes{99, 99}), ImportedTimes({0, 0, 50}, false, 99));
 }
 
 TEST(BookmarkReaderTest, ReadsWholeLinesAndRefusesOverlongOnes) {
@@ -192,16 +214,22 @@ TEST(BookmarkReaderTest, ReadsBrowserExportsAndHandWrittenFiles) {
                    "Pie <search> <https://food.example.com/search?q=pie&sort=new>",
                    "Crème brûlée – “best” 'recipe' <https://food.example.com/cr%C3%A8me>", "]", "[Empty one",
                    "]", "]", "日本語のガイド <https://docs.example.net/guide>", "[Other bookmarks",
-                   "Old \"classic\" site <http://old.example.com/>", "]"}),
+                   "Old \"classic\" site <http://old.example.com/>", "]",
+                   "After the list <https://after.example.com/one>",
+                   "Second after it <https://after.example.com/two>"}),
             chromium.outline);
+  EXPECT_EQ((BookmarkDates{1699990000, 0, 1700001234}), chromium.dates.front());
+  EXPECT_EQ((BookmarkDates{1699991200, 0, 0}), chromium.dates.back());
 
   Read firefox = ReadFixture("firefox_style.html");
   EXPECT_EQ((Lines{"Start page <https://start.example.org/>", "[Bookmarks Toolbar",
                    "Mail & calendar <https://mail.example.com/?tab=inbox&view=all>",
                    "Most Visited <place:sort=8&maxResults=10>",
                    "Café — history\u00a0notes <https://wiki.example.org/Caf%C3%A9>", "]", "[Other Bookmarks",
+                   "[Mozilla Firefox", "Get Help <https://help.example.org/firefox>", "]",
                    "Item #7 <https://shop.example.com/item?id=7>", "]"}),
             firefox.outline);
+  EXPECT_EQ((BookmarkDates{1690000000, 0, 1690000001}), firefox.dates.front());
   EXPECT_FALSE(firefox.result.truncated);
 
   Read messy = ReadFixture("messy.html");
@@ -209,9 +237,12 @@ TEST(BookmarkReaderTest, ReadsBrowserExportsAndHandWrittenFiles) {
                    "Mixed &copy; Case <http://mixed.example/Path?A=1&B=2>",
                    "Split over two lines <http://split.example/>", "Bookmarklet <javascript:alert('hi')>",
                    "[Heading without a list", "]", "[Lower folder", "Bare value <bare.example/page>",
-                   "café in Latin-1 <http://café.example/>", "]", "Last  <http://last.example/>"}),
+                   "café in Latin-1 <http://café.example/>", "]", "Last  <http://last.example/>",
+                   "After the list <http://after.example/>"}),
             messy.outline);
-  EXPECT_EQ(2u, messy.result.skipped) << "anchors without HREF";
+  EXPECT_EQ(2u, messy.result.noAddress);
+  EXPECT_EQ(1u, messy.result.unknown) << "<DT><HR> counts, a bare <DT> does not";
+  EXPECT_EQ((BookmarkDates{0, 1500000100, 0}), messy.dates[3]) << "a date in milliseconds is none";
 
   Read cut = ReadFixture("truncated.html");
   EXPECT_EQ(ReadStatus::Ok, cut.result.status);

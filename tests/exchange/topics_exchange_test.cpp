@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -53,6 +54,15 @@ CTopic& Add(CTopic& folder, std::unique_ptr<CTopic> node) {
   return *folder.children->emplace_back(std::move(node));
 }
 
+// The tree in stored order, one line per node with its first and last visit.
+void DatedOutline(const CTopic& folder, Strings& out) {
+  for (const auto& node : *folder.children) {
+    out.push_back((node->isFolder ? "[" + node->name + "]" : node->name + " <" + node->target + ">") + " " +
+                  std::to_string(node->firstVisited) + "/" + std::to_string(node->lastVisited));
+    if (node->isFolder && node->children) DatedOutline(*node, out);
+  }
+}
+
 // The tree in stored order, one line per node, indented by depth.
 void Outline(const CTopic& folder, Strings& out, const std::string& indent = "") {
   for (const auto& node : *folder.children) {
@@ -76,6 +86,20 @@ class TopicsExchangeTest : public ::testing::Test {
   TopicsImportResult Import(const std::string& text, ReadOptions options = {}) {
     std::istringstream in(text);
     return ImportBookmarks(in, model, random, options);
+  }
+  TopicsImportResult ImportFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return ImportBookmarks(in, model, random);
+  }
+  void DeleteAll() {
+    while (!model.Root().children->empty()) model.Delete(*model.Root().children->front());
+  }
+  // What the Topics files hold, with the visit times.
+  Strings Stored() {
+    model.Reload();
+    Strings out;
+    DatedOutline(model.Root(), out);
+    return out;
   }
   Strings Shown() {
     Strings out;
@@ -169,7 +193,7 @@ TEST_F(TopicsExchangeTest, ImportKeepsFoldersAsDeepAsTheTopicsAreRead) {
             deepest);
 }
 
-TEST_F(TopicsExchangeTest, ExportWritesFoldersLastChildFirstWithTheirOwnStamp) {
+TEST_F(TopicsExchangeTest, ExportWritesFoldersLastChildFirstWithTheirOwnTimes) {
   CTopic root(0);
   root.children = std::make_unique<TopicArray>();
   std::ostringstream empty;
@@ -181,8 +205,12 @@ TEST_F(TopicsExchangeTest, ExportWritesFoldersLastChildFirstWithTheirOwnStamp) {
       "<TITLE>Hopwise Exported Topics</TITLE>\n<H1>Hopwise Exported Topics</H1>\n\n<DL><p>\n";
   EXPECT_EQ(header + "</DL><p>\n", empty.str());
 
-  Add(root, Node("A", "http://a/"));
+  CTopic& dated = Add(root, Node("A", "http://a/"));
+  dated.firstVisited = 5;
+  dated.lastVisited = 7;
   CTopic& folder = Add(root, Node("F & <G>", "/x/1.data", true));
+  folder.firstVisited = 3;
+  folder.lastVisited = 4;
   Add(folder, Node("C \"q\"", "http://c/"));
   Add(folder, Node("D", "http://d/?a=1&b=\"2\""));
   Add(root, Node("Unread", "/x/2.data", true)).children.reset();
@@ -191,14 +219,14 @@ TEST_F(TopicsExchangeTest, ExportWritesFoldersLastChildFirstWithTheirOwnStamp) {
   ASSERT_TRUE(ExportTopics(out, root, clock2));
   EXPECT_EQ(
       header +
-          "    <DT><H3 FOLDED ADD_DATE=\"100\">Unread</H3>\n    <DL><p>\n    </DL><p>\n"
-          "    <DT><H3 FOLDED ADD_DATE=\"100\">F &amp; &lt;G&gt;</H3>\n    <DL><p>\n"
+          "    <DT><H3 FOLDED ADD_DATE=\"100\" LAST_MODIFIED=\"100\">Unread</H3>\n    <DL><p>\n    </DL><p>\n"
+          "    <DT><H3 FOLDED ADD_DATE=\"3\" LAST_MODIFIED=\"4\">F &amp; &lt;G&gt;</H3>\n    <DL><p>\n"
           "        <DT><A HREF=\"http://d/?a=1&amp;b=&quot;2&quot;\" ADD_DATE=\"102\" LAST_VISITED=\"102\" "
           "LAST_MODIFIED=\"102\">D</A>\n"
           "        <DT><A HREF=\"http://c/\" ADD_DATE=\"102\" LAST_VISITED=\"102\" "
           "LAST_MODIFIED=\"102\">C &quot;q&quot;</A>\n"
           "    </DL><p>\n"
-          "    <DT><A HREF=\"http://a/\" ADD_DATE=\"100\" LAST_VISITED=\"100\" LAST_MODIFIED=\"100\">A</A>\n"
+          "    <DT><A HREF=\"http://a/\" ADD_DATE=\"5\" LAST_VISITED=\"7\" LAST_MODIFIED=\"7\">A</A>\n"
           "</DL><p>\n",
       out.str());
 
@@ -225,13 +253,43 @@ TEST_F(TopicsExchangeTest, ExportThenImportGivesBackTheSameTree) {
   const std::string file = dir + "/export.html";
   std::string why;
   ASSERT_TRUE(ExportTopicsToFile(file, root, clock, &why)) << why;
-  while (!model.Root().children->empty()) model.Delete(*model.Root().children->front());
-  std::ifstream in(file, std::ios::binary);
-  ASSERT_EQ(ReadStatus::Ok, ImportBookmarks(in, model, random).read.status);
+  DeleteAll();
+  ASSERT_EQ(ReadStatus::Ok, ImportFile(file).read.status);
 
   // Text that was no UTF-8 comes back as UTF-8 (read as code page 1252); the rest byte for byte.
   before[1] = "café “legacy” <http://old.example/café>";
   EXPECT_EQ(before, Shown());
+}
+
+TEST_F(TopicsExchangeTest, BrowserExportsKeepTheirDatesAndTheLinksAfterTheirListThroughARoundTrip) {
+  const std::string exported = dir + "/export.html";
+  for (const std::string name : {"chromium_style.html", "firefox_style.html"}) {
+    SCOPED_TRACE(name);
+    DeleteAll();
+    ASSERT_EQ(ReadStatus::Ok, ImportFile(std::string(HOPWISE_TEST_DATA) + "/bookmarks/" + name).read.status);
+    const Strings imported = Stored();
+    clock.Advance(1000);
+    ASSERT_TRUE(ExportTopicsToFile(exported, model.Root(), clock));
+    DeleteAll();
+    ASSERT_EQ(ReadStatus::Ok, ImportFile(exported).read.status);
+    EXPECT_EQ(imported, Stored());
+    if (name != "chromium_style.html") continue;
+    EXPECT_EQ("Second after it <https://after.example.com/two> 1699991200/1699991200", imported.front());
+    EXPECT_EQ("After the list <https://after.example.com/one> 1699991100/1699991100", imported[1]);
+    for (const char* dated : {"[Bookmarks bar] 1699990000/1700001234", "[Empty one] 1699990600/1699990600"})
+      EXPECT_NE(imported.end(), std::ranges::find(imported, dated)) << dated;
+  }
+}
+
+TEST_F(TopicsExchangeTest, ImportTellsWhatItSkippedAndDatesWhatHasNoDate) {
+  TopicsImportResult result = Import(kHead +
+                                     "<DT><A NAME=\"n\">no</A>\n<DT><A>none</A>\n<DT><HR>\n<DT>\n"
+                                     "<DT><A HREF=\"http://a/\">A</A>\n</DL><p>\n<DT><H3>F</H3>\n");
+  EXPECT_EQ(
+      "Imported 1 link and 1 folder. Skipped 3 entries: 2 anchors without an address (HREF) and 1 entry "
+      "that is neither a link nor a folder.",
+      DescribeImport(result));
+  EXPECT_EQ((Strings{"[F] 1000000000/1000000000", "A <http://a/> 1000000000/1000000000"}), Stored());
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Any bytes as a bookmark file: the reader ends, and what it read, written out by the export and
-// read again, is the same tree byte for byte.
+// read again, is the same tree byte for byte, with the same visit times.
 #include <cstdlib>
 #include <sstream>
 
@@ -9,10 +9,16 @@
 
 namespace {
 
+constexpr Time32 kNow = 1700000000;
+
 class FixedClock : public Clock {
  public:
-  Time32 Now() const override { return 1700000000; }
+  Time32 Now() const override { return kNow; }
 };
+
+TopicTimes TimesOf(const BookmarkNode& node) {
+  return ImportedTimes(node.dates, node.isFolder, kNow);
+}
 
 void AddTopics(CTopic& folder, const std::vector<BookmarkNode>& nodes) {
   for (const BookmarkNode& node : nodes) {
@@ -20,6 +26,8 @@ void AddTopics(CTopic& folder, const std::vector<BookmarkNode>& nodes) {
     topic->isFolder = node.isFolder ? 1 : 0;
     topic->name = node.name;
     topic->target = node.url;
+    topic->firstVisited = TimesOf(node).firstVisited;
+    topic->lastVisited = TimesOf(node).lastVisited;
     if (node.isFolder) {
       topic->children = std::make_unique<TopicArray>();
       AddTopics(*topic, node.children);
@@ -32,6 +40,7 @@ bool Same(const std::vector<BookmarkNode>& a, const std::vector<BookmarkNode>& b
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
     if (a[i].isFolder != b[i].isFolder || a[i].name != b[i].name || a[i].url != b[i].url) return false;
+    if (TimesOf(a[i]) != TimesOf(b[i])) return false;
     if (!Same(a[i].children, b[i].children)) return false;
   }
   return true;

@@ -72,14 +72,14 @@ TEST_F(BookmarksToolTest, ImportsIntoADataFolderAndExportsFromIt) {
   const std::string data = dir + "/data";
   ToolRun imported = Tool({"--data", data, "import", Fixture("chromium_style.html")});
   EXPECT_EQ(0, imported.status) << imported.output;
-  EXPECT_EQ("Imported 5 links and 4 folders.\n", imported.output);
+  EXPECT_EQ("Imported 7 links and 4 folders.\n", imported.output);
   struct stat topics {};
   ASSERT_EQ(0, ::stat((data + "/Topics").c_str(), &topics));
   EXPECT_EQ(0700u, topics.st_mode & 0777);
 
   ToolRun exported = Tool({"export", dir + "/one.html", "--data=" + data});
   EXPECT_EQ(0, exported.status) << exported.output;
-  EXPECT_EQ("Exported 5 links and 4 folders.\n", exported.output);
+  EXPECT_EQ("Exported 7 links and 4 folders.\n", exported.output);
   EXPECT_EQ(0, Tool({"--data", dir + "/copy", "import", dir + "/one.html"}).status);
   EXPECT_EQ(0, Tool({"--data", dir + "/copy", "export", dir + "/two.html"}).status);
   const std::string one = ReadAll(dir + "/one.html");
