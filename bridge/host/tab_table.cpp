@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <set>
 
-#include "bridge/host/placeholder_title.h"
+#include "store/placeholder_title.h"
 
 namespace bridge {
 namespace {
