@@ -76,7 +76,9 @@ void BrowserPeer::SetWindow(uint32_t windowId, const std::string& url, const std
 
 namespace {
 
-std::string EchoItem(uint32_t windowId, const std::string& url) {
+// The flags (see url_echo_service.h) are written only when there are any.
+std::string EchoItem(uint32_t windowId, const std::string& url, uint32_t flags = 0) {
+  if (flags) return *BuildArgumentList("QCS,QCS,DW,QCS,DW", {url, "text/html", windowId, "", flags});
   return *BuildArgumentList("QCS,QCS,DW,QCS", {url, "text/html", windowId, ""});
 }
 
@@ -90,8 +92,8 @@ void BrowserPeer::EchoPage(uint32_t windowId, const std::string& url) {
 }
 
 uint32_t BrowserPeer::EchoPageTo(const std::string& server, uint32_t windowId, const std::string& url,
-                                 int timeoutMs) {
-  return Echo(server, EchoItem(windowId, url), timeoutMs);
+                                 int timeoutMs, uint32_t flags) {
+  return Echo(server, EchoItem(windowId, url, flags), timeoutMs);
 }
 
 void BrowserPeer::AddEchoServer(const std::string& server) {

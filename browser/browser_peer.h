@@ -79,10 +79,11 @@ class BrowserPeer {
   // Tells every registered echo server that the window shows url, without touching the windows
   // (for a program that keeps its own, with the windowInfo hook).
   void EchoPage(uint32_t windowId, const std::string& url);
-  // Tells one server that the window shows url; the poke's result (dde::kFack when it took the
-  // echo, 0 when it refused, did not answer within timeoutMs, or could not be reached).
+  // Tells one server that the window shows url, with the echo's flags (kEchoTitleOnly: only a late
+  // title of a page echoed before); the poke's result (dde::kFack when it took the echo, 0 when it
+  // refused, did not answer within timeoutMs, or could not be reached).
   uint32_t EchoPageTo(const std::string& server, uint32_t windowId, const std::string& url,
-                      int timeoutMs = dde::kDefaultTimeoutMs);
+                      int timeoutMs = dde::kDefaultTimeoutMs, uint32_t flags = 0);
   // Echoes go to this server from now on, as if it had registered (no two alike, in any case).
   void AddEchoServer(const std::string& server);
   // Forgets the window; false when there was none.

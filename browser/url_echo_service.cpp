@@ -53,7 +53,12 @@ uint32_t UrlEchoService::OnPoke(int verb, const std::string& item) {
 
 void UrlEchoService::OnUrlEcho(const std::string& item) {
   std::string url, mimeType, referrer;
-  uint32_t windowId = 0;
-  ParseArgumentList(item, "QCS,QCS,DW,QCS", {&url, &mimeType, &windowId, &referrer});
-  if (recorder_.IsIdle()) recorder_.RecordVisit(windowId, url);
+  uint32_t windowId = 0, flags = 0;
+  ParseArgumentList(item, "QCS,QCS,DW,QCS,DW", {&url, &mimeType, &windowId, &referrer, &flags});
+  if (!recorder_.IsIdle()) return;
+  if (flags & kEchoTitleOnly) {
+    recorder_.RecordLateTitle(windowId);
+  } else {
+    recorder_.RecordVisit(windowId, url);
+  }
 }

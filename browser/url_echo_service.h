@@ -8,6 +8,11 @@
 
 class VisitRecorder;
 
+// The flags a "WWW_URLEcho" item may carry as a fifth element (a number; absent means 0).
+// kEchoTitleOnly: the page was echoed before and another page has been echoed since; the echo
+// brings a title that came later, for that page's PageMark, and is no visit.
+inline constexpr uint32_t kEchoTitleOnly = 1;
+
 // The verbs the browser calls on Hopwise's endpoint. Above all "WWW_URLEcho", the browser's report
 // that a window loaded a document, which starts the recording of a visit. The rest are answered so
 // that a browser that sends them is not kept waiting, and have no other effect (a served
@@ -24,7 +29,8 @@ class UrlEchoService : public VerbServer {
   uint32_t OnPoke(int verb, const std::string& item) override;
 
  private:
-  // An echo is taken in every case; it is recorded only when no other visit is being recorded.
+  // An echo is taken in every case; it is recorded (as a visit, or as a late title) only when no
+  // other echo is being recorded.
   void OnUrlEcho(const std::string& item);
 
   const Clock& clock_;

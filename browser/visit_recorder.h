@@ -30,9 +30,14 @@ class VisitRecorder {
   // recording is suspended, the application is closing or the browser reports no URL, and hands
   // the URL and title to the store. True when the store took the visit.
   bool RecordVisit(uint32_t windowId, const std::string& url);
+  // A title that came later for a page recorded before, no visit: the same gates and the same
+  // question, and the window's URL and title go to the store's retitling. True when the PageMark
+  // took the title.
+  bool RecordLateTitle(uint32_t windowId);
 
  private:
-  bool RecordWhenIdle(uint32_t windowId);
+  bool Record(uint32_t windowId, bool titleOnly);
+  bool RecordWhenIdle(uint32_t windowId, bool titleOnly);
 
   BrowserLink& browser_;
   PageMarkStore& store_;

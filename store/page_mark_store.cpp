@@ -3,12 +3,20 @@
 #include <algorithm>
 #include <utility>
 
+#include "store/placeholder_title.h"
 #include "store/site_keys.h"
 
 namespace {
 
 // Shown again within five minutes of its first visit: the last visit stays the first.
 constexpr int64_t kRevisitGraceSeconds = 300;
+
+// Whether a page's title gives way to the one offered. A stand-in (the address the browser shows
+// while the page gives no title) never replaces a real title, and the empty title replaces nothing.
+bool TakesTitle(const std::string& url, const std::string& current, const std::string& offered) {
+  if (offered == current || offered.empty()) return false;
+  return !IsPlaceholderTitle(url, offered) || IsPlaceholderTitle(url, current);
+}
 
 }  // namespace
 
@@ -124,7 +132,7 @@ bool PageMarkStore::RecordRevisit(CPez& p, const std::string& url, const std::st
   cacheDirty_ = true;
   if (url == lastRecordedUrl_) {
     // The same page echoed again: only a title that arrived late is taken.
-    if (p.title != title && !title.empty()) RetitleLastRecorded(p, title);
+    if (TakesTitle(url, p.title, title)) Retitle(p, title);
     return false;
   }
   uint32_t what = kChangedVisited;
@@ -132,8 +140,10 @@ bool PageMarkStore::RecordRevisit(CPez& p, const std::string& url, const std::st
     std::lock_guard lock(mutex_);
     ++generation_;
     lastRecordedUrl_ = url;
-    if (p.title != title) what |= kChangedTitle;
-    p.title = title;
+    if (TakesTitle(url, p.title, title)) {
+      what |= kChangedTitle;
+      p.title = title;
+    }
     if (static_cast<int64_t>(now) - p.firstVisited > kRevisitGraceSeconds) p.lastVisited = now;
     const Entry& entry = entries_.at(&p);
     cache_.splice(cache_.end(), cache_, entry.inOrder);
@@ -144,7 +154,15 @@ bool PageMarkStore::RecordRevisit(CPez& p, const std::string& url, const std::st
   return true;
 }
 
-void PageMarkStore::RetitleLastRecorded(CPez& p, const std::string& title) {
+bool PageMarkStore::RetitlePage(const std::string& url, const std::string& title) {
+  auto found = byUrl_.find(url);
+  if (found == byUrl_.end() || !TakesTitle(url, found->second->title, title)) return false;
+  Retitle(*found->second, title);
+  cacheDirty_ = true;
+  return true;
+}
+
+void PageMarkStore::Retitle(CPez& p, const std::string& title) {
   {
     std::lock_guard lock(mutex_);
     ++generation_;

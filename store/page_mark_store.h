@@ -98,8 +98,13 @@ class PageMarkStore {
   // --- Changing (main thread) ---
   // The store step of a visit. A new page and a revisit both become the last recorded URL. An
   // echo of the last recorded URL again is not a visit (false); it only takes a title that
-  // differs (a page that set its title late).
+  // differs (a page that set its title late). A known page keeps a real title when the visit
+  // brings only a stand-in (empty, or the page's own address; see IsPlaceholderTitle); a new page
+  // takes whatever it brings until something better is known.
   bool RecordVisit(const std::string& url, const std::string& title);
+  // A title that came late for a page recorded before, which is no visit: the PageMark of url
+  // takes it by the same rule. True when it did; false for an unknown page or a title not taken.
+  bool RetitlePage(const std::string& url, const std::string& title);
   // Replaces the whole content by pages (least recently visited first, as cache.data holds them)
   // and numbers them from 1034, oldest first. A list longer than the command numbers can hold
   // keeps its newest pages. Returns how many older pages were left out.
@@ -150,7 +155,7 @@ class PageMarkStore {
   CPez* Find(const CPez* p) const;
   void RecordNewPage(const std::string& url, const std::string& title, Time32 now);
   bool RecordRevisit(CPez& p, const std::string& url, const std::string& title, Time32 now);
-  void RetitleLastRecorded(CPez& p, const std::string& title);
+  void Retitle(CPez& p, const std::string& title);
   // A command number for a new PageMark; drops the oldest first when none is free.
   uint32_t NextNumber();
   // Under the lock: takes p out of every container and hands it over for the notices.

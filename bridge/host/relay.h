@@ -27,8 +27,9 @@ inline constexpr std::string_view kBridgeTopic = "HopwiseBridge";
 // unless a tab of another browser has it; see WindowIds).
 //  - A tab's page is echoed ("WWW_URLEcho") once its title is known (TabTable decides when);
 //    echoes go out from the main loop only, never from inside a transaction. A title that came
-//    later is echoed again only while its page is the one echoed last: to Hopwise, an echo of an
-//    earlier page is a visit of it.
+//    later is echoed again: as a plain echo while its page is the one echoed last, else flagged
+//    as a title only (kEchoTitleOnly), since to Hopwise a plain echo of an earlier page is a
+//    visit of it.
 //  - While an echo is out, "WWW_GetWindowInfo" for its window answers the echoed page with its
 //    latest title, even when the tab has moved on or closed since; otherwise the tab tables answer
 //    with the tab's URL and title.

@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "bridge/host/relay.h"
+#include "browser/url_echo_service.h"
 
 namespace bridge {
 
@@ -19,7 +20,7 @@ void Relay::SendEchoes() {
   while (!pendingEchoes.empty()) {
     const PageEcho echo = std::move(pendingEchoes.front());
     pendingEchoes.pop_front();
-    if (toHolder || (echo.retitle && lastEchoed != PageKey{echo.tabId, echo.url})) continue;
+    if (toHolder) continue;
     if (Deliver(echo, peer.EchoServers()) || echo.retitle) continue;
     log("window " + std::to_string(echo.tabId) + ": nobody took its page; kept");
     Keep(echo);
@@ -28,7 +29,9 @@ void Relay::SendEchoes() {
 }
 
 // The echo carries the title the tab shows now if it still shows the page, else the one it had.
-// The tables are looked up again after the pokes: another bridge may have gone meanwhile.
+// A late title of a page that is no longer the one echoed last goes as a title only: to Hopwise,
+// a plain echo of an earlier page is a visit of it. The tables are looked up again after the
+// pokes: another bridge may have gone meanwhile.
 bool Relay::Deliver(const PageEcho& echo, const std::vector<std::string>& servers) {
   if (!holdsName || servers.empty()) return false;
   const auto ref = windows.Find(echo.tabId);
@@ -40,14 +43,16 @@ bool Relay::Deliver(const PageEcho& echo, const std::vector<std::string>& server
   };
   const TabTable* shown = pageTab();
   const std::string title = shown ? shown->Find(ref->tabId)->title : echo.title;
+  const bool titleOnly = echo.retitle && lastEchoed != PageKey{echo.tabId, echo.url};
+  const uint32_t flags = titleOnly ? kEchoTitleOnly : 0;
   inFlight = BrowserPeer::Window{echo.tabId, echo.url, title};
   bool taken = false;
   for (const auto& server : servers) {
-    taken |= peer.EchoPageTo(server, echo.tabId, echo.url, options.echoTimeoutMs) == dde::kFack;
+    taken |= peer.EchoPageTo(server, echo.tabId, echo.url, options.echoTimeoutMs, flags) == dde::kFack;
   }
   inFlight.reset();
   if (!taken) return false;
-  lastEchoed = PageKey{echo.tabId, echo.url};
+  if (!titleOnly) lastEchoed = PageKey{echo.tabId, echo.url};
   if (TabTable* tabs = pageTab()) {
     tabs->NoteSent(ref->tabId, echo.url, title);
     if (!echo.retitle) Tell(ref->source, EchoedMessage(ref->tabId, echo.url));

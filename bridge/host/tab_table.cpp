@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <set>
 
-#include "bridge/host/placeholder_title.h"
+#include "store/placeholder_title.h"
 
 namespace bridge {
 namespace {
@@ -66,6 +66,7 @@ void TabTable::TakeReport(Tab& tab, const TabReport& report, bool added, Clock::
   if (report.echoed && !tab.page.echoed) {
     tab.page.echoed = true;
     tab.page.sentTitles = {report.title};
+    tab.page.lastSent = report.title;
   }
 }
 
@@ -123,13 +124,15 @@ std::optional<Clock::time_point> TabTable::EchoDeadline(const Tab& tab) const {
   return *tab.page.completeSince + (placeholder ? times.grace : times.staleGrace);
 }
 
-// A title that changes after the echo is echoed again once it has settled. Never a stand-in, never
-// a title this page's echoes brought before (a title that cycles), and only a few times per page.
+// A title that changes after the echo is echoed again once it has settled, or at once when the
+// last echo brought only a stand-in. Never a stand-in, never a title this page's echoes brought
+// before (a title that cycles), and only a few times per page.
 std::optional<Clock::time_point> TabTable::RetitleDeadline(const Tab& tab) const {
   const Page& page = tab.page;
   if (page.retitles >= times.retitles || IsPlaceholderTitle(tab.url, tab.title) ||
       Contains(page.sentTitles, tab.title))
     return std::nullopt;
+  if (IsPlaceholderTitle(page.url, page.lastSent)) return Clock::time_point::min();
   return page.titleSince.value_or(Clock::time_point::min()) + times.settle;
 }
 
@@ -146,6 +149,7 @@ std::vector<PageEcho> TabTable::Evaluate(uint32_t tabId, Tab& tab, Clock::time_p
 void TabTable::NoteSent(uint32_t tabId, const std::string& url, const std::string& title) {
   auto it = tabs.find(tabId);
   if (it == tabs.end() || it->second.page.url != url) return;
+  it->second.page.lastSent = title;
   std::vector<std::string>& sent = it->second.page.sentTitles;
   if (Contains(sent, title)) return;
   sent.push_back(title);

@@ -47,7 +47,8 @@ struct TitleTimes {
   // long after the load ended for a title of its own, then is echoed with that one.
   std::chrono::milliseconds staleGrace{3000};
   // A title that changes after the echo is echoed again once it has held this long, so that a
-  // title that keeps changing (a clock, a counter) is not.
+  // title that keeps changing (a clock, a counter) is not. A title that replaces a stand-in the
+  // page was echoed with goes at once: the user may leave the page before it would have held.
   std::chrono::milliseconds settle{2000};
   // Late titles sent again for one page at most.
   int retitles = 3;
@@ -64,6 +65,7 @@ class TabTable {
     std::optional<Clock::time_point> titleSince;     // when the tab's title last changed
     bool echoed = false;
     std::vector<std::string> sentTitles;  // the titles its echoes brought
+    std::string lastSent;                 // the title its last echo brought
     int retitles = 0;
   };
   struct Tab {

@@ -296,9 +296,9 @@ TEST_F(BridgeHost, EchoesEachPageOnceWithItsTitleAndAnswersWindowInfo) {
   EXPECT_EQ(hopwise.WindowInfo("4294967295").first, "https://example.org/next");
 }
 
-// Hopwise takes an echo of the page it recorded last as that page's new title, and an echo of an
-// earlier page as a visit of it: a late title goes out only while its page is the one echoed last.
-TEST_F(BridgeHost, ALateTitleIsEchoedAgainWhileItsPageIsTheLastOne) {
+// Hopwise takes an echo of the page it recorded last as that page's new title, and a plain echo of
+// an earlier page as a visit of it: the late title of an earlier page goes out as a title only.
+TEST_F(BridgeHost, ALateTitleOfAnEarlierPageIsEchoedAsATitleOnly) {
   HostProcess host(stateDir);
   FakeExtension extension(host);
   ASSERT_TRUE(hopwise.RegisterForEchoes());
@@ -311,11 +311,20 @@ TEST_F(BridgeHost, ALateTitleIsEchoedAgainWhileItsPageIsTheLastOne) {
   EXPECT_EQ(hopwise.echoes[1].infoUrl, "https://example.org/app");
   EXPECT_EQ(hopwise.echoes[1].infoCaption, "Netscape - [Dashboard]");
 
+  EXPECT_EQ(hopwise.echoes[1].flags, 0u);
+
   extension.Send(Tab(12, 1, "https://example.org/other", "Other", "complete", true));
   ASSERT_TRUE(hopwise.PumpUntil([&] { return hopwise.echoes.size() == 3; }));
   extension.Send(Tab(11, 1, "https://example.org/app", "Dashboard (1)", "complete", false));
-  hopwise.Pump(2500ms);
-  EXPECT_EQ(hopwise.echoes.size(), 3u);
+  ASSERT_TRUE(hopwise.PumpUntil([&] { return hopwise.echoes.size() == 4; }));
+  EXPECT_EQ(hopwise.echoes[3].flags, 1u);
+  EXPECT_EQ(hopwise.echoes[3].infoUrl, "https://example.org/app");
+  EXPECT_EQ(hopwise.echoes[3].infoCaption, "Netscape - [Dashboard (1)]");
+  // The page echoed last is still the other one: its late title is a plain echo.
+  extension.Send(Tab(12, 1, "https://example.org/other", "Other (1)", "complete", true));
+  ASSERT_TRUE(hopwise.PumpUntil([&] { return hopwise.echoes.size() == 5; }));
+  EXPECT_EQ(hopwise.echoes[4].flags, 0u);
+  EXPECT_EQ(hopwise.echoes[4].infoCaption, "Netscape - [Other (1)]");
 }
 
 Json Snapshot(const Json& tabs, const Json& servers = Json::array()) {

@@ -32,6 +32,12 @@ const std::vector<bridgetest::PageServer::Page> kPages = {
     {"/late",
      "<html><head><title>Loading...</title></head><body><script>"
      "setTimeout(() => { document.title = 'Dashboard Ready'; }, 1500);</script></body></html>"},
+    // Untitled until 2.5 s after its load (the browser shows its address meanwhile); the user
+    // follows a link to another page at 3.8 s.
+    {"/scripted",
+     "<html><head></head><body><script>"
+     "setTimeout(() => { document.title = 'Set By Script'; }, 2500);"
+     "setTimeout(() => { location.href = '/b'; }, 3800);</script></body></html>"},
 };
 
 // Runs Qt's event loop (the transport, the detection thread's calls, timers) until done holds.
@@ -146,6 +152,24 @@ TEST_F(HopwiseWithChromium, ABrowserStartedAfterHopwiseIsFoundToo) {
   EXPECT_TRUE(PumpUntil([&] { return Mark("/late") && Mark("/late")->title == "Dashboard Ready"; }, 15s))
       << home.BridgeLog();
   EXPECT_EQ(2u, app->Store().Count());
+}
+
+TEST_F(HopwiseWithChromium, ATitleThatComesLateIsKeptWhenTheUserMovesOnOrComesBack) {
+  ASSERT_TRUE(chromium.Start(home));
+  ASSERT_TRUE(PumpUntil([&] { return BridgeLogHas("serving NETSCAPE"); }, 20s)) << chromium.Log();
+  ASSERT_TRUE(StartHopwise());
+  ASSERT_TRUE(PumpUntil([&] { return BridgeLogHas("echoes go to: HOPWISE1"); }, 10s)) << home.BridgeLog();
+
+  ASSERT_TRUE(chromium.OpenTab(server.Url("/scripted")));
+  ASSERT_TRUE(PumpUntil([&] { return Mark("/b") != nullptr; }, 20s)) << home.BridgeLog();
+  ASSERT_NE(nullptr, Mark("/scripted"));
+  EXPECT_EQ("Set By Script", Mark("/scripted")->title);
+
+  // Chosen from Recent: while it loads it is shown with its address again, and counts as a visit;
+  // its PageMark keeps the real title.
+  app->TrayWindow()->Menus().DispatchDynamicCommand(Mark("/scripted")->commandId);
+  ASSERT_TRUE(PumpUntil([&] { return MostRecent() == Mark("/scripted"); }, 15s)) << home.BridgeLog();
+  EXPECT_EQ("Set By Script", Mark("/scripted")->title);
 }
 
 }  // namespace

@@ -24,6 +24,7 @@ using namespace std::chrono_literals;
 struct SeenEcho {
   std::string url, mime, referrer;
   uint32_t window = 0;
+  uint32_t flags = 0;                // 1: a late title only
   std::string infoUrl, infoCaption;  // the answer to the GetWindowInfo that followed
 };
 
@@ -96,7 +97,8 @@ class HopwiseSide {
     if (t.type == dde::TransactionType::Connect) return {t.topic == "WWW_URLEcho" ? 1u : 0u, {}};
     if (t.type != dde::TransactionType::Poke || t.topic != "WWW_URLEcho") return {};
     SeenEcho echo;
-    ParseArgumentList(t.item, "QCS,QCS,DW,QCS", {&echo.url, &echo.mime, &echo.window, &echo.referrer});
+    ParseArgumentList(t.item, "QCS,QCS,DW,QCS,DW",
+                      {&echo.url, &echo.mime, &echo.window, &echo.referrer, &echo.flags});
     std::tie(echo.infoUrl, echo.infoCaption) = WindowInfo(std::to_string(static_cast<int32_t>(echo.window)));
     echoes.push_back(echo);
     return {dde::kFack, {}};

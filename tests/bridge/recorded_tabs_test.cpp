@@ -4,6 +4,7 @@
 // echoes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <functional>
 #include <nlohmann/json.hpp>
@@ -61,6 +62,18 @@ std::vector<SeenEcho> Replay(const std::string& name) {
   return seen;
 }
 
+// When the recording first shows the page with this title.
+Clock::duration FirstShown(const std::string& name, const std::string& url, const std::string& title) {
+  std::ifstream in(std::string(BRIDGE_RECORDED_DIR) + "/" + name);
+  for (std::string line; std::getline(in, line);) {
+    const auto record = nlohmann::json::parse(line);
+    const auto& message = record["message"];
+    if (message.value("url", "") == url && message.value("title", "") == title)
+      return std::chrono::milliseconds(record["at"].get<int64_t>());
+  }
+  return Clock::duration::max();
+}
+
 class RecordedTabs : public ::testing::TestWithParam<std::string> {
  protected:
   std::vector<std::string> Titles(const std::function<bool(const std::string&)>& isPage) const {
@@ -98,8 +111,14 @@ TEST_P(RecordedTabs, EachPageIsEchoedFirstWithATitleOfItsOwn) {
 
 TEST_P(RecordedTabs, ATitleThatComesAfterTheEchoIsEchoedAgain) {
   EXPECT_EQ(Titles("/late"), (Shown{"Loading...", "Dashboard Ready"}));
-  // Untitled until a script sets a title 2.5 s after the load: the stand-in first, then the title.
+  // Untitled until a script sets a title 2.5 s after the load: the stand-in first, then the title
+  // as soon as the browser shows it (a title that replaces a real one waits to hold).
   EXPECT_EQ(Titles("/scripted"), (Shown{"127.0.0.1:18432/scripted", "Set By Script"}));
+  const auto titled = std::find_if(echoes.begin(), echoes.end(), [](const SeenEcho& seen) {
+    return seen.echo.url == kServer + "/scripted" && seen.echo.retitle;
+  });
+  ASSERT_NE(titled, echoes.end());
+  EXPECT_EQ(titled->at, FirstShown(GetParam(), kServer + "/scripted", "Set By Script"));
 }
 
 TEST_P(RecordedTabs, TitlesThatKeepChangingAreNotEchoedAgain) {

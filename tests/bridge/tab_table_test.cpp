@@ -92,6 +92,26 @@ TEST(TabTable, ALateTitleIsEchoedAgainOnceItHoldsAndOnlyAFewTimes) {
   EXPECT_EQ(table.Update(Tab(7, 1, "http://h/b", "B", true), t0 + milliseconds(13000)).size(), 1u);
 }
 
+// A page echoed with its address gets its title echoed as soon as it comes: the user may have
+// left the page before the title would have held.
+TEST(TabTable, ATitleReplacingAStandInIsEchoedAtOnceThenTitlesHoldAgain) {
+  TabTable table(Waits(1000));
+  const std::string url = "http://h/scripted";
+  table.Update(Tab(7, 1, url, "h/scripted", true), t0);
+  EXPECT_EQ(table.TakeDue(t0 + milliseconds(1000)), (Echoes{{7, url, "h/scripted"}}));
+  EXPECT_EQ(table.Update(Tab(7, 1, url, "Set By Script", true), t0 + milliseconds(2500)),
+            (Echoes{{7, url, "Set By Script", true}}));
+  EXPECT_EQ(table.Update(Tab(7, 1, url, "Set Again", true), t0 + milliseconds(2600)), Echoes{});
+  EXPECT_EQ(table.NextDeadline(), t0 + milliseconds(4600)) << "a real title replaced waits to hold";
+
+  // The same for a page an earlier host echoed with its address (the snapshot marks it echoed).
+  TabReport shown = Tab(8, 1, "http://h/b", "h/b", true);
+  shown.echoed = true;
+  EXPECT_EQ(table.Update(shown, t0), Echoes{});
+  EXPECT_EQ(table.Update(Tab(8, 1, "http://h/b", "B", true), t0 + milliseconds(100)),
+            (Echoes{{8, "http://h/b", "B", true}}));
+}
+
 TEST(TabTable, AnEchoThatWentOutWithANewerTitleIsNotRepeated) {
   TabTable table(Waits(1000));
   table.Update(Tab(7, 1, "http://h/a", "A", true), t0);

@@ -41,9 +41,9 @@ class EchoService : public LinkFixture {
     auto done = browser.Run([=](BrowserPeer& p) { p.ShowPage(window, url, title); });
     ASSERT_TRUE(PumpUntil(instance, done));
   }
-  uint32_t Echo(RawSide& from, const std::string& url, uint32_t window) {
+  uint32_t Echo(RawSide& from, const std::string& url, uint32_t window, const std::string& flags = "") {
     return Served(from.Poke("HOPWISE1", "WWW_URLEcho",
-                            "\"" + url + "\",\"text/html\"," + std::to_string(window) + ",\"\""));
+                            "\"" + url + "\",\"text/html\"," + std::to_string(window) + ",\"\"" + flags));
   }
   std::vector<std::string> Urls() const {
     std::vector<std::string> urls;
@@ -145,6 +145,30 @@ TEST_F(EchoService, AnEchoArrivingWhileTheBrowserIsAskedIsAcknowledgedAndDropped
   EXPECT_EQ(std::vector<std::string>{"http://now/"}, Urls());
   EXPECT_EQ("Now", store.PageMarks()[0].title);
   EXPECT_TRUE(recorder->IsIdle());
+}
+
+// An echo flagged as a late title only (fifth element 1) retitles the window's page, no visit.
+TEST_F(EchoService, ALateTitleOnlyEchoRetitlesAnEarlierPageWithoutAVisit) {
+  PeerThread browser;
+  browser.Call([](BrowserPeer& p) {
+    p.ShowPage(1, "http://a/", "a");
+    p.ShowPage(2, "http://b/", "B");
+  });
+  RawSide other;
+  EXPECT_EQ(dde::kFack, Echo(other, "http://a/", 1));
+  EXPECT_EQ(dde::kFack, Echo(other, "http://b/", 2));
+  clock.Advance(600);
+  browser.Call([](BrowserPeer& p) { p.SetWindow(1, "http://a/", "Title A"); });
+  EXPECT_EQ(dde::kFack, Echo(other, "http://a/", 1, ",1"));
+  EXPECT_EQ((std::vector<std::string>{"http://a/", "http://b/"}), Urls()) << "no visit";
+  EXPECT_EQ("Title A", store.FindPageMarkByUrl("http://a/")->title);
+  EXPECT_EQ(store.PageMarks()[0].firstVisited, store.PageMarks()[0].lastVisited);
+  EXPECT_EQ("http://b/", store.LastRecordedUrl());
+
+  // A page never recorded is not recorded by its late title.
+  browser.Call([](BrowserPeer& p) { p.SetWindow(3, "http://c/", "C"); });
+  EXPECT_EQ(dde::kFack, Echo(other, "http://c/", 3, ",1"));
+  EXPECT_EQ(2u, store.Count());
 }
 
 TEST_F(EchoService, ServedRequestsAnswerInTheirOwnFormats) {

@@ -1,7 +1,7 @@
 // Any URL for a Site key, any Last-Modified header for a date, any address and title for the
-// bridge's title rule.
-#include "bridge/host/placeholder_title.h"
+// stand-in title rule.
 #include "store/http_date.h"
+#include "store/placeholder_title.h"
 #include "store/site_keys.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -12,6 +12,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ParseHttpDate(text, fields);
   HttpDateToTime(fields);
   const size_t half = size / 2;
-  bridge::IsPlaceholderTitle(text.substr(0, half), text.substr(half));
+  IsPlaceholderTitle(text.substr(0, half), text.substr(half));
   return 0;
 }

@@ -165,6 +165,54 @@ TEST_F(PageMarkStoreTest, RevisitsAndRepeatedEchoes) {
   ExpectIndexesConsistent();
 }
 
+// The browsers show a page's address as its title while it loads and when it has none. Such a
+// stand-in is kept only while nothing better is known.
+TEST_F(PageMarkStoreTest, AStandInTitleNeverReplacesARealOne) {
+  const std::string wiki = "https://en.wikipedia.org/wiki/Cr%C3%A8me";
+  Visit(wiki, "en.wikipedia.org/wiki/Crème");
+  EXPECT_EQ("en.wikipedia.org/wiki/Crème", store.FindPageMarkByUrl(wiki)->title) << "nothing better yet";
+  Visit(wiki, wiki);
+  EXPECT_EQ(wiki, store.FindPageMarkByUrl(wiki)->title) << "one stand-in follows another";
+  Visit(wiki, "Crème - Wikipedia");
+  const CPez& page = *store.FindPageMarkByUrl(wiki);
+  EXPECT_EQ("Crème - Wikipedia", page.title);
+
+  // Shown again (the same page echoed, or a revisit) with a stand-in: still a visit, title kept.
+  for (const std::string& standIn : Strings{wiki, "en.wikipedia.org/wiki/Cr%C3%A8me", ""}) {
+    EXPECT_FALSE(store.RecordVisit(wiki, standIn));
+    Visit("http://other/");
+    listener.events.clear();
+    EXPECT_TRUE(store.RecordVisit(wiki, standIn)) << standIn;
+    EXPECT_EQ("Crème - Wikipedia", page.title) << standIn;
+    EXPECT_EQ(Strings{"changed2 " + wiki + " Crème - Wikipedia"}, listener.events) << standIn;
+  }
+}
+
+// A late title for a page that is no longer the one recorded last: the title only, no visit.
+TEST_F(PageMarkStoreTest, ALateTitleRetitlesAnEarlierPageWithoutAVisit) {
+  const Time32 first = clock.Now();
+  Visit("http://a/late", "a/late");
+  Visit("http://b/");
+  clock.Advance(600);
+  listener.events.clear();
+  store.DirtyFlag() = false;
+  EXPECT_TRUE(store.RetitlePage("http://a/late", "Set By Script"));
+  const CPez& a = *store.FindPageMarkByUrl("http://a/late");
+  EXPECT_EQ("Set By Script", a.title);
+  EXPECT_EQ(first, a.lastVisited);
+  EXPECT_EQ((Strings{"http://a/late", "http://b/"}), Urls());
+  EXPECT_EQ("http://b/", store.LastRecordedUrl());
+  EXPECT_EQ(Strings{"changed1 http://a/late Set By Script"}, listener.events);
+  EXPECT_TRUE(store.IsDirty());
+
+  listener.events.clear();
+  EXPECT_FALSE(store.RetitlePage("http://a/late", "a/late")) << "a stand-in";
+  EXPECT_FALSE(store.RetitlePage("http://a/late", "Set By Script")) << "the same";
+  EXPECT_FALSE(store.RetitlePage("http://unknown/", "Unknown")) << "never recorded";
+  EXPECT_TRUE(listener.events.empty());
+  EXPECT_EQ(2u, store.Count());
+}
+
 TEST_F(PageMarkStoreTest, UrlsDifferingInLetterCaseAreTwoPageMarks) {
   Visit("http://h/Page");
   Visit("http://h/page");

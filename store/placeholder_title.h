@@ -2,10 +2,10 @@
 
 #include <string>
 
-namespace bridge {
-
-// True when a tab's title is only the browser's stand-in for a title the page has not given (yet):
-// its address, as Chromium and Firefox show it while a page loads and for a page without one.
+// True when a page's title is only the browser's stand-in for a title the page has not given (yet):
+// its address, as Chromium and Firefox show it while a page loads and for a page without one. The
+// bridge waits for a better title before it echoes such a page, and the store never lets one replace
+// a real title.
 //  - The address with or without its scheme and its fragment, a trailing slash aside.
 //  - Percent escapes decoded or not: Chromium shows non-ASCII characters and spaces decoded,
 //    Firefox shows the escapes. Both sides are compared with every escape that stands for UTF-8
@@ -16,5 +16,3 @@ namespace bridge {
 //    characters, the extension every title at 2,048, and Chromium elides one above 4,096 in the middle.
 // The empty title is a stand-in too.
 bool IsPlaceholderTitle(const std::string& url, const std::string& title);
-
-}  // namespace bridge

@@ -1,11 +1,10 @@
-#include "bridge/host/placeholder_title.h"
+#include "store/placeholder_title.h"
 
 #include <string_view>
 #include <vector>
 
 #include "platform/utf8_text.h"
 
-namespace bridge {
 namespace {
 
 // Browsers cut a long stand-in at 256 characters (Firefox) or more; a real title as long as that
@@ -102,5 +101,3 @@ bool IsPlaceholderTitle(const std::string& url, const std::string& title) {
   }
   return false;
 }
-
-}  // namespace bridge

@@ -1,10 +1,9 @@
 // The stand-in titles Chromium 156 and Firefox ESR 153 were seen to show, and real titles that
 // resemble them.
-#include "bridge/host/placeholder_title.h"
+#include "store/placeholder_title.h"
 
 #include <gtest/gtest.h>
 
-namespace bridge {
 namespace {
 
 TEST(PlaceholderTitle, TheAddressAsEitherBrowserShowsIt) {
@@ -51,4 +50,3 @@ TEST(PlaceholderTitle, RealTitlesThatResembleTheAddress) {
 }
 
 }  // namespace
-}  // namespace bridge
