@@ -38,14 +38,13 @@ WalkEnd CheckRun::CheckQueued() {
 void CheckRun::StartWhatMayStart() {
   for (auto next = queue_.begin(); next != queue_.end();) {
     if (StopRequested()) return;
-    const Clock::time_point now = Clock::now();
-    if (asking_.size() >= static_cast<size_t>(limits_.openPages) ||
-        PagesInPlace(now) >= static_cast<size_t>(limits_.places))
-      return;
     if (!HostHasRoom(next->host)) {
       ++next;
       continue;
     }
+    if (asking_.size() >= static_cast<size_t>(limits_.openPages) ||
+        PagesInPlace(Clock::now()) >= static_cast<size_t>(limits_.places))
+      return;
     if (Begin(*next))
       next = queue_.erase(next);
     else

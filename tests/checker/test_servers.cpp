@@ -129,6 +129,11 @@ void TestServer::AddRoutes() {
     });
   });
   s.Get("/gate", [this](const Request&, Response& res) { PassGate(res); });
+  s.Get(R"(/hold/(\d+))", [](const Request& req, Response& res) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(req.matches[1])));
+    res.set_header("Last-Modified", HttpDate(0));
+    res.set_content("held", "text/plain");
+  });
   s.Get("/missing", [](const Request&, Response& res) {
     res.status = 404;
     res.set_header("Last-Modified", "Wed, 01 Jan 2031 00:00:00 GMT");

@@ -23,6 +23,7 @@ namespace checkertest {
 //   /endless      a body without end
 //   /trickle      a body without end, one byte every 100 ms
 //   /gate         Last-Modified 1970, each request held until 3 are held or 300 ms have passed
+//   /hold/MS      Last-Modified 1970, after MS milliseconds
 //   /missing      404 with a Last-Modified in 2031
 //   /moved/PATH   a redirect to /PATH;  /loop  a redirect to itself
 class TestServer {
