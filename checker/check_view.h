@@ -32,7 +32,8 @@ struct ItemFacts {
 // The window side of a run: one interface that the PageMarks, Sites and Topics windows each
 // implement over their own items.
 //
-// Threads. Every call is made from the run's worker thread. A Qt window runs each call on the main
+// Threads. Every call is made from the run's own thread, one at a time (the workers that ask the
+// servers never call the view; they work on copies). A Qt window runs each call on the main
 // thread and waits for it (a blocking queued call), so an implementation may read and change the
 // store and the Topics model, and the worker always sees the window as it stands at that moment.
 // Once its window is going away, an implementation must return at once without waiting for the

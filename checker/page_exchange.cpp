@@ -43,23 +43,6 @@ SizeDecision DecideSize(uint32_t stored, uint64_t measured) {
   return {};
 }
 
-enum class Step { kGoOn, kEndHere, kStop };
-
-// The GET half of the exchange, for a server that sent no Last-Modified.
-Step MeasureBody(CheckRun& run, ItemKey item, const ItemFacts& page) {
-  HttpResponse answer;
-  const HttpOutcome outcome = run.Session().Perform(HttpVerb::kGet, page.url, answer);
-  if (outcome == HttpOutcome::kAborted) return Step::kStop;
-  if (outcome == HttpOutcome::kFailed) {
-    run.View().SetVerdict(item, Verdict::kUnreachable);
-    return Step::kEndHere;
-  }
-  const SizeDecision decision = DecideSize(page.size, answer.bodyLength);
-  if (decision.store && !run.View().StoreSize(item, decision.size)) return Step::kEndHere;  // gone
-  if (decision.updated) run.View().SetVerdict(item, Verdict::kUpdated);
-  return Step::kGoOn;
-}
-
 }  // namespace
 
 bool IsCheckedUrl(const std::string& url, bool checkSecurePages) {
@@ -71,33 +54,48 @@ bool IsCheckedUrl(const std::string& url, bool checkSecurePages) {
   return scheme == "http" || (checkSecurePages && scheme == "https");
 }
 
-WalkEnd CheckOnePageMark(CheckRun& run, ItemKey item, const ItemFacts& page,
-                         const std::function<void()>& afterUpdateDecision) {
-  if (!IsCheckedUrl(page.url, run.CheckSecurePages())) return WalkEnd::kCompleted;
-  CheckView& view = run.View();
-  HttpResponse head;
-  const HttpOutcome outcome = run.Session().Perform(HttpVerb::kHead, page.url, head);
-  if (outcome == HttpOutcome::kAborted) return WalkEnd::kStopped;
-  if (outcome == HttpOutcome::kFailed) {
-    view.SetVerdict(item, Verdict::kUnreachable);
-    return WalkEnd::kCompleted;
-  }
-  if (run.StopRequested()) return WalkEnd::kStopped;
-
-  if (!head.lastModified.empty()) {
-    if (ChangedSinceVisit(head.lastModified, page.lastVisited)) view.SetVerdict(item, Verdict::kUpdated);
-  } else if (const Step step = MeasureBody(run, item, page); step != Step::kGoOn) {
-    return step == Step::kStop ? WalkEnd::kStopped : WalkEnd::kCompleted;
-  }
-  if (afterUpdateDecision) afterUpdateDecision();
-  if (head.status.empty() || head.status.front() != '2') view.SetVerdict(item, Verdict::kBadStatus);
-  return WalkEnd::kCompleted;
+std::string HostOf(const std::string& url) {
+  const size_t server = url.find("//") + 2;
+  const size_t end = std::min(url.find_first_of("/?#", server), url.size());
+  std::string_view host = std::string_view(url).substr(server, end - server);
+  if (const size_t at = host.rfind('@'); at != std::string_view::npos) host.remove_prefix(at + 1);
+  const size_t bracket = host.rfind(']');
+  const size_t colon = host.rfind(':');
+  if (colon != std::string_view::npos && (bracket == std::string_view::npos || colon > bracket))
+    host = host.substr(0, colon);
+  return LowerCase(host);
 }
 
-WalkEnd CheckTreeEntry(CheckRun& run, ItemKey item, const ItemFacts& page,
-                       const std::function<void()>& afterUpdateDecision) {
-  if (!IsCheckedUrl(page.url, run.CheckSecurePages())) return WalkEnd::kCompleted;
-  run.View().SetVerdict(item, Verdict::kUnchanged);
-  run.View().SetStatusText("Checking " + page.url + "...");
-  return CheckOnePageMark(run, item, page, afterUpdateDecision);
+PageAnswer AskServer(HttpSession& session, const ItemFacts& page, HttpDeadline deadline) {
+  using Kind = PageAnswer::Kind;
+  PageAnswer answer;
+  HttpResponse head;
+  const HttpOutcome outcome = session.Perform(HttpVerb::kHead, page.url, head, deadline);
+  if (outcome != HttpOutcome::kDone)
+    return {outcome == HttpOutcome::kAborted ? Kind::kStopped : Kind::kUnreachable};
+  answer.kind = Kind::kAnswered;
+  answer.badStatus = head.status.empty() || head.status.front() != '2';
+  if (!head.lastModified.empty()) {
+    answer.updated = ChangedSinceVisit(head.lastModified, page.lastVisited);
+    return answer;
+  }
+  HttpResponse body;
+  const HttpOutcome measured = session.Perform(HttpVerb::kGet, page.url, body, deadline);
+  if (measured != HttpOutcome::kDone)
+    return {measured == HttpOutcome::kAborted ? Kind::kStopped : Kind::kUnreachable};
+  const SizeDecision decision = DecideSize(page.size, body.bodyLength);
+  answer.storeSize = decision.store;
+  answer.size = decision.size;
+  answer.updated = decision.updated;
+  return answer;
+}
+
+void ShowAnswer(CheckView& view, ItemKey item, const PageAnswer& answer,
+                const std::function<void()>& afterUpdateDecision) {
+  if (answer.kind == PageAnswer::Kind::kStopped) return;
+  if (answer.kind == PageAnswer::Kind::kUnreachable) return view.SetVerdict(item, Verdict::kUnreachable);
+  if (answer.storeSize && !view.StoreSize(item, answer.size)) return;  // gone
+  if (answer.updated) view.SetVerdict(item, Verdict::kUpdated);
+  if (afterUpdateDecision) afterUpdateDecision();
+  if (answer.badStatus) view.SetVerdict(item, Verdict::kBadStatus);
 }

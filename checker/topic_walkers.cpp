@@ -1,7 +1,6 @@
 #include <vector>
 
 #include "checker/check_texts.h"
-#include "checker/page_exchange.h"
 #include "checker/walkers.h"
 
 void ReconcileTopic(CheckView& view, ItemKey topic) {
@@ -18,8 +17,8 @@ void ReconcileTopic(CheckView& view, ItemKey topic) {
 
 WalkEnd CheckTopic(CheckRun& run, ItemKey topic) {
   CheckView& view = run.View();
-  const auto saveTopic = [&] {
-    if (!run.StopRequested()) view.SaveTopic(topic);
+  const auto saveTopic = [&run, topic] {
+    if (!run.StopRequested()) run.View().SaveTopic(topic);
   };
   const std::vector<ItemKey> children = view.Children(topic);
   for (auto child = children.rbegin(); child != children.rend(); ++child) {
@@ -30,7 +29,7 @@ WalkEnd CheckTopic(CheckRun& run, ItemKey topic) {
       continue;
     }
     if (run.StopRequested()) return WalkEnd::kStopped;
-    if (CheckTreeEntry(run, *child, facts, saveTopic) == WalkEnd::kStopped) return WalkEnd::kStopped;
+    run.Add(*child, facts, saveTopic);
   }
   return WalkEnd::kCompleted;
 }

@@ -6,16 +6,17 @@
 
 #include "checker/check_texts.h"
 
-HttpSessionOptions UpdateChecker::SessionOptions() {
+HttpSessionOptions UpdateChecker::SessionOptions(const CheckLimits& limits) {
   HttpSessionOptions options;
   options.userAgent = "Hopwise";
-  options.connectTimeoutMs = 2000;
+  options.connectTimeoutMs = limits.connectTimeoutMs;
   options.connectRetries = 3;
+  options.answerTimeoutMs = limits.answerTimeoutMs;
   return options;
 }
 
-UpdateChecker::UpdateChecker(CheckView& view, HttpClient& client, const CPrefs& prefs)
-    : view_(view), client_(client), prefs_(prefs) {}
+UpdateChecker::UpdateChecker(CheckView& view, HttpClient& client, const CPrefs& prefs, CheckLimits limits)
+    : view_(view), client_(client), prefs_(prefs), limits_(limits) {}
 
 UpdateChecker::~UpdateChecker() {
   RequestStop();
@@ -25,8 +26,8 @@ UpdateChecker::~UpdateChecker() {
 bool UpdateChecker::RequestStop() {
   if (!registered_) return false;
   stopRequested_ = true;
-  std::lock_guard lock(sessionMutex_);
-  if (session_) session_->Abort();
+  std::lock_guard lock(poolMutex_);
+  if (pool_) pool_->AbortAll();
   return true;
 }
 
@@ -49,13 +50,16 @@ void UpdateChecker::Wait() {
 }
 
 void UpdateChecker::Work(const CheckScope& scope, bool checkSecurePages) {
-  std::unique_ptr<HttpSession> session = client_.OpenSession(SessionOptions());
+  const HttpSessionOptions options = SessionOptions(limits_);
+  std::unique_ptr<HttpSession> session = client_.OpenSession(options);
   if (!session) return End(kNoSessionStatus, kExitDone);
-  Publish(session.get());
-  CheckRun run(view_, *session, stopRequested_, scope, checkSecurePages);
-  const WalkEnd walked = scope.walker(run);
+  auto pool = std::make_unique<PagePool>(client_, options, std::move(session));
+  Publish(pool.get());
+  CheckRun run(view_, *pool, stopRequested_, scope, checkSecurePages, limits_);
+  WalkEnd walked = scope.walker(run);
+  if (walked == WalkEnd::kCompleted) walked = run.CheckQueued();
   Publish(nullptr);
-  session.reset();
+  pool.reset();  // every transfer ended, every worker joined
   if (walked == WalkEnd::kStopped) return End(kStoppedStatus, kExitStopped);
   End(kAllDoneStatus, kExitDone);
 }
@@ -68,9 +72,9 @@ void UpdateChecker::End(const char* status, int exitCode) {
   registered_ = false;
 }
 
-void UpdateChecker::Publish(HttpSession* session) {
-  std::lock_guard lock(sessionMutex_);
-  session_ = session;
-  // A stop asked for before the session was known still aborts it.
-  if (session_ && stopRequested_) session_->Abort();
+void UpdateChecker::Publish(PagePool* pool) {
+  std::lock_guard lock(poolMutex_);
+  pool_ = pool;
+  // A stop asked for before the pool was known still aborts it.
+  if (pool_ && stopRequested_) pool_->AbortAll();
 }

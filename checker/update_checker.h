@@ -9,8 +9,10 @@
 #include "platform/http_client.h"
 #include "store/prefs.h"
 
-// The update checker's run state of one window: at most one run at a time, on a worker thread of
-// its own with its own HTTP session ("Hopwise", connect time-out 2000 ms, 3 connect retries).
+// The update checker's run state of one window: at most one run at a time, on a thread of its own
+// (the run's thread, the only one that calls the view) with a pool of workers that ask the servers,
+// each with an HTTP session of its own ("Hopwise", 3 connect tries; time limits and how many pages
+// at a time: CheckLimits).
 //
 // A run is registered from Start() until its worker has shown its last text; while it is, the
 // window refuses to close (kCloseGuardMessage) and its check command asks for a stop instead of
@@ -22,11 +24,11 @@
 //   ask for the scope ("Check for updates..." dialog); Cancel: return;
 //   if (checker.Start(scope)) show kStopMenuLabel on the menu item;
 //
-// The worker polls the stop request before each PageMark and after each HEAD request, and a stop
-// request aborts the transfer in progress, so a stop is obeyed within moments even while a
-// connection hangs. Obeying, the worker shows kCheckMenuLabel and kStoppedStatus and ends with exit
-// code 2; a walk that reaches its end shows kCheckMenuLabel and kAllDoneStatus and ends with 0.
-// When no session can be opened the run ends at once with kNoSessionStatus (and exit code 0).
+// The run polls the stop request before each PageMark and between answers, and a stop request
+// aborts every transfer in progress, so a stop is obeyed within moments even while servers hang. Obeying, the
+// worker shows kCheckMenuLabel and kStoppedStatus and ends with exit code 2; a walk that reaches its end
+// shows kCheckMenuLabel and kAllDoneStatus and ends with 0. When no session can be opened the run ends at
+// once with kNoSessionStatus (and exit code 0).
 //
 // Threads: the operations are the main thread's; the worker calls only the view (see CheckView).
 // Destroying the checker stops and joins the worker; the view must by then return at once from
@@ -36,18 +38,18 @@ class UpdateChecker {
   static constexpr int kExitDone = 0;
   static constexpr int kExitStopped = 2;
 
-  // What every run's session is opened with.
-  static HttpSessionOptions SessionOptions();
+  // What every session of a run is opened with.
+  static HttpSessionOptions SessionOptions(const CheckLimits& limits = {});
 
   // prefs: "Check Secure Pages" is read when a run starts.
-  UpdateChecker(CheckView& view, HttpClient& client, const CPrefs& prefs);
+  UpdateChecker(CheckView& view, HttpClient& client, const CPrefs& prefs, CheckLimits limits = {});
   ~UpdateChecker();
   UpdateChecker(const UpdateChecker&) = delete;
   UpdateChecker& operator=(const UpdateChecker&) = delete;
 
   // A run is registered (running or stopping).
   bool RunRegistered() const { return registered_.load(); }
-  // Sets the stop request and aborts the transfer in progress, when a run is registered; false
+  // Sets the stop request and aborts every transfer in progress, when a run is registered; false
   // (and nothing done) when none is.
   bool RequestStop();
   // Clears the stop request and starts a run over scope. False, and nothing started, when a run is
@@ -62,16 +64,17 @@ class UpdateChecker {
  private:
   void Work(const CheckScope& scope, bool checkSecurePages);
   void End(const char* status, int exitCode);
-  // Makes session the one that RequestStop aborts (null: none).
-  void Publish(HttpSession* session);
+  // Makes pool the one that RequestStop aborts (null: none).
+  void Publish(PagePool* pool);
 
   CheckView& view_;
   HttpClient& client_;
   const CPrefs& prefs_;
+  const CheckLimits limits_;
   std::thread thread_;
   std::atomic<bool> registered_{false};  // the run reference
   std::atomic<bool> stopRequested_{false};
   std::atomic<int> lastExitCode_{kExitDone};
-  std::mutex sessionMutex_;
-  HttpSession* session_ = nullptr;  // under sessionMutex_
+  std::mutex poolMutex_;
+  PagePool* pool_ = nullptr;  // under poolMutex_
 };

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <string>
 #include <utility>
 
@@ -12,7 +13,8 @@ namespace {
 // How long one wait for the sockets lasts at most; Abort() also wakes it at once.
 constexpr int kPollMs = 100;
 constexpr long kMaxRedirects = 20;
-constexpr long kStallSeconds = 60;
+
+using Clock = std::chrono::steady_clock;
 
 // A GET's body: counted, never kept.
 struct BodyCount {
@@ -40,6 +42,30 @@ int EndWhenAborted(void* context, curl_off_t, curl_off_t, curl_off_t, curl_off_t
   return static_cast<const std::atomic<bool>*>(context)->load() ? 1 : 0;
 }
 
+// The answer time-out of one transfer: once connected, the server must send something (headers or
+// body, of any answer in a chain of redirects) at least every `limit`.
+class SilenceWatch {
+ public:
+  explicit SilenceWatch(int limitMs) : limit_(std::chrono::milliseconds(limitMs)) {}
+
+  bool Expired(CURL* easy, Clock::time_point now) {
+    curl_off_t connectTime = 0, body = 0;
+    long headers = 0;
+    curl_easy_getinfo(easy, CURLINFO_CONNECT_TIME_T, &connectTime);
+    curl_easy_getinfo(easy, CURLINFO_HEADER_SIZE, &headers);
+    curl_easy_getinfo(easy, CURLINFO_SIZE_DOWNLOAD_T, &body);
+    const curl_off_t heard = headers + body;
+    if (connectTime == 0 || heard != heard_) lastHeard_ = now;  // not connected yet, or news
+    heard_ = heard;
+    return limit_.count() > 0 && now - lastHeard_ > limit_;
+  }
+
+ private:
+  std::chrono::milliseconds limit_;
+  Clock::time_point lastHeard_ = Clock::now();
+  curl_off_t heard_ = 0;
+};
+
 class CurlSession : public HttpSession {
  public:
   CurlSession() : easy_(curl_easy_init()), multi_(curl_multi_init()) {}
@@ -49,12 +75,13 @@ class CurlSession : public HttpSession {
 
   // False when the handles or an option could not be set up.
   bool SetUp(const HttpSessionOptions& options, const std::string& caFile);
-  HttpOutcome Perform(HttpVerb verb, const std::string& url, HttpResponse& response) override;
+  HttpOutcome Perform(HttpVerb verb, const std::string& url, HttpResponse& response,
+                      HttpDeadline deadline) override;
   void Abort() override;
 
  private:
   bool SetHeaders();
-  CURLcode Transfer();
+  CURLcode Transfer(HttpDeadline deadline);
   CURLcode ResultOfTransfer();
   bool NeverConnected(CURLcode code) const;
   HttpOutcome Finish(CURLcode code, HttpVerb verb, HttpResponse& response) const;
@@ -65,6 +92,7 @@ class CurlSession : public HttpSession {
   CURLM* multi_;
   curl_slist* headers_ = nullptr;
   int connectTries_ = 1;
+  int answerTimeoutMs_ = 0;
   BodyCount body_;
   std::atomic<bool> aborted_{false};
 };
@@ -88,6 +116,7 @@ bool CurlSession::SetHeaders() {
 bool CurlSession::SetUp(const HttpSessionOptions& options, const std::string& caFile) {
   if (!easy_ || !multi_ || !SetHeaders()) return false;
   connectTries_ = std::max(1, options.connectRetries);
+  answerTimeoutMs_ = options.answerTimeoutMs;
   body_.easy = easy_;
   bool ok = true;
   auto set = [&](CURLcode code) { ok = ok && code == CURLE_OK; };
@@ -102,8 +131,6 @@ bool CurlSession::SetUp(const HttpSessionOptions& options, const std::string& ca
   // HTTP/1.0 connections end with their answer. Some servers offer to keep them open and close them
   // anyway; a request sent on such a connection would fail.
   set(curl_easy_setopt(easy_, CURLOPT_FORBID_REUSE, 1L));
-  set(curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_LIMIT, 1L));
-  set(curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_TIME, kStallSeconds));
   set(curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, CountBody));
   set(curl_easy_setopt(easy_, CURLOPT_WRITEDATA, &body_));
   set(curl_easy_setopt(easy_, CURLOPT_NOPROGRESS, 0L));
@@ -113,7 +140,8 @@ bool CurlSession::SetUp(const HttpSessionOptions& options, const std::string& ca
   return ok;
 }
 
-HttpOutcome CurlSession::Perform(HttpVerb verb, const std::string& url, HttpResponse& response) {
+HttpOutcome CurlSession::Perform(HttpVerb verb, const std::string& url, HttpResponse& response,
+                                 HttpDeadline deadline) {
   response = HttpResponse{};
   if (curl_easy_setopt(easy_, CURLOPT_URL, url.c_str()) != CURLE_OK) return HttpOutcome::kFailed;
   if (verb == HttpVerb::kHead)
@@ -121,9 +149,9 @@ HttpOutcome CurlSession::Perform(HttpVerb verb, const std::string& url, HttpResp
   else
     curl_easy_setopt(easy_, CURLOPT_HTTPGET, 1L);
   CURLcode code = CURLE_COULDNT_CONNECT;
-  for (int attempt = 0; attempt < connectTries_ && !aborted_; ++attempt) {
+  for (int attempt = 0; attempt < connectTries_ && !aborted_ && Clock::now() < deadline; ++attempt) {
     body_ = BodyCount{easy_};
-    code = Transfer();
+    code = Transfer(deadline);
     if (!NeverConnected(code)) break;
   }
   if (aborted_) return HttpOutcome::kAborted;
@@ -136,10 +164,12 @@ void CurlSession::Abort() {
 }
 
 // One attempt, driven here rather than by curl_easy_perform so that Abort() is seen at once,
-// even while a connection is being made.
-CURLcode CurlSession::Transfer() {
+// even while a connection is being made, and the deadline and the answer time-out are kept however
+// the server sends (or does not send) its answer.
+CURLcode CurlSession::Transfer(HttpDeadline deadline) {
   if (curl_multi_add_handle(multi_, easy_) != CURLM_OK) return CURLE_FAILED_INIT;
   CURLcode result = CURLE_ABORTED_BY_CALLBACK;
+  SilenceWatch silence(answerTimeoutMs_);
   while (!aborted_) {
     int running = 0;
     if (curl_multi_perform(multi_, &running) != CURLM_OK) {
@@ -150,7 +180,13 @@ CURLcode CurlSession::Transfer() {
       result = ResultOfTransfer();
       break;
     }
-    curl_multi_poll(multi_, nullptr, 0, kPollMs, nullptr);
+    const Clock::time_point now = Clock::now();
+    if (now >= deadline || silence.Expired(easy_, now)) {
+      result = CURLE_OPERATION_TIMEDOUT;
+      break;
+    }
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count() + 1;
+    curl_multi_poll(multi_, nullptr, 0, static_cast<int>(std::min<long long>(kPollMs, left)), nullptr);
   }
   curl_multi_remove_handle(multi_, easy_);
   return result;
@@ -164,7 +200,7 @@ CURLcode CurlSession::ResultOfTransfer() {
   return CURLE_FAILED_INIT;
 }
 
-// A refused connection, or a connect time-out, is tried again.
+// A refused connection, or a connect time-out, is tried again (while the deadline allows).
 bool CurlSession::NeverConnected(CURLcode code) const {
   if (code == CURLE_COULDNT_CONNECT) return true;
   curl_off_t connected = 0;

@@ -7,7 +7,9 @@
 
 // The HttpClient on libcurl. https is checked against the system's certificate store; a
 // certificate that fails the check fails the request. The proxy is the one the environment names
-// (http_proxy, https_proxy, no_proxy). A transfer that stalls for a minute fails.
+// (http_proxy, https_proxy, no_proxy). A connected server that stays silent for longer than the
+// session's answer time-out fails the request, and so does a request still running at its deadline,
+// however slowly its answer comes in.
 //
 // Construct it on the main thread before any worker starts (it sets libcurl up for the process).
 class CurlHttpClient : public HttpClient {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -11,7 +12,13 @@ struct HttpSessionOptions {
   // How many times a connection to a server is tried before the request fails (the first try
   // counts); a name that cannot be resolved is not tried again.
   int connectRetries = 1;
+  // How long a server may stay silent once connected: after the request went out, and between any
+  // two pieces of its answer. 0: no limit.
+  int answerTimeoutMs = 0;
 };
+
+// The instant by which a request must have ended; a request still running then fails.
+using HttpDeadline = std::chrono::steady_clock::time_point;
 
 enum class HttpVerb { kHead, kGet };
 
@@ -29,7 +36,8 @@ inline constexpr uint64_t kBodyCountLimit = 64ull * 1024 * 1024;
 
 enum class HttpOutcome {
   kDone,     // an answer came; an unresolved chain of redirects also counts (its last status)
-  kFailed,   // no answer: no connection, a failed certificate check, a broken or stalled transfer
+  kFailed,   // no answer: no connection, a failed certificate check, a broken transfer, a server
+             // silent for too long, or the deadline reached
   kAborted,  // Abort() ended it
 };
 
@@ -39,8 +47,10 @@ enum class HttpOutcome {
 class HttpSession {
  public:
   virtual ~HttpSession() = default;
-  // One request for url (its scheme, server, port, path and query); blocks until it ends.
-  virtual HttpOutcome Perform(HttpVerb verb, const std::string& url, HttpResponse& response) = 0;
+  // One request for url (its scheme, server, port, path and query); blocks until it ends, at the
+  // latest at deadline (connection tries included).
+  virtual HttpOutcome Perform(HttpVerb verb, const std::string& url, HttpResponse& response,
+                              HttpDeadline deadline) = 0;
   // Any thread: ends the request in progress at once, and every later one before it starts,
   // with kAborted. Stays in force for the rest of the session.
   virtual void Abort() = 0;

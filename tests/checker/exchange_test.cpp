@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,19 +22,21 @@ std::string Dated(const TestServer& server, int64_t instant) {
   return server.Url("/dated/" + std::to_string(instant));
 }
 
-// Checks pages one at a time through one session, as a walker does.
+// Checks pages one at a time through one session, as a worker and the run do.
 class OnePage {
  public:
-  explicit OnePage(HttpClient& client, bool checkSecurePages = true)
-      : session_(client.OpenSession(UpdateChecker::SessionOptions())), secure_(checkSecurePages) {}
+  explicit OnePage(HttpClient& client, bool checkSecurePages = true, const CheckLimits& limits = {})
+      : session_(client.OpenSession(UpdateChecker::SessionOptions(limits))),
+        secure_(checkSecurePages),
+        deadline_(limits.pageDeadlineMs) {}
 
   // The verdicts shown for the page, in order.
   Verdicts Check(const std::string& url, uint32_t size = 0, Time32 lastVisited = kVisit) {
     item = view.AddPage(kTopLevel, url, lastVisited, size);
     ItemFacts page;
     view.Describe(item, page);
-    CheckRun run(view, *session_, stop_, scope_, secure_);
-    EXPECT_EQ(WalkEnd::kCompleted, CheckOnePageMark(run, item, page));
+    if (IsCheckedUrl(url, secure_))
+      ShowAnswer(view, item, AskServer(*session_, page, std::chrono::steady_clock::now() + deadline_));
     return view.VerdictsOf(item);
   }
 
@@ -43,8 +46,7 @@ class OnePage {
  private:
   std::unique_ptr<HttpSession> session_;
   bool secure_;
-  std::atomic<bool> stop_{false};
-  CheckScope scope_;
+  std::chrono::milliseconds deadline_;
 };
 
 class ExchangeTest : public ::testing::Test {
@@ -107,6 +109,22 @@ TEST_F(ExchangeTest, RedirectsAreFollowedAndOtherStatusesAreBad) {
             page.Check("http://127.0.0.1:" + std::to_string(ClosedPort()) + "/"));
 }
 
+// Small limits: a server that stays silent for 300 ms once connected, a page not done in 1.5 s,
+// and a connection not made in 200 ms (three tries) all make the page Unreachable.
+TEST(TimeLimitsTest, SilentTricklingAndUnconnectableServersAreUnreachable) {
+  TestServer server;
+  SilentServer blackHole(false), fullQueue(true);
+  CurlHttpClient client;
+  OnePage page(client, true,
+               CheckLimits{.connectTimeoutMs = 200, .answerTimeoutMs = 300, .pageDeadlineMs = 1500});
+  EXPECT_EQ(Verdicts{Verdict::kUnreachable}, page.Check(blackHole.Url()));
+  EXPECT_EQ(Verdicts{Verdict::kUnreachable}, page.Check(server.Url("/trickle"), 1000));
+  EXPECT_EQ(1000u, page.view.SizeOf(page.item));
+  EXPECT_EQ(Verdicts{Verdict::kUnreachable}, page.Check(fullQueue.Url()));
+  // A server that answers within the limits is still heard out.
+  EXPECT_EQ(Verdicts{Verdict::kUpdated}, page.Check(Dated(server, kVisit + 1)));
+}
+
 TEST(SecurePagesTest, HttpsIsCheckedLikeHttpWhenItsCertificateIsTrusted) {
   TestServer server(true);
   const std::string later = Dated(server, kVisit + 9);
@@ -116,6 +134,13 @@ TEST(SecurePagesTest, HttpsIsCheckedLikeHttpWhenItsCertificateIsTrusted) {
   EXPECT_EQ(Verdicts{Verdict::kUpdated}, OnePage(trusting).Check(later));
   EXPECT_EQ(kNone, OnePage(trusting, false).Check(later));
   EXPECT_EQ(1u, server.Seen().size());  // a failed certificate check sends no request
+}
+
+TEST(IsCheckedUrlTest, TheHostIsTheServerNameAlone) {
+  EXPECT_EQ("example.org", HostOf("HTTP://Someone:pw@Example.ORG:8080/a?b"));
+  EXPECT_EQ("127.0.0.2", HostOf("http://127.0.0.2?x"));
+  EXPECT_EQ("[::1]", HostOf("https://[::1]:443/"));
+  EXPECT_EQ("[::1]", HostOf("https://[::1]#top"));
 }
 
 TEST(IsCheckedUrlTest, HttpAlwaysHttpsByPreferenceNothingElse) {

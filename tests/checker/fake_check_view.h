@@ -40,6 +40,7 @@ class FakeCheckView : public CheckView {
   }
 
   std::function<void(const std::string&)> onStatus;  // after each status text
+  std::function<void(ItemKey, Verdict)> onVerdict;   // after each verdict shown
   std::vector<std::string> statusTexts, labels;
   std::vector<Record> verdicts;
   std::vector<ItemKey> reconciled, saved;
@@ -50,7 +51,9 @@ class FakeCheckView : public CheckView {
   }
   void SetMenuLabel(const std::string& label) override { labels.push_back(label); }
   void SetVerdict(ItemKey item, Verdict verdict) override {
-    if (facts_.contains(item)) verdicts.emplace_back(item, verdict);
+    if (!facts_.contains(item)) return;
+    verdicts.emplace_back(item, verdict);
+    if (onVerdict) onVerdict(item, verdict);
   }
   std::vector<ItemKey> Children(ItemKey parent) override { return children_[parent]; }
   bool Describe(ItemKey item, ItemFacts& facts) override {

@@ -36,18 +36,18 @@ void ChunkedBody(Response& res, long long count) {
   });
 }
 
-sockaddr_in Loopback(int port) {
+sockaddr_in Loopback(int port, const std::string& host = "127.0.0.1") {
   sockaddr_in address{};
   address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  inet_pton(AF_INET, host.c_str(), &address.sin_addr);
   address.sin_port = htons(static_cast<uint16_t>(port));
   return address;
 }
 
-// A socket listening on a free port of 127.0.0.1.
-int Listen(int backlog, int& port) {
+// A socket listening on a free port of host.
+int Listen(int backlog, int& port, const std::string& host = "127.0.0.1") {
   const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address = Loopback(0);
+  sockaddr_in address = Loopback(0, host);
   socklen_t length = sizeof address;
   bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
   listen(fd, backlog);
@@ -58,15 +58,15 @@ int Listen(int backlog, int& port) {
 
 }  // namespace
 
-TestServer::TestServer(bool secure) {
+TestServer::TestServer(bool secure, const std::string& host) {
   const std::string data = HOPWISE_TEST_DATA "/checker/localhost.";
   if (secure)
     server_ = std::make_unique<httplib::SSLServer>((data + "crt").c_str(), (data + "key").c_str());
   else
     server_ = std::make_unique<httplib::Server>();
   AddRoutes();
-  const int port = server_->bind_to_any_port("127.0.0.1");
-  base_ = std::string(secure ? "https" : "http") + "://127.0.0.1:" + std::to_string(port);
+  const int port = server_->bind_to_any_port(host);
+  base_ = std::string(secure ? "https" : "http") + "://" + host + ":" + std::to_string(port);
   if (port > 0) thread_ = std::thread([this] { server_->listen_after_bind(); });
 }
 
@@ -81,6 +81,22 @@ TestServer::~TestServer() {
 std::vector<std::string> TestServer::Seen() const {
   std::lock_guard lock(mutex_);
   return seen_;
+}
+
+int TestServer::MostAtGate() const {
+  std::lock_guard lock(mutex_);
+  return mostAtGate_;
+}
+
+// Holds each request until 3 are held or 300 ms have passed.
+void TestServer::PassGate(Response& res) {
+  std::unique_lock lock(mutex_);
+  mostAtGate_ = std::max(mostAtGate_, ++atGate_);
+  gateChanged_.notify_all();
+  gateChanged_.wait_for(lock, std::chrono::milliseconds(300), [this] { return atGate_ >= 3; });
+  --atGate_;
+  res.set_header("Last-Modified", HttpDate(0));
+  res.set_content("gate", "text/plain");
 }
 
 void TestServer::AddRoutes() {
@@ -106,6 +122,18 @@ void TestServer::AddRoutes() {
   s.Get(R"(/chunked/(\d+))",
         [](const Request& req, Response& res) { ChunkedBody(res, std::stoll(req.matches[1])); });
   s.Get("/endless", [](const Request&, Response& res) { ChunkedBody(res, -1); });
+  s.Get("/trickle", [](const Request&, Response& res) {
+    res.set_chunked_content_provider("text/plain", [](size_t, httplib::DataSink& sink) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      return sink.write("x", 1);
+    });
+  });
+  s.Get("/gate", [this](const Request&, Response& res) { PassGate(res); });
+  s.Get(R"(/hold/(\d+))", [](const Request& req, Response& res) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(req.matches[1])));
+    res.set_header("Last-Modified", HttpDate(0));
+    res.set_content("held", "text/plain");
+  });
   s.Get("/missing", [](const Request&, Response& res) {
     res.status = 404;
     res.set_header("Last-Modified", "Wed, 01 Jan 2031 00:00:00 GMT");
@@ -121,10 +149,10 @@ int ClosedPort() {
   return port;
 }
 
-SilentServer::SilentServer(bool fullQueue) {
-  listener_ = Listen(fullQueue ? 0 : 16, port_);
+SilentServer::SilentServer(bool fullQueue, const std::string& host) : host_(host) {
+  listener_ = Listen(fullQueue ? 0 : 16, port_, host);
   if (fullQueue) {
-    const sockaddr_in address = Loopback(port_);
+    const sockaddr_in address = Loopback(port_, host);
     for (int i = 0; i < 4; ++i) {
       sockets_.push_back(socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0));
       connect(sockets_.back(), reinterpret_cast<const sockaddr*>(&address), sizeof address);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -22,6 +23,9 @@ using Texts = std::vector<std::string>;
 using Records = std::vector<FakeCheckView::Record>;
 constexpr Time32 kVisit = 1700000000;
 constexpr Verdict kUnchanged = Verdict::kUnchanged;
+
+// One page at a time, each to its end: the order of the walk shows in what the run shows.
+constexpr CheckLimits kOneAtATime{.places = 1, .placeMs = 600000};
 
 // Whole runs through UpdateChecker over a fake window; pages on a local server.
 class WalkerTest : public ::testing::Test {
@@ -45,7 +49,7 @@ class WalkerTest : public ::testing::Test {
   CurlHttpClient client;
   CPrefs prefs;
   FakeCheckView view;
-  UpdateChecker checker{view, client, prefs};
+  UpdateChecker checker{view, client, prefs, kOneAtATime};
 };
 
 TEST_F(WalkerTest, PageMarkListRunsFromTheLastToTheFirstCountingUp) {
@@ -198,12 +202,11 @@ class HangingRunTest : public ::testing::TestWithParam<bool> {
   std::unique_ptr<UpdateChecker> checker = std::make_unique<UpdateChecker>(view, client, prefs);
 };
 
-TEST_P(HangingRunTest, AStopEndsTheRunWithinHalfASecond) {
+// The connection or its answer would take 10 or 15 s: only the stop ends the run this soon.
+TEST_P(HangingRunTest, AStopEndsTheRunAtOnce) {
   StartHangingRun();
-  const auto asked = std::chrono::steady_clock::now();
   EXPECT_TRUE(checker->RequestStop());
   ASSERT_TRUE(stopped.Wait(5s));
-  EXPECT_LT(std::chrono::steady_clock::now() - asked, 500ms);
   checker->Wait();
   EXPECT_EQ(UpdateChecker::kExitStopped, checker->LastExitCode());
   EXPECT_FALSE(checker->RunRegistered());
@@ -217,6 +220,77 @@ TEST_P(HangingRunTest, DestroyingTheCheckerStopsItsRun) {
 }
 
 INSTANTIATE_TEST_SUITE_P(SilentOrFullQueue, HangingRunTest, ::testing::Bool());
+
+}  // namespace
+}  // namespace checkertest
+
+namespace checkertest {
+namespace {
+
+// Pages on several hosts (loopback addresses) checked with the pool's limits.
+class PoolTest : public ::testing::Test {
+ protected:
+  ItemKey AddPage(const std::string& url) { return view.AddPage(kTopLevel, url, kVisit); }
+  void Run(const CheckLimits& limits) {
+    checker = std::make_unique<UpdateChecker>(view, client, prefs, limits);
+    ASSERT_TRUE(checker->Start(CheckScope(CheckPageMarkList)));
+  }
+
+  CurlHttpClient client;
+  CPrefs prefs;
+  FakeCheckView view;
+  std::unique_ptr<UpdateChecker> checker;
+};
+
+// Ten black holes, each on a host of its own, with room for 4 pages at a time: each gives its
+// place up after 50 ms and hangs on, while the answering pages are all checked; the status counts
+// them and names the page asked about longest. A stop then ends every hanging transfer.
+TEST_F(PoolTest, BlackHolesHoldOnlyTheirOwnPagesAndAStopEndsThemAll) {
+  TestServer server;
+  std::vector<std::unique_ptr<SilentServer>> blackHoles;
+  const int kAnswering = 12;
+  for (int i = 0; i < kAnswering; ++i) AddPage(server.Url("/dated/" + std::to_string(kVisit + 1)));
+  for (int i = 2; i < 12; ++i) {
+    blackHoles.push_back(std::make_unique<SilentServer>(false, "127.0.0." + std::to_string(i)));
+    AddPage(blackHoles.back()->Url());  // the list walker starts from the last: black holes first
+  }
+  Event answered, stopped;
+  int updated = 0;
+  view.onVerdict = [&](ItemKey, Verdict verdict) {
+    if (verdict == Verdict::kUpdated && ++updated == kAnswering) answered.Set();
+  };
+  view.onStatus = [&](const std::string& text) {
+    if (text == kStoppedStatus) stopped.Set();
+  };
+  Run(CheckLimits{.places = 4, .placeMs = 50, .answerTimeoutMs = 600000, .pageDeadlineMs = 600000});
+  ASSERT_TRUE(answered.Wait(20s));
+  for (const auto& hole : blackHoles) EXPECT_TRUE(hole->accepted.Wait(5s));
+  EXPECT_TRUE(checker->RequestStop());
+  ASSERT_TRUE(stopped.Wait(5s));
+  checker->Wait();
+  EXPECT_EQ(UpdateChecker::kExitStopped, checker->LastExitCode());
+  const auto last = std::find_if(view.statusTexts.rbegin(), view.statusTexts.rend(),
+                                 [](const std::string& text) { return text.starts_with("Checking"); });
+  EXPECT_EQ("Checking 13 of 22, " + blackHoles.back()->Url(), *last);
+  for (const auto& [item, verdict] : view.verdicts) EXPECT_NE(Verdict::kUnreachable, verdict);
+}
+
+// Six pages on each of two hosts, with room for all: each host is asked at most 2 at a time.
+TEST_F(PoolTest, AHostIsAskedAtMostTwoPagesAtATime) {
+  TestServer first, second(false, "127.0.0.2");
+  for (int i = 0; i < 6; ++i) {
+    AddPage(first.Url("/gate?" + std::to_string(i)));
+    AddPage(second.Url("/gate?" + std::to_string(i)));
+  }
+  Run(CheckLimits{.places = 12, .placeMs = 600000});
+  checker->Wait();
+  EXPECT_EQ(UpdateChecker::kExitDone, checker->LastExitCode());
+  EXPECT_EQ(kAllDoneStatus, view.statusTexts.back());
+  EXPECT_EQ(6u, first.Seen().size());
+  EXPECT_EQ(6u, second.Seen().size());
+  EXPECT_EQ(2, first.MostAtGate());
+  EXPECT_EQ(2, second.MostAtGate());
+}
 
 }  // namespace
 }  // namespace checkertest

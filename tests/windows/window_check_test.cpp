@@ -165,9 +165,11 @@ TEST_F(WindowCheckTest, DeletingAWindowDuringARunStopsItAtOnce) {
 }
 
 // With nothing selected the second choice checks every Site. A PageMark deleted while the run is
-// under way is passed over: the window says it is gone.
+// under way is passed over: the window says it is gone. Rows go from the last visit to the first;
+// a slow page holds the host's second place, so "later" is still waiting when "first" deletes it.
 TEST_F(WindowCheckTest, SitesRunPassesOverAPageMarkDeletedDuringIt) {
   const CPez& later = VisitDated("later", 5);
+  Visit(server.Url("/hold/2000"), "slow");
   const CPez& first = Visit(server.Url("/sized/300"), "first");
   struct DeleteOnSize : StoreListener {
     PageMarkStore* store;
@@ -191,7 +193,7 @@ TEST_F(WindowCheckTest, SitesRunPassesOverAPageMarkDeletedDuringIt) {
   ASSERT_TRUE(WaitUntil([&] { return window.StatusText()->text() == kAllDoneStatus; }, 20000));
   store.RemoveListener(&deleter);
   EXPECT_EQ(300u, first.size);
-  EXPECT_EQ(1, window.Tree()->topLevelItem(0)->childCount());
+  EXPECT_EQ(2, window.Tree()->topLevelItem(0)->childCount());
   for (const std::string& seen : server.Seen()) EXPECT_EQ(std::string::npos, seen.find(laterPath)) << seen;
 }
 
