@@ -45,13 +45,19 @@ std::string SchemeOf(std::string_view text) {
   return {};
 }
 
-// The text as the message shows it: at most 80 bytes, cut between characters.
+// The text as the message shows it: at most 80 bytes, cut between characters, control characters
+// shown as spaces.
 std::string Quoted(std::string_view text) {
   constexpr size_t kShown = 80;
-  if (text.size() <= kShown) return "\"" + std::string(text) + "\"";
-  size_t cut = kShown;
-  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-  return "\"" + std::string(text.substr(0, cut)) + "...\"";
+  size_t cut = text.size();
+  if (cut > kShown) {
+    cut = kShown;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  }
+  std::string shown(text.substr(0, cut));
+  for (char& c : shown)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+  return "\"" + shown + (cut < text.size() ? "...\"" : "\"");
 }
 
 }  // namespace

@@ -74,6 +74,8 @@ TEST(AddressGuard, TheMessageNamesTheTextAndWhy) {
       BrowserRefusal("-h").value_or(""));
   EXPECT_NE(std::string::npos,
             BrowserRefusal("JavaScript:x").value_or("").find("a javascript: address runs"));
+  EXPECT_EQ(0u,
+            BrowserRefusal(std::string("\t\0-h\n", 5)).value_or("").find("Hopwise did not open \"  -h \": "));
   const std::string longText = "--" + std::string(77, 'x') + "\u00e9tail";
   const std::string message = BrowserRefusal(longText).value_or("");
   EXPECT_NE(std::string::npos, message.find("\"--" + std::string(77, 'x') + "...\"")) << message;
