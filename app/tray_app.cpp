@@ -63,7 +63,7 @@ bool CTrayApp::Start() {
 }
 
 void CTrayApp::CreateParts() {
-  browser_ = std::make_unique<BrowserLink>(link_, prefs_, services_.launcher);
+  browser_ = std::make_unique<BrowserLink>(link_, prefs_, services_.launcher, services_.messages);
   http_ = std::make_unique<CurlHttpClient>();
   toolWindows_ = std::make_unique<ToolWindowSet>(
       WindowServices{prefs_, store_, topics_, *browser_, services_.messages, *http_});

@@ -1,7 +1,9 @@
 #include "browser/browser_link.h"
 
-BrowserLink::BrowserLink(DdeLink& link, const CPrefs& prefs, Launcher& launcher)
-    : endpoint_(std::make_unique<CDDEObject>(link, prefs, launcher)) {}
+#include "browser/address_guard.h"
+
+BrowserLink::BrowserLink(DdeLink& link, const CPrefs& prefs, Launcher& launcher, MessageBoxes& messages)
+    : endpoint_(std::make_unique<CDDEObject>(link, prefs, launcher)), messages_(messages) {}
 
 BrowserLink::~BrowserLink() = default;
 
@@ -11,6 +13,10 @@ std::string BrowserLink::EndpointName() const {
 
 void BrowserLink::OpenInBrowser(const std::string& url) {
   if (!endpoint_) return;
+  if (auto refusal = BrowserRefusal(url)) {
+    messages_.Ok(*refusal);
+    return;
+  }
   endpoint_->OpenUrl(url);
   if (endpoint_) endpoint_->Activate();
 }

@@ -7,6 +7,7 @@
 #include "browser/dde_object.h"
 #include "browser/url_opener.h"
 #include "platform/launcher.h"
+#include "platform/message_boxes.h"
 #include "store/prefs.h"
 
 // The application's link to the browser: its endpoint "HOPWISE1" and the requests Hopwise makes
@@ -14,8 +15,9 @@
 // UrlOpener) and to the visit recorder. Once closed, every request does nothing.
 class BrowserLink : public UrlOpener {
  public:
-  // Creates and registers the endpoint. prefs and launcher serve the launch fallback of OpenUrl.
-  BrowserLink(DdeLink& link, const CPrefs& prefs, Launcher& launcher);
+  // Creates and registers the endpoint. prefs and launcher serve the launch fallback of OpenUrl;
+  // messages tells the user why a page was not opened.
+  BrowserLink(DdeLink& link, const CPrefs& prefs, Launcher& launcher, MessageBoxes& messages);
   ~BrowserLink() override;
   BrowserLink(const BrowserLink&) = delete;
   BrowserLink& operator=(const BrowserLink&) = delete;
@@ -26,7 +28,8 @@ class BrowserLink : public UrlOpener {
   // The endpoint itself, for the conversation-level operations; null once closed.
   CDDEObject* Endpoint() { return endpoint_.get(); }
 
-  // OpenUrl, then Activate: the browser shows the page and comes to the front.
+  // OpenUrl, then Activate: the browser shows the page and comes to the front. An address the guard
+  // of address_guard.h refuses goes nowhere; a message says why.
   void OpenInBrowser(const std::string& url) override;
   // The URL and title of a browser window (0: the most recently used one).
   WindowInfo GetWindowInfo(uint32_t windowId);
@@ -38,4 +41,5 @@ class BrowserLink : public UrlOpener {
 
  private:
   std::unique_ptr<CDDEObject> endpoint_;
+  MessageBoxes& messages_;
 };

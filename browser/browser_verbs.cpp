@@ -3,6 +3,7 @@
 #include <string>
 
 #include "browser/argument_list.h"
+#include "browser/browser_program.h"
 #include "browser/dde_object.h"
 #include "browser/verb_table.h"
 #include "browser/window_title.h"
@@ -47,10 +48,11 @@ const std::string kAnyWindowNoFlags = "4294967295,0,";
 void CDDEObject::OpenUrl(const std::string& url) {
   ClientConversation conv(*this, WWW_OpenURL);
   if (!conv) {
-    bool ending = link_.Instance().Interrupted();
-    if (!ending && !prefs_.browser.empty()) launcher_.Launch(prefs_.browser, url, prefs_.browserPath);
+    if (!link_.Instance().Interrupted()) StartBrowserProgram(launcher_, prefs_, url);
     return;
   }
+  // No page to load: the Activate that follows brings the browser forward.
+  if (url.empty()) return;
   // The URL goes in quotes as it stands (a quote inside it is not escaped), then an empty
   // save-as element, any window, flags 0.
   uint32_t windowId = 0;

@@ -45,8 +45,9 @@ class CDDEObject {
   void Disconnect(dde::ConvHandle conv);
 
   // Has the browser load the URL; starts the "Browser" program with it when the browser does not
-  // answer (but not when the wait was cut short: the program is ending). Every caller follows it
-  // with Activate().
+  // answer (but not when the wait was cut short: the program is ending), unless the guard of
+  // address_guard.h refuses it. An empty URL loads nothing in a browser that answers, and starts the
+  // program without an argument. Every caller follows it with Activate().
   void OpenUrl(const std::string& url);
   // Brings the browser window to the front; its window id, 0 when there was no answer.
   uint32_t Activate();

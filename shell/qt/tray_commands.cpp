@@ -1,4 +1,5 @@
 // The message map of the tray window: which handler each menu command reaches.
+#include "browser/browser_program.h"
 #include "resources/resource_ids.h"
 #include "resources/string_table.h"
 #include "shell/qt/help_page.h"
@@ -56,7 +57,8 @@ bool CTrayWnd::DispatchFixedCommand(uint32_t command) {
   }
 }
 
-// The help page in the browser: its contents, or the section that says what Hopwise is.
+// The help page in the browser: its contents, or the section that says what Hopwise is. A missing
+// page is reported by its file name.
 void CTrayWnd::OnHelpTopics() {
   OpenHelpSection("contents");
 }
@@ -65,13 +67,17 @@ void CTrayWnd::OnWhatsThis() {
 }
 
 void CTrayWnd::OpenHelpSection(const std::string& section) {
-  std::string url = HelpPageUrl(section);
-  if (!url.empty()) opener_.OpenInBrowser(url);
+  const std::string file = helpPage_.empty() ? HelpPageFile() : helpPage_;
+  const std::string url = HelpPageUrl(file, section);
+  if (url.empty())
+    messages_.Ok(MissingHelpPageMessage(file));
+  else
+    opener_.OpenInBrowser(url);
 }
 
 // "&Launch Browser": the browser program with no argument; a failure is not reported.
 void CTrayWnd::OnLaunchBrowser() {
-  launcher_.Launch(prefs_.browser, "", prefs_.browserPath);
+  StartBrowserProgram(launcher_, prefs_, "");
 }
 
 // A built-in link or help link opens the address kept under its own number.

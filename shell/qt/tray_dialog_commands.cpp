@@ -26,12 +26,13 @@ void CTrayWnd::OnPreferences() {
       });
 }
 
-// The browser program is started (even when it runs already) with the text as its one argument,
-// unchanged; an empty text starts it with none. No shell sees the text.
+// The typed text, unchanged, goes the way of a page chosen from a menu: to the connected browser,
+// or to the browser program as its one argument when none answers (an empty text starts the
+// program with none, or brings the connected browser forward). No shell sees the text.
 void CTrayWnd::OnOpenTypedUrl() {
   QPointer<CTrayWnd> self(this);
   dialogs_.AskUrl([self](const std::string& url) {
-    if (self) self->launcher_.Launch(self->prefs_.browser, url, self->prefs_.browserPath);
+    if (self) self->opener_.OpenInBrowser(url);
   });
 }
 

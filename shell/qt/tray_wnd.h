@@ -90,6 +90,8 @@ class CTrayWnd : public QObject, public RecordingSwitch {
   // The command of the menu item last highlighted.
   uint32_t SelectedCommand() const { return selectedCommand_; }
   const MenuKeys& Keys() const { return *keys_; }
+  // Where the help page is looked for; unset, beside the program (help_page.h).
+  void SetHelpPage(std::string file) { helpPage_ = std::move(file); }
 
  public slots:
   // Timer 69: (re)starts a one-shot second after which "HOPWISE1" registers with the browser for
@@ -157,4 +159,5 @@ class CTrayWnd : public QObject, public RecordingSwitch {
   QTimer registrationTimer_;
   QTimer displayChangeTimer_;  // one rebuild for a burst of screen signals
   bool rebuildWhenClosed_ = false;
+  std::string helpPage_;
 };

@@ -74,6 +74,37 @@ TEST_F(BrowserLink, WithoutABrowserOpenUrlLaunchesTheBrowserProgramAndActivateDo
   EXPECT_EQ(1u, launcher.launches.size());
 }
 
+// The address of a menu pick, a Topic link or typed text that the guard refuses reaches neither the
+// browser program nor the connected browser; the user is told. The launch itself holds the guard
+// too, for a caller that goes to the endpoint directly.
+TEST_F(BrowserLink, RefusedAddressesGoNowhereAndSayWhy) {
+  const std::string attack = "--renderer-cmd-prefix=sh -c touch${IFS}/tmp/pwned";
+  browserLink->OpenInBrowser(attack);
+  browserLink->OpenInBrowser(" -h");
+  dde->OpenUrl("	--new-instance");
+  dde->OpenUrl("javascript:alert(1)");
+  EXPECT_TRUE(launcher.launches.empty());
+  ASSERT_EQ(2u, messages.Shown().size());
+  EXPECT_NE(std::string::npos, messages.Shown()[0].find('"' + attack + '"')) << messages.Shown()[0];
+
+  std::vector<std::string> opened;
+  BrowserPeer::Hooks hooks;
+  hooks.openUrl = [&](const std::string& url, uint32_t) {
+    opened.push_back(url);
+    return 4u;
+  };
+  PeerThread browser(hooks);
+  ASSERT_TRUE(browser.started);
+  browserLink->OpenInBrowser("data:text/html,<h1>Your bank</h1>");
+  browserLink->OpenInBrowser(attack);
+  EXPECT_EQ(std::vector<std::string>{}, browser.Transactions());
+  EXPECT_EQ(4u, messages.Shown().size());
+  // Nothing to load: the browser is only brought forward.
+  browserLink->OpenInBrowser("");
+  EXPECT_EQ(std::vector<std::string>{"WWW_Activate 4294967295,0,"}, browser.Transactions());
+  EXPECT_TRUE(launcher.launches.empty());
+}
+
 TEST_F(BrowserLink, GetWindowInfoAsksBySignedIdAndTrimsTheCaption) {
   PeerThread browser;
   browser.Call([](BrowserPeer& p) {

@@ -11,6 +11,7 @@
 #include "browser/dde_object.h"
 #include "browser/recording_launcher.h"
 #include "browser/transport_thread.h"
+#include "support/recording_message_boxes.h"
 
 // Hopwise's side of the link on the test's thread: the link, the browser link with its endpoint
 // "HOPWISE1", and the preferences and launcher of the launch fallback. Registration pauses are
@@ -22,7 +23,7 @@ class LinkFixture : public ::testing::Test {
     link.sleep = [this](std::chrono::milliseconds pause) { OnSleep(pause); };
     prefs.browser = "netscape.exe";
     prefs.browserPath = "/opt/netscape";
-    browserLink = std::make_unique<BrowserLink>(link, prefs, launcher);
+    browserLink = std::make_unique<BrowserLink>(link, prefs, launcher, messages);
     dde = browserLink->Endpoint();
   }
   void TearDown() override {
@@ -43,6 +44,7 @@ class LinkFixture : public ::testing::Test {
   DdeLink link{instance};
   CPrefs prefs;
   RecordingLauncher launcher;
+  RecordingMessageBoxes messages;
   std::vector<std::chrono::milliseconds> sleeps;
   std::unique_ptr<BrowserLink> browserLink;
   CDDEObject* dde = nullptr;  // browserLink's endpoint "HOPWISE1"

@@ -21,6 +21,7 @@
 #include "store/process_events.h"
 #include "support/child_process.h"
 #include "support/fake_clock.h"
+#include "support/recording_message_boxes.h"
 
 namespace {
 
@@ -44,7 +45,7 @@ class StandInBrowserE2e : public ::testing::Test {
     ASSERT_TRUE(link.Initialize());
     prefs.browser = "netscape.exe";
     prefs.browserPath = "/opt/netscape";
-    browserLink = std::make_unique<BrowserLink>(link, prefs, launcher);
+    browserLink = std::make_unique<BrowserLink>(link, prefs, launcher, messages);
     dde = browserLink->Endpoint();
     ASSERT_EQ("HOPWISE1", dde->name());
     recorder = std::make_unique<VisitRecorder>(*browserLink, store, events, recording);
@@ -63,6 +64,7 @@ class StandInBrowserE2e : public ::testing::Test {
   DdeLink link{instance};
   CPrefs prefs;
   RecordingLauncher launcher;
+  RecordingMessageBoxes messages;
   FakeClock clock;
   PageMarkStore store{prefs, clock};
   ProcessEvents events;

@@ -12,10 +12,15 @@
 #include <QTest>
 #include <algorithm>
 #include <atomic>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <thread>
 
 #include "browser/browser_link.h"
+#include "browser/browser_program.h"
+#include "browser/transport_thread.h"
+#include "platform/qt/process_launcher.h"
 #include "resources/resource_ids.h"
 #include "shell/qt/no_tray_window.h"
 #include "shell/qt/qt_screen_metrics.h"
@@ -87,7 +92,7 @@ class TrayWndTest : public ShellFixture {
     ASSERT_TRUE(link.Initialize());
     prefs.browser = "netscape.exe";
     prefs.browserPath = "/opt/netscape";
-    browser = std::make_unique<BrowserLink>(link, prefs, launcher);
+    browser = std::make_unique<BrowserLink>(link, prefs, launcher, messages);
     wnd = std::make_unique<CTrayWnd>(prefs, store, topics, *browser, launcher, messages, toolWindows, dialogs,
                                      clock, &screen);
     QObject::connect(wnd.get(), &CTrayWnd::registrationDue, [this] { ++registrations; });
@@ -203,6 +208,81 @@ TEST_F(TrayWndTest, ChosenPageMarkGoesToTheBrowser) {
   browser->Close();
   wnd->OnCommand(1034);
   EXPECT_EQ(1u, launcher.launches.size());
+}
+
+// Every way text reaches the browser program goes through the guard: a PageMark's address and a
+// Topic link chosen while no browser answers, and text typed into "Open URL...".
+TEST_F(TrayWndTest, RefusedTextStartsTheBrowserProgramFromNoCommand) {
+  const std::string attack = "--renderer-cmd-prefix=sh -c touch${IFS}/tmp/pwned";
+  Visit(attack, "Read me");
+  wnd->OnCommand(1034);
+  topics.AppendTopLevelLink("Read me too", "\t-h");
+  wnd->OnCommand(6034);
+  dialogs.text = " --new-instance --profile /tmp/x";
+  wnd->OnCommand(res::kCmdOpenUrl);
+  EXPECT_EQ(std::vector<std::string>{}, launcher.launches);
+  const auto shown = messages.Shown();
+  ASSERT_EQ(3u, shown.size());
+  EXPECT_NE(std::string::npos, shown[0].find(attack)) << shown[0];
+  EXPECT_NE(std::string::npos, shown[2].find("would take it as one of its options")) << shown[2];
+
+  dialogs.text = "";
+  wnd->OnCommand(res::kCmdOpenUrl);
+  EXPECT_EQ(std::vector<std::string>{"netscape.exe||/opt/netscape"}, launcher.launches);
+}
+
+// "Open URL..." asks the connected browser first, as a menu pick does; no second browser starts.
+TEST_F(TrayWndTest, OpenUrlGoesToTheConnectedBrowser) {
+  BrowserPeer::Hooks hooks;
+  hooks.openUrl = [](const std::string&, uint32_t) { return 4u; };
+  PeerThread peer(hooks);
+  ASSERT_TRUE(peer.started);
+  dialogs.text = "example.com/a b";
+  wnd->OnCommand(res::kCmdOpenUrl);
+  dialogs.text = "";
+  wnd->OnCommand(res::kCmdOpenUrl);
+  EXPECT_EQ((std::vector<std::string>{"WWW_OpenURL \"example.com/a b\",,4294967295,0,",
+                                      "WWW_Activate 4294967295,0,", "WWW_Activate 4294967295,0,"}),
+            peer.Transactions());
+  EXPECT_EQ(std::vector<std::string>{}, launcher.launches);
+}
+
+TEST_F(TrayWndTest, AMissingHelpPageIsNamedInAMessage) {
+  wnd->SetHelpPage(dir + "/gone/hopwise.html");
+  wnd->OnCommand(res::kCmdHelpTopics);
+  wnd->OnCommand(res::kCmdWhatsThis);
+  EXPECT_EQ(std::vector<std::string>(
+                2, "Hopwise cannot show its help: the help page " + dir + "/gone/hopwise.html is missing."),
+            messages.Shown());
+  EXPECT_EQ(std::vector<std::string>{}, launcher.launches);
+}
+
+// A real program that logs its arguments, started the way Hopwise starts the browser: each
+// address arrives whole as the one argument, and refused text starts nothing.
+TEST_F(TrayWndTest, ARealProgramSeesOnlyTheAddressesLetThrough) {
+  const std::string log = dir + "/argv.log";
+  const std::string script = dir + "/browser.sh";
+  std::ofstream(script)
+      << "#!/bin/sh\n{ printf '%s' \"$#\"; for a; do printf ' [%s]' \"$a\"; done; echo; } >> '" << log
+      << "'\n";
+  std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+  prefs.browser = script;
+  ProcessLauncher program;
+  BrowserLink viaProgram(link, prefs, program, messages);
+  viaProgram.OpenInBrowser("--renderer-cmd-prefix=sh -c touch${IFS}" + dir + "/pwned");
+  viaProgram.OpenInBrowser("\n-h");
+  viaProgram.OpenInBrowser("http://example.com/a b;$(id)");
+  StartBrowserProgram(program, prefs, "");
+  auto lines = [&] {
+    std::vector<std::string> read;
+    std::ifstream in(log);
+    for (std::string line; std::getline(in, line);) read.push_back(line);
+    std::sort(read.begin(), read.end());
+    return read;
+  };
+  EXPECT_TRUE(WaitFor([&] { return lines().size() >= 2; }, 10000));
+  EXPECT_EQ((std::vector<std::string>{"0", "1 [http://example.com/a b;$(id)]"}), lines());
+  EXPECT_EQ(2u, messages.Shown().size());
 }
 
 TEST_F(TrayWndTest, QuickAccessCommandsAskForTheirWindows) {
