@@ -71,6 +71,8 @@ class DataFiles {
   void ReportTo(MessageBoxes& messages);
   // Whether path may be written in this run (false once it could not be read).
   bool MayWrite(const std::string& path) const;
+  // Tells the user something about the data files (through the current reporter).
+  void Tell(const std::string& text);
 
  private:
   // Reads path; Missing, Unreadable (told) or Loaded with the bytes.
@@ -78,7 +80,6 @@ class DataFiles {
   // Moves a damaged file aside and tells the user: first line(s) of the message, then the copy.
   void KeepDamaged(const std::string& path, const std::string& message);
   std::string Write(const std::string& path, const std::string& bytes);
-  void Tell(const std::string& text);
 
   MessageBoxes* messages_;
   const Clock& clock_;

@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -38,8 +38,14 @@ class TopicsListener {
 // model, so nothing writes a Topics file behind another's back.
 //
 // The tree is read whole on first use. A folder whose branch file may not be read (outside the
-// Topics folder, not a ".data" file, a folder inside itself, nested deeper than 64) keeps no
-// children: it shows empty and takes nothing in, and its file is never written.
+// Topics folder, not a ".data" file, nested deeper than 64) keeps no children: it shows empty and
+// takes nothing in, and its file is never written. Nor is one whose file is a link that leads out
+// of the Topics folder, or something other than a regular file (the user is told once). Each
+// branch file belongs to one folder: a second folder that names a file already read (a folder
+// inside itself, two folders sharing one file) shows empty, is told once, and gets a file of its
+// own, written from the next save of its parent on; the shared file is never removed on its
+// behalf. At most kMaxTopicNodes entries are read: folders past that show empty and are not
+// written.
 //
 // Every edit writes the branch files it changes at once; each operation names them. Main thread
 // only; a worker gets copies of what it needs.
@@ -47,6 +53,8 @@ class TopicsModel {
  public:
   // The deepest level below the top at which a folder's contents are read.
   static constexpr std::size_t kMaxFolderDepth = 63;
+  // The most entries (folders and links) read from the files.
+  static constexpr std::size_t kMaxTopicNodes = 1'000'000;
 
   TopicsModel(DataFiles& files, const Clock& clock, const CPrefs& prefs);
   ~TopicsModel();
@@ -113,9 +121,22 @@ class TopicsModel {
   };
 
  private:
+  // What a load has seen so far.
+  struct Loading {
+    std::unordered_set<std::string> files;  // the keys of the branch files read (LocateBranchFile)
+    std::size_t nodes = 0;
+    bool full = false;  // kMaxTopicNodes was reached
+  };
   void EnsureLoaded();
-  void LoadChildren(CTopic& folder, std::set<std::string>& reading);
-  bool MayReadBranch(const std::string& target, const std::set<std::string>& reading) const;
+  void LoadChildren(CTopic& folder, std::size_t depth, Loading& loading);
+  bool MayLoad(CTopic& folder, std::size_t depth, Loading& loading);
+  bool MayReadBranch(const std::string& target, std::size_t depth) const;
+  // Whether a folder's file may be written now: the root, or a file Inside or Absent.
+  bool MayWriteBranch(const CTopic& folder);
+  // Tells the user once per load about a branch file refused.
+  void Refuse(const CTopic& folder, const std::string& why);
+  // After folder's file was written: the folders it holds that were sharing a file no longer are.
+  void Saved(const CTopic& folder);
   CTopic* Mutable(const CTopic& node) const;
   CTopic* OpenFolder(const CTopic& node) const;
   CTopic& Insert(CTopic& parent, std::size_t index, std::unique_ptr<CTopic> node);
@@ -134,6 +155,10 @@ class TopicsModel {
   std::vector<TopicsListener*> listeners_;
   std::unique_ptr<CTopic> root_;
   std::unordered_set<const CTopic*> live_;
+  // Folders given a file of their own because their file was another's, with that file's key,
+  // until their parent is written without it.
+  std::unordered_map<const CTopic*, std::string> sharing_;
+  std::unordered_set<std::string> refused_;  // the files told about since the last load
   int batchDepth_ = 0;
   std::vector<const CTopic*> batchChanged_;
   std::unordered_set<const CTopic*> batchChangedSet_;
