@@ -199,6 +199,10 @@ int Export(const Command& command) {
   none.children = std::make_unique<TopicArray>();
   // Without topics.data there are no Topics; the model would write an empty one.
   const CTopic& root = fs::exists(topics.prefs.topicsPath, ec) ? topics.model.Root() : none;
+  if (topics.files.UnreadFiles() > 0) {
+    Fail("the Topics could not all be read; nothing was exported and " + command.file + " is as it was");
+    return 1;
+  }
   std::string why;
   if (!ExportTopicsToFile(command.file, root, topics.clock, &why)) {
     Fail(command.file + ": cannot write: " + why);

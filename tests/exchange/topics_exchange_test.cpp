@@ -208,6 +208,16 @@ TEST_F(TopicsExchangeTest, ExportWritesFoldersLastChildFirstWithTheirOwnStamp) {
   std::string why;
   EXPECT_FALSE(ExportTopicsToFile(dir + "/missing/out.html", root, clock2, &why));
   EXPECT_FALSE(why.empty());
+
+  // An export cut short by a full disk leaves the earlier export whole.
+  const std::string file = dir + "/out.html";
+  std::ofstream(file, std::ios::binary) << "earlier export";
+  auto fullDisk = [](const std::string& temp) { return std::make_unique<FailingFileStream>(temp, 300); };
+  EXPECT_FALSE(ExportTopicsToFile(file, root, clock2, &why, fullDisk));
+  EXPECT_EQ("No space left on device", why);
+  std::ifstream kept(file, std::ios::binary);
+  EXPECT_EQ("earlier export", std::string(std::istreambuf_iterator<char>(kept), {}));
+  EXPECT_EQ(2, std::distance(fs::directory_iterator(dir), fs::directory_iterator())) << "Topics, out.html";
 }
 
 TEST_F(TopicsExchangeTest, ExportThenImportGivesBackTheSameTree) {
