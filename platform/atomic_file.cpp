@@ -189,7 +189,8 @@ std::vector<std::string> ReplaceFiles(const std::vector<FileReplacement>& files,
   std::set<std::string> folders;
   for (std::size_t i = 0; i < files.size(); ++i) {
     targets.push_back(ResolveLinks(files[i].path));
-    temps.push_back(WriteTemporary(targets[i], BytesWriter(files[i].bytes), options, false, reasons[i]));
+    const ContentWriter write = files[i].write ? files[i].write : BytesWriter(files[i].bytes);
+    temps.push_back(WriteTemporary(targets[i], write, options, false, reasons[i]));
     if (!temps[i].empty()) folders.insert(FolderOf(targets[i]));
   }
   std::set<std::string> synced;

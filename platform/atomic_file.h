@@ -39,10 +39,11 @@ using ContentWriter = std::function<bool(std::ostream& out)>;
 bool ReplaceFileWith(const std::string& path, const ContentWriter& write, const ReplaceOptions& options = {},
                      std::string* why = nullptr);
 
-// A file's path and the bytes that are to replace it.
+// A file's path and the bytes that are to replace it, or what writes them (then bytes is unused).
 struct FileReplacement {
   std::string path;
   std::string bytes;
+  ContentWriter write;
 };
 
 // Replaces several files, each as ReplaceFile does, but with one sync of the file system for them

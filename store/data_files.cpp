@@ -226,23 +226,28 @@ std::vector<bool> DataFiles::SaveBranches(
   std::vector<std::size_t> written;  // the branch of each file
   for (std::size_t i = 0; i < branches.size(); ++i) {
     if (!MayWrite(branches[i].first)) continue;
-    try {
-      std::ostringstream out;
-      WriteTopicArray(out, *branches[i].second);
-      files.push_back({branches[i].first, std::move(out).str()});
-      written.push_back(i);
-    } catch (const std::exception& e) {
-      Tell(NotSaved(branches[i].first, Why(e)));
-    }
+    // Each file is made straight into its temporary file, so a large import is not held twice.
+    const TopicArray* topics = branches[i].second;
+    files.push_back({branches[i].first, {}, [topics](std::ostream& out) {
+                       WriteTopicArray(out, *topics);
+                       return static_cast<bool>(out);
+                     }});
+    written.push_back(i);
   }
   ReplaceOptions options;
   options.open = open_;
   const std::vector<std::string> reasons = ReplaceFiles(files, options);
   std::vector<bool> ok(branches.size(), false);
+  std::size_t failed = 0, first = 0;
   for (std::size_t f = 0; f < files.size(); ++f) {
     ok[written[f]] = reasons[f].empty();
-    if (!reasons[f].empty()) Tell(NotSaved(files[f].path, reasons[f]));
+    if (!reasons[f].empty() && failed++ == 0) first = f;
   }
+  // One message however many failed: a disk that fills fails every file after the first.
+  if (failed == 1) Tell(NotSaved(files[first].path, reasons[first]));
+  if (failed > 1)
+    Tell("Hopwise could not save " + std::to_string(failed) + " Topics files, the first " +
+         files[first].path + ": " + reasons[first] + ".\nThe previous files are kept.");
   return ok;
 }
 

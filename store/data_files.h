@@ -63,8 +63,8 @@ class DataFiles {
   // Writes topics to path, replacing the file. False (with the message) when the write failed.
   bool SaveBranch(const std::string& path, const TopicArray& topics);
   // Writes several branches at once, with one sync of the disk for them all (ReplaceFiles), in the
-  // order given; each that fails gets the message as in SaveBranch. Returns, per branch, whether
-  // it was written.
+  // order given; a branch that fails gets the message as in SaveBranch, several one message
+  // together. Returns, per branch, whether it was written.
   std::vector<bool> SaveBranches(const std::vector<std::pair<std::string, const TopicArray*>>& branches);
 
   // Where messages go from now on: at the end of the session no message box may hold the

@@ -20,6 +20,12 @@ fs::path Normalized(const std::string& path) {
   return (ec ? fs::path(path) : absolute).lexically_normal();
 }
 
+std::size_t Depth(const CTopic* node) {
+  std::size_t depth = 0;
+  for (; node->parent && node->parent != node; node = node->parent) ++depth;
+  return depth;
+}
+
 bool IsInside(const CTopic* node, const CTopic* folder) {
   for (; node; node = node->parent == node ? nullptr : node->parent)
     if (node == folder) return true;
@@ -168,6 +174,7 @@ CTopic& TopicsModel::Insert(CTopic& parent, std::size_t index, std::unique_ptr<C
   CTopic& inserted =
       **children.insert(children.begin() + static_cast<std::ptrdiff_t>(index), std::move(node));
   live_.insert(&inserted);
+  if (adding_ && !addedFolders_.contains(&parent)) added_.push_back(&inserted);
   return inserted;
 }
 
@@ -201,21 +208,21 @@ void TopicsModel::Changed(const CTopic& folder) {
 }
 
 // Deepest first, so that after a crash part way no folder names a branch file not yet written.
-void TopicsModel::SaveBatch(std::vector<const CTopic*> folders) {
+bool TopicsModel::SaveBatch(std::vector<const CTopic*> folders) {
+  const std::size_t wanted = folders.size();
   std::erase_if(folders,
                 [this](const CTopic* folder) { return !OpenFolder(*folder) || !MayWriteBranch(*folder); });
-  auto depth = [](const CTopic* node) {
-    std::size_t d = 0;
-    for (; node->parent && node->parent != node; node = node->parent) ++d;
-    return d;
-  };
   std::stable_sort(folders.begin(), folders.end(),
-                   [&](const CTopic* a, const CTopic* b) { return depth(a) > depth(b); });
+                   [](const CTopic* a, const CTopic* b) { return Depth(a) > Depth(b); });
   std::vector<std::pair<std::string, const TopicArray*>> branches;
   for (const CTopic* folder : folders) branches.emplace_back(folder->target, folder->children.get());
   const std::vector<bool> written = files_.SaveBranches(branches);
-  for (std::size_t i = 0; i < folders.size(); ++i)
+  bool all = folders.size() == wanted;
+  for (std::size_t i = 0; i < folders.size(); ++i) {
     if (written[i]) Saved(*folders[i]);
+    all = all && written[i];
+  }
+  return all;
 }
 
 const CTopic* TopicsModel::NewFolder(const CTopic& parentNode, std::size_t index, const std::string& name) {
@@ -225,36 +232,38 @@ const CTopic* TopicsModel::NewFolder(const CTopic& parentNode, std::size_t index
   return AddFolder(*parent, index, name, NewBranchFileName(prefs_.branchPath, clock_.Now()));
 }
 
-const CTopic* TopicsModel::NewFolder(const CTopic& parentNode, std::size_t index, const std::string& name,
+const CTopic* TopicsModel::NewFolder(const CTopic& parentNode, std::size_t index, std::string name,
                                      RandomSource& random) {
   EnsureLoaded();
   CTopic* parent = OpenFolder(parentNode);
   if (!parent) return nullptr;
-  return AddFolder(*parent, index, name, NewBranchFileName(prefs_.branchPath, clock_.Now(), random));
+  return AddFolder(*parent, index, std::move(name),
+                   NewBranchFileName(prefs_.branchPath, clock_.Now(), random));
 }
 
-const CTopic* TopicsModel::AddFolder(CTopic& parent, std::size_t index, const std::string& name,
+const CTopic* TopicsModel::AddFolder(CTopic& parent, std::size_t index, std::string name,
                                      std::string target) {
   auto folder = std::make_unique<CTopic>(clock_.Now());
   folder->isFolder = 1;
-  folder->name = name;
+  folder->name = std::move(name);
   folder->target = std::move(target);
   folder->children = std::make_unique<TopicArray>();
   CTopic& inserted = Insert(parent, index, std::move(folder));
+  if (adding_) addedFolders_.insert(&inserted);
   Changed(inserted);
   Changed(parent);
   Notify([&](TopicsListener& l) { l.OnTopicInserted(inserted); });
   return &inserted;
 }
 
-const CTopic* TopicsModel::NewLink(const CTopic& parentNode, std::size_t index, const std::string& name,
-                                   const std::string& url) {
+const CTopic* TopicsModel::NewLink(const CTopic& parentNode, std::size_t index, std::string name,
+                                   std::string url) {
   EnsureLoaded();
   CTopic* parent = OpenFolder(parentNode);
   if (!parent) return nullptr;
   auto link = std::make_unique<CTopic>(clock_.Now());
-  link->name = name;
-  link->target = url;
+  link->name = std::move(name);
+  link->target = std::move(url);
   CTopic& inserted = Insert(*parent, index, std::move(link));
   Changed(*parent);
   Notify([&](TopicsListener& l) { l.OnTopicInserted(inserted); });
@@ -346,5 +355,59 @@ TopicsModel::Batch::~Batch() {
   if (--model_.batchDepth_ > 0) return;
   model_.batchChangedSet_.clear();
   model_.SaveBatch(std::exchange(model_.batchChanged_, {}));
+  model_.Notify([](TopicsListener& l) { l.OnTopicsReset(); });
+}
+
+TopicsModel::Addition::Addition(TopicsModel& model) : model_(model) {
+  model_.EnsureLoaded();
+  ++model_.batchDepth_;
+  model_.adding_ = true;
+}
+
+TopicsModel::Addition::~Addition() {
+  if (!done_) Undo();
+}
+
+bool TopicsModel::Addition::Commit() {
+  std::vector<const CTopic*> made, held;
+  for (const CTopic* folder : std::exchange(model_.batchChanged_, {}))
+    (model_.addedFolders_.contains(folder) ? made : held).push_back(folder);
+  model_.batchChangedSet_.clear();
+  bool ok = model_.SaveBatch(made);
+  // The folders that were there one by one, deepest first: the first that fails ends it.
+  std::stable_sort(held.begin(), held.end(),
+                   [](const CTopic* a, const CTopic* b) { return Depth(a) > Depth(b); });
+  for (std::size_t i = 0; ok && i < held.size(); ++i) ok = model_.SaveBatch({held[i]});
+  if (!ok) {
+    Undo();
+    return false;
+  }
+  done_ = true;
+  model_.adding_ = false;
+  model_.added_.clear();
+  model_.addedFolders_.clear();
+  --model_.batchDepth_;
+  model_.Notify([](TopicsListener& l) { l.OnTopicsReset(); });
+  return true;
+}
+
+// Takes the additions out of the tree and removes the files written for them.
+void TopicsModel::Addition::Undo() {
+  done_ = true;
+  std::error_code ec;
+  for (const CTopic* folder : model_.addedFolders_) fs::remove(folder->target, ec);
+  for (auto node = model_.added_.rbegin(); node != model_.added_.rend(); ++node) {
+    TopicArray& siblings = *(*node)->parent->children;
+    auto at = siblings.begin() + static_cast<std::ptrdiff_t>(IndexOf(**node));
+    std::unique_ptr<CTopic> owned = std::move(*at);
+    siblings.erase(at);
+    model_.Forget(*owned);
+  }
+  model_.adding_ = false;
+  model_.added_.clear();
+  model_.addedFolders_.clear();
+  model_.batchChanged_.clear();
+  model_.batchChangedSet_.clear();
+  --model_.batchDepth_;
   model_.Notify([](TopicsListener& l) { l.OnTopicsReset(); });
 }

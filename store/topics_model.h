@@ -81,11 +81,9 @@ class TopicsModel {
   const CTopic* NewFolder(const CTopic& parent, std::size_t index, const std::string& name);
   // The same for a folder made by a bookmark import: its branch file gets the import form of name,
   // from random (seeded once per import).
-  const CTopic* NewFolder(const CTopic& parent, std::size_t index, const std::string& name,
-                          RandomSource& random);
+  const CTopic* NewFolder(const CTopic& parent, std::size_t index, std::string name, RandomSource& random);
   // A new link at index of parent's children: writes parent's branch file.
-  const CTopic* NewLink(const CTopic& parent, std::size_t index, const std::string& name,
-                        const std::string& url);
+  const CTopic* NewLink(const CTopic& parent, std::size_t index, std::string name, std::string url);
   // A link at the end of the top level ("Assign to Topics", pages marked for filing): topics.data.
   const CTopic* AppendTopLevelLink(const std::string& name, const std::string& url);
   // Renames a node; a link also gets target as its URL (a folder keeps its branch file): writes
@@ -105,6 +103,8 @@ class TopicsModel {
   bool Move(const CTopic& node, const CTopic& newParent, std::size_t index);
   // Writes one folder's branch file (topics.data for the root). False when it failed.
   bool SaveFolder(const CTopic& folder);
+  // The entries in the tree (folders and links, the root not counted).
+  std::size_t Count() const { return live_.size() - (root_ ? 1 : 0); }
 
   // Many edits as one: while a Batch lives, nothing is written and nobody is told; when the last
   // Batch ends, every changed folder is written once, all with one sync of the disk and each
@@ -118,6 +118,28 @@ class TopicsModel {
 
    private:
     TopicsModel& model_;
+  };
+
+  // New folders and links that reach the disk all together or not at all (an import). While an
+  // Addition lives, nodes are only added (NewFolder, NewLink), nothing is written and nobody is
+  // told. Commit writes the new folders' files first and the folders that were there before last
+  // (topics.data the very last), stopping at the first that fails; then the new files are removed
+  // and the additions leave the tree, so every file is as it was. An Addition that ends without
+  // Commit leaves the same way, writing nothing. The listeners hear OnTopicsReset at the end.
+  class Addition {
+   public:
+    explicit Addition(TopicsModel& model);
+    ~Addition();
+    Addition(const Addition&) = delete;
+    Addition& operator=(const Addition&) = delete;
+    // True when every file was written.
+    bool Commit();
+
+   private:
+    void Undo();
+
+    TopicsModel& model_;
+    bool done_ = false;
   };
 
  private:
@@ -140,12 +162,13 @@ class TopicsModel {
   CTopic* Mutable(const CTopic& node) const;
   CTopic* OpenFolder(const CTopic& node) const;
   CTopic& Insert(CTopic& parent, std::size_t index, std::unique_ptr<CTopic> node);
-  const CTopic* AddFolder(CTopic& parent, std::size_t index, const std::string& name, std::string target);
+  const CTopic* AddFolder(CTopic& parent, std::size_t index, std::string name, std::string target);
   void Forget(const CTopic& node);
   void RemoveBranchFiles(const CTopic& node);
   // Writes the folder now, or once at the end of the batch.
   void Changed(const CTopic& folder);
-  void SaveBatch(std::vector<const CTopic*> folders);
+  // Writes folders deepest first; whether every one was written.
+  bool SaveBatch(std::vector<const CTopic*> folders);
   template <typename Call>
   void Notify(Call call);
 
@@ -160,6 +183,9 @@ class TopicsModel {
   std::unordered_map<const CTopic*, std::string> sharing_;
   std::unordered_set<std::string> refused_;  // the files told about since the last load
   int batchDepth_ = 0;
+  bool adding_ = false;                             // an Addition lives
+  std::vector<CTopic*> added_;                      // its nodes put into folders that were there
+  std::unordered_set<const CTopic*> addedFolders_;  // its new folders
   std::vector<const CTopic*> batchChanged_;
   std::unordered_set<const CTopic*> batchChangedSet_;
 };
