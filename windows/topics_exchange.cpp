@@ -62,7 +62,7 @@ std::string ImportBookmarksFile(QWidget& window, const std::string& path, Topics
   BookmarkFile in;
   std::string why;
   if (!in.Open(path, why)) {
-    messages.Ok("Could not import " + path + ": " + why + ".");
+    messages.Ok("Could not open " + path + ": " + why + ".");
     return {};
   }
   QPointer<QWidget> alive(&window);
