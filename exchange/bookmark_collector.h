@@ -29,6 +29,7 @@ class BookmarkCollector : public BookmarkSink {
 
   // The entries of the file's top level, in file order.
   const std::vector<BookmarkNode>& TopLevel() const { return top_; }
+  std::vector<BookmarkNode>& TopLevel() { return top_; }
   std::size_t Folders() const { return folders_; }
   std::size_t Links() const { return links_; }
   // Folders that were not made because they lay deeper than maxDepth.

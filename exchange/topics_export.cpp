@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <sstream>
 #include <vector>
 
 #include "exchange/html_text.h"
@@ -97,10 +96,11 @@ bool ExportTopics(std::ostream& out, const CTopic& root, const Clock& clock) {
   return static_cast<bool>(out);
 }
 
-bool ExportTopicsToFile(const std::string& path, const CTopic& root, const Clock& clock, std::string* why) {
-  std::ostringstream text;
-  ExportTopics(text, root, clock);
+bool ExportTopicsToFile(const std::string& path, const CTopic& root, const Clock& clock, std::string* why,
+                        const OutputOpener& open) {
   ReplaceOptions options;
   options.mode = 0666;  // a document of the user's: the umask decides, as for any new file
-  return ReplaceFile(path, text.view(), options, why);
+  options.open = open;
+  return ReplaceFileWith(
+      path, [&](std::ostream& out) { return ExportTopics(out, root, clock); }, options, why);
 }

@@ -3,6 +3,7 @@
 #include <ostream>
 #include <string>
 
+#include "platform/atomic_file.h"
 #include "platform/clock.h"
 #include "store/records.h"
 
@@ -17,7 +18,9 @@
 // written without recursion. Returns whether out took every byte.
 bool ExportTopics(std::ostream& out, const CTopic& root, const Clock& clock);
 
-// The same into the file at path, which is replaced as a whole: a failed write leaves a file that
-// was there as it was. False when it failed, with the reason in why.
+// The same into the file at path, written straight into a temporary file beside it, which replaces
+// the file only when every byte was written, flushed and synced: a failed write (a full disk, memory
+// running out) leaves a file that was there as it was. False when it failed, with the reason in
+// why. open makes the stream (tests hand one that fails).
 bool ExportTopicsToFile(const std::string& path, const CTopic& root, const Clock& clock,
-                        std::string* why = nullptr);
+                        std::string* why = nullptr, const OutputOpener& open = OpenFileOutput);

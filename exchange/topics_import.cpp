@@ -16,25 +16,27 @@ void KeepDates(TopicsModel& model, const CTopic& node, const BookmarkNode& entry
   model.SetTimes(node, times.firstVisited, times.lastVisited);
 }
 
-// Adds entries to folder, last first, each after those added before it.
-void AddEntries(TopicsModel& model, const CTopic& folder, const std::vector<BookmarkNode>& entries,
+// Adds entries to folder, last first, each after those added before it, and frees them.
+void AddEntries(TopicsModel& model, const CTopic& folder, std::vector<BookmarkNode>& entries,
                 RandomSource& random, TopicsImportResult& result) {
   std::size_t index = 0;
-  for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
-    if (entry->isFolder) {
-      const CTopic* made = model.NewFolder(folder, index, entry->name, random);
+  for (; !entries.empty(); entries.pop_back()) {
+    BookmarkNode& entry = entries.back();
+    if (entry.isFolder) {
+      const CTopic* made = model.NewFolder(folder, index, std::move(entry.name), random);
       if (!made) continue;
-      KeepDates(model, *made, *entry);
+      KeepDates(model, *made, entry);
       ++result.foldersAdded;
-      AddEntries(model, *made, entry->children, random, result);
+      AddEntries(model, *made, entry.children, random, result);
     } else {
-      const CTopic* made = model.NewLink(folder, index, entry->name, entry->url);
+      const CTopic* made = model.NewLink(folder, index, std::move(entry.name), std::move(entry.url));
       if (!made) continue;
-      KeepDates(model, *made, *entry);
+      KeepDates(model, *made, entry);
       ++result.linksAdded;
     }
     ++index;
   }
+  std::vector<BookmarkNode>().swap(entries);
 }
 
 // The entries left out and why, as a sentence after the counts; empty when none were.
@@ -52,23 +54,44 @@ std::string DescribeSkipped(const ReadResult& read) {
 
 }  // namespace
 
-void AddToTopics(TopicsModel& model, const BookmarkCollector& bookmarks, RandomSource& random,
+void ReadForImport(std::istream& in, BookmarkCollector& bookmarks, ReadOptions options,
+                   TopicsImportResult& result) {
+  ReadProgress progress = std::move(options.progress);
+  options.progress = [&](uint64_t done, uint64_t total) {
+    if (bookmarks.Folders() + bookmarks.Links() > TopicsModel::kMaxTopicNodes) result.tooMany = true;
+    return !result.tooMany && (!progress || progress(done, total));
+  };
+  result.read = ReadBookmarks(in, bookmarks, options);
+}
+
+void AddToTopics(TopicsModel& model, BookmarkCollector& bookmarks, RandomSource& random,
                  TopicsImportResult& result) {
-  TopicsModel::Batch batch(model);
-  AddEntries(model, model.Root(), bookmarks.TopLevel(), random, result);
   result.foldersFlattened += bookmarks.FlattenedFolders();
+  TopicsModel::Addition addition(model);
+  if (model.Count() + bookmarks.Folders() + bookmarks.Links() > TopicsModel::kMaxTopicNodes) {
+    result.tooMany = true;
+    return;
+  }
+  AddEntries(model, model.Root(), bookmarks.TopLevel(), random, result);
+  if (addition.Commit()) return;
+  result.written = false;
+  result.foldersAdded = result.linksAdded = 0;
 }
 
 TopicsImportResult ImportBookmarks(std::istream& in, TopicsModel& model, RandomSource& random,
                                    const ReadOptions& options) {
   TopicsImportResult result;
   BookmarkCollector bookmarks(TopicsModel::kMaxFolderDepth);
-  result.read = ReadBookmarks(in, bookmarks, options);
-  if (result.read.status == ReadStatus::Ok) AddToTopics(model, bookmarks, random, result);
+  ReadForImport(in, bookmarks, options, result);
+  if (result.read.status == ReadStatus::Ok && !result.tooMany) AddToTopics(model, bookmarks, random, result);
   return result;
 }
 
 std::string DescribeImport(const TopicsImportResult& result) {
+  if (result.tooMany)
+    return "The Topics would hold more than " + std::to_string(TopicsModel::kMaxTopicNodes) +
+           " folders and links with this file; nothing was imported.";
+  if (!result.written) return "The Topics files could not all be written; nothing was imported.";
   if (result.read.status != ReadStatus::Ok)
     return DescribeReadProblem(result.read) + " Nothing was imported.";
   std::string text = "Imported " + Count(result.linksAdded, "link", "links") + " and " +

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <new>
 #include <optional>
 #include <set>
 #include <string_view>
@@ -54,25 +55,34 @@ int CreateTemporary(const std::string& path, std::string& tempPath, mode_t mode)
   return -1;
 }
 
-// Writes bytes through the opener's stream; 0 when written, else the system's error (or -1 when
-// the stream gave none).
-int WriteThrough(const std::string& tempPath, std::string_view bytes, const OutputOpener& open) {
+// Writes through the opener's stream; 0 when written, else the system's error (or -1 when the
+// stream gave none).
+int WriteThrough(const std::string& tempPath, const ContentWriter& write, const OutputOpener& open) {
   errno = 0;
   int error = 0;
   try {
     std::unique_ptr<std::ostream> out = open(tempPath);
     if (!out || !*out) return errno != 0 ? errno : -1;
-    out->write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    const bool made = write(*out);
     out->flush();
-    if (!*out) error = errno != 0 ? errno : -1;
+    if (!made || !*out) error = errno != 0 ? errno : -1;
     if (auto* file = dynamic_cast<std::ofstream*>(out.get()); file && error == 0) {
       file->close();
       if (file->fail()) error = errno != 0 ? errno : -1;
     }
+  } catch (const std::bad_alloc&) {
+    error = ENOMEM;
   } catch (const std::exception&) {
     error = errno != 0 ? errno : -1;
   }
   return error;
+}
+
+ContentWriter BytesWriter(std::string_view bytes) {
+  return [bytes](std::ostream& out) {
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+  };
 }
 
 std::string FolderOf(const std::string& path) {
@@ -127,7 +137,7 @@ namespace {
 
 // Writes bytes to a new temporary file beside file (synced when sync is set): its path, or empty
 // with why set.
-std::string WriteTemporary(const std::string& file, std::string_view bytes, const ReplaceOptions& options,
+std::string WriteTemporary(const std::string& file, const ContentWriter& write, const ReplaceOptions& options,
                            bool sync, std::string& why) {
   std::string tempPath;
   errno = 0;
@@ -137,7 +147,7 @@ std::string WriteTemporary(const std::string& file, std::string_view bytes, cons
     return {};
   }
   if (const auto mode = ExistingMode(file, options.mode)) ::fchmod(fd, *mode);
-  int error = WriteThrough(tempPath, bytes, options.open);
+  int error = WriteThrough(tempPath, write, options.open);
   if (error == 0 && sync && ::fsync(fd) != 0) error = errno;
   ::close(fd);
   if (error == 0) return tempPath;
@@ -157,9 +167,14 @@ bool Rename(const std::string& tempPath, const std::string& file, std::string& w
 
 bool ReplaceFile(const std::string& path, std::string_view bytes, const ReplaceOptions& options,
                  std::string* why) {
+  return ReplaceFileWith(path, BytesWriter(bytes), options, why);
+}
+
+bool ReplaceFileWith(const std::string& path, const ContentWriter& write, const ReplaceOptions& options,
+                     std::string* why) {
   const std::string file = ResolveLinks(path);
   std::string reason;
-  const std::string tempPath = WriteTemporary(file, bytes, options, true, reason);
+  const std::string tempPath = WriteTemporary(file, write, options, true, reason);
   if (tempPath.empty() || !Rename(tempPath, file, reason)) {
     if (why) *why = reason;
     return false;
@@ -174,7 +189,8 @@ std::vector<std::string> ReplaceFiles(const std::vector<FileReplacement>& files,
   std::set<std::string> folders;
   for (std::size_t i = 0; i < files.size(); ++i) {
     targets.push_back(ResolveLinks(files[i].path));
-    temps.push_back(WriteTemporary(targets[i], files[i].bytes, options, false, reasons[i]));
+    const ContentWriter write = files[i].write ? files[i].write : BytesWriter(files[i].bytes);
+    temps.push_back(WriteTemporary(targets[i], write, options, false, reasons[i]));
     if (!temps[i].empty()) folders.insert(FolderOf(targets[i]));
   }
   std::set<std::string> synced;

@@ -29,10 +29,21 @@ struct ReplaceOptions {
 bool ReplaceFile(const std::string& path, std::string_view bytes, const ReplaceOptions& options = {},
                  std::string* why = nullptr);
 
-// A file's path and the bytes that are to replace it.
+// Writes a file's new bytes into out; false when it could not make them all (out failing counts
+// as false too).
+using ContentWriter = std::function<bool(std::ostream& out)>;
+
+// The same for bytes written straight into the temporary file, so a large file is never held in
+// memory whole: the file is replaced only when write made every byte and they were flushed. A
+// std::bad_alloc inside write is a failure whose reason says memory ran out.
+bool ReplaceFileWith(const std::string& path, const ContentWriter& write, const ReplaceOptions& options = {},
+                     std::string* why = nullptr);
+
+// A file's path and the bytes that are to replace it, or what writes them (then bytes is unused).
 struct FileReplacement {
   std::string path;
   std::string bytes;
+  ContentWriter write;
 };
 
 // Replaces several files, each as ReplaceFile does, but with one sync of the file system for them

@@ -68,3 +68,18 @@ std::string NewBranchFileName(const std::string& branchPath, Time32 now, RandomS
   int64_t product = int64_t{r1 % 100 + 1} * (r2 % 100 + 1);
   return FirstFreeName(BranchFolder(branchPath) + std::to_string(now), product);
 }
+
+BranchFile LocateBranchFile(const std::string& topicsFolder, const std::string& target) {
+  std::error_code ec;
+  fs::path folder = fs::weakly_canonical(fs::path(topicsFolder), ec).lexically_normal();
+  if (!folder.has_filename()) folder = folder.parent_path();
+  const fs::path named(target);
+  const fs::file_status status = fs::symlink_status(named, ec);
+  if (status.type() == fs::file_type::not_found)
+    return {BranchPlace::Absent, (folder / named.filename()).string()};
+  if (ec) return {BranchPlace::Outside, target};
+  const fs::path resolved = fs::canonical(named, ec);
+  if (ec || resolved.parent_path() != folder) return {BranchPlace::Outside, ec ? target : resolved.string()};
+  if (!fs::is_regular_file(resolved, ec)) return {BranchPlace::NotAFile, resolved.string()};
+  return {BranchPlace::Inside, resolved.string()};
+}

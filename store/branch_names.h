@@ -30,3 +30,23 @@ class SeededRandom : public RandomSource {
 // made in one second, and imported folders whose files are written later, would otherwise collide.
 std::string NewBranchFileName(const std::string& branchPath, Time32 now);
 std::string NewBranchFileName(const std::string& branchPath, Time32 now, RandomSource& random);
+
+// Where a folder's branch file lies once symbolic links are followed. A branch file is read,
+// written, moved aside or removed only when it is Inside or Absent: a link in the Topics folder
+// could otherwise lead Hopwise to any file of the user's.
+enum class BranchPlace {
+  Inside,    // a regular file directly in the Topics folder (the target or where its links lead)
+  Absent,    // nothing of that name yet: the file is made in the Topics folder when it is written
+  Outside,   // a link that leads out of the Topics folder, or nowhere
+  NotAFile,  // a folder, a pipe, a device or a socket
+};
+
+struct BranchFile {
+  BranchPlace place = BranchPlace::Absent;
+  // The file's full path with every link followed (for Absent the path it will have): two folders
+  // naming one file have the same key.
+  std::string key;
+};
+
+// Locates target, a path whose text already names a file directly in topicsFolder.
+BranchFile LocateBranchFile(const std::string& topicsFolder, const std::string& target);

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <new>
 #include <sstream>
 #include <system_error>
 
@@ -32,6 +33,18 @@ std::string DamagedName(const std::string& path, Time32 now) {
   std::string name = base;
   for (int n = 2; fs::exists(fs::symlink_status(name, ec)); ++n) name = base + "-" + std::to_string(n);
   return name;
+}
+
+constexpr char kOutOfMemory[] = "there was not enough memory";
+
+// Why a file could not be read or written, for the user.
+std::string Why(const std::exception& e) {
+  if (dynamic_cast<const std::bad_alloc*>(&e)) return kOutOfMemory;
+  return e.what();
+}
+
+std::string NotSaved(const std::string& path, const std::string& why) {
+  return "Hopwise could not save " + path + ": " + why + ".\nThe previous file is kept.";
 }
 
 }  // namespace
@@ -79,21 +92,32 @@ bool DataFiles::MayWrite(const std::string& path) const {
   return !unwritable_.contains(ResolveLinks(path));
 }
 
+std::size_t DataFiles::UnreadFiles() const {
+  std::lock_guard guard(mutex_);
+  return unwritable_.size();
+}
+
 LoadOutcome DataFiles::Read(const std::string& path, std::string& bytes) {
-  const std::string file = ResolveLinks(path);
-  FileBytes read = read_(file);
-  if (read.error == ENOENT) return LoadOutcome::Missing;
-  if (read.error != 0) {
-    {
-      std::lock_guard guard(mutex_);
-      unwritable_.insert(file);
-    }
-    Tell("Hopwise cannot read " + path + ": " + std::strerror(read.error) +
-         ".\nThe file is left as it is and will not be written while Hopwise runs.");
-    return LoadOutcome::Unreadable;
+  FileBytes read;
+  try {
+    read = read_(ResolveLinks(path));
+  } catch (const std::bad_alloc&) {
+    return NotRead(path, kOutOfMemory);
   }
+  if (read.error == ENOENT) return LoadOutcome::Missing;
+  if (read.error != 0) return NotRead(path, std::strerror(read.error));
   bytes = std::move(read.bytes);
   return LoadOutcome::Loaded;
+}
+
+LoadOutcome DataFiles::NotRead(const std::string& path, const std::string& why) {
+  {
+    std::lock_guard guard(mutex_);
+    unwritable_.insert(ResolveLinks(path));
+  }
+  Tell("Hopwise cannot read " + path + ": " + why +
+       ".\nThe file is left as it is and will not be written while Hopwise runs.");
+  return LoadOutcome::Unreadable;
 }
 
 void DataFiles::KeepDamaged(const std::string& path, const std::string& message) {
@@ -124,9 +148,11 @@ LoadOutcome DataFiles::LoadCache(PageMarkStore& store, const std::string& path) 
   } catch (const UnknownSchemaError& e) {
     KeepDamaged(path, e.what());
     return LoadOutcome::Damaged;
-  } catch (const std::exception&) {
+  } catch (const ArchiveError&) {
     KeepDamaged(path, kCacheCorrupted);
     return LoadOutcome::Damaged;
+  } catch (const std::exception& e) {
+    return NotRead(path, Why(e));
   }
   const std::size_t held = pages.size();
   const std::size_t leftOut = store.Load(std::move(pages));
@@ -150,7 +176,8 @@ bool DataFiles::SaveCache(const PageMarkStore& store, const std::string& path) {
     std::ostringstream out;
     WritePezArray(out, copy.pages);
     bytes = std::move(out).str();
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    Tell(NotSaved(path, Why(e)));
     return false;
   }
   std::string failure;
@@ -183,9 +210,11 @@ LoadOutcome DataFiles::LoadBranch(const std::string& path, TopicArray& topics) {
   } catch (const UnknownSchemaError& e) {
     KeepDamaged(path, e.what());
     return LoadOutcome::Damaged;
-  } catch (const std::exception&) {
+  } catch (const ArchiveError&) {
     KeepDamaged(path, kBranchCorrupted);
     return LoadOutcome::Damaged;
+  } catch (const std::exception& e) {
+    return NotRead(path, Why(e));
   }
   for (auto& topic : loaded) topics.push_back(std::move(topic));
   return LoadOutcome::Loaded;
@@ -197,23 +226,28 @@ std::vector<bool> DataFiles::SaveBranches(
   std::vector<std::size_t> written;  // the branch of each file
   for (std::size_t i = 0; i < branches.size(); ++i) {
     if (!MayWrite(branches[i].first)) continue;
-    try {
-      std::ostringstream out;
-      WriteTopicArray(out, *branches[i].second);
-      files.push_back({branches[i].first, std::move(out).str()});
-      written.push_back(i);
-    } catch (const std::exception&) {
-    }
+    // Each file is made straight into its temporary file, so a large import is not held twice.
+    const TopicArray* topics = branches[i].second;
+    files.push_back({branches[i].first, {}, [topics](std::ostream& out) {
+                       WriteTopicArray(out, *topics);
+                       return static_cast<bool>(out);
+                     }});
+    written.push_back(i);
   }
   ReplaceOptions options;
   options.open = open_;
   const std::vector<std::string> reasons = ReplaceFiles(files, options);
   std::vector<bool> ok(branches.size(), false);
+  std::size_t failed = 0, first = 0;
   for (std::size_t f = 0; f < files.size(); ++f) {
     ok[written[f]] = reasons[f].empty();
-    if (!reasons[f].empty())
-      Tell("Hopwise could not save " + files[f].path + ": " + reasons[f] + ".\nThe previous file is kept.");
+    if (!reasons[f].empty() && failed++ == 0) first = f;
   }
+  // One message however many failed: a disk that fills fails every file after the first.
+  if (failed == 1) Tell(NotSaved(files[first].path, reasons[first]));
+  if (failed > 1)
+    Tell("Hopwise could not save " + std::to_string(failed) + " Topics files, the first " +
+         files[first].path + ": " + reasons[first] + ".\nThe previous files are kept.");
   return ok;
 }
 
@@ -224,7 +258,8 @@ bool DataFiles::SaveBranch(const std::string& path, const TopicArray& topics) {
     std::ostringstream out;
     WriteTopicArray(out, topics);
     bytes = std::move(out).str();
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    Tell(NotSaved(path, Why(e)));
     return false;
   }
   const std::string failure = Write(path, bytes);
@@ -239,5 +274,5 @@ std::string DataFiles::Write(const std::string& path, const std::string& bytes) 
   ReplaceOptions options;
   options.open = open_;
   if (ReplaceFile(path, bytes, options, &why)) return {};
-  return "Hopwise could not save " + path + ": " + why + ".\nThe previous file is kept.";
+  return NotSaved(path, why);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -22,8 +23,8 @@ inline constexpr char kBranchCorrupted[] = "Doh!\nThis topic branch has been cor
 enum class LoadOutcome {
   Missing,  // no file: nothing loaded
   Loaded,
-  Damaged,     // the file was moved aside as NAME.damaged-YYYYMMDD-HHMMSS; nothing loaded
-  Unreadable,  // the file could not be read (permissions, I/O): left alone and never written
+  Damaged,     // the reader rejected the format: moved aside as NAME.damaged-YYYYMMDD-HHMMSS
+  Unreadable,  // could not be read (permissions, I/O, memory ran out): left alone and never written
 };
 
 // What reading a whole file gave: its bytes, or the system's error (ENOENT: no such file).
@@ -62,8 +63,8 @@ class DataFiles {
   // Writes topics to path, replacing the file. False (with the message) when the write failed.
   bool SaveBranch(const std::string& path, const TopicArray& topics);
   // Writes several branches at once, with one sync of the disk for them all (ReplaceFiles), in the
-  // order given; each that fails gets the message as in SaveBranch. Returns, per branch, whether
-  // it was written.
+  // order given; a branch that fails gets the message as in SaveBranch, several one message
+  // together. Returns, per branch, whether it was written.
   std::vector<bool> SaveBranches(const std::vector<std::pair<std::string, const TopicArray*>>& branches);
 
   // Where messages go from now on: at the end of the session no message box may hold the
@@ -71,14 +72,20 @@ class DataFiles {
   void ReportTo(MessageBoxes& messages);
   // Whether path may be written in this run (false once it could not be read).
   bool MayWrite(const std::string& path) const;
+  // How many files were left unread in this run (not readable, or damaged and not moved aside).
+  std::size_t UnreadFiles() const;
+  // Tells the user something about the data files (through the current reporter).
+  void Tell(const std::string& text);
 
  private:
   // Reads path; Missing, Unreadable (told) or Loaded with the bytes.
   LoadOutcome Read(const std::string& path, std::string& bytes);
+  // A file that could not be read though it may be sound (no permission, I/O, memory): left as it
+  // is, never written in this run, and the user is told why.
+  LoadOutcome NotRead(const std::string& path, const std::string& why);
   // Moves a damaged file aside and tells the user: first line(s) of the message, then the copy.
   void KeepDamaged(const std::string& path, const std::string& message);
   std::string Write(const std::string& path, const std::string& bytes);
-  void Tell(const std::string& text);
 
   MessageBoxes* messages_;
   const Clock& clock_;

@@ -20,6 +20,12 @@ fs::path Normalized(const std::string& path) {
   return (ec ? fs::path(path) : absolute).lexically_normal();
 }
 
+std::size_t Depth(const CTopic* node) {
+  std::size_t depth = 0;
+  for (; node->parent && node->parent != node; node = node->parent) ++depth;
+  return depth;
+}
+
 bool IsInside(const CTopic* node, const CTopic* folder) {
   for (; node; node = node->parent == node ? nullptr : node->parent)
     if (node == folder) return true;
@@ -71,46 +77,78 @@ void TopicsModel::EnsureLoaded() {
   root_->parent = root_.get();
   root_->children = std::make_unique<TopicArray>();
   live_.insert(root_.get());
+  sharing_.clear();
+  refused_.clear();
   if (prefs_.topicsPath.empty()) return;
   std::error_code ec;
   const bool existed = fs::exists(prefs_.topicsPath, ec);
-  std::set<std::string> reading;
-  LoadChildren(*root_, reading);
+  Loading loading;
+  LoadChildren(*root_, 0, loading);
   if (!existed) files_.SaveBranch(prefs_.topicsPath, *root_->children);
 }
 
 // A branch file is read only when it lies directly in the Topics folder and ends in ".data": a
 // damaged topics file could otherwise name any file, and a damaged branch is replaced.
-bool TopicsModel::MayReadBranch(const std::string& target, const std::set<std::string>& reading) const {
+bool TopicsModel::MayReadBranch(const std::string& target, std::size_t depth) const {
   if (prefs_.branchPath.empty() || target.empty()) return false;
-  if (reading.size() >= kMaxTopicDepth) return false;
+  if (depth >= kMaxTopicDepth) return false;
   fs::path folder = Normalized(prefs_.branchPath);
   if (!folder.has_filename()) folder = folder.parent_path();
   const fs::path file = Normalized(target);
-  return file.parent_path() == folder && file.extension() == ".data" && file.stem() != "" &&
-         !reading.contains(file.string());
+  return file.parent_path() == folder && file.extension() == ".data" && file.stem() != "";
 }
 
-void TopicsModel::LoadChildren(CTopic& folder, std::set<std::string>& reading) {
+void TopicsModel::Refuse(const CTopic& folder, const std::string& why) {
+  if (!refused_.insert(folder.target).second) return;
+  files_.Tell("The Topics folder \"" + folder.name + "\" names " + folder.target + ", " + why +
+              ".\nThe folder is shown empty and the file is left as it is.");
+}
+
+// Whether folder's file is read; a folder whose file is another's gets one of its own here.
+bool TopicsModel::MayLoad(CTopic& folder, std::size_t depth, Loading& loading) {
+  if (!MayReadBranch(folder.target, depth)) return false;
+  const BranchFile file = LocateBranchFile(prefs_.branchPath, folder.target);
+  if (file.place == BranchPlace::Outside) {
+    Refuse(folder, "a link that leads out of the Topics folder");
+    return false;
+  }
+  if (file.place == BranchPlace::NotAFile) {
+    Refuse(folder, "which is not a regular file");
+    return false;
+  }
+  if (loading.full) return false;
+  if (!loading.files.insert(file.key).second) {
+    Refuse(folder, "a file another folder holds; the folder gets a file of its own");
+    sharing_[&folder] = file.key;
+    folder.target = NewBranchFileName(prefs_.branchPath, clock_.Now());
+    folder.children = std::make_unique<TopicArray>();
+    return false;
+  }
+  return true;
+}
+
+void TopicsModel::LoadChildren(CTopic& folder, std::size_t depth, Loading& loading) {
   const bool isRoot = &folder == root_.get();
-  if (!isRoot && !MayReadBranch(folder.target, reading)) return;
-  const std::string key = Normalized(folder.target).string();
-  reading.insert(key);
+  if (!isRoot && !MayLoad(folder, depth, loading)) return;
   auto children = std::make_unique<TopicArray>();
   // A folder whose file cannot be read stays closed, so nothing is ever written over that file.
-  if (files_.LoadBranch(folder.target, *children) == LoadOutcome::Unreadable && !isRoot) {
-    reading.erase(key);
-    return;
-  }
+  if (files_.LoadBranch(folder.target, *children) == LoadOutcome::Unreadable && !isRoot) return;
   std::erase(*children, nullptr);
+  if (loading.nodes + children->size() > kMaxTopicNodes) {
+    loading.full = true;
+    files_.Tell("The Topics hold more than " + std::to_string(kMaxTopicNodes) + " entries; the folder \"" +
+                folder.name +
+                "\" and those read after it are shown empty and their files are left as they are.");
+    if (!isRoot) return;  // the top level is kept whole, so topics.data is never cut short
+  }
+  loading.nodes += children->size();
   folder.children = std::move(children);
   for (std::unique_ptr<CTopic>& child : *folder.children) {
     child->parent = &folder;
     child->children.reset();
     live_.insert(child.get());
-    if (child->isFolder != 0) LoadChildren(*child, reading);
+    if (child->isFolder != 0) LoadChildren(*child, depth + 1, loading);
   }
-  reading.erase(key);
 }
 
 CTopic* TopicsModel::Mutable(const CTopic& node) const {
@@ -136,13 +174,29 @@ CTopic& TopicsModel::Insert(CTopic& parent, std::size_t index, std::unique_ptr<C
   CTopic& inserted =
       **children.insert(children.begin() + static_cast<std::ptrdiff_t>(index), std::move(node));
   live_.insert(&inserted);
+  if (adding_ && !addedFolders_.contains(&parent)) added_.push_back(&inserted);
   return inserted;
+}
+
+bool TopicsModel::MayWriteBranch(const CTopic& folder) {
+  if (&folder == root_.get()) return true;
+  const BranchPlace place = LocateBranchFile(prefs_.branchPath, folder.target).place;
+  if (place == BranchPlace::Inside || place == BranchPlace::Absent) return true;
+  Refuse(folder, place == BranchPlace::Outside ? "a link that leads out of the Topics folder"
+                                               : "which is not a regular file");
+  return false;
+}
+
+void TopicsModel::Saved(const CTopic& folder) {
+  std::erase_if(sharing_, [&](const auto& entry) { return entry.first->parent == &folder; });
 }
 
 bool TopicsModel::SaveFolder(const CTopic& node) {
   const CTopic* folder = OpenFolder(node);
-  if (!folder) return false;
-  return files_.SaveBranch(folder->target, *folder->children);
+  if (!folder || !MayWriteBranch(*folder)) return false;
+  if (!files_.SaveBranch(folder->target, *folder->children)) return false;
+  Saved(*folder);
+  return true;
 }
 
 void TopicsModel::Changed(const CTopic& folder) {
@@ -154,18 +208,21 @@ void TopicsModel::Changed(const CTopic& folder) {
 }
 
 // Deepest first, so that after a crash part way no folder names a branch file not yet written.
-void TopicsModel::SaveBatch(std::vector<const CTopic*> folders) {
-  std::erase_if(folders, [this](const CTopic* folder) { return !OpenFolder(*folder); });
-  auto depth = [](const CTopic* node) {
-    std::size_t d = 0;
-    for (; node->parent && node->parent != node; node = node->parent) ++d;
-    return d;
-  };
+bool TopicsModel::SaveBatch(std::vector<const CTopic*> folders) {
+  const std::size_t wanted = folders.size();
+  std::erase_if(folders,
+                [this](const CTopic* folder) { return !OpenFolder(*folder) || !MayWriteBranch(*folder); });
   std::stable_sort(folders.begin(), folders.end(),
-                   [&](const CTopic* a, const CTopic* b) { return depth(a) > depth(b); });
+                   [](const CTopic* a, const CTopic* b) { return Depth(a) > Depth(b); });
   std::vector<std::pair<std::string, const TopicArray*>> branches;
   for (const CTopic* folder : folders) branches.emplace_back(folder->target, folder->children.get());
-  files_.SaveBranches(branches);
+  const std::vector<bool> written = files_.SaveBranches(branches);
+  bool all = folders.size() == wanted;
+  for (std::size_t i = 0; i < folders.size(); ++i) {
+    if (written[i]) Saved(*folders[i]);
+    all = all && written[i];
+  }
+  return all;
 }
 
 const CTopic* TopicsModel::NewFolder(const CTopic& parentNode, std::size_t index, const std::string& name) {
@@ -175,36 +232,38 @@ const CTopic* TopicsModel::NewFolder(const CTopic& parentNode, std::size_t index
   return AddFolder(*parent, index, name, NewBranchFileName(prefs_.branchPath, clock_.Now()));
 }
 
-const CTopic* TopicsModel::NewFolder(const CTopic& parentNode, std::size_t index, const std::string& name,
+const CTopic* TopicsModel::NewFolder(const CTopic& parentNode, std::size_t index, std::string name,
                                      RandomSource& random) {
   EnsureLoaded();
   CTopic* parent = OpenFolder(parentNode);
   if (!parent) return nullptr;
-  return AddFolder(*parent, index, name, NewBranchFileName(prefs_.branchPath, clock_.Now(), random));
+  return AddFolder(*parent, index, std::move(name),
+                   NewBranchFileName(prefs_.branchPath, clock_.Now(), random));
 }
 
-const CTopic* TopicsModel::AddFolder(CTopic& parent, std::size_t index, const std::string& name,
+const CTopic* TopicsModel::AddFolder(CTopic& parent, std::size_t index, std::string name,
                                      std::string target) {
   auto folder = std::make_unique<CTopic>(clock_.Now());
   folder->isFolder = 1;
-  folder->name = name;
+  folder->name = std::move(name);
   folder->target = std::move(target);
   folder->children = std::make_unique<TopicArray>();
   CTopic& inserted = Insert(parent, index, std::move(folder));
+  if (adding_) addedFolders_.insert(&inserted);
   Changed(inserted);
   Changed(parent);
   Notify([&](TopicsListener& l) { l.OnTopicInserted(inserted); });
   return &inserted;
 }
 
-const CTopic* TopicsModel::NewLink(const CTopic& parentNode, std::size_t index, const std::string& name,
-                                   const std::string& url) {
+const CTopic* TopicsModel::NewLink(const CTopic& parentNode, std::size_t index, std::string name,
+                                   std::string url) {
   EnsureLoaded();
   CTopic* parent = OpenFolder(parentNode);
   if (!parent) return nullptr;
   auto link = std::make_unique<CTopic>(clock_.Now());
-  link->name = name;
-  link->target = url;
+  link->name = std::move(name);
+  link->target = std::move(url);
   CTopic& inserted = Insert(*parent, index, std::move(link));
   Changed(*parent);
   Notify([&](TopicsListener& l) { l.OnTopicInserted(inserted); });
@@ -243,17 +302,22 @@ void TopicsModel::SetTimes(const CTopic& node, Time32 firstVisited, Time32 lastV
   Changed(*changed->parent);
 }
 
+// Removes the files of a folder and the folders inside it, never one that another folder still
+// names, nor anything that is not a file of the Topics folder.
 void TopicsModel::RemoveBranchFiles(const CTopic& node) {
-  if (node.isFolder == 0) return;
-  if (node.children) {
-    for (const std::unique_ptr<CTopic>& child : *node.children) RemoveBranchFiles(*child);
-    std::error_code ec;
-    if (!fs::is_directory(node.target, ec)) fs::remove(node.target, ec);
-  }
+  if (node.isFolder == 0 || !node.children) return;
+  for (const std::unique_ptr<CTopic>& child : *node.children) RemoveBranchFiles(*child);
+  const BranchFile file = LocateBranchFile(prefs_.branchPath, node.target);
+  if (file.place != BranchPlace::Inside) return;
+  for (const auto& [folder, key] : sharing_)
+    if (key == file.key) return;
+  std::error_code ec;
+  fs::remove(node.target, ec);
 }
 
 void TopicsModel::Forget(const CTopic& node) {
   live_.erase(&node);
+  sharing_.erase(&node);
   if (batchChangedSet_.erase(&node)) std::erase(batchChanged_, &node);
   if (node.children)
     for (const std::unique_ptr<CTopic>& child : *node.children) Forget(*child);
@@ -299,5 +363,59 @@ TopicsModel::Batch::~Batch() {
   if (--model_.batchDepth_ > 0) return;
   model_.batchChangedSet_.clear();
   model_.SaveBatch(std::exchange(model_.batchChanged_, {}));
+  model_.Notify([](TopicsListener& l) { l.OnTopicsReset(); });
+}
+
+TopicsModel::Addition::Addition(TopicsModel& model) : model_(model) {
+  model_.EnsureLoaded();
+  ++model_.batchDepth_;
+  model_.adding_ = true;
+}
+
+TopicsModel::Addition::~Addition() {
+  if (!done_) Undo();
+}
+
+bool TopicsModel::Addition::Commit() {
+  std::vector<const CTopic*> made, held;
+  for (const CTopic* folder : std::exchange(model_.batchChanged_, {}))
+    (model_.addedFolders_.contains(folder) ? made : held).push_back(folder);
+  model_.batchChangedSet_.clear();
+  bool ok = model_.SaveBatch(made);
+  // The folders that were there one by one, deepest first: the first that fails ends it.
+  std::stable_sort(held.begin(), held.end(),
+                   [](const CTopic* a, const CTopic* b) { return Depth(a) > Depth(b); });
+  for (std::size_t i = 0; ok && i < held.size(); ++i) ok = model_.SaveBatch({held[i]});
+  if (!ok) {
+    Undo();
+    return false;
+  }
+  done_ = true;
+  model_.adding_ = false;
+  model_.added_.clear();
+  model_.addedFolders_.clear();
+  --model_.batchDepth_;
+  model_.Notify([](TopicsListener& l) { l.OnTopicsReset(); });
+  return true;
+}
+
+// Takes the additions out of the tree and removes the files written for them.
+void TopicsModel::Addition::Undo() {
+  done_ = true;
+  std::error_code ec;
+  for (const CTopic* folder : model_.addedFolders_) fs::remove(folder->target, ec);
+  for (auto node = model_.added_.rbegin(); node != model_.added_.rend(); ++node) {
+    TopicArray& siblings = *(*node)->parent->children;
+    auto at = siblings.begin() + static_cast<std::ptrdiff_t>(IndexOf(**node));
+    std::unique_ptr<CTopic> owned = std::move(*at);
+    siblings.erase(at);
+    model_.Forget(*owned);
+  }
+  model_.adding_ = false;
+  model_.added_.clear();
+  model_.addedFolders_.clear();
+  model_.batchChanged_.clear();
+  model_.batchChangedSet_.clear();
+  --model_.batchDepth_;
   model_.Notify([](TopicsListener& l) { l.OnTopicsReset(); });
 }

@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -38,8 +38,14 @@ class TopicsListener {
 // model, so nothing writes a Topics file behind another's back.
 //
 // The tree is read whole on first use. A folder whose branch file may not be read (outside the
-// Topics folder, not a ".data" file, a folder inside itself, nested deeper than 64) keeps no
-// children: it shows empty and takes nothing in, and its file is never written.
+// Topics folder, not a ".data" file, nested deeper than 64) keeps no children: it shows empty and
+// takes nothing in, and its file is never written. Nor is one whose file is a link that leads out
+// of the Topics folder, or something other than a regular file (the user is told once). Each
+// branch file belongs to one folder: a second folder that names a file already read (a folder
+// inside itself, two folders sharing one file) shows empty, is told once, and gets a file of its
+// own, written from the next save of its parent on; the shared file is never removed on its
+// behalf. At most kMaxTopicNodes entries are read: folders past that show empty and are not
+// written.
 //
 // Every edit writes the branch files it changes at once; each operation names them. Main thread
 // only; a worker gets copies of what it needs.
@@ -47,6 +53,8 @@ class TopicsModel {
  public:
   // The deepest level below the top at which a folder's contents are read.
   static constexpr std::size_t kMaxFolderDepth = 63;
+  // The most entries (folders and links) read from the files.
+  static constexpr std::size_t kMaxTopicNodes = 1'000'000;
 
   TopicsModel(DataFiles& files, const Clock& clock, const CPrefs& prefs);
   ~TopicsModel();
@@ -73,11 +81,9 @@ class TopicsModel {
   const CTopic* NewFolder(const CTopic& parent, std::size_t index, const std::string& name);
   // The same for a folder made by a bookmark import: its branch file gets the import form of name,
   // from random (seeded once per import).
-  const CTopic* NewFolder(const CTopic& parent, std::size_t index, const std::string& name,
-                          RandomSource& random);
+  const CTopic* NewFolder(const CTopic& parent, std::size_t index, std::string name, RandomSource& random);
   // A new link at index of parent's children: writes parent's branch file.
-  const CTopic* NewLink(const CTopic& parent, std::size_t index, const std::string& name,
-                        const std::string& url);
+  const CTopic* NewLink(const CTopic& parent, std::size_t index, std::string name, std::string url);
   // A link at the end of the top level ("Assign to Topics", pages marked for filing): topics.data.
   const CTopic* AppendTopLevelLink(const std::string& name, const std::string& url);
   // Renames a node; a link also gets target as its URL (a folder keeps its branch file): writes
@@ -100,6 +106,8 @@ class TopicsModel {
   bool Move(const CTopic& node, const CTopic& newParent, std::size_t index);
   // Writes one folder's branch file (topics.data for the root). False when it failed.
   bool SaveFolder(const CTopic& folder);
+  // The entries in the tree (folders and links, the root not counted).
+  std::size_t Count() const { return live_.size() - (root_ ? 1 : 0); }
 
   // Many edits as one: while a Batch lives, nothing is written and nobody is told; when the last
   // Batch ends, every changed folder is written once, all with one sync of the disk and each
@@ -115,19 +123,55 @@ class TopicsModel {
     TopicsModel& model_;
   };
 
+  // New folders and links that reach the disk all together or not at all (an import). While an
+  // Addition lives, nodes are only added (NewFolder, NewLink), nothing is written and nobody is
+  // told. Commit writes the new folders' files first and the folders that were there before last
+  // (topics.data the very last), stopping at the first that fails; then the new files are removed
+  // and the additions leave the tree, so every file is as it was. An Addition that ends without
+  // Commit leaves the same way, writing nothing. The listeners hear OnTopicsReset at the end.
+  class Addition {
+   public:
+    explicit Addition(TopicsModel& model);
+    ~Addition();
+    Addition(const Addition&) = delete;
+    Addition& operator=(const Addition&) = delete;
+    // True when every file was written.
+    bool Commit();
+
+   private:
+    void Undo();
+
+    TopicsModel& model_;
+    bool done_ = false;
+  };
+
  private:
+  // What a load has seen so far.
+  struct Loading {
+    std::unordered_set<std::string> files;  // the keys of the branch files read (LocateBranchFile)
+    std::size_t nodes = 0;
+    bool full = false;  // kMaxTopicNodes was reached
+  };
   void EnsureLoaded();
-  void LoadChildren(CTopic& folder, std::set<std::string>& reading);
-  bool MayReadBranch(const std::string& target, const std::set<std::string>& reading) const;
+  void LoadChildren(CTopic& folder, std::size_t depth, Loading& loading);
+  bool MayLoad(CTopic& folder, std::size_t depth, Loading& loading);
+  bool MayReadBranch(const std::string& target, std::size_t depth) const;
+  // Whether a folder's file may be written now: the root, or a file Inside or Absent.
+  bool MayWriteBranch(const CTopic& folder);
+  // Tells the user once per load about a branch file refused.
+  void Refuse(const CTopic& folder, const std::string& why);
+  // After folder's file was written: the folders it holds that were sharing a file no longer are.
+  void Saved(const CTopic& folder);
   CTopic* Mutable(const CTopic& node) const;
   CTopic* OpenFolder(const CTopic& node) const;
   CTopic& Insert(CTopic& parent, std::size_t index, std::unique_ptr<CTopic> node);
-  const CTopic* AddFolder(CTopic& parent, std::size_t index, const std::string& name, std::string target);
+  const CTopic* AddFolder(CTopic& parent, std::size_t index, std::string name, std::string target);
   void Forget(const CTopic& node);
   void RemoveBranchFiles(const CTopic& node);
   // Writes the folder now, or once at the end of the batch.
   void Changed(const CTopic& folder);
-  void SaveBatch(std::vector<const CTopic*> folders);
+  // Writes folders deepest first; whether every one was written.
+  bool SaveBatch(std::vector<const CTopic*> folders);
   template <typename Call>
   void Notify(Call call);
 
@@ -137,7 +181,14 @@ class TopicsModel {
   std::vector<TopicsListener*> listeners_;
   std::unique_ptr<CTopic> root_;
   std::unordered_set<const CTopic*> live_;
+  // Folders given a file of their own because their file was another's, with that file's key,
+  // until their parent is written without it.
+  std::unordered_map<const CTopic*, std::string> sharing_;
+  std::unordered_set<std::string> refused_;  // the files told about since the last load
   int batchDepth_ = 0;
+  bool adding_ = false;                             // an Addition lives
+  std::vector<CTopic*> added_;                      // its nodes put into folders that were there
+  std::unordered_set<const CTopic*> addedFolders_;  // its new folders
   std::vector<const CTopic*> batchChanged_;
   std::unordered_set<const CTopic*> batchChangedSet_;
 };

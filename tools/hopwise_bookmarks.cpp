@@ -5,7 +5,8 @@
 //   hopwise-bookmarks [--data DIR] [--force] import FILE
 //   hopwise-bookmarks [--data DIR] export FILE
 //
-// Exit status: 0 done, 1 failed (an import that fails adds nothing), 2 usage error.
+// Exit status: 0 done, 1 failed (an import that fails adds nothing), 2 usage error. Only a regular
+// file of at most 256 MiB is imported (see BookmarkFile).
 
 #include <sys/stat.h>
 
@@ -19,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+#include "exchange/bookmark_file.h"
 #include "exchange/topics_export.h"
 #include "exchange/topics_import.h"
 #include "platform/dde_names.h"
@@ -135,45 +137,36 @@ struct Topics {
   TopicsModel model{files, clock, prefs};
 };
 
-// Opens the bookmark file; false (with the message) when it cannot be read.
-bool OpenInput(const std::string& file, std::ifstream& in) {
-  std::error_code ec;
-  if (fs::is_directory(file, ec)) {
-    Fail(file + ": is a folder");
-    return false;
-  }
-  in.open(file, std::ios::binary);
-  if (!in.is_open()) Fail(file + ": cannot open: " + std::strerror(errno));
-  return in.is_open();
-}
-
 // The whole file is read before the data folder is touched: a file refused changes nothing.
 int Import(const Command& command) {
-  std::ifstream in;
-  if (!OpenInput(command.file, in)) return 1;
+  BookmarkFile in;
+  std::string why;
+  if (!in.Open(command.file, why)) {
+    Fail(command.file + ": cannot open: " + why);
+    return 1;
+  }
   TopicsImportResult result;
   BookmarkCollector bookmarks(TopicsModel::kMaxFolderDepth);
   ReadOptions options;
   options.loadAnyway = command.force;
-  result.read = ReadBookmarks(in, bookmarks, options);
+  ReadForImport(in.Stream(), bookmarks, options, result);
   if (result.read.status == ReadStatus::NotBookmarkFile) {
     Fail(command.file +
          ": does not appear to be a Netscape-style bookmark file; nothing was imported (--force "
          "imports it anyway)");
     return 1;
   }
-  if (result.read.status != ReadStatus::Ok) {
+  if (result.read.status != ReadStatus::Ok || result.tooMany) {
     Fail(command.file + ": " + DescribeImport(result));
     return 1;
   }
   if (!MakeFolder(command.dataDir) || !MakeFolder(command.dataDir + "/Topics")) return 1;
   Topics topics(command.dataDir);
   topics.model.Root();
-  const int loadMessages = topics.messages.shown;
   SeededRandom random(static_cast<uint32_t>(topics.clock.Now()));
   AddToTopics(topics.model, bookmarks, random, result);
-  if (topics.messages.shown > loadMessages) {
-    Fail("some Topics files could not be written in " + command.dataDir);
+  if (!result.written || result.tooMany) {
+    Fail(DescribeImport(result));
     return 1;
   }
   std::cout << DescribeImport(result) << "\n";
@@ -199,6 +192,10 @@ int Export(const Command& command) {
   none.children = std::make_unique<TopicArray>();
   // Without topics.data there are no Topics; the model would write an empty one.
   const CTopic& root = fs::exists(topics.prefs.topicsPath, ec) ? topics.model.Root() : none;
+  if (topics.files.UnreadFiles() > 0) {
+    Fail("the Topics could not all be read; nothing was exported and " + command.file + " is as it was");
+    return 1;
+  }
   std::string why;
   if (!ExportTopicsToFile(command.file, root, topics.clock, &why)) {
     Fail(command.file + ": cannot write: " + why);

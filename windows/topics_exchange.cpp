@@ -13,6 +13,7 @@
 #include <fstream>
 #include <memory>
 
+#include "exchange/bookmark_file.h"
 #include "exchange/topics_export.h"
 #include "exchange/topics_import.h"
 
@@ -40,7 +41,8 @@ ReadProgress ProgressOf(QWidget& window, QPointer<QProgressDialog>& dialog) {
 }
 
 // Reads the whole file aside; loadAnyway after the user said so.
-ReadResult ReadFile(QWidget& window, std::ifstream& in, BookmarkCollector& bookmarks, bool loadAnyway) {
+void ReadFile(QWidget& window, BookmarkFile& in, BookmarkCollector& bookmarks, bool loadAnyway,
+              TopicsImportResult& result) {
   QPointer<QProgressDialog> dialog = new QProgressDialog(
       QStringLiteral("Importing bookmarks..."), QStringLiteral("Cancel"), 0, kProgressSteps, &window);
   dialog->setWindowModality(Qt::WindowModal);
@@ -48,48 +50,42 @@ ReadResult ReadFile(QWidget& window, std::ifstream& in, BookmarkCollector& bookm
   ReadOptions options;
   options.loadAnyway = loadAnyway;
   options.progress = ProgressOf(window, dialog);
-  ReadResult result = ReadBookmarks(in, bookmarks, options);
+  options.totalBytes = in.Size();
+  ReadForImport(in.Stream(), bookmarks, options, result);
   delete dialog.data();
-  return result;
-}
-
-bool Open(const std::string& path, std::ifstream& in, MessageBoxes& messages) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) {
-    messages.Ok(path + " is a folder, not a bookmark file.");
-    return false;
-  }
-  in.open(path, std::ios::binary);
-  if (!in.is_open()) messages.Ok("Could not open " + path + ": " + std::strerror(errno));
-  return in.is_open();
 }
 
 }  // namespace
 
 std::string ImportBookmarksFile(QWidget& window, const std::string& path, TopicsModel& model,
                                 MessageBoxes& messages) {
-  std::ifstream in;
-  if (!Open(path, in, messages)) return {};
+  BookmarkFile in;
+  std::string why;
+  if (!in.Open(path, why)) {
+    messages.Ok("Could not open " + path + ": " + why + ".");
+    return {};
+  }
   QPointer<QWidget> alive(&window);
   auto bookmarks = std::make_unique<BookmarkCollector>(TopicsModel::kMaxFolderDepth);
   TopicsImportResult result;
-  result.read = ReadFile(window, in, *bookmarks, false);
+  ReadFile(window, in, *bookmarks, false, result);
   if (result.read.status == ReadStatus::NotBookmarkFile) {
     if (!messages.YesNo(kNotBookmarkFileQuestion) || !alive) return {};
-    in.clear();
-    in.seekg(0);
+    in.Rewind();
     bookmarks = std::make_unique<BookmarkCollector>(TopicsModel::kMaxFolderDepth);
-    result.read = ReadFile(window, in, *bookmarks, true);
+    ReadFile(window, in, *bookmarks, true, result);
   }
-  if (!alive || result.read.status == ReadStatus::Cancelled) return {};
-  if (result.read.status != ReadStatus::Ok) {
+  if (!alive || (result.read.status == ReadStatus::Cancelled && !result.tooMany)) return {};
+  if (result.read.status != ReadStatus::Ok || result.tooMany) {
     messages.Ok(DescribeImport(result));
     return {};
   }
   BusyCursor busy;
   SeededRandom random(static_cast<uint32_t>(std::time(nullptr)));
   AddToTopics(model, *bookmarks, random, result);
-  return DescribeImport(result);
+  if (result.written && !result.tooMany) return DescribeImport(result);
+  messages.Ok(DescribeImport(result));
+  return {};
 }
 
 std::string ExportTopicsFile(const std::string& path, TopicsModel& model, MessageBoxes& messages) {

@@ -167,6 +167,52 @@ TEST_F(TopicsExchangeTest, ImportAddsNothingUnlessTheFileWasReadToItsEnd) {
   EXPECT_EQ((Strings{"[F]", "A <http://a/>", "old <http://old/>"}), Shown());
 }
 
+std::string Bytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+Strings Listing(const std::string& folder) {
+  Strings names;
+  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// A disk that fills while the import writes its files: whichever file fails (a new branch file,
+// topics.data last), topics.data and the Topics folder are as they were and nothing is added.
+TEST_F(TopicsExchangeTest, AnImportThatCannotWriteEveryFileAddsNothing) {
+  model.AppendTopLevelLink("old", "http://old/");
+  const std::string before = Bytes(prefs.topicsPath);
+  const std::string text = kHead +
+                           "<DT><H3>F</H3>\n<DL><p>\n<DT><H3>G</H3>\n<DL><p>\n"
+                           "<DT><A HREF=\"http://g/\">in G</A>\n</DL><p>\n</DL><p>\n"
+                           "<DT><A HREF=\"http://a/\">A</A>\n</DL><p>\n";
+  for (int failing = 1; failing <= 3; ++failing) {
+    int opened = 0;
+    OutputOpener fillsUp = [&](const std::string& temp) -> std::unique_ptr<std::ostream> {
+      if (++opened == failing) return std::make_unique<FailingFileStream>(temp, 10);
+      return OpenFileOutput(temp);
+    };
+    RecordingMessageBoxes told;
+    DataFiles full(told, clock, fillsUp);
+    TopicsModel onFullDisk(full, clock, prefs);
+    std::istringstream in(text);
+    const TopicsImportResult result = ImportBookmarks(in, onFullDisk, random);
+    EXPECT_EQ(std::max(failing, 2), opened) << "topics.data is written only after both branch files";
+    EXPECT_FALSE(result.written);
+    EXPECT_EQ("The Topics files could not all be written; nothing was imported.", DescribeImport(result));
+    EXPECT_EQ(1u, told.Shown().size());
+    EXPECT_EQ(1u, onFullDisk.Root().children->size());
+    EXPECT_EQ(before, Bytes(prefs.topicsPath));
+    EXPECT_EQ(Strings{}, Listing(dir + "/Topics")) << failing;
+  }
+  const TopicsImportResult again = Import(text);
+  EXPECT_TRUE(again.written);
+  model.Reload();
+  EXPECT_EQ((Strings{"A <http://a/>", "[F]", "  [G]", "    in G <http://g/>", "old <http://old/>"}), Shown());
+}
+
 TEST_F(TopicsExchangeTest, ImportKeepsFoldersAsDeepAsTheTopicsAreRead) {
   const int depth = 70;
   std::string text = kHead;
@@ -236,6 +282,16 @@ TEST_F(TopicsExchangeTest, ExportWritesFoldersLastChildFirstWithTheirOwnTimes) {
   std::string why;
   EXPECT_FALSE(ExportTopicsToFile(dir + "/missing/out.html", root, clock2, &why));
   EXPECT_FALSE(why.empty());
+
+  // An export cut short by a full disk leaves the earlier export whole.
+  const std::string file = dir + "/out.html";
+  std::ofstream(file, std::ios::binary) << "earlier export";
+  auto fullDisk = [](const std::string& temp) { return std::make_unique<FailingFileStream>(temp, 300); };
+  EXPECT_FALSE(ExportTopicsToFile(file, root, clock2, &why, fullDisk));
+  EXPECT_EQ("No space left on device", why);
+  std::ifstream kept(file, std::ios::binary);
+  EXPECT_EQ("earlier export", std::string(std::istreambuf_iterator<char>(kept), {}));
+  EXPECT_EQ(2, std::distance(fs::directory_iterator(dir), fs::directory_iterator())) << "Topics, out.html";
 }
 
 TEST_F(TopicsExchangeTest, ExportThenImportGivesBackTheSameTree) {

@@ -13,10 +13,12 @@
 #include <fstream>
 #include <iterator>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <thread>
 
+#include "store/allocation_limit.h"
 #include "store/archive.h"
 #include "store/background_save.h"
 #include "store/branch_names.h"
@@ -236,6 +238,43 @@ TEST_F(DataFilesTest, AFileThatCannotBeReadIsLeftAloneForTheRun) {
   EXPECT_EQ("whatever is there", ReadAll(cachePath));
   EXPECT_EQ("also kept", ReadAll(dir + "/topics.data"));
   EXPECT_EQ(2u, messages.Shown().size());
+}
+
+// Memory running out while a sound file is read is no damage: the file stays where it is, is not
+// written for the run, and the message says what happened. Only the format reader finds damage.
+TEST_F(DataFilesTest, RunningOutOfMemoryLeavesASoundFileAlone) {
+  const std::string branch = dir + "/Topics/1.data";
+  TopicArray big;
+  big.push_back(std::make_unique<CTopic>(1));
+  big.back()->name = std::string(4 << 20, 'n');
+  DataFiles good(messages, clock);
+  ASSERT_TRUE(good.SaveBranch(branch, big));
+  const std::string before = ReadAll(branch);
+
+  // Out of memory while the file is read in, then while its records are made.
+  bool limitAfterReading = false;
+  std::optional<AllocationLimit> limit;
+  auto read = [&](const std::string& path) {
+    if (!limitAfterReading) limit.emplace(1 << 20);
+    FileBytes bytes = ReadWholeFile(path);
+    limit.emplace(1 << 20);
+    return bytes;
+  };
+  DataFiles files(messages, clock, OpenFileOutput, read);
+  for (bool after : {false, true}) {
+    limitAfterReading = after;
+    TopicArray topics;
+    EXPECT_EQ(LoadOutcome::Unreadable, files.LoadBranch(branch, topics));
+    limit.reset();
+    EXPECT_EQ(before, ReadAll(branch));
+    EXPECT_EQ(std::vector<std::string>({"1.data"}), Listing(dir + "/Topics"));
+    EXPECT_EQ(std::vector<std::string>{"Hopwise cannot read " + branch +
+                                       ": there was not enough memory.\nThe file is left as it is and "
+                                       "will not be written while Hopwise runs."},
+              messages.Shown());
+    messages.Clear();
+  }
+  EXPECT_FALSE(files.SaveBranch(branch, {}));
 }
 
 // A full disk, a missing folder: the message says why, the previous file and the store stay, and

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -140,6 +141,92 @@ TEST_F(TopicsModelTest, UnreadableBranchesStayEmptyAndAreNeverWritten) {
   model.Edit(shown, "Renamed", "");
   EXPECT_EQ(14u, fs::file_size(outside));
   EXPECT_TRUE(messages.Shown().empty());
+}
+
+// A folder entry naming target, for writing straight into a file.
+std::unique_ptr<CTopic> FolderNaming(const std::string& name, const std::string& target) {
+  auto folder = std::make_unique<CTopic>(1);
+  folder->isFolder = 1;
+  folder->name = name;
+  folder->target = target;
+  return folder;
+}
+
+std::string Bytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+TEST_F(TopicsModelTest, BranchLinksLeadingOutOfTheTopicsFolderAreNeverFollowed) {
+  TopicArray outsideTopics;
+  outsideTopics.push_back(FolderNaming("inner", prefs.branchPath + "x.data"));
+  ASSERT_TRUE(files.SaveBranch(dir + "/archive.data", outsideTopics));
+  std::ofstream(dir + "/text.txt", std::ios::binary) << "not an archive";
+  fs::permissions(dir + "/text.txt", fs::perms(0644));
+  const std::string archive = Bytes(dir + "/archive.data");
+  fs::create_symlink(dir + "/archive.data", prefs.branchPath + "1.data");
+  fs::create_symlink(dir + "/text.txt", prefs.branchPath + "2.data");
+  fs::create_symlink(dir + "/nowhere.data", prefs.branchPath + "3.data");
+  fs::create_directory(prefs.branchPath + "4.data");
+  TopicArray top;
+  for (int i = 1; i <= 4; ++i)
+    top.push_back(FolderNaming("F" + std::to_string(i), prefs.branchPath + std::to_string(i) + ".data"));
+  ASSERT_TRUE(files.SaveBranch(prefs.topicsPath, top));
+
+  const CTopic& root = model.Root();
+  for (const auto& folder : *root.children) {
+    EXPECT_FALSE(TopicsModel::IsOpenFolder(*folder)) << folder->name;
+    EXPECT_EQ(nullptr, model.NewLink(*folder, 0, "x", "http://x/"));
+  }
+  EXPECT_EQ(4u, messages.Shown().size()) << "each refused file is told once";
+  model.Edit(*root.children->at(0), "Renamed", "");
+  model.Delete(*root.children->at(1));
+  model.Delete(*root.children->at(1));
+  EXPECT_EQ(archive, Bytes(dir + "/archive.data"));
+  EXPECT_EQ("not an archive", Bytes(dir + "/text.txt"));
+  EXPECT_EQ(fs::perms(0644), fs::status(dir + "/text.txt").permissions());
+  EXPECT_FALSE(fs::exists(dir + "/nowhere.data")) << "a dangling link is not followed to make its file";
+  Strings names;
+  for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ((Strings{"Topics", "archive.data", "text.txt", "topics.data"}), names);
+  EXPECT_TRUE(fs::is_directory(prefs.branchPath + "4.data"));
+}
+
+TEST_F(TopicsModelTest, EachBranchFileBelongsToOneFolder) {
+  // Two folders at each level name the next level's file: read as one chain, not 2^20 folders.
+  constexpr int kLevels = 20;
+  for (int level = 0; level <= kLevels; ++level) {
+    TopicArray nodes;
+    const std::string next = prefs.branchPath + std::to_string(level + 1) + ".data";
+    if (level < kLevels) {
+      nodes.push_back(FolderNaming("A" + std::to_string(level), next));
+      nodes.push_back(FolderNaming("B" + std::to_string(level), next));
+    }
+    const std::string path =
+        level == 0 ? prefs.topicsPath : prefs.branchPath + std::to_string(level) + ".data";
+    ASSERT_TRUE(files.SaveBranch(path, nodes));
+  }
+  const CTopic& root = model.Root();
+  int depth = 0;
+  for (const CTopic* folder = &root; !folder->children->empty(); ++depth) {
+    const CTopic& second = *folder->children->at(1);
+    EXPECT_TRUE(TopicsModel::IsOpenFolder(second));
+    EXPECT_TRUE(second.children->empty());
+    EXPECT_NE(folder->children->at(0)->target, second.target) << "a file of its own";
+    folder = folder->children->at(0).get();
+  }
+  EXPECT_EQ(kLevels, depth);
+  EXPECT_EQ(std::size_t{kLevels}, messages.Shown().size());
+
+  // Deleting the folder that read the file leaves it while the other one's parent still names it.
+  const std::string shared = root.children->at(0)->target;
+  model.Delete(*root.children->at(0));
+  EXPECT_TRUE(fs::exists(shared));
+  model.NewLink(*root.children->at(0), 0, "kept", "http://k/");
+  model.Reload();
+  ASSERT_EQ(1u, model.Root().children->size());
+  EXPECT_EQ(Strings{"kept"}, Names(*model.Root().children->at(0)));
 }
 
 TEST_F(TopicsModelTest, ABatchWritesEachFolderOnceAndTellsOnce) {

@@ -109,9 +109,23 @@ TEST_F(BookmarksToolTest, RefusesBadInputAndUsageWithoutTouchingTheData) {
   ToolRun plain = Tool({"--data", data, "import", dir + "/plain.html"});
   EXPECT_EQ(1, plain.status);
   EXPECT_NE(std::string::npos, plain.output.find("does not appear to be a Netscape-style bookmark file"));
-  EXPECT_EQ(1, Tool({"--data", data, "import", dir}).status);
   EXPECT_EQ(1, Tool({"--data", data, "export", dir + "/out.html"}).status) << "no data folder to export";
   EXPECT_FALSE(fs::exists(data)) << "nothing was made for input that was refused";
+
+  // What is not a regular file, or is far larger than any bookmark file, is refused without
+  // waiting on it or reading it.
+  ASSERT_EQ(0, ::mkfifo((dir + "/pipe").c_str(), 0600));
+  std::ofstream(dir + "/huge.html").close();
+  fs::resize_file(dir + "/huge.html", (std::uintmax_t{256} << 20) + 1);
+  for (const auto& [file, why] : {std::pair{dir + "/pipe", "it is a pipe, not a file"},
+                                  {"/dev/urandom", "it is a device, not a file"},
+                                  {dir, "it is a folder, not a file"},
+                                  {dir + "/huge.html", "it is larger than 256 MiB"}}) {
+    ToolRun refused = Tool({"--data", data, "--force", "import", file});
+    EXPECT_EQ(1, refused.status) << file;
+    EXPECT_NE(std::string::npos, refused.output.find(why)) << refused.output;
+  }
+  EXPECT_FALSE(fs::exists(data));
 
   EXPECT_EQ(0, Tool({"--data", data, "--force", "import", dir + "/plain.html"}).status);
   EXPECT_EQ(1, Tool({"--data", data, "export", dir + "/no/such/folder.html"}).status);

@@ -1,6 +1,8 @@
 // The Topics window on the offscreen platform: the tree follows the model in display order, the
 // commands act on the selection, a drag through the real widget moves a node, and the File menu
 // brings bookmark files in and out.
+#include <sys/stat.h>
+
 #include <QAction>
 #include <QGuiApplication>
 #include <QLabel>
@@ -241,6 +243,11 @@ TEST_F(TopicsWindowTest, ImportsAndExportsBookmarkFiles) {
   window->ImportFile(dir + "/missing.html");
   ASSERT_EQ(2u, messages.Shown().size());
   EXPECT_NE(std::string::npos, messages.Shown()[1].find("Could not open"));
+  // A pipe with no writer is refused at once, not waited on.
+  ASSERT_EQ(0, ::mkfifo((dir + "/pipe").c_str(), 0600));
+  window->ImportFile(dir + "/pipe");
+  ASSERT_EQ(3u, messages.Shown().size());
+  EXPECT_EQ("Could not open " + dir + "/pipe: it is a pipe, not a file.", messages.Shown()[2]);
 }
 
 // The program may end (and delete the window) while an import reads its file: nothing is added
