@@ -197,6 +197,16 @@ void CTrayApp::Shutdown() {
   emit finished();
 }
 
+void CTrayApp::SaveSession() {
+  if (down_ || !tray_) return;
+  StderrMessageBoxes quiet;
+  dataFiles_.ReportTo(quiet);
+  // Before the store is loaded it holds nothing of its own, and cache.data is left as it is.
+  if (loaded_) dataFiles_.SaveCache(store_, prefs_.cachePath);
+  SavePreferences(prefs_, services_.preferences);
+  dataFiles_.ReportTo(services_.messages);
+}
+
 void CTrayApp::EndOfLogon(bool ending) {
   if (!ending || down_ || !tray_) return;
   down_ = true;
