@@ -51,7 +51,7 @@ bool CTrayApp::Start() {
   // A termination signal cuts short whatever wait on the browser holds the main thread, so that
   // the signal is handled at once, however the browser behaves.
   transport_.SetInterruptFd(TerminationFd());
-  LoadPreferences(prefs_, services_.preferences);
+  OpenPreferences(prefs_, services_.preferences, services_.messages, services_.clock.Now());
   FormDataPaths(prefs_, services_.workingDirectory);
   if (prefs_.browser.empty()) FindBrowserInstallation(prefs_, services_.searchPath);
   CreateParts();

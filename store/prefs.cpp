@@ -48,6 +48,32 @@ void LoadPreferences(CPrefs& prefs, const PreferenceStore& store) {
   LoadString(store, "Search Address", prefs.searchAddress);
 }
 
+void OpenPreferences(CPrefs& prefs, PreferenceStore& store, MessageBoxes& messages, Time32 now) {
+  const PreferenceTrouble trouble = store.Trouble();
+  LoadPreferences(prefs, store);
+  const std::string where = store.Location();
+  if (trouble.kind == PreferenceTrouble::Unreadable) {
+    messages.Ok("Hopwise cannot read its preferences file " + where + ": " + trouble.detail +
+                ".\nThe default preferences are used; the file is left as it is and will not be written "
+                "while Hopwise runs.");
+    return;
+  }
+  if (trouble.kind != PreferenceTrouble::Damaged) return;
+  const std::string damaged = "The preferences file " + where + " is damaged: " + trouble.detail + ".";
+  std::string why;
+  const std::string copy = store.SetAside(now, why);
+  if (copy.empty()) {
+    messages.Ok(damaged + "\nIt could not be moved aside (" + why +
+                "), so it is left as it is and will not be written while Hopwise runs.");
+    return;
+  }
+  SavePreferences(prefs, store);
+  messages.Ok(damaged +
+              "\nThe preferences that could be read are kept in a new file; the damaged file was "
+              "kept as " +
+              copy + ".");
+}
+
 void SavePreferences(const CPrefs& prefs, PreferenceStore& store) {
   // Without the key nothing is stored; failed writes are ignored.
   if (!store.KeyExists()) return;

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/clock.h"
+#include "platform/message_boxes.h"
 #include "platform/preference_store.h"
 
 // Where Quick Search sends its keywords unless the user chose another service: the built-in search
@@ -38,6 +40,11 @@ struct CPrefs {
 
 // Reads every stored value; a missing or unreadable value leaves its field at the default.
 void LoadPreferences(CPrefs& prefs, const PreferenceStore& store);
+// LoadPreferences at start-up, and the user told once what was wrong with the key. One that cannot
+// be read leaves the defaults and is neither read nor written in this run. A damaged one gives the
+// values that parse; it is then kept aside (NAME.damaged-YYYYMMDD-HHMMSS) and those values are
+// written at once to a new, empty key in its place. One that cannot be moved aside is not written.
+void OpenPreferences(CPrefs& prefs, PreferenceStore& store, MessageBoxes& messages, Time32 now);
 // Writes every stored value; with no key nothing is stored and nothing is reported.
 void SavePreferences(const CPrefs& prefs, PreferenceStore& store);
 // Writes one string value at once.
