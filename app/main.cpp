@@ -63,9 +63,11 @@ int main(int argc, char** argv) {
   QObject::connect(&app, &CTrayApp::finished, &qtApp, &QApplication::quit, Qt::QueuedConnection);
   SignalWatch termination;
   QObject::connect(&termination, &SignalWatch::terminationRequested, &app, [&app] { app.EndOfLogon(true); });
-  // The desktop session is ending: save as at the end of a logon, then leave.
+  // The session manager wants the data saved (the session may yet go on); when it ends the session
+  // it quits the application: save as at the end of a logon, then leave.
   QObject::connect(
-      &qtApp, &QGuiApplication::commitDataRequest, &app, [&app](QSessionManager&) { app.EndOfLogon(true); },
+      &qtApp, &QGuiApplication::commitDataRequest, &app, [&app](QSessionManager&) { app.SaveSession(); },
       Qt::DirectConnection);
+  QObject::connect(&qtApp, &QCoreApplication::aboutToQuit, &app, [&app] { app.EndOfLogon(true); });
   return QApplication::exec();
 }

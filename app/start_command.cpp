@@ -5,6 +5,7 @@
 // The termination signals are blocked from here until the program has its handlers in place, so a
 // SIGTERM or Ctrl+C in the first moments waits for it instead of killing it half started.
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -15,7 +16,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <string_view>
 
@@ -46,7 +46,8 @@ bool Fail(const std::string& what) {
   return false;
 }
 
-// The data folder and its Topics folder, the user's alone; the preferences file, empty.
+// The data folder and its Topics folder, the user's alone; the preferences file, empty and the
+// user's alone too.
 bool SetUp(const fs::path& data, const fs::path& prefsFile) {
   std::error_code ec;
   fs::create_directories(data / "Topics", ec);
@@ -55,7 +56,10 @@ bool SetUp(const fs::path& data, const fs::path& prefsFile) {
     if (::chmod(folder.c_str(), 0700) != 0)
       return Fail("cannot protect " + folder.string() + ": " + std::strerror(errno));
   fs::create_directories(prefsFile.parent_path(), ec);
-  if (!fs::exists(prefsFile, ec)) std::ofstream(prefsFile).flush();
+  if (!fs::exists(prefsFile, ec)) {
+    const int fd = ::open(prefsFile.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0) ::close(fd);
+  }
   if (!fs::exists(prefsFile, ec)) return Fail("cannot make " + prefsFile.string());
   return true;
 }

@@ -51,7 +51,7 @@ bool CTrayApp::Start() {
   // A termination signal cuts short whatever wait on the browser holds the main thread, so that
   // the signal is handled at once, however the browser behaves.
   transport_.SetInterruptFd(TerminationFd());
-  LoadPreferences(prefs_, services_.preferences);
+  OpenPreferences(prefs_, services_.preferences, services_.messages, services_.clock.Now());
   FormDataPaths(prefs_, services_.workingDirectory);
   if (prefs_.browser.empty()) FindBrowserInstallation(prefs_, services_.searchPath);
   CreateParts();
@@ -195,6 +195,16 @@ void CTrayApp::Shutdown() {
   FreeAndSavePreferences();
   instanceLock_.reset();
   emit finished();
+}
+
+void CTrayApp::SaveSession() {
+  if (down_ || !tray_) return;
+  StderrMessageBoxes quiet;
+  dataFiles_.ReportTo(quiet);
+  // Before the store is loaded it holds nothing of its own, and cache.data is left as it is.
+  if (loaded_) dataFiles_.SaveCache(store_, prefs_.cachePath);
+  SavePreferences(prefs_, services_.preferences);
+  dataFiles_.ReportTo(services_.messages);
 }
 
 void CTrayApp::EndOfLogon(bool ending) {

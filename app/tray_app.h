@@ -57,7 +57,8 @@ struct AppServices {
 // cache.data, tray window (icon, menus), detection thread. Shutdown ("E&xit"): stop recording and
 // the detection thread, withdraw the service name, save, close the tool windows, free, remove the
 // tray icon, save the preferences. The end of the desktop session (and SIGTERM, SIGHUP, SIGINT)
-// takes the shorter end-of-logon form.
+// takes the shorter end-of-logon form; the session manager's request to save the session only
+// saves.
 class CTrayApp : public QObject {
   Q_OBJECT
 
@@ -77,6 +78,10 @@ class CTrayApp : public QObject {
   // The end of the user's session. With ending false nothing happens; with it true the store and
   // the preferences are saved and everything is freed; emits finished().
   void EndOfLogon(bool ending);
+  // The session manager asks for the user's data (a log-out that may still be cancelled, or a save
+  // of the session): the store and the preferences are saved and Hopwise runs on. No message box
+  // may hold the session manager up: what goes wrong meanwhile is written to stderr.
+  void SaveSession();
 
   CTrayWnd* TrayWindow() const { return tray_.get(); }
   PageMarkStore& Store() { return store_; }

@@ -14,8 +14,6 @@ struct StringEntry {
 // service that took their place.
 #define ARCHIVED(address) "https://web.archive.org/web/1997/" address
 
-constexpr char kSearchHost[] = "http://www.altavista.com";
-
 // Sorted by number.
 constexpr StringEntry kStrings[] = {
     {103, "HOPWISE"},
@@ -29,7 +27,7 @@ constexpr StringEntry kStrings[] = {
     {32906, "https://www.microsoft.com/"},
     {32907, "https://www.ziffdavis.com/"},
     {32908, ARCHIVED("http://www.windows95.com/")},
-    {32909, "http://www.altavista.com/"},
+    {32909, ARCHIVED("http://www.altavista.com/")},
     {32910, ARCHIVED("http://www.infoseek.com/")},
     {32911, "https://www.search.com/"},
     {32912, ARCHIVED("http://www.savvysearch.com/")},
@@ -73,8 +71,4 @@ std::optional<std::string> LoadResourceString(uint32_t id) {
                                 [](const StringEntry& e, uint32_t key) { return e.id < key; });
   if (found == std::end(kStrings) || found->id != id) return std::nullopt;
   return std::string(found->text);
-}
-
-std::string_view QuickSearchHost() {
-  return kSearchHost;
 }

@@ -9,7 +9,3 @@
 // 32900-32937 and 32992-33001) or one of the program's texts (res::kStringServiceName, ...).
 // nullopt when the table has no such string.
 std::optional<std::string> LoadResourceString(uint32_t id);
-
-// Scheme and host of the search service behind Quick Search (the service of link 32909), without
-// a trailing "/": the query path is appended to it.
-std::string_view QuickSearchHost();

@@ -1,5 +1,7 @@
 #include "shell/preference_rules.h"
 
+#include <iterator>
+
 namespace {
 
 constexpr int kMostDigits = 9;  // fits an int32_t; any longer number is out of range anyway
@@ -63,7 +65,21 @@ std::string JoinProgramPath(const std::string& folder, const std::string& file) 
   return folder + "/" + file;
 }
 
-std::string ReadSearchAddress(std::string_view text) {
+std::vector<SearchService> OfferedSearchServices(const std::string& current) {
+  std::vector<SearchService> offered(std::begin(kSearchServices), std::end(kSearchServices));
+  if (current == kOldSearchService.address) offered.push_back(kOldSearchService);
+  return offered;
+}
+
+std::string SearchFieldText(const std::string& address, const std::vector<SearchService>& offered) {
+  for (const SearchService& service : offered)
+    if (address == service.address) return service.name;
+  return address;
+}
+
+std::string ReadSearchAddress(std::string_view text, const std::vector<SearchService>& offered) {
   text = Trimmed(text);
+  for (const SearchService& service : offered)
+    if (text == service.name) return service.address;
   return text.empty() ? std::string(kDefaultSearchAddress) : std::string(text);
 }

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "store/page_mark_store.h"
 #include "store/prefs.h"
@@ -51,5 +52,29 @@ ProgramLocation SplitProgramPath(const std::string& path);
 // The browser field: folder and file joined with one "/" (just the file without a folder).
 std::string JoinProgramPath(const std::string& folder, const std::string& file);
 
-// "Search with:" as typed: blanks around it go; an empty field means the built-in address.
-std::string ReadSearchAddress(std::string_view text);
+// A search service "Search with:" offers by name; its address is where the keywords are appended.
+struct SearchService {
+  const char* name;
+  const char* address;
+};
+// The built-in service first.
+inline constexpr SearchService kSearchServices[] = {
+    {"DuckDuckGo", kDefaultSearchAddress},
+    {"Startpage", "https://www.startpage.com/do/search?q="},
+    {"Bing", "https://www.bing.com/search?q="},
+    {"Google", "https://www.google.com/search?q="},
+    {"Wikipedia", "https://en.wikipedia.org/w/index.php?search="},
+};
+// The built-in address of earlier versions; that service has closed.
+inline constexpr SearchService kOldSearchService = {
+    "AltaVista (closed)", "http://www.altavista.com/cgi-bin/query?pg=q&what=web&fmt=.&q="};
+
+// The services "Search with:" offers to a user whose address is current: kSearchServices, and the
+// old built-in one too when it is the user's address, so that keeping it is a choice.
+std::vector<SearchService> OfferedSearchServices(const std::string& current);
+// What "Search with:" shows for an address: the name of the offered service with that address,
+// else the address itself.
+std::string SearchFieldText(const std::string& address, const std::vector<SearchService>& offered);
+// "Search with:" as shown or typed: an offered service's name gives its address; any other text is
+// an address, without the blanks around it; an empty field means the built-in address.
+std::string ReadSearchAddress(std::string_view text, const std::vector<SearchService>& offered = {});

@@ -5,35 +5,15 @@
 
 #include <cerrno>
 #include <cstring>
-#include <ctime>
 #include <filesystem>
 #include <new>
 #include <sstream>
-#include <system_error>
 
+#include "platform/damaged_copy.h"
 #include "store/archive.h"
 
-namespace fs = std::filesystem;
 
 namespace {
-
-std::string Stamp(Time32 now) {
-  const std::time_t t = now;
-  std::tm local{};
-  localtime_r(&t, &local);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &local);
-  return text;
-}
-
-// NAME.damaged-YYYYMMDD-HHMMSS, or with -2, -3 ... when that is taken.
-std::string DamagedName(const std::string& path, Time32 now) {
-  const std::string base = path + ".damaged-" + Stamp(now);
-  std::error_code ec;
-  std::string name = base;
-  for (int n = 2; fs::exists(fs::symlink_status(name, ec)); ++n) name = base + "-" + std::to_string(n);
-  return name;
-}
 
 constexpr char kOutOfMemory[] = "there was not enough memory";
 
@@ -122,15 +102,14 @@ LoadOutcome DataFiles::NotRead(const std::string& path, const std::string& why) 
 
 void DataFiles::KeepDamaged(const std::string& path, const std::string& message) {
   const std::string file = ResolveLinks(path);
-  const std::string copy = DamagedName(file, clock_.Now());
-  std::error_code ec;
-  fs::rename(file, copy, ec);
-  if (ec) {
+  std::string why;
+  const std::string copy = KeepDamagedCopy(file, clock_.Now(), why);
+  if (copy.empty()) {
     {
       std::lock_guard guard(mutex_);
       unwritable_.insert(file);
     }
-    Tell(message + "\nThe damaged file could not be moved aside (" + ec.message() +
+    Tell(message + "\nThe damaged file could not be moved aside (" + why +
          "), so it is left as it is and will not be written while Hopwise runs.");
     return;
   }

@@ -96,7 +96,7 @@ bool PageMarkStore::RecordVisit(const std::string& url, const std::string& title
 }
 
 void PageMarkStore::RecordNewPage(const std::string& url, const std::string& title, Time32 now) {
-  cacheDirty_ = true;
+  if (visitHook_) visitHook_(visitContext_);
   std::vector<Removal> before;
   std::vector<Removal> after;
   CPez* p = nullptr;
@@ -122,6 +122,8 @@ void PageMarkStore::RecordNewPage(const std::string& url, const std::string& tit
     newSite = JoinSite(*p);
     if (cache_.size() > PageMarkLimit()) after.push_back(Unlink(*cache_.front()));
   }
+  // Only now: a save that takes the mark from here on copies the store with the new page in it.
+  cacheDirty_ = true;
   for (Removal& removal : before) Finish(std::move(removal));
   if (newSite) Notify([&](StoreListener& l) { l.OnSiteAdded(SiteKeyOf(*p)); });
   Notify([&](StoreListener& l) { l.OnPageMarkAdded(*p); });
@@ -129,10 +131,11 @@ void PageMarkStore::RecordNewPage(const std::string& url, const std::string& tit
 }
 
 bool PageMarkStore::RecordRevisit(CPez& p, const std::string& url, const std::string& title, Time32 now) {
-  cacheDirty_ = true;
+  if (visitHook_) visitHook_(visitContext_);
   if (url == lastRecordedUrl_) {
     // The same page echoed again: only a title that arrived late is taken.
     if (TakesTitle(url, p.title, title)) Retitle(p, title);
+    cacheDirty_ = true;
     return false;
   }
   uint32_t what = kChangedVisited;
@@ -150,6 +153,7 @@ bool PageMarkStore::RecordRevisit(CPez& p, const std::string& url, const std::st
     std::list<CPez*>& members = sites_.at(entry.siteKey);
     members.splice(members.end(), members, entry.inSite);
   }
+  cacheDirty_ = true;  // after the change, as for a new page
   Notify([&](StoreListener& l) { l.OnPageMarkChanged(p, what); });
   return true;
 }

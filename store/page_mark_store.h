@@ -138,8 +138,9 @@ class PageMarkStore {
   Copy Snapshot() const;
   // A copy of the PageMark with this command number, if it is still in the store.
   bool CopyOf(uint32_t commandId, CPez& copy) const;
-  // The dirty flag of the periodic save: set by every visit, taken (tested and cleared) by the
-  // save pacing on the detection thread.
+  // The dirty flag of the periodic save: set by every visit once its change is in the store (so a
+  // save that takes the flag copies that change, or leaves the flag set for the next save), taken
+  // (tested and cleared) by the save pacing on the detection thread.
   void MarkDirty() { cacheDirty_ = true; }
   bool IsDirty() const { return cacheDirty_; }
   std::atomic<bool>& DirtyFlag() { return cacheDirty_; }
@@ -148,6 +149,12 @@ class PageMarkStore {
   void SetSnapshotHookForTest(void (*hook)(void*), void* context) {
     snapshotHook_ = hook;
     snapshotContext_ = context;
+  }
+  // For tests of the periodic save: called by every visit before its change enters the store,
+  // without the lock.
+  void SetVisitHookForTest(void (*hook)(void*), void* context) {
+    visitHook_ = hook;
+    visitContext_ = context;
   }
 
  private:
@@ -200,4 +207,6 @@ class PageMarkStore {
   mutable std::mutex mutex_;
   void (*snapshotHook_)(void*) = nullptr;
   void* snapshotContext_ = nullptr;
+  void (*visitHook_)(void*) = nullptr;
+  void* visitContext_ = nullptr;
 };

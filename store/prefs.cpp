@@ -22,13 +22,18 @@ constexpr DwordValue kTrailingDwords[] = {
     {"Modern Sites", &CPrefs::modernSites},
 };
 
-void LoadDword(const PreferenceStore& store, const char* name, int32_t& field) {
+// True when the value was stored.
+bool LoadDword(const PreferenceStore& store, const char* name, int32_t& field) {
   // The stored word is taken bit for bit; no value is limited or checked here.
-  if (auto value = store.ReadDword(name)) field = static_cast<int32_t>(*value);
+  auto value = store.ReadDword(name);
+  if (value) field = static_cast<int32_t>(*value);
+  return value.has_value();
 }
 
-void LoadString(const PreferenceStore& store, const char* name, std::string& field) {
-  if (auto value = store.ReadString(name)) field = *value;
+bool LoadString(const PreferenceStore& store, const char* name, std::string& field) {
+  auto value = store.ReadString(name);
+  if (value) field = *value;
+  return value.has_value();
 }
 
 std::string JoinPath(const std::string& directory, const char* name) {
@@ -40,12 +45,39 @@ std::string JoinPath(const std::string& directory, const char* name) {
 
 void LoadPreferences(CPrefs& prefs, const PreferenceStore& store) {
   if (!store.KeyExists()) return;
-  LoadString(store, "Browser", prefs.browser);
-  LoadString(store, "Browser Path", prefs.browserPath);
+  bool stored = LoadString(store, "Browser", prefs.browser);
+  stored |= LoadString(store, "Browser Path", prefs.browserPath);
   for (size_t column = 0; column < 4; ++column)
-    LoadDword(store, kColumnNames[column], prefs.columnWidths[column]);
-  for (const DwordValue& value : kTrailingDwords) LoadDword(store, value.name, prefs.*value.field);
-  LoadString(store, "Search Address", prefs.searchAddress);
+    stored |= LoadDword(store, kColumnNames[column], prefs.columnWidths[column]);
+  for (const DwordValue& value : kTrailingDwords) stored |= LoadDword(store, value.name, prefs.*value.field);
+  stored |= LoadString(store, "Search Address", prefs.searchAddress);
+  if (!stored) prefs.powerUser = 1;
+}
+
+void OpenPreferences(CPrefs& prefs, PreferenceStore& store, MessageBoxes& messages, Time32 now) {
+  const PreferenceTrouble trouble = store.Trouble();
+  LoadPreferences(prefs, store);
+  const std::string where = store.Location();
+  if (trouble.kind == PreferenceTrouble::Unreadable) {
+    messages.Ok("Hopwise cannot read its preferences file " + where + ": " + trouble.detail +
+                ".\nThe default preferences are used; the file is left as it is and will not be written "
+                "while Hopwise runs.");
+    return;
+  }
+  if (trouble.kind != PreferenceTrouble::Damaged) return;
+  const std::string damaged = "The preferences file " + where + " is damaged: " + trouble.detail + ".";
+  std::string why;
+  const std::string copy = store.SetAside(now, why);
+  if (copy.empty()) {
+    messages.Ok(damaged + "\nIt could not be moved aside (" + why +
+                "), so it is left as it is and will not be written while Hopwise runs.");
+    return;
+  }
+  SavePreferences(prefs, store);
+  messages.Ok(damaged +
+              "\nThe preferences that could be read are kept in a new file; the damaged file was "
+              "kept as " +
+              copy + ".");
 }
 
 void SavePreferences(const CPrefs& prefs, PreferenceStore& store) {

@@ -4,12 +4,13 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/clock.h"
+#include "platform/message_boxes.h"
 #include "platform/preference_store.h"
 
 // Where Quick Search sends its keywords unless the user chose another service: the built-in search
 // service's query address, up to and including "q=".
-inline constexpr char kDefaultSearchAddress[] =
-    "http://www.altavista.com/cgi-bin/query?pg=q&what=web&fmt=.&q=";
+inline constexpr char kDefaultSearchAddress[] = "https://duckduckgo.com/?q=";
 
 // The user's choices, plus the data-file paths and the menu layout values, which are never stored.
 struct CPrefs {
@@ -28,7 +29,8 @@ struct CPrefs {
   int32_t menuRows = 0;
   int32_t mainListCap = 0;
   std::array<int32_t, 4> columnWidths{140, 238, 110, 110};  // "Column 0" to "Column 3"
-  int32_t powerUser = 0;         // "Power User": non-zero removes the six link submenus
+  int32_t powerUser = 0;         // "Power User": non-zero removes the six link submenus (a new
+                                 // preferences file starts with it on)
   int32_t checkSecurePages = 1;  // "Check Secure Pages": non-zero checks https pages like http ones
   int32_t modernSites = 1;       // "Modern Sites": non-zero groups http and https pages by their
                                  // registrable domain, as browsers do
@@ -36,8 +38,15 @@ struct CPrefs {
   std::string searchAddress = kDefaultSearchAddress;
 };
 
-// Reads every stored value; a missing or unreadable value leaves its field at the default.
+// Reads every stored value; a missing or unreadable value leaves its field at the default. A key
+// that holds none of the values yet (the empty file the start command makes) is a new one: the
+// link submenus start hidden ("Power User" on).
 void LoadPreferences(CPrefs& prefs, const PreferenceStore& store);
+// LoadPreferences at start-up, and the user told once what was wrong with the key. One that cannot
+// be read leaves the defaults and is neither read nor written in this run. A damaged one gives the
+// values that parse; it is then kept aside (NAME.damaged-YYYYMMDD-HHMMSS) and those values are
+// written at once to a new, empty key in its place. One that cannot be moved aside is not written.
+void OpenPreferences(CPrefs& prefs, PreferenceStore& store, MessageBoxes& messages, Time32 now);
 // Writes every stored value; with no key nothing is stored and nothing is reported.
 void SavePreferences(const CPrefs& prefs, PreferenceStore& store);
 // Writes one string value at once.

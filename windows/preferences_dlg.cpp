@@ -30,6 +30,7 @@ CPreferencesDlg::CPreferencesDlg(CPrefs& prefs, MessageBoxes& messages, std::fun
       browserChosen_(std::move(browserChosen)),
       chooser_(ChooseProgram),
       choices_(ChoicesOf(prefs)),
+      searchServices_(OfferedSearchServices(choices_.searchAddress)),
       count_(new PageMarkCountBox(this)),
       sites_(new QRadioButton("Sites", this)),
       topics_(new QRadioButton("Topics", this)),
@@ -44,6 +45,7 @@ CPreferencesDlg::CPreferencesDlg(CPrefs& prefs, MessageBoxes& messages, std::fun
   BuildLayout();
   ShowPreferences();
   connect(change_, &QPushButton::clicked, this, &CPreferencesDlg::OnChange);
+  connect(search_, &QComboBox::currentTextChanged, this, &CPreferencesDlg::ShowSearchAddress);
 }
 
 void CPreferencesDlg::BuildLayout() {
@@ -56,6 +58,7 @@ void CPreferencesDlg::BuildLayout() {
   group->addButton(topics_);
 
   search_->setEditable(true);
+  search_->setInsertPolicy(QComboBox::NoInsert);
   search_->setMinimumContentsLength(36);
   browser_->setReadOnly(true);
   browser_->setMinimumWidth(300);
@@ -90,10 +93,19 @@ void CPreferencesDlg::ShowPreferences() {
   simpleSites_->setChecked(choices_.simpleSites);
   modernSites_->setChecked(choices_.modernSites);
   securePages_->setChecked(choices_.checkSecurePages);
-  search_->addItem(QString::fromLatin1(kDefaultSearchAddress));
-  for (const char* address : kSearchAddressChoices) search_->addItem(QString::fromLatin1(address));
-  search_->setEditText(QString::fromStdString(choices_.searchAddress));
+  for (const SearchService& service : searchServices_) {
+    search_->addItem(QString::fromUtf8(service.name));
+    search_->setItemData(search_->count() - 1, QString::fromUtf8(service.address), Qt::ToolTipRole);
+  }
+  search_->setEditText(QString::fromStdString(SearchFieldText(choices_.searchAddress, searchServices_)));
+  ShowSearchAddress();
   browser_->setText(QString::fromStdString(JoinProgramPath(prefs_.browserPath, prefs_.browser)));
+}
+
+// The field's tooltip is the address Quick Search will use.
+void CPreferencesDlg::ShowSearchAddress() {
+  const std::string text = search_->currentText().toStdString();
+  search_->setToolTip(QString::fromStdString(ReadSearchAddress(text, searchServices_)));
 }
 
 void CPreferencesDlg::OnChange() {
@@ -121,6 +133,6 @@ void CPreferencesDlg::accept() {
   choices_.simpleSites = simpleSites_->isChecked();
   choices_.modernSites = modernSites_->isChecked();
   choices_.checkSecurePages = securePages_->isChecked();
-  choices_.searchAddress = ReadSearchAddress(search_->currentText().toStdString());
+  choices_.searchAddress = ReadSearchAddress(search_->currentText().toStdString(), searchServices_);
   QDialog::accept();
 }

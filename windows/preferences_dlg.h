@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QString>
 #include <functional>
+#include <vector>
 
 #include "platform/message_boxes.h"
 #include "shell/preference_rules.h"
@@ -15,20 +16,12 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
-// A few search services for "Search with:", besides the built-in one; any other address can be
-// typed.
-inline constexpr const char* kSearchAddressChoices[] = {
-    "https://duckduckgo.com/?q=",
-    "https://en.wikipedia.org/w/index.php?search=",
-    "https://www.startpage.com/do/search?q=",
-};
-
 // "Hopwise Preferences": the number of PageMarks to track, what the main menu contains, the link
-// menus, how Sites are formed, whether https pages are checked, the search service, and the browser
-// program. It changes nothing itself but the browser: "Change" lets the user pick the program,
-// stores it in the preferences at once (Cancel does not undo it) and tells browserChosen. OK
-// refuses a number that is not an integer from 50 to 1500 with a message and stays open;
-// otherwise Choices() holds what the user chose.
+// menus, how Sites are formed, whether https pages are checked, the search service (offered by name,
+// with its address as the tooltip; any other address can be typed), and the browser program. It changes
+// nothing itself but the browser: "Change" lets the user pick the program, stores it in the preferences at
+// once (Cancel does not undo it) and tells browserChosen. OK refuses a number that is not an integer from 50
+// to 1500 with a message and stays open; otherwise Choices() holds what the user chose.
 class CPreferencesDlg : public QDialog {
   Q_OBJECT
 
@@ -60,12 +53,14 @@ class CPreferencesDlg : public QDialog {
   void BuildLayout();
   void ShowPreferences();
   void OnChange();
+  void ShowSearchAddress();
 
   CPrefs& prefs_;
   MessageBoxes& messages_;
   std::function<void()> browserChosen_;
   ProgramChooser chooser_;
   PreferenceChoices choices_;
+  std::vector<SearchService> searchServices_;  // offered under "Search with:"
   PageMarkCountBox* count_;
   QRadioButton* sites_;
   QRadioButton* topics_;

@@ -118,6 +118,34 @@ TEST_F(TrayAppTest, EndOfLogonActsOnlyWhenTheSessionIsEnding) {
   EXPECT_FALSE(preferences_.Writes().empty());
 }
 
+// A log-out that is cancelled, or a save of the session, must not end Hopwise.
+TEST_F(TrayAppTest, TheSessionManagersSaveRequestSavesAndHopwiseRunsOn) {
+  CTrayApp app(Services());
+  ASSERT_TRUE(app.Start());
+  bool finished = false;
+  QObject::connect(&app, &CTrayApp::finished, [&] { finished = true; });
+  app.SaveSession();
+  EXPECT_FALSE(Exists("cache.data")) << "a store not yet loaded is not written over cache.data";
+  app.FinishStart();
+  ASSERT_TRUE(app.Store().RecordVisit("http://a.example/", "A"));
+
+  app.SaveSession();
+  EXPECT_TRUE(Exists("cache.data"));
+  EXPECT_TRUE(preferences_.Values().contains("Search Address")) << "the preferences are saved";
+  EXPECT_FALSE(finished);
+  EXPECT_FALSE(app.Events().closing.IsSet());
+  EXPECT_TRUE(app.Store().RecordVisit("http://b.example/", "B")) << "visits are still recorded";
+  EXPECT_EQ(2u, app.Store().Count());
+  EXPECT_TRUE(messages_.Shown().empty());
+
+  app.EndOfLogon(true);
+  EXPECT_TRUE(finished);
+  PageMarkStore loaded(app.Prefs(), clock_);
+  DataFiles files(messages_, clock_);
+  files.LoadCache(loaded, app.Prefs().cachePath);
+  EXPECT_EQ(2u, loaded.Count());
+}
+
 TEST_F(TrayAppTest, ASecondHopwiseSaysSoAndTouchesNothing) {
   CTrayApp first(Services());
   ASSERT_TRUE(first.Start());

@@ -209,17 +209,13 @@ TEST(StringTable, EveryLinkCommandHasAnAddressAndNoAddressIsOrphaned) {
   }
 }
 
-TEST(StringTable, ProgramTextsAndTheSearchHost) {
+TEST(StringTable, ProgramTextsAndAClosedServiceArchived) {
   EXPECT_EQ("HOPWISE", LoadResourceString(res::kStringServiceName));
   EXPECT_EQ("DDE initialization failed.  Unable to continue.", LoadResourceString(res::kStringDdeInitFailed));
   EXPECT_EQ(std::nullopt, LoadResourceString(0));
   EXPECT_EQ(std::nullopt, LoadResourceString(105));
   EXPECT_EQ(std::nullopt, LoadResourceString(4294967295u));
 
-  // The search service is the one behind "Alta Vista"; the query path is appended to the host.
-  const std::string host(QuickSearchHost());
-  EXPECT_TRUE(host.starts_with("http://") || host.starts_with("https://"));
-  EXPECT_NE('/', host.back());
-  EXPECT_EQ(std::string::npos, host.find('/', host.find("//") + 2));
-  EXPECT_TRUE(LoadResourceString(32909)->starts_with(host + "/"));
+  // "Alta Vista" has closed: its link opens an archived copy.
+  EXPECT_TRUE(LoadResourceString(32909)->starts_with("https://web.archive.org/"));
 }

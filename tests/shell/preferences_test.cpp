@@ -36,6 +36,22 @@ TEST(PreferenceRulesTest, AChosenProgramIsSplitAtItsLastSeparator) {
   EXPECT_EQ(kDefaultSearchAddress, ReadSearchAddress("  "));
 }
 
+TEST(PreferenceRulesTest, SearchServicesAreOfferedByNameAndAnyAddressCanBeTyped) {
+  const std::vector<SearchService> offered = OfferedSearchServices(kDefaultSearchAddress);
+  EXPECT_EQ("DuckDuckGo", SearchFieldText(kDefaultSearchAddress, offered));
+  EXPECT_EQ("https://example.org/find?q=", SearchFieldText("https://example.org/find?q=", offered));
+  EXPECT_EQ("https://www.startpage.com/do/search?q=", ReadSearchAddress(" Startpage ", offered));
+  EXPECT_EQ("https://example.org/find?q=", ReadSearchAddress(" https://example.org/find?q= ", offered));
+  EXPECT_EQ(kOldSearchService.address, ReadSearchAddress(kOldSearchService.address, offered));
+  EXPECT_EQ(kOldSearchService.address, SearchFieldText(kOldSearchService.address, offered))
+      << "the closed service is not offered to those who do not have it";
+
+  const std::vector<SearchService> old = OfferedSearchServices(kOldSearchService.address);
+  EXPECT_EQ(offered.size() + 1, old.size());
+  EXPECT_EQ(kOldSearchService.name, SearchFieldText(kOldSearchService.address, old));
+  EXPECT_EQ(kOldSearchService.address, ReadSearchAddress(kOldSearchService.name, old));
+}
+
 TEST(QuickSearchTest, KeywordsAreJoinedByPlusAndEncoded) {
   EXPECT_EQ(std::string(kDefaultSearchAddress) + "new+york+times", QuickSearchAddress("", "new york times"));
   EXPECT_EQ("https://duckduckgo.com/?q=c%2B%2B+%26+c%23",

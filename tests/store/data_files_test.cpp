@@ -437,6 +437,37 @@ TEST_F(DataFilesTest, VisitsWaitOnlyWhileASaveCopiesTheStore) {
   EXPECT_TRUE(messages.Shown().empty());
 }
 
+// A periodic save that takes the dirty mark and copies the store while a visit is on its way in
+// (here: from the visit's own hook, before its change enters the store) leaves that visit to the
+// next periodic save, which must not find the store clean.
+TEST_F(DataFilesTest, AVisitThatMissesASaveIsInTheNextOne) {
+  struct Periodic {
+    PageMarkStore& store;
+    BackgroundSave& saves;
+    const std::string& path;
+    // The trigger's test takes the mark; a save starts only when it was set.
+    void Tick() {
+      if (!store.DirtyFlag().exchange(false)) return;
+      saves.Start(store, path);
+      saves.Wait();
+    }
+  };
+  DataFiles files(messages, clock);
+  BackgroundSave saves(files);
+  Periodic periodic{store, saves, cachePath};
+  Visit("http://a/", "A");
+  store.SetVisitHookForTest([](void* context) { static_cast<Periodic*>(context)->Tick(); }, &periodic);
+  Visit("http://b/", "B");
+  store.SetVisitHookForTest(nullptr, nullptr);
+
+  PageMarkStore loaded(prefs, clock);
+  files.LoadCache(loaded, cachePath);
+  EXPECT_EQ(1u, loaded.Count()) << "the save in between copied the store before the visit";
+  periodic.Tick();
+  files.LoadCache(loaded, cachePath);
+  EXPECT_EQ(2u, loaded.Count()) << "the next save holds the visit";
+}
+
 TEST_F(DataFilesTest, FailedBackgroundSaveLeavesTheStoreAlone) {
   Visit("http://a/", "A");
   Visit("http://b/", "B");

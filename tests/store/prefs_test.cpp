@@ -91,6 +91,25 @@ TEST(PrefsTest, EveryValueSurvivesASaveAndLoadUnchecked) {
   EXPECT_EQ("https://duckduckgo.com/?q=", loaded.searchAddress);
 }
 
+// The start command makes an empty preferences file: a new user gets a working search service and
+// no link submenus; a file that holds values keeps every one of them.
+TEST(PrefsTest, ANewFileHidesTheLinkSubmenusAndAnExistingOneKeepsItsValues) {
+  MemoryPreferenceStore fresh(true);
+  CPrefs prefs;
+  LoadPreferences(prefs, fresh);
+  EXPECT_EQ(1, prefs.powerUser);
+  EXPECT_EQ("https://duckduckgo.com/?q=", prefs.searchAddress);
+
+  MemoryPreferenceStore existing(true);
+  CPrefs earlier;
+  earlier.searchAddress = "http://www.altavista.com/cgi-bin/query?pg=q&what=web&fmt=.&q=";
+  SavePreferences(earlier, existing);
+  CPrefs loaded;
+  LoadPreferences(loaded, existing);
+  EXPECT_EQ(0, loaded.powerUser);
+  EXPECT_EQ(earlier.searchAddress, loaded.searchAddress);
+}
+
 TEST(PrefsTest, ValueOfTheWrongKindLeavesTheDefault) {
   MemoryPreferenceStore store(true);
   store.WriteString("Max PageMarks", "500");

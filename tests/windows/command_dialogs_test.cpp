@@ -67,6 +67,9 @@ TEST_F(CommandDialogsTest, PreferencesShowTheChoicesAndRefuseABadNumber) {
   EXPECT_TRUE(dialog.SitesButton()->isChecked());
   EXPECT_TRUE(dialog.SecurePagesBox()->isChecked());
   EXPECT_EQ(QStringLiteral("/usr/bin/firefox"), dialog.Browser()->text());
+  EXPECT_EQ(QStringLiteral("DuckDuckGo"), dialog.SearchAddress()->currentText());
+  EXPECT_EQ(QStringLiteral("https://duckduckgo.com/?q="), dialog.SearchAddress()->toolTip());
+  EXPECT_EQ(-1, dialog.SearchAddress()->findText(QString::fromUtf8(kOldSearchService.name)));
   tray.OnCommand(res::kCmdPreferences);
   EXPECT_EQ(&dialog, dialogs.Dialog(CommandDialogSet::Which::kPreferences)) << "one at a time";
 
@@ -87,6 +90,13 @@ TEST_F(CommandDialogsTest, PreferencesShowTheChoicesAndRefuseABadNumber) {
   EXPECT_EQ(0, saves);
   dialog.reject();
   EXPECT_EQ(1000, prefs.maxPageMarks);
+
+  // A user who still has the old built-in service finds it by name and keeps it with OK.
+  prefs.searchAddress = kOldSearchService.address;
+  CPreferencesDlg& again = Preferences();
+  EXPECT_EQ(QString::fromUtf8(kOldSearchService.name), again.SearchAddress()->currentText());
+  again.accept();
+  EXPECT_EQ(kOldSearchService.address, prefs.searchAddress);
 }
 
 TEST_F(CommandDialogsTest, OkAppliesEachChangeAndChangeKeepsTheBrowserEvenOnCancel) {
@@ -102,7 +112,9 @@ TEST_F(CommandDialogsTest, OkAppliesEachChangeAndChangeKeepsTheBrowserEvenOnCanc
   dialog.Count()->SetText("50");
   dialog.TopicsButton()->setChecked(true);
   dialog.SecurePagesBox()->setChecked(false);
-  dialog.SearchAddress()->setEditText("https://duckduckgo.com/?q=");
+  dialog.SearchAddress()->setCurrentIndex(dialog.SearchAddress()->findText("Wikipedia"));
+  EXPECT_EQ(QStringLiteral("https://en.wikipedia.org/w/index.php?search="),
+            dialog.SearchAddress()->toolTip());
   dialog.accept();
   EXPECT_EQ(2, saves);
   EXPECT_EQ(50u, store.Count());
@@ -110,7 +122,7 @@ TEST_F(CommandDialogsTest, OkAppliesEachChangeAndChangeKeepsTheBrowserEvenOnCanc
   EXPECT_EQ(1, prefs.menuState);
   EXPECT_EQ("Sites", tray.Menus().MainMenu()->TextAt(12));
   EXPECT_EQ(0, prefs.checkSecurePages);
-  EXPECT_EQ("https://duckduckgo.com/?q=", prefs.searchAddress);
+  EXPECT_EQ("https://en.wikipedia.org/w/index.php?search=", prefs.searchAddress);
 
   CPreferencesDlg& again = Preferences();
   again.SetProgramChooser([](QWidget*, const QString&) { return QStringLiteral("/usr/bin/chromium"); });
