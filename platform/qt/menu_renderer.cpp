@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QProxyStyle>
+#include <QRegularExpression>
 #include <QScreen>
 #include <algorithm>
 #include <utility>
@@ -126,7 +127,7 @@ void MenuRenderer::View::Show(QAction* action, const MenuItem& item) const {
     }
   }
   action->setToolTip(tip);
-  action->setText(ActionText(shown));
+  action->setText(owner_.exported_ ? DBusMenuText(shown) : ActionText(shown));
   action->setEnabled(!item.grayed);
   // Only a checked item shows a check box: an unchecked item shows nothing at all.
   action->setCheckable(item.checked);
@@ -185,6 +186,7 @@ void MenuRenderer::View::Apply(const MenuChange& change) {
     case MenuChange::Kind::Inserted: {
       const std::size_t at = std::min(position, entries_.size());
       QAction* before = at < entries_.size() ? entries_[at].action : nullptr;
+      if (!before && qmenu_ == owner_.top_) before = owner_.trailer_;
       entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(at), Make(change.item, before));
       break;
     }
@@ -230,6 +232,7 @@ void MenuRenderer::DropMenu() {
   if (!top_) return;
   top_->hide();  // ends an open menu loop: closed() follows
   root_.reset();
+  trailer_.clear();
   QMenu* old = std::exchange(top_, nullptr);
   QObject::disconnect(old, nullptr, this, nullptr);
   old->deleteLater();
@@ -251,6 +254,12 @@ bool MenuRenderer::IsOpen() const {
   return top_ && top_->isVisible();
 }
 
+void MenuRenderer::AppendAfterModel(QAction* action) {
+  if (!top_) return;
+  top_->addAction(action);
+  if (!trailer_) trailer_ = action;
+}
+
 void MenuRenderer::Close() {
   if (IsOpen()) top_->hide();
 }
@@ -263,7 +272,7 @@ void MenuRenderer::OnTopHidden() {
       this,
       [this] {
         emit closed();
-        if (!IsOpen()) DropMenu();
+        if (!IsOpen() && !exported_) DropMenu();
       },
       Qt::QueuedConnection);
 }
@@ -297,6 +306,38 @@ QString MenuRenderer::ActionText(const MenuItem& item) {
     }
   }
   return shown;
+}
+
+namespace {
+
+// The text a mnemonic label shows: "&&" is one "&", an "&" before a character only marks it.
+QString WithoutMnemonic(const QString& text) {
+  QString shown;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    if (text[i] == u'&' && i + 1 < text.size() && !text[i + 1].isSpace()) ++i;
+    shown += text[i];
+  }
+  return shown;
+}
+
+bool NamesMenuKey(const QString& text) {
+  static const QRegularExpression key(QStringLiteral("^(Ctrl-.+|Del|F[0-9]+)$"));
+  return key.match(text).hasMatch();
+}
+
+}  // namespace
+
+QString MenuRenderer::DBusMenuText(const MenuItem& item) {
+  QString text = QString::fromUtf8(item.text.data(), static_cast<qsizetype>(item.text.size()));
+  if (item.style == LabelStyle::Mnemonic) text = WithoutMnemonic(text);
+  if (const qsizetype tab = text.indexOf(u'\t'); tab >= 0) {
+    const QString after = text.mid(tab + 1);
+    text.truncate(tab);
+    if (!after.isEmpty() && !NamesMenuKey(after)) text += QStringLiteral("  ") + after;
+  }
+  text.replace(u'_', QStringLiteral("__"));
+  if (const qsizetype ampersand = text.indexOf(u'&'); ampersand >= 0) text.insert(ampersand, u'&');
+  return text;
 }
 
 int MenuRenderer::CharacterCode(const QKeyEvent& event) {

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QObject>
 #include <QPoint>
+#include <QPointer>
 #include <QString>
 #include <memory>
 
@@ -33,6 +34,13 @@ class MenuRenderer : public QObject {
   MenuRenderer(const MenuRenderer&) = delete;
   MenuRenderer& operator=(const MenuRenderer&) = delete;
 
+  // The exported form: the QMenu goes to a StatusNotifierItem host over DBusMenu, which shows it
+  // whenever the user asks. It is then kept built and in step for as long as the renderer lives
+  // (its "closed" does not drop it), and its labels are written as DBusMenuText gives them. Set
+  // before the first Build.
+  void SetExported(bool exported) { exported_ = exported; }
+  bool IsExported() const { return exported_; }
+
   // Shows another model from now on (a rebuilt menu bar). A QMenu built for the old one is
   // closed (ending its menu loop) and dropped; the next Build or Popup builds anew.
   void SetModel(std::shared_ptr<Menu> model);
@@ -45,6 +53,9 @@ class MenuRenderer : public QObject {
   // at once; the results come as signals).
   void Popup(const QPoint& screenPoint);
   bool IsOpen() const;
+  // An action of the caller's at the end of the built top QMenu (Build first): whatever the model
+  // inserts at its end still goes before the first of these.
+  void AppendAfterModel(QAction* action);
   // Closes an open menu; the menu loop ends as if the user had dismissed it.
   void Close();
 
@@ -59,6 +70,12 @@ class MenuRenderer : public QObject {
   static int ItemHeight();
   // The text of the QAction showing an item.
   static QString ActionText(const MenuItem& item);
+  // The label of an item as Qt's DBusMenu exporter needs it, so that a host shows the item's text as
+  // it is: no mnemonic (host menus are clicked), "_" doubled (a host takes "_x" as a mnemonic), and
+  // the first "&" doubled (Qt writes the first "&" of a label as the "_" of a mnemonic, which a
+  // host shows as the "&" after it). The text after a tab follows after two blanks, unless it names
+  // a key of the popup menus ("Ctrl-Q"), which no host menu passes on.
+  static QString DBusMenuText(const MenuItem& item);
   // The character code of a key typed in a menu, as the menu-character notification gives it:
   // Ctrl+A to Ctrl+Z give 1 to 26, a printable key (with or without Shift) its character; keys
   // with Alt or Meta and keys without a character give 0.
@@ -85,7 +102,9 @@ class MenuRenderer : public QObject {
   void OnTopHidden();
 
   std::shared_ptr<Menu> model_;
+  bool exported_ = false;
   QMenu* top_ = nullptr;
+  QPointer<QAction> trailer_;  // the first action of AppendAfterModel
   std::unique_ptr<View> root_;
   QHash<QMenu*, View*> views_;  // every QMenu of the built tree
 };

@@ -2,9 +2,11 @@
 
 #include <QCursor>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QScreen>
 #include <QThread>
 
+#include "platform/qt/status_notifier_host.h"
 #include "resources/icons.h"
 #include "resources/menu_resources.h"
 #include "resources/resource_ids.h"
@@ -13,7 +15,12 @@
 
 namespace {
 constexpr int kRegistrationDelayMs = 1000;
-}
+constexpr char kCommandsTitle[] = "Commands";
+constexpr char kCloseQuestion[] =
+    "Exit Hopwise?\n\n"
+    "Yes ends Hopwise. No keeps it running without this window, still recording the pages you "
+    "visit; to get the window back, start Hopwise again.";
+}  // namespace
 
 CTrayWnd::CTrayWnd(CPrefs& prefs, PageMarkStore& store, TopicsModel& topics, UrlOpener& opener,
                    Launcher& launcher, MessageBoxes& messages, ToolWindows& toolWindows,
@@ -66,6 +73,9 @@ CTrayWnd::~CTrayWnd() {
 }
 
 void CTrayWnd::CreateTrayWindow() {
+  // Asked as Qt asks it when the icon is made, so that both agree on where the icon went.
+  sniHost_ = StatusNotifierHostPresent();
+  for (MenuRenderer* renderer : {&mainRenderer_, &quickRenderer_}) renderer->SetExported(sniHost_);
   trayIcon_ = new QSystemTrayIcon(normalIcon_, this);
   trayIcon_->setProperty("iconId", kTrayIconId);
   trayIcon_->setToolTip(TipText());
@@ -83,9 +93,16 @@ void CTrayWnd::CreateTrayWindow() {
   connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, displayChanged);
 }
 
-// Said once: a user who closes the window knows, and the menus are a start of Hopwise away.
+// Closing the window asks whether to end Hopwise; a start of Hopwise brings it back.
 void CTrayWnd::ShowNoTrayWindow() {
+  if (noTray_) {
+    noTray_->show();
+    noTray_->raise();
+    noTray_->activateWindow();
+    return;
+  }
   noTray_ = new NoTrayWindow;
+  noTray_->SetCloseQuestion([this] { return messages_.YesNo(kCloseQuestion); });
   noTray_->setAttribute(Qt::WA_DeleteOnClose);
   connect(noTray_, &QObject::destroyed, this, [this] { noTray_ = nullptr; });
   connect(noTray_, &NoTrayWindow::mainMenuRequested, this,
@@ -100,13 +117,50 @@ void CTrayWnd::BuildMenus() {
   menus_->BuildMenus();
   mainRenderer_.SetModel(menus_->MainMenu());
   quickRenderer_.SetModel(menus_->QuickMenu());
+  if (sniHost_) ExportMenus();
+}
+
+// One menu for the host, which has one menu per icon. The commands go into a submenu: the main
+// menu alone is as long as the screen allows, and the pages are what the user comes for.
+void CTrayWnd::ExportMenus() {
+  QMenu* menu = mainRenderer_.Build();
+  QMenu* commands = quickRenderer_.Build();
+  if (!menu || !commands || !trayIcon_) return;
+  commands->setTitle(QString::fromLatin1(kCommandsTitle));
+  auto* separator = new QAction(menu);
+  separator->setSeparator(true);
+  mainRenderer_.AppendAfterModel(separator);
+  mainRenderer_.AppendAfterModel(commands->menuAction());
+  trayIcon_->setContextMenu(menu);
+}
+
+QMenu* CTrayWnd::ExportedMenu() const {
+  return sniHost_ && trayIcon_ ? trayIcon_->contextMenu() : nullptr;
+}
+
+bool CTrayWnd::CanPopUpMenus() {
+  return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+void CTrayWnd::ShowYourself() {
+  if (trayIcon_ && (sniHost_ || QSystemTrayIcon::isSystemTrayAvailable()))
+    OnShowPageMarksForTyping();
+  else
+    ShowNoTrayWindow();
 }
 
 void CTrayWnd::WatchScreen(QScreen* screen) {
   connect(screen, &QScreen::geometryChanged, this, [this] { displayChangeTimer_.start(); });
 }
 
+// A StatusNotifierItem host shows the exported menu itself (on a right click, or on a left click
+// when it treats every item as a menu); its left click asks for the quickest way to any page.
 void CTrayWnd::OnTrayActivated(QSystemTrayIcon::ActivationReason reason) {
+  if (sniHost_) {
+    if (reason == QSystemTrayIcon::Trigger) OnShowPageMarksForTyping();
+    return;
+  }
+  if (!CanPopUpMenus()) return;
   if (reason == QSystemTrayIcon::Trigger)
     ShowMenuAt(PopupKind::Main, QCursor::pos());
   else if (reason == QSystemTrayIcon::Context)
@@ -115,7 +169,7 @@ void CTrayWnd::OnTrayActivated(QSystemTrayIcon::ActivationReason reason) {
 
 void CTrayWnd::ShowMenuAt(PopupKind which, const QPoint& screenPoint) {
   MenuRenderer& renderer = Renderer(which);
-  if (renderer.Model()) renderer.Popup(screenPoint);
+  if (renderer.Model() && !renderer.IsExported()) renderer.Popup(screenPoint);
 }
 
 void CTrayWnd::ToggleSuspend() {

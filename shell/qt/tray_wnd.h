@@ -56,6 +56,9 @@ class CTrayWnd : public QObject, public RecordingSwitch {
   void BuildMenus();
   // Pops the main (bar item 0) or the quick menu (bar item 1) up at a point of the screen.
   void ShowMenuAt(PopupKind which, const QPoint& screenPoint);
+  // Another start of Hopwise asked this one to show itself: the PageMarks window, ready for typing
+  // in its filter, when the icon is in a tray; the window that stands in for the icon otherwise.
+  void ShowYourself();
   // Switches recording off (suspended icon, tip "Hopwise Suspended", item "Activate Hopwise") or
   // back on.
   void ToggleSuspend();
@@ -81,6 +84,12 @@ class CTrayWnd : public QObject, public RecordingSwitch {
     return which == PopupKind::Main ? mainRenderer_ : quickRenderer_;
   }
   QSystemTrayIcon* TrayIcon() const { return trayIcon_; }
+  // Whether the icon went to a StatusNotifierItem host (decided when the icon is made): the host
+  // draws the menu exported to it, and a click on the icon opens the PageMarks window.
+  bool OnStatusNotifierHost() const { return sniHost_; }
+  // The menu exported to a StatusNotifierItem host: the main menu's items, a separator and the
+  // quick menu as the submenu "Commands". Null elsewhere.
+  QMenu* ExportedMenu() const;
   // The window that stands in for the icon on a desktop without a system tray (null otherwise).
   NoTrayWindow* NoTray() const { return noTray_; }
   const QIcon& NormalIcon() const { return normalIcon_; }
@@ -110,6 +119,10 @@ class CTrayWnd : public QObject, public RecordingSwitch {
   void OnTrayActivated(QSystemTrayIcon::ActivationReason reason);
   QString TipText() const;
   void ShowNoTrayWindow();
+  void ExportMenus();
+  // A popup menu is only shown where it can be placed at the icon or the pointer: never on
+  // Wayland, where a popup without a parent window becomes a window of its own.
+  static bool CanPopUpMenus();
   void WatchScreen(QScreen* screen);
   // Fixed commands other than the ones above.
   bool DispatchFixedCommand(uint32_t command);
@@ -119,6 +132,7 @@ class CTrayWnd : public QObject, public RecordingSwitch {
   void OnPreferences();
   void OnShowTopicsWindow();
   void OnShowPageMarksWindow();
+  void OnShowPageMarksForTyping();
   void OnShowSitesWindow();
   void OnLaunchBrowser();
   void OnOpenTypedUrl();
@@ -148,6 +162,7 @@ class CTrayWnd : public QObject, public RecordingSwitch {
   MenuRenderer quickRenderer_;
   QSystemTrayIcon* trayIcon_ = nullptr;
   NoTrayWindow* noTray_ = nullptr;
+  bool sniHost_ = false;
   int32_t active_ = 1;  // 0 while recording is suspended
   bool browserConnected_ = false;
   std::shared_ptr<Menu> linkMenus_;
