@@ -7,7 +7,6 @@
 #include <QMenu>
 #include <QPointer>
 #include <QProxyStyle>
-#include <QRegularExpression>
 #include <QScreen>
 #include <algorithm>
 #include <utility>
@@ -127,7 +126,7 @@ void MenuRenderer::View::Show(QAction* action, const MenuItem& item) const {
     }
   }
   action->setToolTip(tip);
-  action->setText(owner_.exported_ ? DBusMenuText(shown) : ActionText(shown));
+  action->setText(ActionText(shown));
   action->setEnabled(!item.grayed);
   // Only a checked item shows a check box: an unchecked item shows nothing at all.
   action->setCheckable(item.checked);
@@ -306,38 +305,6 @@ QString MenuRenderer::ActionText(const MenuItem& item) {
     }
   }
   return shown;
-}
-
-namespace {
-
-// The text a mnemonic label shows: "&&" is one "&", an "&" before a character only marks it.
-QString WithoutMnemonic(const QString& text) {
-  QString shown;
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    if (text[i] == u'&' && i + 1 < text.size() && !text[i + 1].isSpace()) ++i;
-    shown += text[i];
-  }
-  return shown;
-}
-
-bool NamesMenuKey(const QString& text) {
-  static const QRegularExpression key(QStringLiteral("^(Ctrl-.+|Del|F[0-9]+)$"));
-  return key.match(text).hasMatch();
-}
-
-}  // namespace
-
-QString MenuRenderer::DBusMenuText(const MenuItem& item) {
-  QString text = QString::fromUtf8(item.text.data(), static_cast<qsizetype>(item.text.size()));
-  if (item.style == LabelStyle::Mnemonic) text = WithoutMnemonic(text);
-  if (const qsizetype tab = text.indexOf(u'\t'); tab >= 0) {
-    const QString after = text.mid(tab + 1);
-    text.truncate(tab);
-    if (!after.isEmpty() && !NamesMenuKey(after)) text += QStringLiteral("  ") + after;
-  }
-  text.replace(u'_', QStringLiteral("__"));
-  if (const qsizetype ampersand = text.indexOf(u'&'); ampersand >= 0) text.insert(ampersand, u'&');
-  return text;
 }
 
 int MenuRenderer::CharacterCode(const QKeyEvent& event) {

@@ -35,9 +35,9 @@ class MenuRenderer : public QObject {
   MenuRenderer& operator=(const MenuRenderer&) = delete;
 
   // The exported form: the QMenu goes to a StatusNotifierItem host over DBusMenu, which shows it
-  // whenever the user asks. It is then kept built and in step for as long as the renderer lives
-  // (its "closed" does not drop it), and its labels are written as DBusMenuText gives them. Set
-  // before the first Build.
+  // whenever the user asks. It is then kept built and in step for as long as the renderer lives:
+  // the end of a menu loop ("closed" from the host) does not drop it, and it is never popped up.
+  // Set before the first Build.
   void SetExported(bool exported) { exported_ = exported; }
   bool IsExported() const { return exported_; }
 
@@ -70,12 +70,6 @@ class MenuRenderer : public QObject {
   static int ItemHeight();
   // The text of the QAction showing an item.
   static QString ActionText(const MenuItem& item);
-  // The label of an item as Qt's DBusMenu exporter needs it, so that a host shows the item's text as
-  // it is: no mnemonic (host menus are clicked), "_" doubled (a host takes "_x" as a mnemonic), and
-  // the first "&" doubled (Qt writes the first "&" of a label as the "_" of a mnemonic, which a
-  // host shows as the "&" after it). The text after a tab follows after two blanks, unless it names
-  // a key of the popup menus ("Ctrl-Q"), which no host menu passes on.
-  static QString DBusMenuText(const MenuItem& item);
   // The character code of a key typed in a menu, as the menu-character notification gives it:
   // Ctrl+A to Ctrl+Z give 1 to 26, a printable key (with or without Shift) its character; keys
   // with Alt or Meta and keys without a character give 0.

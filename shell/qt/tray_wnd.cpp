@@ -7,6 +7,7 @@
 #include <QThread>
 
 #include "platform/qt/status_notifier_host.h"
+#include "platform/qt/status_notifier_item.h"
 #include "resources/icons.h"
 #include "resources/menu_resources.h"
 #include "resources/resource_ids.h"
@@ -73,15 +74,15 @@ CTrayWnd::~CTrayWnd() {
 }
 
 void CTrayWnd::CreateTrayWindow() {
-  // Asked as Qt asks it when the icon is made, so that both agree on where the icon went.
-  sniHost_ = StatusNotifierHostPresent();
-  for (MenuRenderer* renderer : {&mainRenderer_, &quickRenderer_}) renderer->SetExported(sniHost_);
-  trayIcon_ = new QSystemTrayIcon(normalIcon_, this);
-  trayIcon_->setProperty("iconId", kTrayIconId);
-  trayIcon_->setToolTip(TipText());
-  connect(trayIcon_, &QSystemTrayIcon::activated, this, &CTrayWnd::OnTrayActivated);
-  trayIcon_->show();  // without a tray the icon shows once one appears
-  if (!QSystemTrayIcon::isSystemTrayAvailable()) ShowNoTrayWindow();
+  sniHost_ = StatusNotifierHostPresent() && CreateStatusNotifierItem();
+  if (!sniHost_) {
+    trayIcon_ = new QSystemTrayIcon(normalIcon_, this);
+    trayIcon_->setProperty("iconId", kTrayIconId);
+    trayIcon_->setToolTip(TipText());
+    connect(trayIcon_, &QSystemTrayIcon::activated, this, &CTrayWnd::OnTrayActivated);
+    trayIcon_->show();  // without a tray the icon shows once one appears
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) ShowNoTrayWindow();
+  }
 
   for (QScreen* screen : QGuiApplication::screens()) WatchScreen(screen);
   auto displayChanged = [this] { displayChangeTimer_.start(); };
@@ -91,6 +92,22 @@ void CTrayWnd::CreateTrayWindow() {
   });
   connect(qGuiApp, &QGuiApplication::screenRemoved, this, displayChanged);
   connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, displayChanged);
+}
+
+// The host draws the icon and the menu exported to it; its left click (Activate) opens the
+// PageMarks window, the quickest way to any page. A host that asks for a menu with ContextMenu
+// (one that reads no DBusMenu) gets none: a popup of Hopwise's own may not be placed on Wayland.
+bool CTrayWnd::CreateStatusNotifierItem() {
+  sni_ = std::make_unique<StatusNotifierItem>(QString::fromLatin1(kTrayTip));
+  sni_->SetIcon(normalIcon_);
+  sni_->SetToolTip(TipText());
+  connect(sni_.get(), &StatusNotifierItem::activated, this, &CTrayWnd::OnShowPageMarksForTyping);
+  if (!sni_->Register()) {
+    sni_.reset();
+    return false;
+  }
+  for (MenuRenderer* renderer : {&mainRenderer_, &quickRenderer_}) renderer->SetExported(true);
+  return true;
 }
 
 // Closing the window asks whether to end Hopwise; a start of Hopwise brings it back.
@@ -125,17 +142,18 @@ void CTrayWnd::BuildMenus() {
 void CTrayWnd::ExportMenus() {
   QMenu* menu = mainRenderer_.Build();
   QMenu* commands = quickRenderer_.Build();
-  if (!menu || !commands || !trayIcon_) return;
+  if (!menu || !commands || !sni_) return;
   commands->setTitle(QString::fromLatin1(kCommandsTitle));
   auto* separator = new QAction(menu);
   separator->setSeparator(true);
   mainRenderer_.AppendAfterModel(separator);
   mainRenderer_.AppendAfterModel(commands->menuAction());
-  trayIcon_->setContextMenu(menu);
+  sni_->SetMenu(menu);
+  exportedMenu_ = menu;
 }
 
 QMenu* CTrayWnd::ExportedMenu() const {
-  return sniHost_ && trayIcon_ ? trayIcon_->contextMenu() : nullptr;
+  return exportedMenu_;
 }
 
 bool CTrayWnd::CanPopUpMenus() {
@@ -143,7 +161,7 @@ bool CTrayWnd::CanPopUpMenus() {
 }
 
 void CTrayWnd::ShowYourself() {
-  if (trayIcon_ && (sniHost_ || QSystemTrayIcon::isSystemTrayAvailable()))
+  if (sni_ || (trayIcon_ && QSystemTrayIcon::isSystemTrayAvailable()))
     OnShowPageMarksForTyping();
   else
     ShowNoTrayWindow();
@@ -153,13 +171,7 @@ void CTrayWnd::WatchScreen(QScreen* screen) {
   connect(screen, &QScreen::geometryChanged, this, [this] { displayChangeTimer_.start(); });
 }
 
-// A StatusNotifierItem host shows the exported menu itself (on a right click, or on a left click
-// when it treats every item as a menu); its left click asks for the quickest way to any page.
 void CTrayWnd::OnTrayActivated(QSystemTrayIcon::ActivationReason reason) {
-  if (sniHost_) {
-    if (reason == QSystemTrayIcon::Trigger) OnShowPageMarksForTyping();
-    return;
-  }
   if (!CanPopUpMenus()) return;
   if (reason == QSystemTrayIcon::Trigger)
     ShowMenuAt(PopupKind::Main, QCursor::pos());
@@ -174,19 +186,28 @@ void CTrayWnd::ShowMenuAt(PopupKind which, const QPoint& screenPoint) {
 
 void CTrayWnd::ToggleSuspend() {
   const bool suspend = active_ != 0;
-  if (trayIcon_) {
-    trayIcon_->setIcon(suspend ? suspendedIcon_ : normalIcon_);
-  }
   if (menus_->MenuBar())
     menus_->MenuBar()->Relabel(res::kCmdSuspend, suspend ? "Activate Hopwise" : "Suspend Hopwise");
   active_ = suspend ? 0 : 1;
-  if (trayIcon_) trayIcon_->setToolTip(TipText());
+  ShowIconState(true);
 }
 
 void CTrayWnd::SetBrowserConnected(bool connected) {
   if (connected == browserConnected_) return;
   browserConnected_ = connected;
-  if (trayIcon_) trayIcon_->setToolTip(TipText());
+  ShowIconState(false);
+}
+
+void CTrayWnd::ShowIconState(bool iconChanged) {
+  const QIcon& icon = active_ != 0 ? normalIcon_ : suspendedIcon_;
+  if (trayIcon_) {
+    if (iconChanged) trayIcon_->setIcon(icon);
+    trayIcon_->setToolTip(TipText());
+  }
+  if (sni_) {
+    if (iconChanged) sni_->SetIcon(icon);
+    sni_->SetToolTip(TipText());
+  }
 }
 
 QString CTrayWnd::TipText() const {
@@ -220,6 +241,7 @@ void CTrayWnd::DestroySiteMenus() {
 
 void CTrayWnd::RemoveTrayIcon() {
   delete noTray_;
+  sni_.reset();
   if (!trayIcon_) return;
   trayIcon_->hide();
   delete trayIcon_;
