@@ -67,7 +67,7 @@ class StatusNotifierItem : public QObject {
 
   // Puts the item on the session bus and registers it with the watcher. False without a bus.
   bool Register();
-  // The service name the item was registered under.
+  // The service name the item was registered under; empty before Register.
   const QString& ServiceName() const { return service_; }
 
   void SetIcon(const QIcon& icon);

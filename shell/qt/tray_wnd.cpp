@@ -74,8 +74,10 @@ CTrayWnd::~CTrayWnd() {
 }
 
 void CTrayWnd::CreateTrayWindow() {
-  sniHost_ = StatusNotifierHostPresent() && CreateStatusNotifierItem();
-  if (!sniHost_) {
+  sniHost_ = StatusNotifierHostPresent();
+  if (sniHost_) {
+    CreateStatusNotifierItem();
+  } else {
     trayIcon_ = new QSystemTrayIcon(normalIcon_, this);
     trayIcon_->setProperty("iconId", kTrayIconId);
     trayIcon_->setToolTip(TipText());
@@ -97,17 +99,12 @@ void CTrayWnd::CreateTrayWindow() {
 // The host draws the icon and the menu exported to it; its left click (Activate) opens the
 // PageMarks window, the quickest way to any page. A host that asks for a menu with ContextMenu
 // (one that reads no DBusMenu) gets none: a popup of Hopwise's own may not be placed on Wayland.
-bool CTrayWnd::CreateStatusNotifierItem() {
+void CTrayWnd::CreateStatusNotifierItem() {
   sni_ = std::make_unique<StatusNotifierItem>(QString::fromLatin1(kTrayTip));
   sni_->SetIcon(normalIcon_);
   sni_->SetToolTip(TipText());
   connect(sni_.get(), &StatusNotifierItem::activated, this, &CTrayWnd::OnShowPageMarksForTyping);
-  if (!sni_->Register()) {
-    sni_.reset();
-    return false;
-  }
   for (MenuRenderer* renderer : {&mainRenderer_, &quickRenderer_}) renderer->SetExported(true);
-  return true;
 }
 
 // Closing the window asks whether to end Hopwise; a start of Hopwise brings it back.
@@ -150,6 +147,9 @@ void CTrayWnd::ExportMenus() {
   mainRenderer_.AppendAfterModel(commands->menuAction());
   sni_->SetMenu(menu);
   exportedMenu_ = menu;
+  // Only now, with the menu: a host reads the item's "Menu" once, when the item registers. (The
+  // bus is there, the host was found on it; a failure leaves Hopwise running without an icon.)
+  if (sni_->ServiceName().isEmpty()) sni_->Register();
 }
 
 QMenu* CTrayWnd::ExportedMenu() const {

@@ -124,7 +124,7 @@ class CTrayWnd : public QObject, public RecordingSwitch {
   void OnTrayActivated(QSystemTrayIcon::ActivationReason reason);
   QString TipText() const;
   void ShowNoTrayWindow();
-  bool CreateStatusNotifierItem();
+  void CreateStatusNotifierItem();
   void ExportMenus();
   // Icon and tip as active_ and the browser say, wherever the icon is.
   void ShowIconState(bool iconChanged);

@@ -52,10 +52,25 @@ class StandInWatcher : public QObject {
     QMutexLocker lock(&mutex_);
     return item_;
   }
+  QString MenuAtRegistration() const {
+    QMutexLocker lock(&mutex_);
+    return menu_;
+  }
 
  public slots:
+  // As waybar does, the host reads the item's menu path when the item registers, and only then.
   void RegisterStatusNotifierItem(const QString& service) {
+    QDBusMessage get = QDBusMessage::createMethodCall(service, "/StatusNotifierItem",
+                                                      "org.freedesktop.DBus.Properties", "Get");
+    get.setArguments({QStringLiteral("org.kde.StatusNotifierItem"), QStringLiteral("Menu")});
+    const QDBusMessage reply = QDBusConnection(QStringLiteral("host")).call(get, QDBus::Block, 5000);
+    const QString menu =
+        reply.arguments().isEmpty()
+            ? QString()
+            : qvariant_cast<QDBusObjectPath>(qvariant_cast<QDBusVariant>(reply.arguments()[0]).variant())
+                  .path();
     QMutexLocker lock(&mutex_);
+    menu_ = menu;
     item_ = service;
   }
   void RegisterStatusNotifierHost(const QString&) {}
@@ -63,6 +78,7 @@ class StandInWatcher : public QObject {
  private:
   mutable QMutex mutex_;
   QString item_;
+  QString menu_;
 };
 
 // One entry of a DBusMenu layout as the host reads it.
@@ -195,6 +211,7 @@ TEST_F(SniHostTest, TheHostShowsPagesAndCommandsInOneMenuThatFollowsTheStore) {
   EXPECT_EQ(nullptr, app_->TrayWindow()->NoTray()) << "the host shows the icon";
   EXPECT_FALSE(ItemProperty("ItemIsMenu").toBool());
   menuPath_ = qvariant_cast<QDBusObjectPath>(ItemProperty("Menu")).path();
+  EXPECT_EQ(menuPath_, watcher_.MenuAtRegistration());
   ASSERT_NE(QStringLiteral("/NO_DBUSMENU"), menuPath_);
 
   ASSERT_TRUE(app_->Store().RecordVisit("http://a.example/fish", "Fish & Chips"));
