@@ -2,7 +2,7 @@
 
 // Whether the session has a StatusNotifierItem host: a StatusNotifierWatcher on the session bus
 // that says a host is registered with it (KDE Plasma, GNOME's AppIndicator extension, waybar and
-// most Wayland panels). Qt asks the same once, when the first tray icon is made, and then puts
-// that icon on the bus as a StatusNotifierItem instead of into an XEmbed tray. Such a host draws
-// the icon's menu itself from the menu exported over DBusMenu. False without a session bus.
+// most Wayland panels). Such a host draws the icon and its menu itself, from what the item puts
+// on the bus (StatusNotifierItem, DBusMenu). False without a session bus, and when the watcher does
+// not answer within a second or two.
 bool StatusNotifierHostPresent();
