@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
   const char* path = std::getenv("PATH");
   CTrayApp app(
       {preferences, messages, launcher, clock, processes, {}, ReadWorkingDirectory(), path ? path : ""});
-  if (!app.Start()) return 1;
+  if (!app.Start()) return app.HandedOver() ? 0 : 1;
 
   QObject::connect(&app, &CTrayApp::finished, &qtApp, &QApplication::quit, Qt::QueuedConnection);
   SignalWatch termination;

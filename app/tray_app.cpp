@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <cstdio>
 
 #include "app/signal_watch.h"
 #include "browser/find_browser.h"
@@ -10,6 +11,7 @@
 #include "browser/visit_recorder.h"
 #include "platform/atomic_file.h"
 #include "platform/curl_http_client.h"
+#include "platform/instance_hand_over.h"
 #include "platform/instance_lock.h"
 #include "platform/qt/dde_event_pump.h"
 #include "platform/stderr_message_boxes.h"
@@ -44,9 +46,10 @@ bool CTrayApp::Start() {
   // A second Hopwise goes before it has touched anything.
   instanceLock_ = InstanceLock::Acquire(transport_.RuntimeDir());
   if (!instanceLock_) {
-    services_.messages.Ok(kAlreadyRunning);
+    HandOver();
     return false;
   }
+  ListenForHandOver();
   pump_ = std::make_unique<DdeEventPump>(transport_);
   // A termination signal cuts short whatever wait on the browser holds the main thread, so that
   // the signal is handled at once, however the browser behaves.
@@ -60,6 +63,35 @@ bool CTrayApp::Start() {
   WaitForFirstPaint();
   StartDetection();
   return true;
+}
+
+// Nothing modal: a start from the desktop's menu or at log-in must not wait for a click.
+void CTrayApp::HandOver() {
+  handedOver_ = InstanceHandOver::AskToShow(transport_.RuntimeDir(), kHandOverWaitMs);
+  std::fprintf(stderr, "%s\n", handedOver_ ? kHandedOver : kNoAnswer);
+}
+
+// The request is answered at once; the window opens from the main loop afterwards.
+void CTrayApp::ListenForHandOver() {
+  handOver_ = std::make_unique<InstanceHandOver>(transport_.RuntimeDir());
+  const bool listening = handOver_->Listen([this] {
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          if (tray_ && !down_) tray_->ShowYourself();
+        },
+        Qt::QueuedConnection);
+  });
+  if (listening)
+    handOverPump_ = std::make_unique<DdeEventPump>(handOver_->Transport());
+  else
+    handOver_.reset();
+}
+
+void CTrayApp::StopListening() {
+  handOverPump_.reset();
+  handOver_.reset();
+  instanceLock_.reset();
 }
 
 void CTrayApp::CreateParts() {
@@ -193,7 +225,7 @@ void CTrayApp::Shutdown() {
   DeleteEndpoint();
   dataFiles_.SaveCache(store_, prefs_.cachePath);
   FreeAndSavePreferences();
-  instanceLock_.reset();
+  StopListening();
   emit finished();
 }
 
@@ -222,6 +254,6 @@ void CTrayApp::EndOfLogon(bool ending) {
   // everything was saved, so that the program exits cleanly.
   events_.quit.Set();
   WaitForDetectionEnd();
-  instanceLock_.reset();
+  StopListening();
   emit finished();
 }

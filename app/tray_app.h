@@ -28,10 +28,14 @@ class CTrayWnd;
 class CommandDialogSet;
 class DdeEventPump;
 class HttpClient;
+class InstanceHandOver;
 class InstanceLock;
 class ToolWindowSet;
 
 inline constexpr char kAlreadyRunning[] = "Hopwise is already running.";
+inline constexpr char kHandedOver[] = "Hopwise is already running: it was asked to show its window.";
+inline constexpr char kNoAnswer[] = "Hopwise is already running, but it does not answer.";
+inline constexpr int kHandOverWaitMs = 3000;
 inline constexpr int kBrowserWatchMs = 3000;
 inline constexpr int kFirstPaintWaitMs = 250;
 class UrlEchoService;
@@ -66,8 +70,9 @@ class CTrayApp : public QObject {
   explicit CTrayApp(AppServices services, QObject* parent = nullptr);
   ~CTrayApp() override;
 
-  // False when the transport cannot be set up or another Hopwise runs for this user: the user is
-  // told and nothing else happens. The tray icon is up when it returns; the rest follows once the
+  // False when the transport cannot be set up or another Hopwise runs for this user. That one is
+  // asked to show itself (HandedOver() tells whether it took the request), a line on stderr says
+  // so, and nothing else happens. The tray icon is up when it returns; the rest follows once the
   // icon (or anything of Hopwise) is first drawn, or kFirstPaintWaitMs later at the latest.
   bool Start();
   // The rest of start-up: cache.data, the menus, serving the browser. Runs once; tests call it
@@ -83,6 +88,7 @@ class CTrayApp : public QObject {
   // may hold the session manager up: what goes wrong meanwhile is written to stderr.
   void SaveSession();
 
+  bool HandedOver() const { return handedOver_; }
   CTrayWnd* TrayWindow() const { return tray_.get(); }
   PageMarkStore& Store() { return store_; }
   TopicsModel& Topics() { return topics_; }
@@ -95,6 +101,9 @@ class CTrayApp : public QObject {
 
  private:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void HandOver();
+  void ListenForHandOver();
+  void StopListening();
   void CreateParts();
   void WaitForFirstPaint();
   void LoadData();
@@ -131,8 +140,11 @@ class CTrayApp : public QObject {
   std::unique_ptr<UrlEchoService> echoService_;
   std::unique_ptr<CDetectThread> detect_;
   std::unique_ptr<InstanceLock> instanceLock_;
+  std::unique_ptr<InstanceHandOver> handOver_;
+  std::unique_ptr<DdeEventPump> handOverPump_;
   std::unique_ptr<MessageBoxes> endOfSessionMessages_;
   std::mutex saveGate_;  // starting a background save and beginning to close exclude each other
   bool down_ = false;
+  bool handedOver_ = false;
   std::atomic<bool> loaded_{false};
 };

@@ -9,8 +9,9 @@ HOPWISE_RUN_PACKAGES=(qt6-wayland)
 HOPWISE_PROGRAM_TARGETS=(hopwise hopwise-start hopwise-browser-bridge hopwise_bridge_xpi hopwise-stand-in-browser
   hopwise-archive hopwise-bookmarks hopwise_help_page)
 # What the test suite needs besides: the real browsers for the bridge tests (label "browser"), and
-# Node.js for the extension's own test.
-HOPWISE_TEST_PACKAGES=(chromium firefox-esr nodejs desktop-file-utils)
+# Node.js for the extension's own test, dbus-daemon for the private session bus of the tray host test,
+# and weston (headless) with Qt's Wayland plugin to run that test on a real Wayland compositor.
+HOPWISE_TEST_PACKAGES=(chromium firefox-esr nodejs desktop-file-utils dbus-daemon weston qt6-wayland)
 # What CI needs on top: clang and libFuzzer for the fuzzers (scripts/fuzz.sh), clang-format for
 # scripts/check_format.sh.
 HOPWISE_CI_PACKAGES=(clang libclang-rt-14-dev clang-format)

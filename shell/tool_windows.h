@@ -14,6 +14,9 @@ class ToolWindows {
   // that kind can be made.
   virtual bool ShowToolWindow(ToolWindowKind kind) = 0;
   virtual bool IsOpen(ToolWindowKind kind) const = 0;
+  // The PageMarks window as ShowToolWindow opens it, with the keyboard in its filter field and the
+  // filter's text selected, so that what the user types next finds a page.
+  virtual bool ShowPageMarksForTyping() { return ShowToolWindow(ToolWindowKind::kPageMarks); }
   // A modeless PageMark Quick Info window for the PageMark with that command number, its top-left
   // corner at a point of the screen. Each call opens another window. False when no PageMark has
   // that number.

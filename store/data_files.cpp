@@ -12,7 +12,6 @@
 #include "platform/damaged_copy.h"
 #include "store/archive.h"
 
-
 namespace {
 
 constexpr char kOutOfMemory[] = "there was not enough memory";

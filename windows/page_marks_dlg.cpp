@@ -124,6 +124,11 @@ void CPageMarksDlg::Rebuild() {
   ShowCount();
 }
 
+void CPageMarksDlg::FocusFilter() {
+  filter_->setFocus(Qt::OtherFocusReason);
+  filter_->selectAll();
+}
+
 void CPageMarksDlg::ShowCount() {
   status_->setText(QStringLiteral("%1 PageMarks").arg(services_.store.Count()));
 }

@@ -44,6 +44,8 @@ class CPageMarksDlg : public QMainWindow, private StoreListener {
 
   QTableView* List() const { return list_; }
   QLineEdit* Filter() const { return filter_; }
+  // Puts the keyboard into the filter field with its text selected: typing starts a new filter.
+  void FocusFilter();
   QLabel* StatusText() const { return status_; }
   const PageMarkTableModel& Model() const { return *model_; }
   QAction* MenuAction(uint32_t command) const;

@@ -59,6 +59,13 @@ bool ToolWindowSet::ShowToolWindow(ToolWindowKind kind) {
   return true;
 }
 
+bool ToolWindowSet::ShowPageMarksForTyping() {
+  if (!ShowToolWindow(ToolWindowKind::kPageMarks)) return false;
+  if (auto* pageMarks = qobject_cast<CPageMarksDlg*>(Window(ToolWindowKind::kPageMarks)))
+    pageMarks->FocusFilter();
+  return true;
+}
+
 bool ToolWindowSet::IsOpen(ToolWindowKind kind) const {
   return Window(kind) != nullptr;
 }

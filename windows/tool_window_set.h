@@ -31,6 +31,7 @@ class ToolWindowSet : public ToolWindows {
 
   bool ShowToolWindow(ToolWindowKind kind) override;
   bool IsOpen(ToolWindowKind kind) const override;
+  bool ShowPageMarksForTyping() override;
   bool ShowQuickInfo(uint32_t pageMarkCommand, int screenX, int screenY) override;
 
   // The open window of a kind, or null.

@@ -185,6 +185,7 @@ void MenuRenderer::View::Apply(const MenuChange& change) {
     case MenuChange::Kind::Inserted: {
       const std::size_t at = std::min(position, entries_.size());
       QAction* before = at < entries_.size() ? entries_[at].action : nullptr;
+      if (!before && qmenu_ == owner_.top_) before = owner_.trailer_;
       entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(at), Make(change.item, before));
       break;
     }
@@ -230,6 +231,7 @@ void MenuRenderer::DropMenu() {
   if (!top_) return;
   top_->hide();  // ends an open menu loop: closed() follows
   root_.reset();
+  trailer_.clear();
   QMenu* old = std::exchange(top_, nullptr);
   QObject::disconnect(old, nullptr, this, nullptr);
   old->deleteLater();
@@ -251,6 +253,12 @@ bool MenuRenderer::IsOpen() const {
   return top_ && top_->isVisible();
 }
 
+void MenuRenderer::AppendAfterModel(QAction* action) {
+  if (!top_) return;
+  top_->addAction(action);
+  if (!trailer_) trailer_ = action;
+}
+
 void MenuRenderer::Close() {
   if (IsOpen()) top_->hide();
 }
@@ -263,7 +271,7 @@ void MenuRenderer::OnTopHidden() {
       this,
       [this] {
         emit closed();
-        if (!IsOpen()) DropMenu();
+        if (!IsOpen() && !exported_) DropMenu();
       },
       Qt::QueuedConnection);
 }

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QObject>
 #include <QPoint>
+#include <QPointer>
 #include <QString>
 #include <memory>
 
@@ -33,6 +34,13 @@ class MenuRenderer : public QObject {
   MenuRenderer(const MenuRenderer&) = delete;
   MenuRenderer& operator=(const MenuRenderer&) = delete;
 
+  // The exported form: the QMenu goes to a StatusNotifierItem host over DBusMenu, which shows it
+  // whenever the user asks. It is then kept built and in step for as long as the renderer lives:
+  // the end of a menu loop ("closed" from the host) does not drop it, and it is never popped up.
+  // Set before the first Build.
+  void SetExported(bool exported) { exported_ = exported; }
+  bool IsExported() const { return exported_; }
+
   // Shows another model from now on (a rebuilt menu bar). A QMenu built for the old one is
   // closed (ending its menu loop) and dropped; the next Build or Popup builds anew.
   void SetModel(std::shared_ptr<Menu> model);
@@ -45,6 +53,9 @@ class MenuRenderer : public QObject {
   // at once; the results come as signals).
   void Popup(const QPoint& screenPoint);
   bool IsOpen() const;
+  // An action of the caller's at the end of the built top QMenu (Build first): whatever the model
+  // inserts at its end still goes before the first of these.
+  void AppendAfterModel(QAction* action);
   // Closes an open menu; the menu loop ends as if the user had dismissed it.
   void Close();
 
@@ -85,7 +96,9 @@ class MenuRenderer : public QObject {
   void OnTopHidden();
 
   std::shared_ptr<Menu> model_;
+  bool exported_ = false;
   QMenu* top_ = nullptr;
+  QPointer<QAction> trailer_;  // the first action of AppendAfterModel
   std::unique_ptr<View> root_;
   QHash<QMenu*, View*> views_;  // every QMenu of the built tree
 };

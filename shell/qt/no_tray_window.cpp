@@ -1,5 +1,6 @@
 #include "shell/qt/no_tray_window.h"
 
+#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -46,7 +47,15 @@ NoTrayWindow::NoTrayWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   connect(exit, &QPushButton::clicked, this, &NoTrayWindow::exitRequested);
   trayWatch_.setInterval(kTrayWatchMs);
   connect(&trayWatch_, &QTimer::timeout, this, [this] {
-    if (QSystemTrayIcon::isSystemTrayAvailable()) close();
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
+    closingByItself_ = true;
+    close();
   });
   trayWatch_.start();
+}
+
+// The window goes either way; a window closed by mistake comes back with the next start.
+void NoTrayWindow::closeEvent(QCloseEvent* event) {
+  event->accept();
+  if (!closingByItself_ && askExit_ && askExit_()) emit exitRequested();
 }

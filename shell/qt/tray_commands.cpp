@@ -92,6 +92,10 @@ void CTrayWnd::OnShowTopicsWindow() {
 void CTrayWnd::OnShowPageMarksWindow() {
   toolWindows_.ShowToolWindow(ToolWindowKind::kPageMarks);
 }
+// The quickest way to any page: the PageMarks window with the keyboard in its filter field.
+void CTrayWnd::OnShowPageMarksForTyping() {
+  toolWindows_.ShowPageMarksForTyping();
+}
 void CTrayWnd::OnShowSitesWindow() {
   toolWindows_.ShowToolWindow(ToolWindowKind::kSites);
 }

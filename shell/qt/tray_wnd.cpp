@@ -2,9 +2,12 @@
 
 #include <QCursor>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QScreen>
 #include <QThread>
 
+#include "platform/qt/status_notifier_host.h"
+#include "platform/qt/status_notifier_item.h"
 #include "resources/icons.h"
 #include "resources/menu_resources.h"
 #include "resources/resource_ids.h"
@@ -13,7 +16,12 @@
 
 namespace {
 constexpr int kRegistrationDelayMs = 1000;
-}
+constexpr char kCommandsTitle[] = "Commands";
+constexpr char kCloseQuestion[] =
+    "Exit Hopwise?\n\n"
+    "Yes ends Hopwise. No keeps it running without this window, still recording the pages you "
+    "visit; to get the window back, start Hopwise again.";
+}  // namespace
 
 CTrayWnd::CTrayWnd(CPrefs& prefs, PageMarkStore& store, TopicsModel& topics, UrlOpener& opener,
                    Launcher& launcher, MessageBoxes& messages, ToolWindows& toolWindows,
@@ -66,12 +74,17 @@ CTrayWnd::~CTrayWnd() {
 }
 
 void CTrayWnd::CreateTrayWindow() {
-  trayIcon_ = new QSystemTrayIcon(normalIcon_, this);
-  trayIcon_->setProperty("iconId", kTrayIconId);
-  trayIcon_->setToolTip(TipText());
-  connect(trayIcon_, &QSystemTrayIcon::activated, this, &CTrayWnd::OnTrayActivated);
-  trayIcon_->show();  // without a tray the icon shows once one appears
-  if (!QSystemTrayIcon::isSystemTrayAvailable()) ShowNoTrayWindow();
+  sniHost_ = StatusNotifierHostPresent();
+  if (sniHost_) {
+    CreateStatusNotifierItem();
+  } else {
+    trayIcon_ = new QSystemTrayIcon(normalIcon_, this);
+    trayIcon_->setProperty("iconId", kTrayIconId);
+    trayIcon_->setToolTip(TipText());
+    connect(trayIcon_, &QSystemTrayIcon::activated, this, &CTrayWnd::OnTrayActivated);
+    trayIcon_->show();  // without a tray the icon shows once one appears
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) ShowNoTrayWindow();
+  }
 
   for (QScreen* screen : QGuiApplication::screens()) WatchScreen(screen);
   auto displayChanged = [this] { displayChangeTimer_.start(); };
@@ -83,9 +96,27 @@ void CTrayWnd::CreateTrayWindow() {
   connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, displayChanged);
 }
 
-// Said once: a user who closes the window knows, and the menus are a start of Hopwise away.
+// The host draws the icon and the menu exported to it; its left click (Activate) opens the
+// PageMarks window, the quickest way to any page. A host that asks for a menu with ContextMenu
+// (one that reads no DBusMenu) gets none: a popup of Hopwise's own may not be placed on Wayland.
+void CTrayWnd::CreateStatusNotifierItem() {
+  sni_ = std::make_unique<StatusNotifierItem>(QString::fromLatin1(kTrayTip));
+  sni_->SetIcon(normalIcon_);
+  sni_->SetToolTip(TipText());
+  connect(sni_.get(), &StatusNotifierItem::activated, this, &CTrayWnd::OnShowPageMarksForTyping);
+  for (MenuRenderer* renderer : {&mainRenderer_, &quickRenderer_}) renderer->SetExported(true);
+}
+
+// Closing the window asks whether to end Hopwise; a start of Hopwise brings it back.
 void CTrayWnd::ShowNoTrayWindow() {
+  if (noTray_) {
+    noTray_->show();
+    noTray_->raise();
+    noTray_->activateWindow();
+    return;
+  }
   noTray_ = new NoTrayWindow;
+  noTray_->SetCloseQuestion([this] { return messages_.YesNo(kCloseQuestion); });
   noTray_->setAttribute(Qt::WA_DeleteOnClose);
   connect(noTray_, &QObject::destroyed, this, [this] { noTray_ = nullptr; });
   connect(noTray_, &NoTrayWindow::mainMenuRequested, this,
@@ -100,6 +131,40 @@ void CTrayWnd::BuildMenus() {
   menus_->BuildMenus();
   mainRenderer_.SetModel(menus_->MainMenu());
   quickRenderer_.SetModel(menus_->QuickMenu());
+  if (sniHost_) ExportMenus();
+}
+
+// One menu for the host, which has one menu per icon. The commands go into a submenu: the main
+// menu alone is as long as the screen allows, and the pages are what the user comes for.
+void CTrayWnd::ExportMenus() {
+  QMenu* menu = mainRenderer_.Build();
+  QMenu* commands = quickRenderer_.Build();
+  if (!menu || !commands || !sni_) return;
+  commands->setTitle(QString::fromLatin1(kCommandsTitle));
+  auto* separator = new QAction(menu);
+  separator->setSeparator(true);
+  mainRenderer_.AppendAfterModel(separator);
+  mainRenderer_.AppendAfterModel(commands->menuAction());
+  sni_->SetMenu(menu);
+  exportedMenu_ = menu;
+  // Only now, with the menu: a host reads the item's "Menu" once, when the item registers. (The
+  // bus is there, the host was found on it; a failure leaves Hopwise running without an icon.)
+  if (sni_->ServiceName().isEmpty()) sni_->Register();
+}
+
+QMenu* CTrayWnd::ExportedMenu() const {
+  return exportedMenu_;
+}
+
+bool CTrayWnd::CanPopUpMenus() {
+  return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+void CTrayWnd::ShowYourself() {
+  if (sni_ || (trayIcon_ && QSystemTrayIcon::isSystemTrayAvailable()))
+    OnShowPageMarksForTyping();
+  else
+    ShowNoTrayWindow();
 }
 
 void CTrayWnd::WatchScreen(QScreen* screen) {
@@ -107,6 +172,7 @@ void CTrayWnd::WatchScreen(QScreen* screen) {
 }
 
 void CTrayWnd::OnTrayActivated(QSystemTrayIcon::ActivationReason reason) {
+  if (!CanPopUpMenus()) return;
   if (reason == QSystemTrayIcon::Trigger)
     ShowMenuAt(PopupKind::Main, QCursor::pos());
   else if (reason == QSystemTrayIcon::Context)
@@ -115,24 +181,33 @@ void CTrayWnd::OnTrayActivated(QSystemTrayIcon::ActivationReason reason) {
 
 void CTrayWnd::ShowMenuAt(PopupKind which, const QPoint& screenPoint) {
   MenuRenderer& renderer = Renderer(which);
-  if (renderer.Model()) renderer.Popup(screenPoint);
+  if (renderer.Model() && !renderer.IsExported()) renderer.Popup(screenPoint);
 }
 
 void CTrayWnd::ToggleSuspend() {
   const bool suspend = active_ != 0;
-  if (trayIcon_) {
-    trayIcon_->setIcon(suspend ? suspendedIcon_ : normalIcon_);
-  }
   if (menus_->MenuBar())
     menus_->MenuBar()->Relabel(res::kCmdSuspend, suspend ? "Activate Hopwise" : "Suspend Hopwise");
   active_ = suspend ? 0 : 1;
-  if (trayIcon_) trayIcon_->setToolTip(TipText());
+  ShowIconState(true);
 }
 
 void CTrayWnd::SetBrowserConnected(bool connected) {
   if (connected == browserConnected_) return;
   browserConnected_ = connected;
-  if (trayIcon_) trayIcon_->setToolTip(TipText());
+  ShowIconState(false);
+}
+
+void CTrayWnd::ShowIconState(bool iconChanged) {
+  const QIcon& icon = active_ != 0 ? normalIcon_ : suspendedIcon_;
+  if (trayIcon_) {
+    if (iconChanged) trayIcon_->setIcon(icon);
+    trayIcon_->setToolTip(TipText());
+  }
+  if (sni_) {
+    if (iconChanged) sni_->SetIcon(icon);
+    sni_->SetToolTip(TipText());
+  }
 }
 
 QString CTrayWnd::TipText() const {
@@ -166,6 +241,7 @@ void CTrayWnd::DestroySiteMenus() {
 
 void CTrayWnd::RemoveTrayIcon() {
   delete noTray_;
+  sni_.reset();
   if (!trayIcon_) return;
   trayIcon_->hide();
   delete trayIcon_;

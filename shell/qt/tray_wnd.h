@@ -3,6 +3,7 @@
 #include <QIcon>
 #include <QObject>
 #include <QPoint>
+#include <QPointer>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <cstdint>
@@ -20,6 +21,7 @@
 #include "shell/tool_windows.h"
 
 class NoTrayWindow;
+class StatusNotifierItem;
 class QScreen;
 
 // The identifier of the tray icon (the icon carries it as its "iconId" property).
@@ -56,6 +58,9 @@ class CTrayWnd : public QObject, public RecordingSwitch {
   void BuildMenus();
   // Pops the main (bar item 0) or the quick menu (bar item 1) up at a point of the screen.
   void ShowMenuAt(PopupKind which, const QPoint& screenPoint);
+  // Another start of Hopwise asked this one to show itself: the PageMarks window, ready for typing
+  // in its filter, when the icon is in a tray; the window that stands in for the icon otherwise.
+  void ShowYourself();
   // Switches recording off (suspended icon, tip "Hopwise Suspended", item "Activate Hopwise") or
   // back on.
   void ToggleSuspend();
@@ -80,7 +85,16 @@ class CTrayWnd : public QObject, public RecordingSwitch {
   MenuRenderer& Renderer(PopupKind which) {
     return which == PopupKind::Main ? mainRenderer_ : quickRenderer_;
   }
+  // The icon in an XEmbed tray (or waiting for one); null on a StatusNotifierItem host.
   QSystemTrayIcon* TrayIcon() const { return trayIcon_; }
+  // Whether the icon went to a StatusNotifierItem host (decided when the icon is made, by whether
+  // the session bus has one): the host draws the menu exported to it, and a left click on the
+  // icon opens the PageMarks window.
+  bool OnStatusNotifierHost() const { return sniHost_; }
+  StatusNotifierItem* StatusItem() const { return sni_.get(); }
+  // The menu exported to a StatusNotifierItem host: the main menu's items, a separator and the
+  // quick menu as the submenu "Commands". Null elsewhere.
+  QMenu* ExportedMenu() const;
   // The window that stands in for the icon on a desktop without a system tray (null otherwise).
   NoTrayWindow* NoTray() const { return noTray_; }
   const QIcon& NormalIcon() const { return normalIcon_; }
@@ -112,6 +126,13 @@ class CTrayWnd : public QObject, public RecordingSwitch {
   void OnTrayActivated(QSystemTrayIcon::ActivationReason reason);
   QString TipText() const;
   void ShowNoTrayWindow();
+  void CreateStatusNotifierItem();
+  void ExportMenus();
+  // Icon and tip as active_ and the browser say, wherever the icon is.
+  void ShowIconState(bool iconChanged);
+  // A popup menu is only shown where it can be placed at the icon or the pointer: never on
+  // Wayland, where a popup without a parent window becomes a window of its own.
+  static bool CanPopUpMenus();
   void WatchScreen(QScreen* screen);
   // Fixed commands other than the ones above.
   bool DispatchFixedCommand(uint32_t command);
@@ -121,6 +142,7 @@ class CTrayWnd : public QObject, public RecordingSwitch {
   void OnPreferences();
   void OnShowTopicsWindow();
   void OnShowPageMarksWindow();
+  void OnShowPageMarksForTyping();
   void OnShowSitesWindow();
   void OnLaunchBrowser();
   void OnOpenTypedUrl();
@@ -149,7 +171,10 @@ class CTrayWnd : public QObject, public RecordingSwitch {
   MenuRenderer mainRenderer_;
   MenuRenderer quickRenderer_;
   QSystemTrayIcon* trayIcon_ = nullptr;
+  std::unique_ptr<StatusNotifierItem> sni_;
+  QPointer<QMenu> exportedMenu_;
   NoTrayWindow* noTray_ = nullptr;
+  bool sniHost_ = false;
   int32_t active_ = 1;  // 0 while recording is suspended
   bool browserConnected_ = false;
   std::shared_ptr<Menu> linkMenus_;

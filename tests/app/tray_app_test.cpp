@@ -7,10 +7,13 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QTableView>
+#include <atomic>
 #include <filesystem>
+#include <thread>
 
 #include "browser/recording_launcher.h"
 #include "resources/resource_ids.h"
+#include "shell/qt/no_tray_window.h"
 #include "shell/qt/tray_wnd.h"
 #include "support/fake_clock.h"
 #include "support/memory_preference_store.h"
@@ -146,17 +149,36 @@ TEST_F(TrayAppTest, TheSessionManagersSaveRequestSavesAndHopwiseRunsOn) {
   EXPECT_EQ(2u, loaded.Count());
 }
 
-TEST_F(TrayAppTest, ASecondHopwiseSaysSoAndTouchesNothing) {
+// Without a tray the first Hopwise shows a window; closing it asks whether to end Hopwise, and a
+// second start brings it back and ends without a box.
+TEST_F(TrayAppTest, ASecondHopwiseHandsOverToTheFirstAndTouchesNothing) {
   CTrayApp first(Services());
   ASSERT_TRUE(first.Start());
   first.FinishStart();
   ASSERT_TRUE(first.Store().RecordVisit("http://a.example/", "A"));
+  ASSERT_NE(nullptr, first.TrayWindow()->NoTray()) << "the offscreen platform has no tray";
+  messages_.AnswerYes(false);  // keep Hopwise running
+  first.TrayWindow()->NoTray()->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  ASSERT_EQ(nullptr, first.TrayWindow()->NoTray());
+  ASSERT_EQ(1u, messages_.Shown().size());
+  EXPECT_NE(std::string::npos, messages_.Shown()[0].find("start Hopwise again"));
+  messages_.Clear();
   {
     CTrayApp second(Services());
-    EXPECT_FALSE(second.Start());
-    EXPECT_EQ(std::vector<std::string>{kAlreadyRunning}, messages_.Shown());
+    // The second waits for the first's answer, which this thread's event loop gives.
+    std::atomic<int> started{-1};
+    std::thread start([&] { started = second.Start() ? 1 : 0; });
+    while (started < 0) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    start.join();
+    EXPECT_EQ(0, started);
+    EXPECT_TRUE(second.HandedOver());
+    EXPECT_TRUE(messages_.Shown().empty()) << "nothing modal";
     EXPECT_EQ(nullptr, second.TrayWindow());
   }
+  QCoreApplication::processEvents();
+  ASSERT_NE(nullptr, first.TrayWindow()->NoTray()) << "the window is back";
+  EXPECT_TRUE(first.TrayWindow()->NoTray()->isVisible());
   EXPECT_FALSE(Exists("cache.data"));
   first.Shutdown();
   EXPECT_TRUE(Exists("cache.data"));

@@ -316,6 +316,24 @@ TEST(MenuRenderer, ANewModelReplacesTheMenuAndEndsAnOpenLoop) {
   EXPECT_FALSE(empty.IsOpen());
 }
 
+// The exported menu: kept after the end of a loop, the caller's own actions stay last.
+TEST(MenuRenderer, AnExportedMenuStaysBuiltAndTheModelGrowsBeforeTheCallersActions) {
+  Fixture f;
+  MenuRenderer renderer(f.model);
+  renderer.SetExported(true);
+  QPointer<QMenu> menu = renderer.Build();
+  QAction commands(QStringLiteral("Commands"));
+  renderer.AppendAfterModel(&commands);
+  f.model->AppendItem(1037, "Appended page");
+  f.model->InsertItem(f.model->Count(), 1038, "Inserted at the end");
+  emit menu->aboutToHide();  // the host closed it
+  Settle();
+  ASSERT_FALSE(menu.isNull());
+  EXPECT_EQ((QStringList{"&Launch Browser", "--", "Recent Web Pages", "Tom && Jerry", "Appended page",
+                         "Inserted at the end", "Commands"}),
+            Texts(*menu));
+}
+
 TEST(MenuRenderer, TheModelOutlivesARendererDestroyedWhileOpen) {
   Fixture f;
   {

@@ -324,9 +324,20 @@ TEST_F(TrayWndTest, WithoutASystemTrayAWindowOffersTheMenusAndExit) {
   QSignalSpy exits(wnd.get(), &CTrayWnd::exitRequested);
   button("E&xit")->click();
   EXPECT_EQ(1, exits.count());
+
+  // Closing asks; "No" keeps Hopwise running without the window, until a second start asks for it.
+  messages.AnswerYes(false);
   window->close();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  EXPECT_EQ(nullptr, wnd->NoTray()) << "said once";
+  EXPECT_EQ(nullptr, wnd->NoTray());
+  EXPECT_EQ(1, exits.count());
+  EXPECT_EQ(1u, messages.Shown().size());
+  wnd->ShowYourself();
+  ASSERT_NE(nullptr, wnd->NoTray());
+  EXPECT_TRUE(wnd->NoTray()->isVisible());
+  messages.AnswerYes(true);
+  wnd->NoTray()->close();
+  EXPECT_EQ(2, exits.count()) << "\"Yes\" ends Hopwise";
 }
 
 TEST_F(TrayWndTest, ScreenChangeRebuildsTheMenus) {
