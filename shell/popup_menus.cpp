@@ -38,11 +38,10 @@ PopupMenus::PopupMenus(CPrefs& prefs, PageMarkStore& store, TopicsModel& topics,
                        UrlOpener& opener)
     : prefs_(prefs), store_(store), topics_(topics), screen_(screen), opener_(opener) {
   store_.AddListener(this);
-  topics_.AddListener(this);
+  topicsSubscription_ = topics_.Subscribe(*this);
 }
 
 PopupMenus::~PopupMenus() {
-  topics_.RemoveListener(this);
   store_.RemoveListener(this);
 }
 
@@ -216,7 +215,7 @@ void PopupMenus::DispatchDynamicCommand(uint32_t command) {
 }
 
 void PopupMenus::DestroySiteMenus() {
-  topics_.RemoveListener(this);
+  topicsSubscription_.Leave();
   store_.RemoveListener(this);
   ClearSiteMenus();
 }

@@ -136,6 +136,7 @@ class PopupMenus : public StoreListener, public TopicsListener {
   CPrefs& prefs_;
   PageMarkStore& store_;
   TopicsModel& topics_;
+  TopicsModel::Subscription topicsSubscription_;
   const ScreenMetrics& screen_;
   UrlOpener& opener_;
 

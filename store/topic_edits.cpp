@@ -26,7 +26,24 @@ TopicPlace Beside(const CTopic& dragged, const CTopic& target) {
 
 std::size_t DisplayRow(const CTopic& node) {
   if (IsRoot(node) || !node.parent || !node.parent->children) return 0;
-  return node.parent->children->size() - 1 - TopicsModel::IndexOf(node);
+  return FlipRow(TopicsModel::IndexOf(node), node.parent->children->size());
+}
+
+std::size_t FlipRow(std::size_t position, std::size_t count) {
+  return count - 1 - position;
+}
+
+std::size_t FlipGap(std::size_t gap, std::size_t count) {
+  return count - gap;
+}
+
+std::optional<RowMove> DisplayMove(const CTopic& node, const CTopic& newParent, std::size_t index) {
+  const RowMove move{DisplayRow(node), 0};
+  const std::size_t count = newParent.children ? newParent.children->size() : 0;
+  if (&newParent != node.parent) return RowMove{move.fromRow, FlipGap(index, count)};
+  const std::size_t toRow = FlipRow(index, count);
+  if (toRow == move.fromRow) return std::nullopt;
+  return RowMove{move.fromRow, toRow > move.fromRow ? toRow + 1 : toRow};
 }
 
 TopicPlace NewFolderPlace(const CTopic& selected) {

@@ -23,6 +23,21 @@ struct TopicPlace {
 
 // The row at which node is shown among its siblings (0: the top).
 std::size_t DisplayRow(const CTopic& node);
+// In a folder of count children: the row that shows array index position, and the array index
+// that row shows (one function both ways).
+std::size_t FlipRow(std::size_t position, std::size_t count);
+// In a folder of count children: the gap between rows (0: above the first row, count: below the
+// last) where a node put at array index gap shows, and the other way round.
+std::size_t FlipGap(std::size_t gap, std::size_t count);
+
+// A move to index of newParent's children (counted after node has left its old place) as rows:
+// the row node leaves and the gap of newParent's rows it goes into, both counted before the move.
+struct RowMove {
+  std::size_t fromRow = 0;
+  std::size_t toGap = 0;
+};
+// Nullopt when node stays on its row in its folder.
+std::optional<RowMove> DisplayMove(const CTopic& node, const CTopic& newParent, std::size_t index);
 
 // "New Topic/Folder" with selected (the root when nothing is selected): a sibling of the
 // selection, shown directly below it; with nothing selected, at the bottom of the top level.

@@ -39,21 +39,15 @@ TopicsModel::TopicsModel(DataFiles& files, const Clock& clock, const CPrefs& pre
 
 TopicsModel::~TopicsModel() = default;
 
-void TopicsModel::AddListener(TopicsListener* listener) {
-  if (std::find(listeners_.begin(), listeners_.end(), listener) == listeners_.end())
-    listeners_.push_back(listener);
-}
-
-void TopicsModel::RemoveListener(TopicsListener* listener) {
-  std::erase(listeners_, listener);
-}
-
 template <typename Call>
 void TopicsModel::Notify(Call call) {
-  if (batchDepth_ > 0) return;
-  const std::vector<TopicsListener*> snapshot = listeners_;
-  for (TopicsListener* listener : snapshot)
-    if (std::find(listeners_.begin(), listeners_.end(), listener) != listeners_.end()) call(*listener);
+  if (batchDepth_ == 0) listeners_.Notify(call);
+}
+
+void TopicsModel::BeginQuiet() {
+  EnsureLoaded();
+  Notify([](TopicsListener& l) { l.OnTopicsAboutToReset(); });
+  ++batchDepth_;
 }
 
 const CTopic& TopicsModel::Root() {
@@ -62,8 +56,11 @@ const CTopic& TopicsModel::Root() {
 }
 
 void TopicsModel::Reload() {
+  Notify([](TopicsListener& l) { l.OnTopicsAboutToReset(); });
   root_.reset();
   live_.clear();
+  ids_.clear();
+  nodesById_.clear();
   EnsureLoaded();
   Notify([](TopicsListener& l) { l.OnTopicsReset(); });
 }
@@ -167,6 +164,24 @@ std::size_t TopicsModel::IndexOf(const CTopic& node) {
   return static_cast<std::size_t>(at - siblings.begin());
 }
 
+TopicId TopicsModel::IdOf(const CTopic& node) {
+  if (!live_.contains(&node)) return 0;
+  auto [at, added] = ids_.try_emplace(&node, lastId_ + 1);
+  if (added) nodesById_[++lastId_] = &node;
+  return at->second;
+}
+
+const CTopic* TopicsModel::NodeOf(TopicId id) const {
+  auto found = nodesById_.find(id);
+  return found == nodesById_.end() ? nullptr : found->second;
+}
+
+CTopic& TopicsModel::InsertNew(CTopic& parent, std::size_t index, std::unique_ptr<CTopic> node) {
+  index = std::min(index, parent.children->size());
+  Notify([&](TopicsListener& l) { l.OnTopicAboutToInsert(parent, index); });
+  return Insert(parent, index, std::move(node));
+}
+
 CTopic& TopicsModel::Insert(CTopic& parent, std::size_t index, std::unique_ptr<CTopic> node) {
   TopicArray& children = *parent.children;
   index = std::min(index, children.size());
@@ -248,7 +263,7 @@ const CTopic* TopicsModel::AddFolder(CTopic& parent, std::size_t index, std::str
   folder->name = std::move(name);
   folder->target = std::move(target);
   folder->children = std::make_unique<TopicArray>();
-  CTopic& inserted = Insert(parent, index, std::move(folder));
+  CTopic& inserted = InsertNew(parent, index, std::move(folder));
   if (adding_) addedFolders_.insert(&inserted);
   Changed(inserted);
   Changed(parent);
@@ -264,7 +279,7 @@ const CTopic* TopicsModel::NewLink(const CTopic& parentNode, std::size_t index, 
   auto link = std::make_unique<CTopic>(clock_.Now());
   link->name = std::move(name);
   link->target = std::move(url);
-  CTopic& inserted = Insert(*parent, index, std::move(link));
+  CTopic& inserted = InsertNew(*parent, index, std::move(link));
   Changed(*parent);
   Notify([&](TopicsListener& l) { l.OnTopicInserted(inserted); });
   return &inserted;
@@ -317,6 +332,10 @@ void TopicsModel::RemoveBranchFiles(const CTopic& node) {
 
 void TopicsModel::Forget(const CTopic& node) {
   live_.erase(&node);
+  if (auto id = ids_.find(&node); id != ids_.end()) {
+    nodesById_.erase(id->second);
+    ids_.erase(id);
+  }
   sharing_.erase(&node);
   if (batchChangedSet_.erase(&node)) std::erase(batchChanged_, &node);
   if (node.children)
@@ -326,6 +345,7 @@ void TopicsModel::Forget(const CTopic& node) {
 void TopicsModel::Delete(const CTopic& node) {
   CTopic* removed = Mutable(node);
   if (!removed || removed == root_.get()) return;
+  Notify([&](TopicsListener& l) { l.OnTopicAboutToRemove(*removed); });
   CTopic& parent = *removed->parent;
   TopicArray& siblings = *parent.children;
   auto at = siblings.begin() + static_cast<std::ptrdiff_t>(IndexOf(*removed));
@@ -343,10 +363,11 @@ bool TopicsModel::Move(const CTopic& nodeRef, const CTopic& parentRef, std::size
   if (!node || !newParent || node == root_.get() || IsInside(newParent, node)) return false;
   CTopic& oldParent = *node->parent;
   TopicArray& siblings = *oldParent.children;
+  index = std::min(index, newParent->children->size() - (newParent == &oldParent ? 1 : 0));
+  Notify([&](TopicsListener& l) { l.OnTopicAboutToMove(*node, *newParent, index); });
   auto at = siblings.begin() + static_cast<std::ptrdiff_t>(IndexOf(*node));
   std::unique_ptr<CTopic> owned = std::move(*at);
   siblings.erase(at);
-  live_.erase(node);
   CTopic& moved = Insert(*newParent, index, std::move(owned));
   Changed(oldParent);
   if (newParent != &oldParent) Changed(*newParent);
@@ -355,8 +376,7 @@ bool TopicsModel::Move(const CTopic& nodeRef, const CTopic& parentRef, std::size
 }
 
 TopicsModel::Batch::Batch(TopicsModel& model) : model_(model) {
-  model_.EnsureLoaded();
-  ++model_.batchDepth_;
+  model_.BeginQuiet();
 }
 
 TopicsModel::Batch::~Batch() {
@@ -367,8 +387,7 @@ TopicsModel::Batch::~Batch() {
 }
 
 TopicsModel::Addition::Addition(TopicsModel& model) : model_(model) {
-  model_.EnsureLoaded();
-  ++model_.batchDepth_;
+  model_.BeginQuiet();
   model_.adding_ = true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -9,28 +10,45 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/listener_list.h"
 #include "store/branch_names.h"
 #include "store/data_files.h"
 #include "store/prefs.h"
 #include "store/records.h"
 
 // Whoever shows the Topics tree (the menus, the Topics window) follows the model through these.
-// They come after the change, with the files already written.
+// A change is told twice: "about to" before the tree changes, with where it will happen, and once
+// more after it, with the files already written. Positions are indexes in a folder's children
+// array (not display rows).
 class TopicsListener {
  public:
   virtual ~TopicsListener() = default;
+  // The tree is about to be read again or changed as a whole (a batch of edits begins).
+  virtual void OnTopicsAboutToReset() {}
   // The tree was read again or changed as a whole (a batch of edits): start again from Root().
   virtual void OnTopicsReset() {}
+  // A node is about to be put at index of parent's children.
+  virtual void OnTopicAboutToInsert(const CTopic& parent, std::size_t index) {}
   // A node was put into its parent's children (its parent and position say where).
   virtual void OnTopicInserted(const CTopic& node) {}
   // A node's name or target changed.
   virtual void OnTopicChanged(const CTopic& node) {}
+  // A node (still where its parent and position say) is about to move to index of newParent's
+  // children, the index counted after the node has left its old place.
+  virtual void OnTopicAboutToMove(const CTopic& node, const CTopic& newParent, std::size_t index) {}
   // A node moved from oldParent to where its parent and position now say.
   virtual void OnTopicMoved(const CTopic& node, const CTopic& oldParent) {}
+  // A node (still where its parent and position say) is about to leave the tree with everything
+  // below it.
+  virtual void OnTopicAboutToRemove(const CTopic& node) {}
   // A node has left the tree, with everything below it; it is freed right after this call (its
   // parent still names the folder it was in).
   virtual void OnTopicRemoved(const CTopic& node) {}
 };
+
+// A handle on a node that stays the same while the node is in the tree (moves included) and is
+// never given to another node while the program runs; 0 is no node.
+using TopicId = uint64_t;
 
 // The Topics tree and the one owner of its files while the program runs: topics.data holds the
 // top level, each folder's contents are its branch file in the Topics folder. The menus, the
@@ -61,8 +79,8 @@ class TopicsModel {
   TopicsModel(const TopicsModel&) = delete;
   TopicsModel& operator=(const TopicsModel&) = delete;
 
-  void AddListener(TopicsListener* listener);
-  void RemoveListener(TopicsListener* listener);
+  using Subscription = ListenerList<TopicsListener>::Subscription;
+  [[nodiscard]] Subscription Subscribe(TopicsListener& listener) { return listeners_.Subscribe(listener); }
 
   // The node that stands for the top level (a folder whose target is topics.data); it is never
   // shown or stored itself. Reads the tree on first use.
@@ -75,6 +93,10 @@ class TopicsModel {
   static bool IsOpenFolder(const CTopic& node) { return node.isFolder != 0 && node.children != nullptr; }
   // The position of node in its parent's children.
   static std::size_t IndexOf(const CTopic& node);
+  // The handle of a node in the tree (given on first ask); 0 for a node not in the tree.
+  TopicId IdOf(const CTopic& node);
+  // The node of a handle; null once it has left the tree (or after Reload).
+  const CTopic* NodeOf(TopicId id) const;
 
   // A new folder at index of parent's children, with a new branch file: writes the new (empty)
   // branch file, then parent's. Null when parent cannot take it.
@@ -109,9 +131,10 @@ class TopicsModel {
   // The entries in the tree (folders and links, the root not counted).
   std::size_t Count() const { return live_.size() - (root_ ? 1 : 0); }
 
-  // Many edits as one: while a Batch lives, nothing is written and nobody is told; when the last
-  // Batch ends, every changed folder is written once, all with one sync of the disk and each
-  // folder before the folder that holds it, and the listeners hear OnTopicsReset.
+  // Many edits as one: the listeners hear OnTopicsAboutToReset when the first Batch begins; while a
+  // Batch lives, nothing is written and nobody is told; when the last Batch ends, every changed
+  // folder is written once, all with one sync of the disk and each folder before the folder that
+  // holds it, and the listeners hear OnTopicsReset.
   class Batch {
    public:
     explicit Batch(TopicsModel& model);
@@ -128,7 +151,8 @@ class TopicsModel {
   // told. Commit writes the new folders' files first and the folders that were there before last
   // (topics.data the very last), stopping at the first that fails; then the new files are removed
   // and the additions leave the tree, so every file is as it was. An Addition that ends without
-  // Commit leaves the same way, writing nothing. The listeners hear OnTopicsReset at the end.
+  // Commit leaves the same way, writing nothing. The listeners hear OnTopicsAboutToReset at the
+  // start and OnTopicsReset at the end.
   class Addition {
    public:
     explicit Addition(TopicsModel& model);
@@ -174,13 +198,21 @@ class TopicsModel {
   bool SaveBatch(std::vector<const CTopic*> folders);
   template <typename Call>
   void Notify(Call call);
+  // The start of a Batch or an Addition: the outermost tells OnTopicsAboutToReset.
+  void BeginQuiet();
+  // Puts a new node at index of parent's children (clamped), telling before and after.
+  CTopic& InsertNew(CTopic& parent, std::size_t index, std::unique_ptr<CTopic> node);
 
   DataFiles& files_;
   const Clock& clock_;
   const CPrefs& prefs_;
-  std::vector<TopicsListener*> listeners_;
+  ListenerList<TopicsListener> listeners_;
   std::unique_ptr<CTopic> root_;
   std::unordered_set<const CTopic*> live_;
+  // The handles given so far, both ways (only for the nodes asked about).
+  std::unordered_map<const CTopic*, TopicId> ids_;
+  std::unordered_map<TopicId, const CTopic*> nodesById_;
+  TopicId lastId_ = 0;
   // Folders given a file of their own because their file was another's, with that file's key,
   // until their parent is written without it.
   std::unordered_map<const CTopic*, std::string> sharing_;

@@ -1,13 +1,13 @@
 #include "windows/topic_tree.h"
 
-#include <QTreeWidget>
-#include <algorithm>
+#include <QCoreApplication>
+#include <QMimeData>
+#include <QStringList>
+#include <utility>
 
 #include "store/topic_edits.h"
 
 namespace {
-
-constexpr int kKeyRole = Qt::UserRole;
 
 // A folder shows the closed picture, and the open one while it is selected.
 QIcon FolderIcon(const ImageList& images) {
@@ -19,119 +19,189 @@ QIcon FolderIcon(const ImageList& images) {
   return icon;
 }
 
+int Count(const CTopic& folder) {
+  return folder.children ? static_cast<int>(folder.children->size()) : 0;
+}
+
+bool IsRoot(const CTopic& node) {
+  return node.parent == &node;
+}
+
+// Dragged rows name their process, so a drop from another running copy is never taken for ours.
+QByteArray DragText(TopicId id) {
+  return QByteArray::number(QCoreApplication::applicationPid()) + ' ' + QByteArray::number(id);
+}
+
 }  // namespace
 
-TopicTree::TopicTree(QTreeWidget& tree, TopicsModel& model)
-    : tree_(tree), model_(model), images_(TopicImages()), folderIcon_(FolderIcon(images_)) {}
-
-QTreeWidgetItem* TopicTree::MakeItem(const CTopic& node) {
-  auto* item = new QTreeWidgetItem(QStringList{QString::fromStdString(node.name)});
-  item->setIcon(0, node.isFolder ? folderIcon_ : images_.At(TopicVerdictImage(Verdict::kUnchanged)));
-  if (!node.isFolder) item->setToolTip(0, QString::fromStdString(node.target));
-  item->setData(0, kKeyRole, QVariant::fromValue<quint64>(++lastKey_));
-  items_[lastKey_] = item;
-  nodes_[lastKey_] = &node;
-  keys_[&node] = lastKey_;
-  if (!node.children) return item;
-  QList<QTreeWidgetItem*> children;
-  children.reserve(static_cast<qsizetype>(node.children->size()));
-  for (auto child = node.children->rbegin(); child != node.children->rend(); ++child)
-    children.append(MakeItem(**child));
-  item->addChildren(children);
-  return item;
+TopicTree::TopicTree(TopicsModel& model, QObject* parent)
+    : QAbstractItemModel(parent), model_(model), images_(TopicImages()), folderIcon_(FolderIcon(images_)) {
+  model_.Root();
+  subscription_ = model_.Subscribe(*this);
 }
 
-// All items are made before the tree takes them, in one step.
-void TopicTree::Rebuild() {
-  tree_.clear();
-  items_.clear();
-  nodes_.clear();
-  keys_.clear();
-  const CTopic& root = model_.Root();
-  QList<QTreeWidgetItem*> top;
-  for (auto child = root.children->rbegin(); child != root.children->rend(); ++child)
-    top.append(MakeItem(**child));
-  tree_.addTopLevelItems(top);
+TopicTree::~TopicTree() = default;
+
+const CTopic& TopicTree::FolderOf(const QModelIndex& parent) const {
+  const CTopic* node = NodeOf(parent);
+  return node ? *node : model_.Root();
 }
 
-QTreeWidgetItem* TopicTree::ParentItem(const CTopic& node) const {
-  if (!node.parent || node.parent->parent == node.parent) return tree_.invisibleRootItem();
-  return ItemOf(node.parent);
+QModelIndex TopicTree::index(int row, int column, const QModelIndex& parent) const {
+  if (column != 0 || row < 0 || parent.column() > 0) return {};
+  const CTopic& folder = FolderOf(parent);
+  const int count = Count(folder);
+  if (row >= count) return {};
+  const std::size_t at = FlipRow(static_cast<std::size_t>(row), static_cast<std::size_t>(count));
+  return createIndex(row, 0, (*folder.children)[at].get());
 }
 
-void TopicTree::Insert(const CTopic& node) {
-  QTreeWidgetItem* parent = ParentItem(node);
-  if (!parent || keys_.contains(&node)) return;
-  const int row = std::min(static_cast<int>(DisplayRow(node)), parent->childCount());
-  parent->insertChild(row, MakeItem(node));
+QModelIndex TopicTree::parent(const QModelIndex& child) const {
+  const CTopic* node = NodeOf(child);
+  return node ? IndexOf(node->parent) : QModelIndex();
 }
 
-void TopicTree::Change(const CTopic& node) {
-  if (QTreeWidgetItem* item = ItemOf(&node)) {
-    item->setText(0, QString::fromStdString(node.name));
-    if (!node.isFolder) item->setToolTip(0, QString::fromStdString(node.target));
+int TopicTree::rowCount(const QModelIndex& parent) const {
+  return parent.column() > 0 ? 0 : Count(FolderOf(parent));
+}
+
+int TopicTree::columnCount(const QModelIndex&) const {
+  return 1;
+}
+
+QVariant TopicTree::data(const QModelIndex& index, int role) const {
+  const CTopic* node = NodeOf(index);
+  if (!node) return {};
+  switch (role) {
+    case Qt::DisplayRole:
+      return QString::fromStdString(node->name);
+    case Qt::ToolTipRole:
+      return node->isFolder ? QVariant() : QString::fromStdString(node->target);
+    case Qt::DecorationRole: {
+      if (node->isFolder) return folderIcon_;
+      auto verdict = verdicts_.empty() ? verdicts_.end() : verdicts_.find(model_.IdOf(*node));
+      return images_.At(
+          TopicVerdictImage(verdict == verdicts_.end() ? Verdict::kUnchanged : verdict->second));
+    }
+    default:
+      return {};
   }
 }
 
-void TopicTree::Move(const CTopic& node) {
-  QTreeWidgetItem* item = ItemOf(&node);
-  QTreeWidgetItem* parent = ParentItem(node);
-  if (!item || !parent) return;
-  QTreeWidgetItem* oldParent = item->parent() ? item->parent() : tree_.invisibleRootItem();
-  oldParent->removeChild(item);
-  parent->insertChild(std::min(static_cast<int>(DisplayRow(node)), parent->childCount()), item);
+Qt::ItemFlags TopicTree::flags(const QModelIndex& index) const {
+  if (!index.isValid()) return Qt::NoItemFlags;
+  return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
 }
 
-void TopicTree::Forget(QTreeWidgetItem* item) {
-  const ItemKey key = KeyOf(item);
-  auto node = nodes_.find(key);
-  if (node != nodes_.end()) keys_.erase(node->second);
-  nodes_.erase(key);
-  items_.erase(key);
-  for (int i = 0; i < item->childCount(); ++i) Forget(item->child(i));
+QStringList TopicTree::mimeTypes() const {
+  return {kMimeType};
 }
 
-void TopicTree::Remove(const CTopic& node) {
-  QTreeWidgetItem* item = ItemOf(&node);
-  if (!item) return;
-  Forget(item);
-  delete item;
+QMimeData* TopicTree::mimeData(const QModelIndexList& indexes) const {
+  const CTopic* node = indexes.isEmpty() ? nullptr : NodeOf(indexes.front());
+  if (!node) return nullptr;
+  auto* data = new QMimeData;
+  data->setData(kMimeType, DragText(model_.IdOf(*node)));
+  return data;
 }
 
-void TopicTree::SetVerdict(ItemKey key, Verdict verdict) {
-  const CTopic* node = NodeOf(key);
-  if (node && !node->isFolder) items_.at(key)->setIcon(0, images_.At(TopicVerdictImage(verdict)));
+const CTopic* TopicTree::Dragged(const QMimeData* data) const {
+  if (!data) return nullptr;
+  const QList<QByteArray> parts = data->data(kMimeType).split(' ');
+  if (parts.size() != 2 || parts[0] != QByteArray::number(QCoreApplication::applicationPid())) return nullptr;
+  bool ok = false;
+  const TopicId id = parts[1].toULongLong(&ok);
+  return ok ? model_.NodeOf(id) : nullptr;
 }
 
-QTreeWidgetItem* TopicTree::ItemOf(const CTopic* node) const {
-  auto found = keys_.find(node);
-  return found == keys_.end() ? nullptr : Item(found->second);
+const CTopic* TopicTree::Target(int row, const QModelIndex& parent) const {
+  if (row < 0) return NodeOf(parent);
+  return NodeOf(index(row, 0, parent));
 }
 
-QTreeWidgetItem* TopicTree::Item(ItemKey key) const {
-  auto found = items_.find(key);
-  return found == items_.end() ? nullptr : found->second;
+bool TopicTree::canDropMimeData(const QMimeData* data, Qt::DropAction action, int row, int,
+                                const QModelIndex& parent) const {
+  const CTopic* dragged = Dragged(data);
+  return action == Qt::MoveAction && dragged && DropPlace(*dragged, Target(row, parent));
 }
 
-ItemKey TopicTree::KeyOf(const QTreeWidgetItem* item) const {
-  return item ? item->data(0, kKeyRole).value<quint64>() : kTopLevel;
+bool TopicTree::dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                             const QModelIndex& parent) {
+  if (!canDropMimeData(data, action, row, column, parent)) return false;
+  return DropTopic(model_, *Dragged(data), Target(row, parent));
 }
 
-const CTopic* TopicTree::NodeOf(const QTreeWidgetItem* item) const {
-  return item ? NodeOf(KeyOf(item)) : nullptr;
+const CTopic* TopicTree::NodeOf(const QModelIndex& index) const {
+  return index.isValid() ? static_cast<const CTopic*>(index.internalPointer()) : nullptr;
+}
+
+QModelIndex TopicTree::IndexOf(const CTopic* node) const {
+  if (!node || IsRoot(*node) || !model_.Contains(node)) return {};
+  return createIndex(static_cast<int>(DisplayRow(*node)), 0, const_cast<CTopic*>(node));
+}
+
+ItemKey TopicTree::KeyOf(const CTopic& node) {
+  return IsRoot(node) ? kTopLevel : model_.IdOf(node);
 }
 
 const CTopic* TopicTree::NodeOf(ItemKey key) const {
-  if (key == kTopLevel) return &model_.Root();
-  auto found = nodes_.find(key);
-  return found == nodes_.end() ? nullptr : found->second;
+  return key == kTopLevel ? &model_.Root() : model_.NodeOf(key);
 }
 
-std::vector<ItemKey> TopicTree::Children(ItemKey parent) const {
+std::vector<ItemKey> TopicTree::Children(ItemKey parent) {
   std::vector<ItemKey> keys;
   const CTopic* folder = NodeOf(parent);
   if (!folder || !folder->children) return keys;
-  for (const auto& child : *folder->children)
-    if (auto found = keys_.find(child.get()); found != keys_.end()) keys.push_back(found->second);
+  for (const auto& child : *folder->children) keys.push_back(model_.IdOf(*child));
   return keys;
+}
+
+void TopicTree::SetVerdict(ItemKey key, Verdict verdict) {
+  const CTopic* node = key == kTopLevel ? nullptr : model_.NodeOf(key);
+  if (!node || node->isFolder) return;
+  verdicts_[key] = verdict;
+  const QModelIndex at = IndexOf(node);
+  emit dataChanged(at, at, {Qt::DecorationRole});
+}
+
+void TopicTree::OnTopicsAboutToReset() {
+  beginResetModel();
+}
+
+void TopicTree::OnTopicsReset() {
+  endResetModel();
+}
+
+void TopicTree::OnTopicAboutToInsert(const CTopic& parent, std::size_t index) {
+  const int row = static_cast<int>(FlipGap(index, parent.children->size()));
+  beginInsertRows(IndexOf(&parent), row, row);
+}
+
+void TopicTree::OnTopicInserted(const CTopic&) {
+  endInsertRows();
+}
+
+void TopicTree::OnTopicChanged(const CTopic& node) {
+  const QModelIndex at = IndexOf(&node);
+  emit dataChanged(at, at);
+}
+
+void TopicTree::OnTopicAboutToMove(const CTopic& node, const CTopic& newParent, std::size_t index) {
+  const std::optional<RowMove> move = DisplayMove(node, newParent, index);
+  moving_ = move && beginMoveRows(IndexOf(node.parent), static_cast<int>(move->fromRow),
+                                  static_cast<int>(move->fromRow), IndexOf(&newParent),
+                                  static_cast<int>(move->toGap));
+}
+
+void TopicTree::OnTopicMoved(const CTopic&, const CTopic&) {
+  if (std::exchange(moving_, false)) endMoveRows();
+}
+
+void TopicTree::OnTopicAboutToRemove(const CTopic& node) {
+  const int row = static_cast<int>(DisplayRow(node));
+  beginRemoveRows(IndexOf(node.parent), row, row);
+}
+
+void TopicTree::OnTopicRemoved(const CTopic&) {
+  endRemoveRows();
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QAbstractItemModel>
 #include <QIcon>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -8,52 +10,80 @@
 #include "store/topics_model.h"
 #include "windows/image_list.h"
 
-class QTreeWidget;
-class QTreeWidgetItem;
+// The Topics tree as a Qt item model, straight over the Topics model: an index holds its node
+// (a CTopic*) and each folder's rows are its children from the last in its array to the first (the
+// display order, see store/topic_edits.h). It follows the model's notices, whoever made the change,
+// telling its views before and after each one.
+//
+// The whole tree is read when this model is made: the Topics model reads every branch file on first
+// use, and a folder without children then is one whose file may not be read, which shows empty for
+// good, so there is nothing to fetch later. Reading up front also keeps the messages about refused
+// files out of a view's painting.
+//
+// A row is dragged as its node's handle (TopicId) with the process it belongs to; a drop onto a row
+// follows the drop rules of store/topic_edits.h. The update checker's keys are the same handles
+// (kTopLevel: the root).
+class TopicTree : public QAbstractItemModel, private TopicsListener {
+  Q_OBJECT
 
-// The items of the Topics tree: one per node of the model, each folder's children shown from the
-// last in its array to the first (the model's display order). The window hands the model's
-// notices on to it, so the items follow every edit, whoever made it. Every item has a key that no
-// other item of the tree ever gets (the update checker's handle); the hidden root is kTopLevel.
-class TopicTree {
  public:
-  TopicTree(QTreeWidget& tree, TopicsModel& model);
+  static constexpr char kMimeType[] = "application/x-hopwise-topic";
 
-  // Builds every item again from the model (the whole tree, every folder's contents).
-  void Rebuild();
-  // A node (with what it holds) that came into the tree; it is shown at its display row.
-  void Insert(const CTopic& node);
-  void Change(const CTopic& node);
-  // A node that moved: its item (with what it holds) goes to its new folder and row.
-  void Move(const CTopic& node);
-  // A node that leaves the tree, with everything below it.
-  void Remove(const CTopic& node);
+  explicit TopicTree(TopicsModel& model, QObject* parent = nullptr);
+  ~TopicTree() override;
+
+  QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+  QModelIndex parent(const QModelIndex& child) const override;
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+  QStringList mimeTypes() const override;
+  QMimeData* mimeData(const QModelIndexList& indexes) const override;
+  Qt::DropActions supportedDragActions() const override { return Qt::MoveAction; }
+  Qt::DropActions supportedDropActions() const override { return Qt::MoveAction; }
+  // A drop onto a row (row -1, the row as parent), or one between rows (the row at row of parent);
+  // allowed when DropPlace allows the dragged node there.
+  bool canDropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                       const QModelIndex& parent) const override;
+  // Carries the drop out (DropTopic); false when refused and nothing changed.
+  bool dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                    const QModelIndex& parent) override;
+
+  // The node of an index; null for the invalid index.
+  const CTopic* NodeOf(const QModelIndex& index) const;
+  // The index of a node in the tree; invalid for the root or a node not in the tree.
+  QModelIndex IndexOf(const CTopic* node) const;
+
+  // The update checker's view: a node's key, the node of a key (the root for kTopLevel, null for a
+  // node gone), a folder's children's keys in array order, a link's verdict picture.
+  ItemKey KeyOf(const CTopic& node);
+  const CTopic* NodeOf(ItemKey key) const;
+  std::vector<ItemKey> Children(ItemKey parent);
   void SetVerdict(ItemKey key, Verdict verdict);
 
-  QTreeWidgetItem* ItemOf(const CTopic* node) const;
-  QTreeWidgetItem* Item(ItemKey key) const;
-  ItemKey KeyOf(const QTreeWidgetItem* item) const;
-  // The node of an item; null for null or an unknown item.
-  const CTopic* NodeOf(const QTreeWidgetItem* item) const;
-  // The node of a key; the root for kTopLevel; null for a gone key.
-  const CTopic* NodeOf(ItemKey key) const;
-  // The keys of a folder's children in array order (the first stored first); empty for a link or
-  // a gone key.
-  std::vector<ItemKey> Children(ItemKey parent) const;
-  int Count() const { return static_cast<int>(nodes_.size()); }
-
  private:
-  // The item of node and the items of everything below it, not yet in the tree.
-  QTreeWidgetItem* MakeItem(const CTopic& node);
-  QTreeWidgetItem* ParentItem(const CTopic& node) const;
-  void Forget(QTreeWidgetItem* item);
+  // The node dragged, from mime data of this process; null otherwise or when it has gone.
+  const CTopic* Dragged(const QMimeData* data) const;
+  // The node a drop at row of parent lands on (see canDropMimeData).
+  const CTopic* Target(int row, const QModelIndex& parent) const;
+  const CTopic& FolderOf(const QModelIndex& parent) const;
 
-  QTreeWidget& tree_;
+  void OnTopicsAboutToReset() override;
+  void OnTopicsReset() override;
+  void OnTopicAboutToInsert(const CTopic& parent, std::size_t index) override;
+  void OnTopicInserted(const CTopic& node) override;
+  void OnTopicChanged(const CTopic& node) override;
+  void OnTopicAboutToMove(const CTopic& node, const CTopic& newParent, std::size_t index) override;
+  void OnTopicMoved(const CTopic& node, const CTopic& oldParent) override;
+  void OnTopicAboutToRemove(const CTopic& node) override;
+  void OnTopicRemoved(const CTopic& node) override;
+
   TopicsModel& model_;
   ImageList images_;
   QIcon folderIcon_;  // the closed folder, and the open one while selected
-  std::unordered_map<ItemKey, QTreeWidgetItem*> items_;
-  std::unordered_map<ItemKey, const CTopic*> nodes_;
-  std::unordered_map<const CTopic*, ItemKey> keys_;
-  ItemKey lastKey_ = kTopLevel;
+  std::unordered_map<TopicId, Verdict> verdicts_;
+  bool moving_ = false;  // a move told to the views is under way
+  TopicsModel::Subscription subscription_;
 };

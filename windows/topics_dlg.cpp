@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -36,22 +37,19 @@ CTopicsDlg::CTopicsDlg(const WindowServices& services, QWidget* parent)
     : QMainWindow(parent), services_(services) {
   setWindowTitle("Hopwise Topics");
   setWindowIcon(LoadIconResource(res::kIconActive));
+  FileMarkedPages(services_.store, services_.topics);
+  items_ = std::make_unique<TopicTree>(services_.topics);
   BuildWidgets();
-  items_ = std::make_unique<TopicTree>(*tree_, services_.topics);
   checkView_ = std::make_unique<TopicTreeCheckView>(*items_, services_.topics, services_.store, *status_,
                                                     *actions_.at(res::kCmdCheckForUpdates),
                                                     [this] { return tree_->Dragging(); });
   check_ =
       std::make_unique<WindowCheck>(*this, *checkView_, services_.http, services_.prefs, services_.messages);
-  FileMarkedPages(services_.store, services_.topics);
-  items_->Rebuild();
-  services_.topics.AddListener(this);
 }
 
 // The check goes first: its worker is stopped before anything it may ask about goes.
 CTopicsDlg::~CTopicsDlg() {
   check_.reset();
-  services_.topics.RemoveListener(this);
 }
 
 void CTopicsDlg::BuildWidgets() {
@@ -61,11 +59,12 @@ void CTopicsDlg::BuildWidgets() {
   InstallAccelerators(*this, res::kAccelTopics, handler);
 
   tree_ = new TopicTreeWidget(this);
-  SetUpItemTree(*tree_);
-  connect(tree_, &QTreeWidget::itemSelectionChanged, this, &CTopicsDlg::OnSelectionChanged);
-  connect(tree_, &QTreeWidget::itemDoubleClicked, this, &CTopicsDlg::OnOpen);
-  connect(tree_, &QTreeWidget::customContextMenuRequested, this, &CTopicsDlg::OnContextMenu);
-  connect(tree_, &TopicTreeWidget::dropRequested, this, &CTopicsDlg::OnDrop);
+  tree_->setModel(items_.get());
+  connect(tree_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          &CTopicsDlg::OnSelectionChanged);
+  connect(tree_, &QTreeView::doubleClicked, this, &CTopicsDlg::OnOpen);
+  connect(tree_, &QTreeView::customContextMenuRequested, this, &CTopicsDlg::OnContextMenu);
+  connect(tree_, &TopicTreeWidget::dragEnded, this, &CTopicsDlg::OnDragEnded);
   setCentralWidget(tree_);
 
   status_ = AddStatusText(*this);
@@ -114,15 +113,15 @@ void CTopicsDlg::ExportFile(const std::string& path) {
 }
 
 const CTopic& CTopicsDlg::Selected() const {
-  const QList<QTreeWidgetItem*> selected = tree_->selectedItems();
+  const QModelIndexList selected = tree_->selectionModel()->selectedRows();
   const CTopic* node = selected.isEmpty() ? nullptr : items_->NodeOf(selected.front());
   return node ? *node : services_.topics.Root();
 }
 
 void CTopicsDlg::Select(const CTopic* node) {
-  if (QTreeWidgetItem* item = items_->ItemOf(node)) {
-    tree_->setCurrentItem(item);
-    tree_->scrollToItem(item);
+  if (const QModelIndex index = items_->IndexOf(node); index.isValid()) {
+    tree_->setCurrentIndex(index);
+    tree_->scrollTo(index);
   }
 }
 
@@ -131,24 +130,24 @@ void CTopicsDlg::ShowStatus(const std::string& text) {
 }
 
 void CTopicsDlg::OnSelectionChanged() {
-  const QList<QTreeWidgetItem*> selected = tree_->selectedItems();
+  const QModelIndexList selected = tree_->selectionModel()->selectedRows();
   const CTopic* node = selected.isEmpty() ? nullptr : items_->NodeOf(selected.front());
   if (node) ShowStatus(node->isFolder ? kFolderStatus : node->target);
 }
 
-void CTopicsDlg::OnOpen(QTreeWidgetItem* item) {
-  const CTopic* node = items_->NodeOf(item);
+void CTopicsDlg::OnOpen(const QModelIndex& index) {
+  const CTopic* node = items_->NodeOf(index);
   if (node && !node->isFolder) services_.opener.OpenInBrowser(node->target);
 }
 
 // The item under the pointer is selected (none: the selection goes, and the commands act on the
 // top level).
 void CTopicsDlg::OnContextMenu(const QPoint& position) {
-  if (QTreeWidgetItem* item = tree_->itemAt(position)) {
-    tree_->setCurrentItem(item);
+  if (const QModelIndex index = tree_->indexAt(position); index.isValid()) {
+    tree_->setCurrentIndex(index);
   } else {
     tree_->clearSelection();
-    tree_->setCurrentItem(nullptr);
+    tree_->setCurrentIndex(QModelIndex());
   }
   contextMenu_->popup(tree_->viewport()->mapToGlobal(position));
 }
@@ -192,13 +191,9 @@ void CTopicsDlg::OnDelete() {
   if (node.parent != &node) services_.topics.Delete(node);
 }
 
-void CTopicsDlg::OnDrop(QTreeWidgetItem* dragged, QTreeWidgetItem* target) {
-  const CTopic* node = items_->NodeOf(dragged);
-  if (node && DropTopic(services_.topics, *node, items_->NodeOf(target))) {
-    Select(node);
-  } else {
-    QApplication::beep();
-  }
+// A moved row stays selected (the view's selection follows it).
+void CTopicsDlg::OnDragEnded(bool refused) {
+  if (refused) QApplication::beep();
   checkView_->SaveHeld();
 }
 
@@ -214,7 +209,7 @@ std::optional<CheckScope> CTopicsDlg::AskScope() {
   const CTopic* topic = &Selected();
   if (!topic->isFolder) topic = topic->parent;
   if (dialog->Scope() == 1 && topic != &services_.topics.Root())
-    return CheckScope(CheckTopics, items_->KeyOf(items_->ItemOf(topic)));
+    return CheckScope(CheckTopics, items_->KeyOf(*topic));
   return CheckScope(CheckTopics);
 }
 
@@ -246,24 +241,4 @@ void CTopicsDlg::showEvent(QShowEvent* event) {
   if (placed_ || event->spontaneous()) return;
   placed_ = true;
   PlaceOnPrimaryScreen(*this, TopicsPlacement);
-}
-
-void CTopicsDlg::OnTopicsReset() {
-  items_->Rebuild();
-}
-
-void CTopicsDlg::OnTopicInserted(const CTopic& node) {
-  items_->Insert(node);
-}
-
-void CTopicsDlg::OnTopicChanged(const CTopic& node) {
-  items_->Change(node);
-}
-
-void CTopicsDlg::OnTopicMoved(const CTopic& node, const CTopic&) {
-  items_->Move(node);
-}
-
-void CTopicsDlg::OnTopicRemoved(const CTopic& node) {
-  items_->Remove(node);
 }

@@ -14,7 +14,7 @@
 class QAction;
 class QLabel;
 class QMenu;
-class QTreeWidgetItem;
+class QModelIndex;
 class TopicTree;
 class TopicTreeCheckView;
 class TopicTreeWidget;
@@ -32,7 +32,7 @@ class WindowCheck;
 // marked for filing are taken in whenever the window is shown or activated. File imports a
 // bookmark file, exports the Topics as one, and starts or stops an update check; the window
 // refuses to close while a check runs.
-class CTopicsDlg : public QMainWindow, private TopicsListener {
+class CTopicsDlg : public QMainWindow {
   Q_OBJECT
 
  public:
@@ -49,7 +49,7 @@ class CTopicsDlg : public QMainWindow, private TopicsListener {
   void TakeMarkedPages();
 
   TopicTreeWidget* Tree() const { return tree_; }
-  const TopicTree& Items() const { return *items_; }
+  TopicTree& Items() const { return *items_; }
   QLabel* StatusText() const { return status_; }
   QAction* MenuAction(uint32_t command) const;
   QMenu* ContextMenu() const { return contextMenu_; }
@@ -66,28 +66,22 @@ class CTopicsDlg : public QMainWindow, private TopicsListener {
   const CTopic& Selected() const;
   void Select(const CTopic* node);
   void OnSelectionChanged();
-  void OnOpen(QTreeWidgetItem* item);
+  void OnOpen(const QModelIndex& index);
   void OnContextMenu(const QPoint& position);
   void OnNewFolder();
   void OnNewLink();
   void OnEdit();
   void OnDelete();
-  void OnDrop(QTreeWidgetItem* dragged, QTreeWidgetItem* target);
+  void OnDragEnded(bool refused);
   std::optional<CheckScope> AskScope();
   void ShowStatus(const std::string& text);
 
-  void OnTopicsReset() override;
-  void OnTopicInserted(const CTopic& node) override;
-  void OnTopicChanged(const CTopic& node) override;
-  void OnTopicMoved(const CTopic& node, const CTopic& oldParent) override;
-  void OnTopicRemoved(const CTopic& node) override;
-
   WindowServices services_;
+  std::unique_ptr<TopicTree> items_;
   TopicTreeWidget* tree_ = nullptr;
   QLabel* status_ = nullptr;
   QMenu* contextMenu_ = nullptr;
   std::map<uint32_t, QAction*> actions_;
-  std::unique_ptr<TopicTree> items_;
   std::unique_ptr<TopicTreeCheckView> checkView_;
   std::unique_ptr<WindowCheck> check_;
   bool placed_ = false;

@@ -127,7 +127,7 @@ const std::string kHead = "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p>\n";
 
 TEST_F(TopicsExchangeTest, ImportAddsTheFileAheadOfWhatWasStoredInOneBatch) {
   model.AppendTopLevelLink("old", "http://old/");
-  model.AddListener(&notices);
+  auto subscription = model.Subscribe(notices);
   TopicsImportResult result = Import(kHead +
                                      "<DT><A HREF=\"http://a/\">A</A>\n<DT><H3>F</H3>\n<DL><p>\n"
                                      "<DT><A HREF=\"http://c/\">C</A>\n</DL><p>\n<DT><H3>G</H3>\n<DL></DL>\n"
@@ -151,7 +151,7 @@ TEST_F(TopicsExchangeTest, ImportAddsTheFileAheadOfWhatWasStoredInOneBatch) {
 
 TEST_F(TopicsExchangeTest, ImportAddsNothingUnlessTheFileWasReadToItsEnd) {
   model.AppendTopLevelLink("old", "http://old/");
-  model.AddListener(&notices);
+  auto subscription = model.Subscribe(notices);
   const std::string text = kHead + "<DT><A HREF=\"http://a/\">A</A>\n<DT><H3>F</H3>\n<DL><p>\n";
   TopicsImportResult cancelled = Import(text, Cancelling());
   EXPECT_EQ("The import was cancelled. Nothing was imported.", DescribeImport(cancelled));

@@ -122,6 +122,42 @@ TEST_F(TopicEditsTest, DropsFollowTheRulesAndStayAfterReopening) {
   EXPECT_EQ("F(x G(y a H()))", Reopened());
 }
 
+// The rows a view moves when told a move (the row taken out, then put in at the gap counted before
+// it was taken out) are the rows shown after the move, within a folder and across folders.
+TEST_F(TopicEditsTest, RowsOfAMoveAreTheRowsShownAfterIt) {
+  const CTopic& root = model.Root();
+  for (const char* name : {"a", "b", "c", "d"}) model.NewLink(root, 0, name, "http://x/");
+  const CTopic* folder = model.NewFolder(root, 0, "F");
+  for (const char* name : {"x", "y"}) model.NewLink(*folder, 0, name, "http://x/");
+  auto rows = [](const CTopic& parent) {
+    std::vector<std::string> names;
+    for (std::size_t row = 0; row < parent.children->size(); ++row)
+      names.push_back((*parent.children)[FlipRow(row, parent.children->size())]->name);
+    return names;
+  };
+  for (const char* name : {"a", "b", "c", "d", "F"}) {
+    for (std::size_t index = 0; index < 5; ++index) {
+      std::vector<std::string> expected = rows(root);
+      if (const std::optional<RowMove> move = DisplayMove(At(name), root, index)) {
+        expected.erase(expected.begin() + static_cast<std::ptrdiff_t>(move->fromRow));
+        const std::size_t to = move->toGap > move->fromRow ? move->toGap - 1 : move->toGap;
+        expected.insert(expected.begin() + static_cast<std::ptrdiff_t>(to), name);
+      }
+      ASSERT_TRUE(model.Move(At(name), root, index));
+      EXPECT_EQ(expected, rows(root)) << name << " to " << index;
+    }
+  }
+  for (std::size_t index = 0; index <= 2; ++index) {
+    std::vector<std::string> expected = rows(*folder);
+    const std::optional<RowMove> move = DisplayMove(At("a"), *folder, index);
+    ASSERT_TRUE(move);
+    expected.insert(expected.begin() + static_cast<std::ptrdiff_t>(move->toGap), "a");
+    ASSERT_TRUE(model.Move(At("a"), *folder, index));
+    EXPECT_EQ(expected, rows(*folder)) << "a into F at " << index;
+    model.Move(At("a"), root, 0);
+  }
+}
+
 TEST_F(TopicEditsTest, MarkedPagesBecomeTopLevelLinksAndADeletedOneIsNeverUsed) {
   model.NewLink(model.Root(), 0, "old", "http://old/");
   for (const char* url : {"http://a/", "http://b/", "http://c/"}) {

@@ -16,8 +16,23 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
+// Logs the notices after each change; with before set, those ahead of it too, each checking that
+// the tree has not changed yet.
 class Notices : public TopicsListener {
  public:
+  void OnTopicsAboutToReset() override { Before("about to reset"); }
+  void OnTopicAboutToInsert(const CTopic& parent, std::size_t index) override {
+    Before("about to insert at " + std::to_string(index) + " of " + parent.name + " (" +
+           std::to_string(parent.children->size()) + " there)");
+  }
+  void OnTopicAboutToMove(const CTopic& n, const CTopic& to, std::size_t index) override {
+    Before("about to move " + n.name + " from " + std::to_string(TopicsModel::IndexOf(n)) + " of " +
+           n.parent->name + " to " + std::to_string(index) + " of " + to.name);
+  }
+  void OnTopicAboutToRemove(const CTopic& n) override {
+    Before("about to remove " + n.name + " at " + std::to_string(TopicsModel::IndexOf(n)) + " of " +
+           n.parent->name + (n.children ? " holding " + std::to_string(n.children->size()) : ""));
+  }
   void OnTopicsReset() override { log.push_back("reset"); }
   void OnTopicInserted(const CTopic& n) override { log.push_back("inserted " + n.name); }
   void OnTopicChanged(const CTopic& n) override { log.push_back("changed " + n.name); }
@@ -25,7 +40,11 @@ class Notices : public TopicsListener {
     log.push_back("moved " + n.name + " from " + from.name);
   }
   void OnTopicRemoved(const CTopic& n) override { log.push_back("removed " + n.name); }
+  void Before(const std::string& entry) {
+    if (before) log.push_back(entry);
+  }
   Strings log;
+  bool before = false;
 };
 
 class TopicsModelTest : public ::testing::Test {
@@ -36,7 +55,7 @@ class TopicsModelTest : public ::testing::Test {
     dir = pattern;
     fs::create_directory(dir + "/Topics");
     FormDataPaths(prefs, dir);
-    model.AddListener(&notices);
+    subscription = model.Subscribe(notices);
   }
   void TearDown() override { fs::remove_all(dir); }
 
@@ -61,6 +80,7 @@ class TopicsModelTest : public ::testing::Test {
   DataFiles files{messages, clock};
   TopicsModel model{files, clock, prefs};
   Notices notices;
+  TopicsModel::Subscription subscription;
 };
 
 TEST_F(TopicsModelTest, EditsWriteTheBranchFilesTheyChange) {
@@ -229,16 +249,51 @@ TEST_F(TopicsModelTest, EachBranchFileBelongsToOneFolder) {
   EXPECT_EQ(Strings{"kept"}, Names(*model.Root().children->at(0)));
 }
 
+TEST_F(TopicsModelTest, EachChangeIsToldBeforeAndAfterWithItsPlace) {
+  const CTopic& root = model.Root();
+  notices.before = true;
+  const CTopic* f = model.NewFolder(root, 5, "F");
+  const CTopic* g = model.NewFolder(root, 0, "G");
+  const CTopic* a = model.NewLink(*f, 0, "a", "http://a/");
+  model.NewLink(*f, 1, "b", "http://b/");
+  const TopicId aId = model.IdOf(*a);
+  EXPECT_EQ((Strings{"about to insert at 0 of  (0 there)", "inserted F", "about to insert at 0 of  (1 there)",
+                     "inserted G", "about to insert at 0 of F (0 there)", "inserted a",
+                     "about to insert at 1 of F (1 there)", "inserted b"}),
+            notices.log);
+  notices.log.clear();
+
+  model.Move(*a, *f, 9);  // within its folder, to the end
+  model.Move(*a, *g, 0);  // across folders
+  model.Move(*g, root, 1);
+  EXPECT_EQ((Strings{"about to move a from 0 of F to 1 of F", "moved a from F",
+                     "about to move a from 1 of F to 0 of G", "moved a from F",
+                     "about to move G from 0 of  to 1 of ", "moved G from "}),
+            notices.log);
+  EXPECT_EQ(aId, model.IdOf(*a)) << "a node keeps its handle when it moves";
+  EXPECT_EQ(a, model.NodeOf(aId));
+  notices.log.clear();
+
+  model.Delete(*f);
+  model.Delete(*g);
+  EXPECT_EQ((Strings{"about to remove F at 0 of  holding 1", "removed F",
+                     "about to remove G at 0 of  holding 1", "removed G"}),
+            notices.log);
+  EXPECT_EQ(nullptr, model.NodeOf(aId)) << "a handle goes with its node";
+  EXPECT_NE(aId, model.IdOf(*model.NewLink(root, 0, "c", "http://c/"))) << "never given again";
+}
+
 TEST_F(TopicsModelTest, ABatchWritesEachFolderOnceAndTellsOnce) {
   const CTopic& root = model.Root();
   notices.log.clear();
+  notices.before = true;
   {
     TopicsModel::Batch batch(model);
     const CTopic* f = model.NewFolder(root, 0, "F");
     for (int i = 0; i < 100; ++i) model.NewLink(*f, 0, "l" + std::to_string(i), "http://l/");
     EXPECT_FALSE(fs::exists(f->target)) << "nothing is written during the batch";
   }
-  EXPECT_EQ(Strings{"reset"}, notices.log);
+  EXPECT_EQ((Strings{"about to reset", "reset"}), notices.log);
   EXPECT_EQ(100u, Stored(root.children->at(0)->target).size());
   EXPECT_EQ(Strings{"F"}, Stored(prefs.topicsPath));
 }

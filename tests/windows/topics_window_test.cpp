@@ -1,17 +1,21 @@
-// The Topics window on the offscreen platform: the tree follows the model in display order, the
-// commands act on the selection, a drag through the real widget moves a node, and the File menu
-// brings bookmark files in and out.
+// The Topics window on the offscreen platform: the tree follows the model in display order (the
+// item model checked by Qt's model tester throughout), the commands act on the selection, drops go
+// through the item model and the view, and the File menu brings bookmark files in and out.
 #include <sys/stat.h>
 
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
+#include <QTreeView>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "resources/resource_ids.h"
@@ -39,6 +43,7 @@ class TopicsWindowTest : public WindowsFixture {
     topics.NewLink(root, 2, "b", "http://b/");
   }
   void TearDown() override {
+    tester.reset();
     window.reset();
     WindowsFixture::TearDown();
   }
@@ -48,37 +53,39 @@ class TopicsWindowTest : public WindowsFixture {
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     window->Tree()->expandAll();
+    tester = std::make_unique<QAbstractItemModelTester>(
+        &window->Items(), QAbstractItemModelTester::FailureReportingMode::Fatal);
   }
 
   // The tree as shown, top to bottom: "b a F(y x)".
-  std::string Outline(QTreeWidgetItem* parent) const {
+  static std::string Outline(const TopicTree& items, const QModelIndex& parent = {}) {
     std::string text;
-    for (int i = 0; i < parent->childCount(); ++i) {
-      QTreeWidgetItem* item = parent->child(i);
-      text += (i ? " " : "") + item->text(0).toStdString();
-      if (window->Items().NodeOf(item)->isFolder) text += "(" + Outline(item) + ")";
+    for (int row = 0; row < items.rowCount(parent); ++row) {
+      const QModelIndex index = items.index(row, 0, parent);
+      text += (row ? " " : "") + index.data().toString().toStdString();
+      if (items.NodeOf(index)->isFolder) text += "(" + Outline(items, index) + ")";
     }
     return text;
   }
-  std::string Outline() const { return Outline(window->Tree()->invisibleRootItem()); }
+  std::string Outline() const { return Outline(window->Items()); }
   // The tree as a new window shows it, read again from the files.
   std::string Reopened() {
+    tester.reset();
     window.reset();
     topics.Reload();
     Open();
     return Outline();
   }
-  static QTreeWidgetItem* Find(QTreeWidgetItem* parent, const std::string& name) {
-    for (int i = 0; i < parent->childCount(); ++i) {
-      if (parent->child(i)->text(0).toStdString() == name) return parent->child(i);
-      if (QTreeWidgetItem* found = Find(parent->child(i), name)) return found;
+  static QModelIndex Find(const TopicTree& items, const std::string& name, const QModelIndex& parent = {}) {
+    for (int row = 0; row < items.rowCount(parent); ++row) {
+      const QModelIndex index = items.index(row, 0, parent);
+      if (index.data().toString().toStdString() == name) return index;
+      if (const QModelIndex found = Find(items, name, index); found.isValid()) return found;
     }
-    return nullptr;
+    return {};
   }
-  QTreeWidgetItem* Item(const std::string& name) const {
-    return Find(window->Tree()->invisibleRootItem(), name);
-  }
-  QPoint Centre(const std::string& name) const { return window->Tree()->visualItemRect(Item(name)).center(); }
+  QModelIndex Item(const std::string& name) const { return Find(window->Items(), name); }
+  QPoint Centre(const std::string& name) const { return window->Tree()->visualRect(Item(name)).center(); }
   std::string Status() const { return window->StatusText()->text().toStdString(); }
   // A key of the window's accelerators, with the window active (a dialog may just have closed).
   void Key(Qt::Key key) {
@@ -89,18 +96,31 @@ class TopicsWindowTest : public WindowsFixture {
   void Click(const std::string& name) {
     QTest::mouseClick(window->Tree()->viewport(), Qt::LeftButton, {}, Centre(name));
   }
-  void MoveWithButton(const QPoint& to) {
-    QMouseEvent move(QEvent::MouseMove, to, window->Tree()->viewport()->mapToGlobal(to), Qt::NoButton,
-                     Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(window->Tree()->viewport(), &move);
+  // Drops the row named from onto the row named to through the item model, as the view does.
+  bool Drop(const std::string& from, const std::string& to) {
+    TopicTree& items = window->Items();
+    std::unique_ptr<QMimeData> data(items.mimeData({Item(from)}));
+    const bool allowed = items.canDropMimeData(data.get(), Qt::MoveAction, -1, -1, Item(to));
+    EXPECT_EQ(allowed, items.dropMimeData(data.get(), Qt::MoveAction, -1, -1, Item(to)));
+    return allowed;
   }
-  void Drag(const std::string& from, const std::string& to) {
+  // A drag of the row named from, moved over the view to at, as the platform's drag delivers it:
+  // whether the view takes it there, and whether it was dropped (drop).
+  bool DragOver(const std::string& from, const QPoint& at, bool drop = false) {
+    std::unique_ptr<QMimeData> data(window->Items().mimeData({Item(from)}));
     QWidget* viewport = window->Tree()->viewport();
-    QTest::mousePress(viewport, Qt::LeftButton, {}, Centre(from));
-    MoveWithButton(Centre(from) + QPoint(0, 3));
-    MoveWithButton(Centre(from) + QPoint(0, 8));
-    MoveWithButton(Centre(to));
-    QTest::mouseRelease(viewport, Qt::LeftButton, {}, Centre(to));
+    QDragEnterEvent enter(at, Qt::MoveAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &enter);
+    QDragMoveEvent move(at, Qt::MoveAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &move);
+    if (!move.isAccepted() || !drop) {
+      QDragLeaveEvent leave;
+      QApplication::sendEvent(viewport, &leave);
+      return move.isAccepted();
+    }
+    QDropEvent dropEvent(at, Qt::MoveAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &dropEvent);
+    return dropEvent.isAccepted();
   }
   // Answers the next dialog with texts.
   static void Answer(std::vector<QString> texts) {
@@ -113,6 +133,7 @@ class TopicsWindowTest : public WindowsFixture {
   }
 
   std::unique_ptr<CTopicsDlg> window;
+  std::unique_ptr<QAbstractItemModelTester> tester;
 };
 
 TEST_F(TopicsWindowTest, ShowsTheWholeTreeLastStoredFirstAndTakesMarkedPages) {
@@ -163,8 +184,8 @@ TEST_F(TopicsWindowTest, NewEditAndDeleteActOnTheSelectionAndWriteTheFiles) {
   Click("y");
   Key(Qt::Key_Delete);
   EXPECT_EQ(" b A F(new link x Folder G())", Outline());
-  ASSERT_NE(nullptr, Item("A"));
-  EXPECT_EQ("http://A/", Item("A")->toolTip(0).toStdString());
+  ASSERT_TRUE(Item("A").isValid());
+  EXPECT_EQ("http://A/", Item("A").data(Qt::ToolTipRole).toString().toStdString());
 
   const std::string folderFile = window->Items().NodeOf(Item("F"))->target;
   Click("F");
@@ -174,45 +195,57 @@ TEST_F(TopicsWindowTest, NewEditAndDeleteActOnTheSelectionAndWriteTheFiles) {
   EXPECT_TRUE(messages.Shown().empty());
 }
 
-TEST_F(TopicsWindowTest, DragAndDropThroughTheWidget) {
+TEST_F(TopicsWindowTest, DropsFollowTheRulesThroughTheItemModel) {
   Open();
-  Drag("a", "F");  // a link onto a folder: into it, at its top
+  EXPECT_TRUE(Drop("a", "F"));  // a link onto a folder: into it, at its top
   EXPECT_EQ("b F(a y x)", Outline());
-  EXPECT_FALSE(window->Tree()->Dragging());
-  Drag("y", "F");  // onto its own folder: refused
-  Drag("F", "x");  // a folder into itself: refused
+  EXPECT_FALSE(Drop("y", "F")) << "onto its own folder";
+  EXPECT_FALSE(Drop("F", "x")) << "a folder into itself";
+  EXPECT_FALSE(Drop("F", "F"));
   EXPECT_EQ("b F(a y x)", Outline());
-  Drag("x", "b");  // beside a link, shown directly below it
+  EXPECT_TRUE(Drop("x", "b"));  // beside a link, shown directly below it
   EXPECT_EQ("b x F(a y)", Outline());
 
-  // Escape gives the drag up.
-  QTest::mousePress(window->Tree()->viewport(), Qt::LeftButton, {}, Centre("b"));
-  MoveWithButton(Centre("b") + QPoint(0, 10));
-  MoveWithButton(Centre("y"));
-  EXPECT_TRUE(window->Tree()->Dragging());
-  EXPECT_EQ(Item("y"), window->Tree()->DropTarget());
-  QTest::keyClick(window->Tree(), Qt::Key_Escape);
-  QTest::mouseRelease(window->Tree()->viewport(), Qt::LeftButton, {}, Centre("y"));
-  EXPECT_EQ("b x F(a y)", Outline());
-  EXPECT_EQ("b x F(a y)", Reopened());
+  // A drag from another process (or a node that has gone since) is never taken.
+  QMimeData foreign;
+  foreign.setData(TopicTree::kMimeType, "1 1");
+  EXPECT_FALSE(window->Items().canDropMimeData(&foreign, Qt::MoveAction, -1, -1, Item("b")));
+  std::unique_ptr<QMimeData> ours(window->Items().mimeData({Item("a")}));
+  EXPECT_FALSE(window->Items().canDropMimeData(ours.get(), Qt::MoveAction, -1, -1, QModelIndex()))
+      << "no row under the pointer";
+  std::unique_ptr<QMimeData> gone(window->Items().mimeData({Item("a")}));
+  topics.Delete(*window->Items().NodeOf(Item("a")));
+  EXPECT_FALSE(window->Items().dropMimeData(gone.get(), Qt::MoveAction, -1, -1, Item("b")));
+  EXPECT_EQ("b x F(y)", Reopened());
 }
 
-TEST_F(TopicsWindowTest, TheTreeScrollsWhileThePointerIsBelowIt) {
+// The view takes a drag only where the rules allow the drop, drops it there, and scrolls while the
+// pointer is near its bottom edge.
+TEST_F(TopicsWindowTest, TheViewTakesAllowedDropsAndScrolls) {
   {
     TopicsModel::Batch batch(topics);
     for (int i = 0; i < 200; ++i) topics.NewLink(topics.Root(), 0, "link " + std::to_string(i), "http://l/");
   }
   Open();
   window->resize(300, 300);
+  window->Tree()->scrollToTop();
+  EXPECT_FALSE(DragOver("y", Centre("F")));
+  EXPECT_TRUE(DragOver("a", Centre("F")));
+  EXPECT_TRUE(DragOver("a", Centre("F"), true));
+  EXPECT_EQ("b F(a y x) link 0", Outline().substr(0, 17));
+
+  window->Tree()->scrollToTop();
   QScrollBar* bar = window->Tree()->verticalScrollBar();
   ASSERT_GT(bar->maximum(), 0);
-  QTest::mousePress(window->Tree()->viewport(), Qt::LeftButton, {}, Centre("b"));
-  MoveWithButton(Centre("b") + QPoint(0, 10));
-  MoveWithButton(QPoint(10, window->Tree()->viewport()->height() + 20));
+  std::unique_ptr<QMimeData> data(window->Items().mimeData({Item("b")}));
+  const QPoint nearBottom(10, window->Tree()->viewport()->height() - 2);
+  QDragEnterEvent enter(nearBottom, Qt::MoveAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(window->Tree()->viewport(), &enter);
+  QDragMoveEvent move(nearBottom, Qt::MoveAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(window->Tree()->viewport(), &move);
   EXPECT_TRUE(WaitUntil([&] { return bar->value() > 3; }));
-  QTest::mouseRelease(window->Tree()->viewport(), Qt::LeftButton, {},
-                      QPoint(10, window->Tree()->viewport()->height() + 20));
-  EXPECT_FALSE(window->Tree()->Dragging());
+  QDragLeaveEvent leave;
+  QApplication::sendEvent(window->Tree()->viewport(), &leave);
 }
 
 TEST_F(TopicsWindowTest, ImportsAndExportsBookmarkFiles) {
@@ -239,7 +272,7 @@ TEST_F(TopicsWindowTest, ImportsAndExportsBookmarkFiles) {
   std::ofstream(plain) << "hello\n<DL><p>\n<DT><A HREF=\"http://p/\">P</A>\n</DL>\n";
   messages.AnswerYes(false);
   window->ImportFile(plain);
-  EXPECT_EQ(nullptr, Item("P"));
+  EXPECT_FALSE(Item("P").isValid());
   window->ImportFile(dir + "/missing.html");
   ASSERT_EQ(2u, messages.Shown().size());
   EXPECT_NE(std::string::npos, messages.Shown()[1].find("Could not open"));
@@ -262,18 +295,73 @@ TEST_F(TopicsWindowTest, TheWindowMayGoWhileAnImportReads) {
       file << "<DT><A HREF=\"http://example.com/" << i << "\">Page " << i << "</A>\n";
     file << "</DL><p>\n";
   }
-  QTimer::singleShot(0, [this] { window.reset(); });
+  QTimer::singleShot(0, [this] {
+    tester.reset();
+    window.reset();
+  });
   CTopicsDlg* importing = window.get();
   importing->ImportFile(in);
   EXPECT_EQ(nullptr, window);
   EXPECT_EQ(3u, topics.Root().children->size());
 }
 
+// The item model, checked by Qt's tester with an expanded view over it, keeps the rows of every
+// folder in display order through every kind of change, and an index held across a move follows
+// its node.
+TEST_F(TopicsWindowTest, TheItemModelFollowsEveryChange) {
+  TopicTree items(topics);
+  QAbstractItemModelTester checked(&items, QAbstractItemModelTester::FailureReportingMode::Fatal);
+  QTreeView view;
+  view.setModel(&items);
+  view.expandAll();
+  // The rows as the arrays say they should be: each folder's last first.
+  std::function<std::string(const CTopic&)> expected = [&](const CTopic& folder) {
+    std::string text;
+    for (auto node = folder.children->rbegin(); node != folder.children->rend(); ++node) {
+      text += (text.empty() ? "" : " ") + (*node)->name;
+      if ((*node)->isFolder) text += "(" + expected(**node) + ")";
+    }
+    return text;
+  };
+  auto inStep = [&] { return Outline(items) == expected(topics.Root()); };
+  const CTopic& root = topics.Root();
+  const CTopic* folder = items.NodeOf(Find(items, "F"));
+  ASSERT_TRUE(inStep()) << Outline(items);
+
+  const CTopic* g = topics.NewFolder(*folder, 1, "G");
+  topics.NewLink(*g, 0, "g1", "http://g1/");
+  topics.Edit(*items.NodeOf(Find(items, "x")), "x2", "http://x2/");
+  EXPECT_TRUE(inStep()) << Outline(items);
+  const QPersistentModelIndex held = Find(items, "a");
+  for (std::size_t index = 0; index < 4; ++index) topics.Move(*items.NodeOf(held), root, index);
+  EXPECT_TRUE(inStep()) << Outline(items);
+  topics.Move(*items.NodeOf(held), *g, 0);
+  topics.Move(*g, root, 0);  // a folder with what it holds
+  EXPECT_TRUE(inStep()) << Outline(items);
+  EXPECT_EQ("a", held.data().toString().toStdString()) << "a held index follows its node";
+  topics.Delete(*folder);
+  EXPECT_TRUE(inStep()) << Outline(items);
+  {
+    TopicsModel::Batch batch(topics);
+    topics.NewLink(root, 0, "batched", "http://b/");
+  }
+  {
+    TopicsModel::Addition imported(topics);
+    topics.NewFolder(root, 0, "imported");
+    ASSERT_TRUE(imported.Commit());
+  }
+  {
+    TopicsModel::Addition undone(topics);
+    topics.NewLink(root, 0, "undone", "http://u/");
+  }
+  EXPECT_TRUE(inStep()) << Outline(items);
+  topics.Reload();
+  EXPECT_EQ("b G(g1 a) batched imported()", Outline(items)) << "the undone addition left nothing";
+}
+
 // What the update checker's worker sees of the tree, and when folders are written.
 TEST_F(TopicsWindowTest, TheCheckerWritesFoldersButNeverDuringADrag) {
-  QTreeWidget tree;
-  TopicTree items(tree, topics);
-  items.Rebuild();
+  TopicTree items(topics);
   QLabel status;
   QAction menuItem("check");
   bool dragging = true;

@@ -102,13 +102,15 @@ TEST_F(WindowCheckTest, TopicsRunChecksTheSelectedTopic) {
   topics.NewLink(root, 1, "outside", server.Url("/missing"));
   CTopicsDlg window(services);
   window.show();
-  window.Tree()->setCurrentItem(window.Items().ItemOf(folder));
+  window.Tree()->setCurrentIndex(window.Items().IndexOf(folder));
 
   ChooseScope(true, "Check Selected Topic Only");
   window.OnCommand(res::kCmdCheckForUpdates);
   ASSERT_TRUE(WaitUntil([&] { return window.StatusText()->text() == kAllDoneStatus; }, 20000));
   auto shown = [&](const char* name) {
-    return Pixels(window.Tree()->findItems(name, Qt::MatchExactly | Qt::MatchRecursive).front()->icon(0));
+    const QModelIndexList found = window.Items().match(window.Items().index(0, 0), Qt::DisplayRole, name, 1,
+                                                       Qt::MatchExactly | Qt::MatchRecursive);
+    return Pixels(found.front().data(Qt::DecorationRole).value<QIcon>());
   };
   EXPECT_EQ(Pixels(LoadIconResource(res::kIconUpdated)), shown("updated"));
   EXPECT_EQ(Pixels(LoadIconResource(res::kIconBadStatus)), shown("missing"));
