@@ -1,7 +1,9 @@
 #include "windows/topic_tree_widget.h"
 
+#include <QCoreApplication>
 #include <QDropEvent>
-#include <QGuiApplication>
+#include <QKeyEvent>
+#include <utility>
 
 TopicTreeWidget::TopicTreeWidget(QWidget* parent) : QTreeView(parent) {
   setHeaderHidden(true);
@@ -19,11 +21,28 @@ TopicTreeWidget::TopicTreeWidget(QWidget* parent) : QTreeView(parent) {
   setAutoScroll(true);
 }
 
-// Escape ends the drag with the button still down; a refused drop ends it with the button up.
 void TopicTreeWidget::startDrag(Qt::DropActions actions) {
-  dropped_ = false;
+  dropped_ = escaped_ = false;
   QTreeView::startDrag(actions);
-  emit dragEnded(!dropped_ && !(QGuiApplication::mouseButtons() & Qt::LeftButton));
+  if (std::exchange(watching_, false)) QCoreApplication::instance()->removeEventFilter(this);
+  emit dragEnded(!dropped_ && !escaped_);
+}
+
+// The platform's drag eats the keys while it runs; a filter put in once the drag is under way
+// sees them first, so Escape is told apart from a refused drop.
+void TopicTreeWidget::dragEnterEvent(QDragEnterEvent* event) {
+  if (Dragging() && !watching_) {
+    watching_ = true;
+    QCoreApplication::instance()->installEventFilter(this);
+  }
+  QTreeView::dragEnterEvent(event);
+}
+
+bool TopicTreeWidget::eventFilter(QObject* watched, QEvent* event) {
+  if (watching_ && event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+    escaped_ = true;
+  return QTreeView::eventFilter(watched, event);
 }
 
 void TopicTreeWidget::dropEvent(QDropEvent* event) {

@@ -21,8 +21,12 @@ class TopicTreeWidget : public QTreeView {
 
  protected:
   void startDrag(Qt::DropActions actions) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   bool dropped_ = false;
+  bool escaped_ = false;
+  bool watching_ = false;  // watching the application's keys for Escape during our drag
 };

@@ -14,6 +14,7 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <QTreeView>
+#include <QWindow>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -303,6 +304,38 @@ TEST_F(TopicsWindowTest, TheWindowMayGoWhileAnImportReads) {
   importing->ImportFile(in);
   EXPECT_EQ(nullptr, window);
   EXPECT_EQ(3u, topics.Root().children->size());
+}
+
+// A whole drag with the pointer through the platform's drag: a drop the rules refuse ends refused
+// (the window beeps), Escape ends it quietly, an allowed drop moves the node. The offscreen platform
+// ends every drag at once, so this runs on a display only (QT_QPA_PLATFORM=xcb with DISPLAY set).
+TEST_F(TopicsWindowTest, APointerDragEndsDroppedRefusedOrCancelled) {
+  if (QGuiApplication::platformName() == "offscreen") GTEST_SKIP() << "the offscreen platform has no drag";
+  Open();
+  std::vector<bool> ended;
+  QObject::connect(window->Tree(), &TopicTreeWidget::dragEnded,
+                   [&](bool refused) { ended.push_back(refused); });
+  QWindow* handle = window->windowHandle();
+  auto at = [&](const std::string& name) {
+    return window->Tree()->viewport()->mapTo(window.get(), Centre(name));
+  };
+  auto drag = [&](const std::string& from, const std::string& to, bool escape) {
+    QTest::mousePress(handle, Qt::LeftButton, {}, at(from));
+    QTimer::singleShot(50, [&, to, escape] {
+      QTest::mouseMove(handle, at(to));
+      QTest::mouseMove(handle, at(to) + QPoint(1, 0));
+      if (escape) QTest::keyClick(handle, Qt::Key_Escape);
+      QTimer::singleShot(escape ? 50 : 0,
+                         [&, to] { QTest::mouseRelease(handle, Qt::LeftButton, {}, at(to)); });
+    });
+    for (int step = 1; step <= 4; ++step) QTest::mouseMove(handle, at(from) + QPoint(0, 4 * step));
+  };
+  drag("y", "F", false);
+  drag("b", "a", true);
+  QTest::qWait(100);
+  drag("a", "F", false);
+  EXPECT_EQ((std::vector<bool>{true, false, false}), ended);
+  EXPECT_EQ("b F(a y x)", Outline());
 }
 
 // The item model, checked by Qt's tester with an expanded view over it, keeps the rows of every
