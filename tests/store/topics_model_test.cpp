@@ -296,6 +296,16 @@ TEST_F(TopicsModelTest, ABatchWritesEachFolderOnceAndTellsOnce) {
   EXPECT_EQ((Strings{"about to reset", "reset"}), notices.log);
   EXPECT_EQ(100u, Stored(root.children->at(0)->target).size());
   EXPECT_EQ(Strings{"F"}, Stored(prefs.topicsPath));
+
+  notices.log.clear();
+  {
+    TopicsModel::Batch outer(model);
+    TopicsModel::Addition inner(model);
+    model.NewLink(root, 0, "undone", "http://u/");
+  }
+  model.Reload();
+  EXPECT_EQ((Strings{"about to reset", "reset", "about to reset", "reset"}), notices.log)
+      << "one pair for nested batches, one for a reload";
 }
 
 }  // namespace
