@@ -94,7 +94,7 @@ class TrayWndTest : public ShellFixture {
     prefs.browserPath = "/opt/netscape";
     browser = std::make_unique<BrowserLink>(link, prefs, launcher, messages);
     wnd = std::make_unique<CTrayWnd>(prefs, store, topics, *browser, launcher, messages, toolWindows, dialogs,
-                                     clock, &screen);
+                                     &screen);
     QObject::connect(wnd.get(), &CTrayWnd::registrationDue, [this] { ++registrations; });
     wnd->CreateTrayWindow();
     wnd->BuildMenus();
@@ -124,8 +124,6 @@ TEST_F(TrayWndTest, CreatesTheIconAndShowsTheModelMenus) {
   EXPECT_EQ(wnd->NormalIcon().cacheKey(), wnd->TrayIcon()->icon().cacheKey());
   EXPECT_EQ("HOPWISE1", browser->EndpointName());
   EXPECT_TRUE(wnd->IsActive());
-  ASSERT_NE(nullptr, wnd->LinkMenus());
-  EXPECT_EQ(6u, wnd->LinkMenus()->Count());
 
   Visit("http://example.com/fish", "Fish & Chips");
   QMenu& main = Shown(CTrayWnd::PopupKind::Main);
@@ -160,7 +158,7 @@ TEST_F(TrayWndTest, MeasuresTheRealScreenWithoutInjectedMetrics) {
   FormDataPaths(own, dir);
   PageMarkStore ownStore(own, clock);
   TopicsModel ownTopics(files, clock, own);
-  CTrayWnd real(own, ownStore, ownTopics, *browser, launcher, messages, toolWindows, dialogs, clock);
+  CTrayWnd real(own, ownStore, ownTopics, *browser, launcher, messages, toolWindows, dialogs);
   real.CreateTrayWindow();
   real.BuildMenus();
   QtScreenMetrics metrics;
