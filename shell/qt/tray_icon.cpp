@@ -33,6 +33,7 @@ void TrayIcon::Create() {
     return;
   }
   trayIcon_ = new QSystemTrayIcon(normalIcon_, this);
+  trayIcon_->setObjectName(QStringLiteral("trayIcon"));
   trayIcon_->setProperty("iconId", kTrayIconId);
   trayIcon_->setToolTip(TipText());
   connect(trayIcon_, &QSystemTrayIcon::activated, this, &TrayIcon::OnTrayActivated);

@@ -23,7 +23,8 @@ inline constexpr char kBrowserNotRunningTip[] = "Browser: not running";
 // Hopwise's presence on the desktop: the icon in an XEmbed tray, the StatusNotifierItem on a host
 // that draws it, or the window that stands in for the icon where there is no tray. It owns the
 // two icons and the tip (suspended or not, browser there or not), and tells its owner what the
-// user asked of it; it shows no menu itself. Main thread only.
+// user asked of it; it shows no menu itself. The icon in an XEmbed tray is its child "trayIcon";
+// the stand-in window is the top-level widget "noTrayWindow". Main thread only.
 class TrayIcon : public QObject {
   Q_OBJECT
 
@@ -53,13 +54,6 @@ class TrayIcon : public QObject {
   void SetBrowserConnected(bool connected);
   // Takes the icon (and the stand-in window) off the desktop.
   void Remove();
-
-  // The icon in an XEmbed tray (or waiting for one); null on a StatusNotifierItem host.
-  QSystemTrayIcon* Icon() const { return trayIcon_; }
-  // The window that stands in for the icon on a desktop without a system tray (null otherwise).
-  NoTrayWindow* NoTray() const { return noTray_; }
-  const QIcon& NormalIcon() const { return normalIcon_; }
-  const QIcon& SuspendedIcon() const { return suspendedIcon_; }
 
  signals:
   void mainMenuRequested(QPoint where);

@@ -17,8 +17,6 @@
 #include "shell/qt/tray_menus.h"
 #include "shell/tool_windows.h"
 
-class NoTrayWindow;
-
 // The hidden main window: it holds the tray icon, the popup menus and the message map, and tells
 // each what the others asked for. Pages chosen from the menus go to the browser through the
 // UrlOpener it is given; the tool windows and the dialogs of the quick commands open through the
@@ -70,16 +68,10 @@ class CTrayWnd : public QObject, public RecordingSwitch {
 
   PopupMenus& Menus() { return menus_.Model(); }
   MenuRenderer& Renderer(PopupKind which) { return menus_.Renderer(which); }
-  // The icon in an XEmbed tray (or waiting for one); null on a StatusNotifierItem host.
-  QSystemTrayIcon* TrayIcon() const { return icon_.Icon(); }
   // Whether the icon went to a StatusNotifierItem host (decided when the icon is made, by whether
   // the session bus has one): the host draws the menu exported to it, and a left click on the
   // icon opens the PageMarks window.
   bool OnStatusNotifierHost() const { return icon_.OnStatusNotifierHost(); }
-  // The window that stands in for the icon on a desktop without a system tray (null otherwise).
-  NoTrayWindow* NoTray() const { return icon_.NoTray(); }
-  const QIcon& NormalIcon() const { return icon_.NormalIcon(); }
-  const QIcon& SuspendedIcon() const { return icon_.SuspendedIcon(); }
   // The command of the menu item last highlighted.
   uint32_t SelectedCommand() const { return menus_.SelectedCommand(); }
   // Where the help page is looked for; unset, beside the program (help_page.h).
@@ -102,7 +94,7 @@ class CTrayWnd : public QObject, public RecordingSwitch {
 
  private:
   ToolWindows& toolWindows_;
-  ::TrayIcon icon_;
+  TrayIcon icon_;
   TrayMenus menus_;
   TrayDialogCommands dialogCommands_;
   TrayCommands commands_;
