@@ -13,8 +13,8 @@ CTrayWnd::CTrayWnd(CPrefs& prefs, PageMarkStore& store, TopicsModel& topics, Url
                    CommandDialogs& dialogs, const ScreenMetrics* screen, QObject* parent)
     : QObject(parent),
       toolWindows_(toolWindows),
-      icon_(messages, this),
       menus_(prefs, store, topics, opener, toolWindows, screen, this),
+      icon_(messages, this),
       dialogCommands_(dialogs, prefs, store, menus_.Model(), opener, this),
       commands_(prefs, opener, launcher, messages, toolWindows, dialogCommands_) {
   registrationTimer_.setSingleShot(true);

@@ -94,8 +94,8 @@ class CTrayWnd : public QObject, public RecordingSwitch {
 
  private:
   ToolWindows& toolWindows_;
-  TrayIcon icon_;
   TrayMenus menus_;
+  TrayIcon icon_;  // after the menus: the menu exported to a host is the main renderer's
   TrayDialogCommands dialogCommands_;
   TrayCommands commands_;
   int32_t active_ = 1;  // 0 while recording is suspended
