@@ -101,7 +101,7 @@ void CTrayApp::CreateParts() {
       WindowServices{prefs_, store_, topics_, *browser_, services_.messages, *http_});
   dialogs_ = std::make_unique<CommandDialogSet>(prefs_, services_.messages);
   tray_ = std::make_unique<CTrayWnd>(prefs_, store_, topics_, *browser_, services_.launcher,
-                                     services_.messages, *toolWindows_, *dialogs_, services_.clock);
+                                     services_.messages, *toolWindows_, *dialogs_);
   // A choice made in the preferences dialog is kept at once, not only at exit.
   connect(tray_.get(), &CTrayWnd::preferencesChanged, this,
           [this] { SavePreferences(prefs_, services_.preferences); });

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <thread>
 
-#include "browser/dde_object.h"
 #include "browser/verb_table.h"
 
 DdeLink::DdeLink(dde::Instance& instance)
@@ -40,13 +39,13 @@ dde::Result DdeLink::OnTransaction(const dde::Transaction& t) {
 // Any topic is accepted on a name this process serves; every other name is refused.
 dde::Result DdeLink::OnConnect(const dde::Transaction& t) {
   dde::Result result;
-  result.value = FindEndpoint(t.service) ? 1 : 0;
+  result.value = HasEndpoint(t.service) ? 1 : 0;
   return result;
 }
 
 void DdeLink::OnConnectConfirm(const dde::Transaction& t) {
-  CDDEObject* endpoint = FindEndpoint(t.service);
-  if (endpoint && t.conv != 0) Hold(t.conv, *endpoint);
+  auto endpoint = endpoints_.find(t.service);
+  if (endpoint != endpoints_.end() && t.conv != 0) Hold(t.conv, endpoint->first);
 }
 
 std::optional<dde::Bytes> DdeLink::OnRequest(const dde::Transaction& t) {
@@ -67,10 +66,29 @@ void DdeLink::OnDisconnect(const dde::Transaction& t) {
   Forget(t.conv);
 }
 
-CDDEObject* DdeLink::FindEndpoint(const std::string& name) const {
-  auto it =
-      std::find_if(endpoints_.begin(), endpoints_.end(), [&](CDDEObject* e) { return e->name() == name; });
-  return it == endpoints_.end() ? nullptr : *it;
+std::string DdeLink::AddEndpoint() {
+  std::string name = std::string(kEndpointNameStem) + std::to_string(++creationCounter_);
+  endpoints_[name] = false;
+  endpoints_[name] = instance_.RegisterService(name);
+  return name;
+}
+
+void DdeLink::RemoveEndpoint(const std::string& name) {
+  auto it = endpoints_.find(name);
+  if (it == endpoints_.end()) return;
+  const bool registered = it->second;
+  endpoints_.erase(it);
+  for (dde::ConvHandle conv : ConversationsOf(name)) Disconnect(conv);
+  if (registered) instance_.UnregisterService(name);
+}
+
+bool DdeLink::HasEndpoint(const std::string& name) const {
+  return endpoints_.contains(name);
+}
+
+bool DdeLink::IsRegistered(const std::string& name) const {
+  auto it = endpoints_.find(name);
+  return it != endpoints_.end() && it->second;
 }
 
 const CDDEConversation* DdeLink::FindConversation(dde::ConvHandle conv) const {
@@ -78,16 +96,40 @@ const CDDEConversation* DdeLink::FindConversation(dde::ConvHandle conv) const {
   return it == conversations_.end() ? nullptr : &it->second;
 }
 
-std::vector<dde::ConvHandle> DdeLink::ConversationsOf(const CDDEObject& endpoint) const {
+std::vector<dde::ConvHandle> DdeLink::ConversationsOf(const std::string& endpoint) const {
   std::vector<dde::ConvHandle> held;
   for (const auto& [conv, record] : conversations_) {
-    if (record.holder == &endpoint) held.push_back(conv);
+    if (record.holder == endpoint) held.push_back(conv);
   }
   return held;
 }
 
-void DdeLink::Hold(dde::ConvHandle conv, CDDEObject& holder) {
-  conversations_.try_emplace(conv, CDDEConversation{conv, &holder});
+dde::ConvHandle DdeLink::Connect(const std::string& holder, int verb, int timeoutMs) {
+  dde::ConvHandle conv = instance_.Connect(std::string(kBrowserService), std::string(VerbName(verb)),
+                                           timeoutMs > 0 ? timeoutMs : connectTimeoutMs);
+  if (conv == 0) return 0;
+  Hold(conv, holder);
+  return conv;
+}
+
+std::optional<dde::Bytes> DdeLink::Request(dde::ConvHandle conv, const std::optional<std::string>& item) {
+  if (!item || !FindConversation(conv)) return std::nullopt;
+  return instance_.Request(conv, *item, transactionTimeoutMs);
+}
+
+uint32_t DdeLink::Poke(dde::ConvHandle conv, const std::optional<std::string>& item) {
+  if (!item || !FindConversation(conv)) return 0;
+  return instance_.Poke(conv, *item, transactionTimeoutMs);
+}
+
+void DdeLink::Disconnect(dde::ConvHandle conv) {
+  if (!FindConversation(conv)) return;  // the peer ended it first; its record is gone already
+  instance_.Disconnect(conv);
+  Forget(conv);
+}
+
+void DdeLink::Hold(dde::ConvHandle conv, const std::string& holder) {
+  conversations_.try_emplace(conv, CDDEConversation{conv, holder});
 }
 
 void DdeLink::Forget(dde::ConvHandle conv) {

@@ -1,41 +1,81 @@
 #include "browser/dde_object.h"
 
+#include <string>
+
+#include "browser/argument_list.h"
+#include "browser/browser_program.h"
+#include "browser/client_conversation.h"
 #include "browser/verb_table.h"
+#include "browser/window_title.h"
 
 CDDEObject::CDDEObject(DdeLink& link, const CPrefs& prefs, Launcher& launcher)
-    : link_(link), prefs_(prefs), launcher_(launcher) {
-  name_ = std::string(kEndpointNameStem) + std::to_string(++link_.creationCounter_);
-  link_.endpoints_.push_back(this);
-  registered_ = link_.instance_.RegisterService(name_);
-}
+    : link_(link), prefs_(prefs), launcher_(launcher), name_(link.AddEndpoint()) {}
 
 CDDEObject::~CDDEObject() {
-  // Out of the endpoints first, so that no conversation the browser opens meanwhile is entered under it.
-  std::erase(link_.endpoints_, this);
-  for (dde::ConvHandle conv : link_.ConversationsOf(*this)) Disconnect(conv);
-  if (registered_) link_.instance_.UnregisterService(name_);
+  link_.RemoveEndpoint(name_);
 }
 
-dde::ConvHandle CDDEObject::Connect(int verb, int timeoutMs) {
-  dde::ConvHandle conv = link_.instance_.Connect(std::string(kBrowserService), std::string(VerbName(verb)),
-                                                 timeoutMs > 0 ? timeoutMs : link_.connectTimeoutMs);
-  if (conv == 0) return 0;
-  link_.Hold(conv, *this);
-  return conv;
+bool CDDEObject::IsRegistered() const {
+  return link_.IsRegistered(name_);
 }
 
-std::optional<dde::Bytes> CDDEObject::Request(dde::ConvHandle conv, const std::optional<std::string>& item) {
-  if (!item || !link_.FindConversation(conv)) return std::nullopt;
-  return link_.instance_.Request(conv, *item, link_.transactionTimeoutMs);
+// The four requests Hopwise makes of the browser. Each opens its own conversation, makes one
+// transaction and ends the conversation again, on every way out.
+namespace {
+
+constexpr int kRegistrationAttempts = 20;
+constexpr std::chrono::milliseconds kRegistrationPause{1000};
+// An attempt whose conversation the browser has not taken within this is counted as failed and
+// made again later, so that a browser that hangs holds the tray for a second at a time only.
+constexpr int kRegistrationConnectMs = 1000;
+
+// Window id any, flags 0.
+const std::string kAnyWindowNoFlags = "4294967295,0,";
+
+}  // namespace
+
+void CDDEObject::OpenUrl(const std::string& url) {
+  ClientConversation conv(link_, name_, WWW_OpenURL);
+  if (!conv) {
+    if (!link_.Instance().Interrupted()) StartBrowserProgram(launcher_, prefs_, url);
+    return;
+  }
+  // No page to load: the Activate that follows brings the browser forward.
+  if (url.empty()) return;
+  // The URL goes in quotes as it stands (a quote inside it is not escaped), then an empty
+  // save-as element, any window, flags 0.
+  uint32_t windowId = 0;
+  ParseResultData(conv.Request("\"" + url + "\",," + kAnyWindowNoFlags), "DW", {&windowId});
 }
 
-uint32_t CDDEObject::Poke(dde::ConvHandle conv, const std::optional<std::string>& item) {
-  if (!item || !link_.FindConversation(conv)) return 0;
-  return link_.instance_.Poke(conv, *item, link_.transactionTimeoutMs);
+uint32_t CDDEObject::Activate() {
+  uint32_t windowId = 0;
+  ClientConversation conv(link_, name_, WWW_Activate);
+  if (conv) ParseResultData(conv.Request(kAnyWindowNoFlags), "DW", {&windowId});
+  return windowId;
 }
 
-void CDDEObject::Disconnect(dde::ConvHandle conv) {
-  if (!link_.FindConversation(conv)) return;  // the peer ended it first; its record is gone already
-  link_.instance_.Disconnect(conv);
-  link_.Forget(conv);
+WindowInfo CDDEObject::GetWindowInfo(uint32_t windowId) {
+  std::string item = windowId == 0 ? "4294967295" : std::to_string(static_cast<int32_t>(windowId));
+  std::string url;
+  std::string caption;
+  {
+    ClientConversation conv(link_, name_, WWW_GetWindowInfo);
+    if (conv) ParseResultData(conv.Request(item), "QCS,QCS", {&url, &caption});
+  }
+  return WindowInfo{url, TitleFromCaption(caption)};
+}
+
+void CDDEObject::RegisterUrlEcho(const std::string& serverName) {
+  for (int attempt = 1; attempt <= kRegistrationAttempts; ++attempt) {
+    if (TryRegisterUrlEcho(serverName)) return;
+    if (attempt < kRegistrationAttempts) link_.sleep(kRegistrationPause);
+  }
+}
+
+bool CDDEObject::TryRegisterUrlEcho(const std::string& serverName) {
+  ClientConversation conv(link_, name_, WWW_RegisterURLEcho, kRegistrationConnectMs);
+  if (!conv) return false;
+  conv.Poke(BuildArgumentList("QCS", {serverName}));
+  return true;
 }

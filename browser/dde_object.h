@@ -15,13 +15,13 @@ struct WindowInfo {
 };
 
 // A DDE endpoint: a service name of this process ("HOPWISE" and the creation count, so the one
-// endpoint Hopwise makes is "HOPWISE1"), registered with the transport while the object lives. The
-// conversations it takes part in are in the link's registry under it; destroying the endpoint ends
-// them. Its operations are the requests Hopwise makes of the browser.
+// endpoint Hopwise makes is "HOPWISE1"), entered in the link while the object lives. The
+// conversations it takes part in are in the link's registry under its name; destroying the endpoint
+// ends them. Its operations are the requests Hopwise makes of the browser.
 //
 // The browser may end a conversation while an operation waits on it; the link's disconnect step
 // then removes the record from the registry. Operations therefore hold a conversation by its handle
-// only and look it up before every use, so a record is never touched after the peer ended it.
+// only (see client_conversation.h), so a record is never touched after the peer ended it.
 class CDDEObject {
  public:
   // prefs and launcher serve the launch fallback of OpenUrl.
@@ -32,17 +32,7 @@ class CDDEObject {
 
   const std::string& name() const { return name_; }
   // False when the transport refused the name (taken, or the transport is unavailable).
-  bool IsRegistered() const { return registered_; }
-
-  // Conversation primitives. Connect opens a conversation to the browser on the verb's topic and
-  // returns its handle, 0 when the browser does not answer. Request and Poke do one transaction
-  // on a conversation still open; no item, or a conversation already ended, sends nothing.
-  // timeoutMs: how long the browser has to take the conversation (0: the link's connect time-out).
-  dde::ConvHandle Connect(int verb, int timeoutMs = 0);
-  std::optional<dde::Bytes> Request(dde::ConvHandle conv, const std::optional<std::string>& item);
-  uint32_t Poke(dde::ConvHandle conv, const std::optional<std::string>& item);
-  // Ends the conversation and removes its record; a conversation the peer already ended is left be.
-  void Disconnect(dde::ConvHandle conv);
+  bool IsRegistered() const;
 
   // Has the browser load the URL; starts the "Browser" program with it when the browser does not
   // answer (but not when the wait was cut short: the program is ending), unless the guard of
@@ -65,6 +55,5 @@ class CDDEObject {
   DdeLink& link_;
   const CPrefs& prefs_;
   Launcher& launcher_;
-  std::string name_;
-  bool registered_ = false;
+  const std::string name_;
 };

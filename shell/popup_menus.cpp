@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <optional>
-#include <unordered_map>
+#include <vector>
 
 #include "resources/menu_resources.h"
 #include "resources/resource_ids.h"
@@ -32,11 +32,23 @@ void CopyItems(const Menu& from, Menu& to) {
   }
 }
 
+std::optional<std::size_t> PositionOfSubmenu(const Menu& menu, const std::shared_ptr<Menu>& submenu) {
+  for (std::size_t i = 0; i < menu.Count(); ++i)
+    if (menu.SubmenuAt(i) == submenu) return i;
+  return std::nullopt;
+}
+
 }  // namespace
 
 PopupMenus::PopupMenus(CPrefs& prefs, PageMarkStore& store, TopicsModel& topics, const ScreenMetrics& screen,
                        UrlOpener& opener)
-    : prefs_(prefs), store_(store), topics_(topics), screen_(screen), opener_(opener) {
+    : prefs_(prefs),
+      store_(store),
+      topics_(topics),
+      screen_(screen),
+      opener_(opener),
+      sites_(prefs, store),
+      topicEntries_(prefs) {
   store_.AddListener(this);
   topicsSubscription_ = topics_.Subscribe(*this);
 }
@@ -70,7 +82,7 @@ void PopupMenus::BuildMenus() {
 void PopupMenus::RebuildMenus() {
   if (!menuBar_) return;
   ClearSiteMenus();
-  RestartTopicNumbersIfLow();
+  topicEntries_.RestartNumbersIfLow();
   BuildFixedPart();
   FillFromStore();
 }
@@ -105,14 +117,15 @@ void PopupMenus::BuildFixedPart() {
 
   MeasureMenuRows();
 
+  // Main-list Topic entries go in one above mainListPosition: the "Sites" submenu is not in place
+  // yet.
   auto secondary = std::make_shared<Menu>();
-  topicLinksInLastBuild_ = 0;
-  buildingMainMenu_ = true;
-  if (topicsInMainList)
-    AddTopicEntries(topics_.Root(), *main_, TopicMode::MainList, 0);
-  else
-    AddTopicEntries(topics_.Root(), *secondary, TopicMode::Submenu, 0);
-  buildingMainMenu_ = false;
+  if (topicsInMainList) {
+    const std::size_t listAt = MainListPosition();
+    topicEntries_.Fill(topics_.Root(), *main_, TopicEntries::Mode::MainList, listAt > 0 ? listAt - 1 : 0);
+  } else {
+    topicEntries_.Fill(topics_.Root(), *secondary, TopicEntries::Mode::Submenu);
+  }
 
   const char* label = menu_text::kTopics;
   if (topicsInMainList) {
@@ -120,10 +133,11 @@ void PopupMenus::BuildFixedPart() {
     secondary->AppendItem(res::kCmdMoreSites, menu_text::kMoreSites, LabelStyle::Mnemonic);
     label = menu_text::kSites;
   } else {
-    FinishTopicsSubmenu(*secondary);
+    topicEntries_.FinishSubmenu(*secondary);
   }
   main_->InsertSubmenu(SecondaryPosition(), secondary, label, LabelStyle::Mnemonic);
   secondary_ = secondary;
+  sites_.SetMenus(main_, secondary_);
 }
 
 void PopupMenus::RelayoutLinkMenus() {
@@ -155,7 +169,7 @@ void PopupMenus::InsertLinkMenus() {
 // entries shown last.
 void PopupMenus::FitMainList() {
   if (prefs_.menuState == 0) {
-    ApplySiteListRule(*main_, siteMenus_.size(), prefs_.mainListPosition, prefs_.mainListCap);
+    sites_.FitMainList();
     return;
   }
   for (std::size_t before = 0; before != main_->Count();) {
@@ -165,7 +179,8 @@ void PopupMenus::FitMainList() {
 }
 
 // The menus as the store's visits, replayed oldest first, would leave them, built in time linear in
-// the store: a menu keeps at most menuRows of the newest entries, so only those are replayed.
+// the store: "Recent Web Pages" keeps at most menuRows of the newest pages, so only those are
+// replayed; the Site lists fill themselves likewise.
 void PopupMenus::FillFromStore() {
   const PageMarkList pages = store_.PageMarks();
   const std::size_t rows = prefs_.menuRows > 0 ? static_cast<std::size_t>(prefs_.menuRows) : 0;
@@ -173,25 +188,7 @@ void PopupMenus::FillFromStore() {
   for (auto it = pages.rbegin(); it != pages.rend() && newest.size() < rows; ++it) newest.push_back(&*it);
   for (auto it = newest.rbegin(); it != newest.rend(); ++it) AddRecent(**it);
 
-  std::unordered_map<const CPez*, std::size_t> recency;
-  std::size_t order = 0;
-  for (const CPez& p : pages) recency[&p] = order++;
-  std::vector<std::pair<std::size_t, std::string>> sites;
-  for (const std::string& key : store_.SiteKeys()) {
-    const std::vector<const CPez*> members = store_.PagesOfSite(key);
-    if (members.empty()) continue;
-    auto submenu = std::make_shared<Menu>();
-    for (std::size_t i = members.size() > rows ? members.size() - rows : 0; i < members.size(); ++i) {
-      submenu->InsertItem(0, members[i]->commandId, PageLabel(*members[i]), LabelStyle::Literal,
-                          PageTip(*members[i]));
-      ApplyMoreRule(*submenu, prefs_.menuRows, res::kCmdMoreSites, menu_text::kMoreSites);
-    }
-    for (const CPez* p : members) placedSite_[p->commandId] = key;
-    siteMenus_.emplace(key, submenu);
-    sites.emplace_back(recency.at(members.back()), key);
-  }
-  std::sort(sites.begin(), sites.end());
-  for (const auto& [lastVisit, key] : sites) InsertSiteAtTop(key, siteMenus_.at(key));
+  sites_.Fill(pages);
   if (pages.empty()) ShowNoPagesHint();
 }
 
@@ -208,7 +205,7 @@ void PopupMenus::DispatchDynamicCommand(uint32_t command) {
   std::optional<std::string> url;
   if (command < kFirstTopicCommand) {
     if (const CPez* p = store_.FindPageMarkByCommand(command)) url = p->url;
-  } else if (const std::string* topicUrl = TopicUrl(command)) {
+  } else if (const std::string* topicUrl = topicEntries_.Url(command)) {
     url = *topicUrl;
   }
   if (url) opener_.OpenInBrowser(*url);
@@ -221,7 +218,129 @@ void PopupMenus::DestroySiteMenus() {
 }
 
 void PopupMenus::ClearSiteMenus() {
-  for (auto& [key, submenu] : siteMenus_) submenu->Clear();
-  siteMenus_.clear();
-  placedSite_.clear();
+  sites_.Clear();
+}
+
+void PopupMenus::AddRecent(const CPez& p) {
+  std::shared_ptr<Menu> recent = RecentMenu();
+  if (!recent) return;
+  if (std::optional<std::size_t> hint = recent->PositionOf(kCmdNoPagesHint)) recent->RemoveAt(*hint);
+  ApplyRecentRule(*recent, prefs_.menuRows);
+  recent->InsertItem(0, p.commandId, PageLabel(p), LabelStyle::Literal, PageTip(p));
+}
+
+void PopupMenus::PlacePageMark(const std::string& siteKey, const CPez& p) {
+  if (!main_) return;
+  sites_.Place(siteKey, p);
+}
+
+void PopupMenus::MovePageToTop(const CPez& p) {
+  std::shared_ptr<Menu> recent = RecentMenu();
+  if (!recent || !IsPageMarkCommand(p.commandId)) return;
+  // The rule comes first: a revisit of the top page in a full menu drops the oldest page as well.
+  ApplyRecentRule(*recent, prefs_.menuRows);
+  recent->RemoveCommand(p.commandId);
+  recent->InsertItem(0, p.commandId, PageLabel(p), LabelStyle::Literal, PageTip(p));
+  sites_.MovePageToTop(p);
+}
+
+void PopupMenus::RelabelPage(const CPez& p) {
+  if (std::shared_ptr<Menu> recent = RecentMenu()) recent->Relabel(p.commandId, PageLabel(p), PageTip(p));
+  sites_.Relabel(p);
+}
+
+void PopupMenus::RemovePageMarkItems(const CPez& p) {
+  // Command 0 would find a separator or a submenu entry: only PageMark numbers are looked for.
+  if (!main_ || !IsPageMarkCommand(p.commandId)) return;
+  if (std::shared_ptr<Menu> recent = RecentMenu()) recent->RemoveCommand(p.commandId);
+  sites_.Remove(p);
+}
+
+// How the menus follow the store's notices.
+void PopupMenus::OnPageMarkAdded(const CPez& p) {
+  if (!main_) return;
+  AddRecent(p);
+  PlacePageMark(store_.SiteKeyOf(p), p);
+}
+
+void PopupMenus::OnPageMarkChanged(const CPez& p, uint32_t what) {
+  if (!main_) return;
+  if (what & kChangedUrl) {
+    // Another URL may mean another Site: the page leaves its old place and comes back as new.
+    RemovePageMarkItems(p);
+    AddRecent(p);
+    PlacePageMark(store_.SiteKeyOf(p), p);
+    return;
+  }
+  if (what & kChangedVisited)
+    MovePageToTop(p);
+  else if (what & kChangedTitle)
+    RelabelPage(p);
+}
+
+void PopupMenus::OnPageMarkRemoved(const CPez& p) {
+  RemovePageMarkItems(p);
+}
+
+// The Topic side: the "Topics" submenu or the Topic main list, built from topics.data and the
+// branch files.
+void PopupMenus::RebuildTopicsMenu() {
+  if (!main_) return;
+  topicEntries_.RestartNumbers();
+
+  if (prefs_.menuState != 0) {
+    const std::size_t first = MainListPosition();
+    while (first < main_->Count() && main_->ItemAt(first)->kind != MenuItemKind::Separator)
+      main_->RemoveAt(first);
+    topicEntries_.Fill(topics_.Root(), *main_, TopicEntries::Mode::MainList, MainListPosition());
+    return;
+  }
+
+  auto topics = std::make_shared<Menu>();
+  topicEntries_.Fill(topics_.Root(), *topics, TopicEntries::Mode::Submenu);
+  topicEntries_.FinishSubmenu(*topics);
+  const std::optional<std::size_t> old = PositionOfSubmenu(*main_, secondary_);
+  const std::size_t at = old.value_or(SecondaryPosition());
+  if (old) main_->RemoveAt(*old);
+  main_->InsertSubmenu(at, topics, menu_text::kTopics, LabelStyle::Mnemonic);
+  secondary_ = topics;
+  sites_.SetMenus(main_, secondary_);
+}
+
+void PopupMenus::AddTopLevelTopicLink(const std::string& label, const std::string& url) {
+  if (!main_) return;
+  const std::optional<uint32_t> command = topicEntries_.TakeNumber(url);
+  if (!command) return;
+  if (prefs_.menuState != 0) {
+    const std::size_t at = MainListPosition();
+    main_->InsertItem(at, *command, label, LabelStyle::Literal);
+    ApplyTopicListRule(*main_, prefs_.menuRows, at);
+  } else {
+    secondary_->InsertItem(0, *command, label, LabelStyle::Literal);
+  }
+}
+
+void PopupMenus::OnTopicsReset() {
+  RebuildTopicsMenu();
+}
+
+// A link appended to the top level is shown at once; any other change builds the Topics again.
+void PopupMenus::OnTopicInserted(const CTopic& node) {
+  const CTopic& root = topics_.Root();
+  const bool appendedLink = node.parent == &root && node.isFolder == 0 && !root.children->empty() &&
+                            root.children->back().get() == &node;
+  if (appendedLink)
+    AddTopLevelTopicLink(node.name, node.target);
+  else
+    RebuildTopicsMenu();
+}
+
+void PopupMenus::OnTopicChanged(const CTopic&) {
+  RebuildTopicsMenu();
+}
+void PopupMenus::OnTopicMoved(const CTopic&, const CTopic&) {
+  RebuildTopicsMenu();
+}
+void PopupMenus::OnTopicRemoved(const CTopic&) {
+  RebuildTopicsMenu();
 }

@@ -2,15 +2,15 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <memory>
 #include <string>
-#include <unordered_map>
 
 #include "browser/url_opener.h"
 #include "platform/menu.h"
 #include "shell/screen_metrics.h"
+#include "shell/site_lists.h"
+#include "shell/topic_entries.h"
 #include "store/page_mark_store.h"
 #include "store/prefs.h"
 #include "store/records.h"
@@ -25,12 +25,11 @@
 // to the top of its list; a removed page leaves both; a reset of the store rebuilds. The Topic
 // entries are built again whenever the Topics change, except that a link appended to the top level
 // is added at once. The main and quick Menu objects stay the same for the life of this object (a
-// rebuild refills them), so a renderer keeps showing them. Main thread only.
+// rebuild refills them), so a renderer keeps showing them. It holds the menu frame (the resource
+// menus, the link submenus, "Recent Web Pages") and hands the main and secondary menus to the Site
+// lists and the Topic entries, which fill them. Main thread only.
 class PopupMenus : public StoreListener, public TopicsListener {
  public:
-  // How AddTopicEntries inserts: into a Topic submenu (top of it, More rule) or into the main list.
-  enum class TopicMode { Submenu, MainList };
-
   PopupMenus(CPrefs& prefs, PageMarkStore& store, TopicsModel& topics, const ScreenMetrics& screen,
              UrlOpener& opener);
   ~PopupMenus() override;
@@ -79,12 +78,12 @@ class PopupMenus : public StoreListener, public TopicsListener {
   const std::shared_ptr<Menu>& SecondaryMenu() const { return secondary_; }
 
   // Site key -> that Site's submenu; a Site is known once it has an entry.
-  const std::map<std::string, std::shared_ptr<Menu>>& SiteMenus() const { return siteMenus_; }
+  const std::map<std::string, std::shared_ptr<Menu>>& SiteMenus() const { return sites_.Menus(); }
   // The URL of a Topic link item, or nullptr.
-  const std::string* TopicUrl(uint32_t command) const;
-  std::size_t TopicLinkCount() const { return topicCommandIndex_.size(); }
-  uint32_t NextTopicCommandId() const { return nextTopicCommandId_; }
-  void SetNextTopicCommandIdForTest(uint32_t next) { nextTopicCommandId_ = next; }
+  const std::string* TopicUrl(uint32_t command) const { return topicEntries_.Url(command); }
+  std::size_t TopicLinkCount() const { return topicEntries_.LinkCount(); }
+  uint32_t NextTopicCommandId() const { return topicEntries_.NextCommandId(); }
+  void SetNextTopicCommandIdForTest(uint32_t next) { topicEntries_.SetNextCommandIdForTest(next); }
 
  private:
   // BuildMenus steps 1 to 7: the resource menus with the last item, the link submenus as "Power
@@ -103,14 +102,10 @@ class PopupMenus : public StoreListener, public TopicsListener {
   void ShowNoPagesHint();
   // Puts the PageMark at the top of "Recent Web Pages".
   void AddRecent(const CPez& p);
-  // Puts the PageMark into its Site's submenu (making the submenu for a new Site) and moves the
-  // Site to the top of its list.
+  // Puts the PageMark into its Site's submenu, once the menus are built.
   void PlacePageMark(const std::string& siteKey, const CPez& p);
   // A page shown again: to the top of "Recent Web Pages" and of its Site, its Site to the top.
   void MovePageToTop(const CPez& p);
-  // Moves the Site's entry to the top of its list (found by label). False when the Site is not in
-  // its list (a size rule pushed it out).
-  bool MoveSiteToTop(const std::string& siteKey, const std::shared_ptr<Menu>& submenu);
   void RelabelPage(const CPez& p);
   // Removes the PageMark's items from "Recent Web Pages" and its Site's submenu.
   void RemovePageMarkItems(const CPez& p);
@@ -118,18 +113,6 @@ class PopupMenus : public StoreListener, public TopicsListener {
   // "Menu State" lists Topics in the main menu it goes to the top of that list, where the next
   // rebuild shows it too; otherwise to the top of the "Topics" submenu.
   void AddTopLevelTopicLink(const std::string& label, const std::string& url);
-  // Inserts a Site entry at the top of its list and applies that list's size rule.
-  void InsertSiteAtTop(const std::string& siteKey, const std::shared_ptr<Menu>& submenu);
-  // Inserts one Topic entry by the insertion rule of the mode.
-  void InsertTopicEntry(Menu& menu, TopicMode mode, const std::function<void(std::size_t)>& insert);
-  // Adds the entries of a folder's children to menu, recursing into folders. Each insertion goes
-  // to the same place, so the entries show in the reverse of their stored order.
-  void AddTopicEntries(const CTopic& folder, Menu& menu, TopicMode mode, std::size_t depth);
-  void AddTopicLink(const CTopic& link, Menu& menu, TopicMode mode);
-  // Unless it already ends in "Edit Topics...", gives a Topics submenu its separator and that item.
-  void FinishTopicsSubmenu(Menu& topics);
-  // The Topic numbers would not hold another build of the Topics: start again from 6034.
-  void RestartTopicNumbersIfLow();
   std::size_t MainListPosition() const;
   std::size_t SecondaryPosition() const;
 
@@ -145,16 +128,8 @@ class PopupMenus : public StoreListener, public TopicsListener {
   std::shared_ptr<Menu> quick_;
   std::shared_ptr<Menu> secondary_;
 
-  // Where main-list Topic entries go: mainListPosition - 1 while the menus are built (the
-  // "Sites" submenu is not in place yet), mainListPosition afterwards.
-  bool buildingMainMenu_ = false;
   bool linkMenusShown_ = true;
-  std::size_t topicLinksInLastBuild_ = 0;
 
-  std::map<std::string, std::shared_ptr<Menu>> siteMenus_;
-  // PageMark number -> the Site whose submenu holds its item.
-  std::unordered_map<uint32_t, std::string> placedSite_;
-  // Topic link number -> the link's URL. Never emptied while numbers keep counting.
-  std::map<uint32_t, std::string> topicCommandIndex_;
-  uint32_t nextTopicCommandId_ = kFirstTopicCommand;
+  SiteLists sites_;
+  TopicEntries topicEntries_;
 };

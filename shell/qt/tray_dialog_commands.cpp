@@ -1,27 +1,29 @@
-// The quick commands that ask something first: "Preferences...", "&Open URL...", "&Quick
-// Search..." and "About Hopwise...". Their dialogs answer later, from the main loop; an answer
-// that comes after this window is gone is dropped.
+#include "shell/qt/tray_dialog_commands.h"
+
 #include <QPointer>
 
 #include "shell/preferences_command.h"
-#include "shell/qt/tray_wnd.h"
 #include "shell/quick_search.h"
 
-void CTrayWnd::OnAbout() {
+TrayDialogCommands::TrayDialogCommands(CommandDialogs& dialogs, CPrefs& prefs, PageMarkStore& store,
+                                       PopupMenus& menus, UrlOpener& opener, QObject* parent)
+    : QObject(parent), dialogs_(dialogs), prefs_(prefs), store_(store), menus_(menus), opener_(opener) {}
+
+void TrayDialogCommands::OnAbout() {
   dialogs_.ShowAbout();
 }
 
 // "Change" stores the browser at once, so it is saved at once too; the other choices are applied
 // on OK and saved then.
-void CTrayWnd::OnPreferences() {
-  QPointer<CTrayWnd> self(this);
+void TrayDialogCommands::OnPreferences() {
+  QPointer<TrayDialogCommands> self(this);
   dialogs_.AskPreferences(
       [self] {
         if (self) emit self->preferencesChanged();
       },
       [self](const PreferenceChoices& chosen) {
         if (!self) return;
-        PreferencesCommand(chosen, self->prefs_, self->store_, *self->menus_);
+        PreferencesCommand(chosen, self->prefs_, self->store_, self->menus_);
         emit self->preferencesChanged();
       });
 }
@@ -29,16 +31,16 @@ void CTrayWnd::OnPreferences() {
 // The typed text, unchanged, goes the way of a page chosen from a menu: to the connected browser,
 // or to the browser program as its one argument when none answers (an empty text starts the
 // program with none, or brings the connected browser forward). No shell sees the text.
-void CTrayWnd::OnOpenTypedUrl() {
-  QPointer<CTrayWnd> self(this);
+void TrayDialogCommands::OnOpenTypedUrl() {
+  QPointer<TrayDialogCommands> self(this);
   dialogs_.AskUrl([self](const std::string& url) {
     if (self) self->opener_.OpenInBrowser(url);
   });
 }
 
 // Keywords that are only blanks search for nothing.
-void CTrayWnd::OnQuickSearch() {
-  QPointer<CTrayWnd> self(this);
+void TrayDialogCommands::OnQuickSearch() {
+  QPointer<TrayDialogCommands> self(this);
   dialogs_.AskSearchKeywords([self](const std::string& keywords) {
     if (!self) return;
     const std::string address = QuickSearchAddress(self->prefs_.searchAddress, keywords);

@@ -17,9 +17,9 @@ TEST_F(BrowserLink, EndpointsAreNamedByACountThatNeverGoesBack) {
   EXPECT_TRUE(dde->IsRegistered());
   auto second = std::make_unique<CDDEObject>(link, prefs, launcher);
   EXPECT_EQ("HOPWISE2", second->name());
-  EXPECT_EQ(second.get(), link.FindEndpoint("HOPWISE2"));
+  EXPECT_TRUE(link.HasEndpoint("HOPWISE2"));
   second.reset();
-  EXPECT_EQ(nullptr, link.FindEndpoint("HOPWISE2"));
+  EXPECT_FALSE(link.HasEndpoint("HOPWISE2"));
   EXPECT_EQ("HOPWISE3", CDDEObject(link, prefs, launcher).name());
 
   // Any spelling of the name and any topic are accepted; a withdrawn name is not.
@@ -54,7 +54,7 @@ TEST_F(BrowserLink, OpenUrlSendsTheUrlUnescapedThenActivateBringsTheWindowForwar
             browser.Transactions());
   EXPECT_EQ(std::vector<std::string>{"http://a/\"q\""}, browser.Call([&](BrowserPeer&) { return opened; }));
   EXPECT_TRUE(launcher.launches.empty());
-  EXPECT_TRUE(link.ConversationsOf(*dde).empty());
+  EXPECT_TRUE(link.ConversationsOf(dde->name()).empty());
 }
 
 TEST_F(BrowserLink, WithoutABrowserOpenUrlLaunchesTheBrowserProgramAndActivateDoesNothing) {
@@ -127,7 +127,7 @@ TEST_F(BrowserLink, GetWindowInfoAsksBySignedIdAndTrimsTheCaption) {
   EXPECT_EQ((std::vector<std::string>{"WWW_GetWindowInfo 7", "WWW_GetWindowInfo 4294967295",
                                       "WWW_GetWindowInfo -2147483648", "WWW_GetWindowInfo 12"}),
             browser.Transactions());
-  EXPECT_TRUE(link.ConversationsOf(*dde).empty());
+  EXPECT_TRUE(link.ConversationsOf(dde->name()).empty());
 }
 
 TEST_F(BrowserLink, UrlsAndTitlesOfAnyLengthAreCarried) {
@@ -152,7 +152,7 @@ TEST(WindowTitle, DropsTheFirstTwelveAndTheLastCharacterOfTheCaption) {
 TEST_F(BrowserLink, RegistrationGivesUpSilentlyAfterTwentyAttempts) {
   dde->RegisterUrlEcho("HOPWISE1");
   EXPECT_EQ(std::vector<std::chrono::milliseconds>(19, 1000ms), sleeps);
-  EXPECT_TRUE(link.ConversationsOf(*dde).empty());
+  EXPECT_TRUE(link.ConversationsOf(dde->name()).empty());
 }
 
 class RegistrationWithLateBrowser : public LinkFixture {
@@ -191,9 +191,9 @@ TEST_F(BrowserLink, AConversationTheBrowserEndsMidRequestIsNotUsedAgain) {
   ASSERT_TRUE(browser.Serve("NETSCAPE"));
 
   EXPECT_EQ(0u, dde->Activate());
-  EXPECT_TRUE(link.ConversationsOf(*dde).empty());
+  EXPECT_TRUE(link.ConversationsOf(dde->name()).empty());
   EXPECT_EQ(6u, dde->Activate());
-  EXPECT_TRUE(link.ConversationsOf(*dde).empty());
+  EXPECT_TRUE(link.ConversationsOf(dde->name()).empty());
 }
 
 TEST_F(BrowserLink, ASlowBrowserCountsAsNoAnswer) {
@@ -210,7 +210,7 @@ TEST_F(BrowserLink, ASlowBrowserCountsAsNoAnswer) {
   ASSERT_TRUE(browser.Serve("NETSCAPE"));
   WindowInfo info = dde->GetWindowInfo(1);
   EXPECT_EQ("", info.url);
-  EXPECT_TRUE(link.ConversationsOf(*dde).empty());
+  EXPECT_TRUE(link.ConversationsOf(dde->name()).empty());
 }
 
 TEST_F(BrowserLink, DestroyingAnEndpointEndsItsOwnConversationsOnlyAndWithdrawsTheName) {
@@ -223,14 +223,14 @@ TEST_F(BrowserLink, DestroyingAnEndpointEndsItsOwnConversationsOnlyAndWithdrawsT
   const dde::ConvHandle other = connect("HOPWISE2");
   ASSERT_NE(0u, conv);
   ASSERT_NE(0u, other);
-  EXPECT_EQ(std::vector<dde::ConvHandle>{conv}, link.ConversationsOf(*dde));
-  EXPECT_EQ(std::vector<dde::ConvHandle>{other}, link.ConversationsOf(second));
+  EXPECT_EQ(std::vector<dde::ConvHandle>{conv}, link.ConversationsOf(dde->name()));
+  EXPECT_EQ(std::vector<dde::ConvHandle>{other}, link.ConversationsOf(second.name()));
 
   browserLink->Close();
   dde = nullptr;
   EXPECT_EQ(nullptr, link.FindConversation(conv));
   ASSERT_NE(nullptr, link.FindConversation(other));
-  EXPECT_EQ(&second, link.FindConversation(other)->holder);
+  EXPECT_EQ("HOPWISE2", link.FindConversation(other)->holder);
   auto connected = [&](dde::ConvHandle c) {
     return client.thread.Call([&] { return client.thread.Instance().IsConnected(c); });
   };

@@ -55,7 +55,7 @@ class CommandDialogsTest : public WindowsFixture {
   RecordingLauncher launcher;
   ToolWindowSet set{services};
   CommandDialogSet dialogs{prefs, messages};
-  CTrayWnd tray{prefs, store, topics, opener, launcher, messages, set, dialogs, clock};
+  CTrayWnd tray{prefs, store, topics, opener, launcher, messages, set, dialogs};
   QMetaObject::Connection connect;
   int saves = 0;
 };

@@ -25,7 +25,7 @@ class ToolWindowSetTest : public WindowsFixture {
   NoLauncher launcher;
   ToolWindowSet set{services};
   CommandDialogSet dialogs{prefs, messages};
-  CTrayWnd tray{prefs, store, topics, opener, launcher, messages, set, dialogs, clock};
+  CTrayWnd tray{prefs, store, topics, opener, launcher, messages, set, dialogs};
 };
 
 TEST_F(ToolWindowSetTest, QuickCommandsOpenEachWindowOnceAndAClosedOneIsForgotten) {

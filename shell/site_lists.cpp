@@ -1,11 +1,13 @@
-// The PageMark side of the menus: "Recent Web Pages", the Site submenus and the Site lists.
+#include "shell/site_lists.h"
+
+#include <algorithm>
 #include <optional>
+#include <vector>
 
 #include "resources/resource_ids.h"
 #include "shell/command_ranges.h"
 #include "shell/menu_texts.h"
 #include "shell/page_labels.h"
-#include "shell/popup_menus.h"
 #include "shell/size_rules.h"
 
 namespace {
@@ -23,15 +25,42 @@ std::optional<std::size_t> FindSiteEntry(const Menu& list, std::size_t first, co
 
 }  // namespace
 
-void PopupMenus::AddRecent(const CPez& p) {
-  std::shared_ptr<Menu> recent = RecentMenu();
-  if (!recent) return;
-  if (std::optional<std::size_t> hint = recent->PositionOf(kCmdNoPagesHint)) recent->RemoveAt(*hint);
-  ApplyRecentRule(*recent, prefs_.menuRows);
-  recent->InsertItem(0, p.commandId, PageLabel(p), LabelStyle::Literal, PageTip(p));
+SiteLists::SiteLists(const CPrefs& prefs, const PageMarkStore& store) : prefs_(prefs), store_(store) {}
+
+void SiteLists::SetMenus(std::shared_ptr<Menu> main, std::shared_ptr<Menu> secondary) {
+  main_ = std::move(main);
+  secondary_ = std::move(secondary);
 }
 
-void PopupMenus::PlacePageMark(const std::string& siteKey, const CPez& p) {
+std::size_t SiteLists::MainListPosition() const {
+  return prefs_.mainListPosition > 0 ? static_cast<std::size_t>(prefs_.mainListPosition) : 0;
+}
+
+// A Site submenu keeps at most menuRows of its newest pages, so only those are replayed.
+void SiteLists::Fill(const PageMarkList& pages) {
+  const std::size_t rows = prefs_.menuRows > 0 ? static_cast<std::size_t>(prefs_.menuRows) : 0;
+  std::unordered_map<const CPez*, std::size_t> recency;
+  std::size_t order = 0;
+  for (const CPez& p : pages) recency[&p] = order++;
+  std::vector<std::pair<std::size_t, std::string>> sites;
+  for (const std::string& key : store_.SiteKeys()) {
+    const std::vector<const CPez*> members = store_.PagesOfSite(key);
+    if (members.empty()) continue;
+    auto submenu = std::make_shared<Menu>();
+    for (std::size_t i = members.size() > rows ? members.size() - rows : 0; i < members.size(); ++i) {
+      submenu->InsertItem(0, members[i]->commandId, PageLabel(*members[i]), LabelStyle::Literal,
+                          PageTip(*members[i]));
+      ApplyMoreRule(*submenu, prefs_.menuRows, res::kCmdMoreSites, menu_text::kMoreSites);
+    }
+    for (const CPez* p : members) placedSite_[p->commandId] = key;
+    siteMenus_.emplace(key, submenu);
+    sites.emplace_back(recency.at(members.back()), key);
+  }
+  std::sort(sites.begin(), sites.end());
+  for (const auto& [lastVisit, key] : sites) InsertSiteAtTop(key, siteMenus_.at(key));
+}
+
+void SiteLists::Place(const std::string& siteKey, const CPez& p) {
   if (!main_) return;
   placedSite_[p.commandId] = siteKey;
   if (auto known = siteMenus_.find(siteKey); known != siteMenus_.end()) {
@@ -48,7 +77,7 @@ void PopupMenus::PlacePageMark(const std::string& siteKey, const CPez& p) {
   InsertSiteAtTop(siteKey, submenu);
 }
 
-void PopupMenus::InsertSiteAtTop(const std::string& siteKey, const std::shared_ptr<Menu>& submenu) {
+void SiteLists::InsertSiteAtTop(const std::string& siteKey, const std::shared_ptr<Menu>& submenu) {
   if (prefs_.menuState != 0) {
     secondary_->InsertSubmenu(0, submenu, siteKey, LabelStyle::Literal);
     ApplySitesSubmenuRule(*secondary_, prefs_.menuRows);
@@ -58,7 +87,7 @@ void PopupMenus::InsertSiteAtTop(const std::string& siteKey, const std::shared_p
   }
 }
 
-bool PopupMenus::MoveSiteToTop(const std::string& siteKey, const std::shared_ptr<Menu>& submenu) {
+bool SiteLists::MoveSiteToTop(const std::string& siteKey, const std::shared_ptr<Menu>& submenu) {
   if (!main_) return false;
   if (prefs_.menuState != 0) {
     const std::optional<std::size_t> at = FindSiteEntry(*secondary_, 0, siteKey);
@@ -76,19 +105,12 @@ bool PopupMenus::MoveSiteToTop(const std::string& siteKey, const std::shared_ptr
   return true;
 }
 
-void PopupMenus::MovePageToTop(const CPez& p) {
-  std::shared_ptr<Menu> recent = RecentMenu();
-  if (!recent || !IsPageMarkCommand(p.commandId)) return;
-  // The rule comes first: a revisit of the top page in a full menu drops the oldest page as well.
-  ApplyRecentRule(*recent, prefs_.menuRows);
-  recent->RemoveCommand(p.commandId);
-  recent->InsertItem(0, p.commandId, PageLabel(p), LabelStyle::Literal, PageTip(p));
-
+void SiteLists::MovePageToTop(const CPez& p) {
   const std::string& siteKey = store_.SiteKeyOf(p);
   auto known = siteMenus_.find(siteKey);
   if (known == siteMenus_.end()) {
     // Only when the Site submenus were torn down since the page was placed: place it afresh.
-    PlacePageMark(siteKey, p);
+    Place(siteKey, p);
     return;
   }
   const std::shared_ptr<Menu> submenu = known->second;
@@ -98,20 +120,26 @@ void PopupMenus::MovePageToTop(const CPez& p) {
   if (!MoveSiteToTop(siteKey, submenu)) InsertSiteAtTop(siteKey, submenu);
 }
 
-void PopupMenus::RelabelPage(const CPez& p) {
-  if (std::shared_ptr<Menu> recent = RecentMenu()) recent->Relabel(p.commandId, PageLabel(p), PageTip(p));
+void SiteLists::Relabel(const CPez& p) {
   if (auto placed = placedSite_.find(p.commandId); placed != placedSite_.end())
     if (auto site = siteMenus_.find(placed->second); site != siteMenus_.end())
       site->second->Relabel(p.commandId, PageLabel(p), PageTip(p));
 }
 
-void PopupMenus::RemovePageMarkItems(const CPez& p) {
-  // Command 0 would find a separator or a submenu entry: only PageMark numbers are looked for.
-  if (!main_ || !IsPageMarkCommand(p.commandId)) return;
-  if (std::shared_ptr<Menu> recent = RecentMenu()) recent->RemoveCommand(p.commandId);
+void SiteLists::Remove(const CPez& p) {
   auto placed = placedSite_.find(p.commandId);
   if (placed == placedSite_.end()) return;
   if (auto site = siteMenus_.find(placed->second); site != siteMenus_.end())
     site->second->RemoveCommand(p.commandId);
   placedSite_.erase(placed);
+}
+
+void SiteLists::FitMainList() {
+  if (main_) ApplySiteListRule(*main_, siteMenus_.size(), prefs_.mainListPosition, prefs_.mainListCap);
+}
+
+void SiteLists::Clear() {
+  for (auto& [key, submenu] : siteMenus_) submenu->Clear();
+  siteMenus_.clear();
+  placedSite_.clear();
 }
