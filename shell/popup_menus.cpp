@@ -37,13 +37,12 @@ void CopyItems(const Menu& from, Menu& to) {
 PopupMenus::PopupMenus(CPrefs& prefs, PageMarkStore& store, TopicsModel& topics, const ScreenMetrics& screen,
                        UrlOpener& opener)
     : prefs_(prefs), store_(store), topics_(topics), screen_(screen), opener_(opener) {
-  store_.AddListener(this);
+  storeSubscription_ = store_.Subscribe(*this);
   topics_.AddListener(this);
 }
 
 PopupMenus::~PopupMenus() {
   topics_.RemoveListener(this);
-  store_.RemoveListener(this);
 }
 
 void PopupMenus::MeasureMenuRows() {
@@ -217,7 +216,7 @@ void PopupMenus::DispatchDynamicCommand(uint32_t command) {
 
 void PopupMenus::DestroySiteMenus() {
   topics_.RemoveListener(this);
-  store_.RemoveListener(this);
+  storeSubscription_.Leave();
   ClearSiteMenus();
 }
 

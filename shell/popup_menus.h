@@ -156,4 +156,5 @@ class PopupMenus : public StoreListener, public TopicsListener {
   // Topic link number -> the link's URL. Never emptied while numbers keep counting.
   std::map<uint32_t, std::string> topicCommandIndex_;
   uint32_t nextTopicCommandId_ = kFirstTopicCommand;
+  PageMarkStore::Subscription storeSubscription_;
 };
