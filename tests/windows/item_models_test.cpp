@@ -1,6 +1,7 @@
 // The item models of the PageMarks and Sites windows over a changing store, checked throughout by
 // Qt's model tester.
 #include <QAbstractItemModelTester>
+#include <QIcon>
 
 #include "windows/page_mark_table_model.h"
 #include "windows/site_tree_model.h"
@@ -38,6 +39,18 @@ TEST_F(SiteTreeModelTest, VisitsAndRemovalsTakeTheirRowsAndHeldIndexesFollow) {
   EXPECT_EQ(0, b1.parent().row());
   store.DeletePageMark(store.FindPageMarkByUrl("http://b.com/1"));
   EXPECT_FALSE(b1.isValid());
+}
+
+TEST_F(SiteTreeModelTest, AVerdictShowsOnItsPageMarkUntilTheStoreIsReset) {
+  const CPez& checked = Visit("http://a.com/1", "a1");
+  Visit("http://a.com/2", "a2");
+  const auto picture = [&](const std::string& url) {
+    return model.IndexOf(*store.FindPageMarkByUrl(url)).data(Qt::DecorationRole).value<QIcon>().cacheKey();
+  };
+  model.SetVerdict(checked, Verdict::kUpdated);
+  EXPECT_NE(picture("http://a.com/2"), picture("http://a.com/1"));
+  store.RegroupSites();
+  EXPECT_EQ(picture("http://a.com/2"), picture("http://a.com/1"));
 }
 
 TEST_F(SiteTreeModelTest, EditsBetweenSitesAndResetsKeepTheTreeWhole) {
