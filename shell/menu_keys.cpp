@@ -22,13 +22,9 @@ std::optional<ToolWindowKind> WindowOfKey(int code) {
 }  // namespace
 
 MenuKeys::MenuKeys(PageMarkStore& store, PopupMenus& menus, ToolWindows& windows)
-    : store_(store), menus_(menus), windows_(windows) {
-  store_.AddListener(this);
-}
+    : store_(store), menus_(menus), windows_(windows), storeSubscription_(store_.Subscribe(*this)) {}
 
-MenuKeys::~MenuKeys() {
-  store_.RemoveListener(this);
-}
+MenuKeys::~MenuKeys() = default;
 
 MenuKeyResult MenuKeys::OnMenuKey(int code, uint32_t highlighted, Menu& menu, int cursorX, int cursorY) {
   if (std::optional<ToolWindowKind> window = WindowOfKey(code)) {

@@ -69,4 +69,5 @@ class MenuKeys : private StoreListener {
   ToolWindows& windows_;
   std::vector<const CPez*> removal_;
   std::optional<ToolWindowKind> wantedWindow_;
+  PageMarkStore::Subscription storeSubscription_;
 };

@@ -49,12 +49,13 @@ PopupMenus::PopupMenus(CPrefs& prefs, PageMarkStore& store, TopicsModel& topics,
       opener_(opener),
       sites_(prefs, store),
       topicEntries_(prefs) {
-  store_.AddListener(this);
+  storeSubscription_ = store_.Subscribe(*this);
   topicsSubscription_ = topics_.Subscribe(*this);
 }
 
 PopupMenus::~PopupMenus() {
-  store_.RemoveListener(this);
+  storeSubscription_.Leave();
+  topicsSubscription_.Leave();
 }
 
 void PopupMenus::MeasureMenuRows() {
@@ -213,7 +214,7 @@ void PopupMenus::DispatchDynamicCommand(uint32_t command) {
 
 void PopupMenus::DestroySiteMenus() {
   topicsSubscription_.Leave();
-  store_.RemoveListener(this);
+  storeSubscription_.Leave();
   ClearSiteMenus();
 }
 

@@ -132,4 +132,5 @@ class PopupMenus : public StoreListener, public TopicsListener {
 
   SiteLists sites_;
   TopicEntries topicEntries_;
+  PageMarkStore::Subscription storeSubscription_;
 };

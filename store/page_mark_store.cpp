@@ -31,21 +31,9 @@ PageMarkStore::PageMarkStore(const CPrefs& prefs, const Clock& clock) : prefs_(p
 
 PageMarkStore::~PageMarkStore() = default;
 
-void PageMarkStore::AddListener(StoreListener* listener) {
-  if (std::find(listeners_.begin(), listeners_.end(), listener) == listeners_.end())
-    listeners_.push_back(listener);
-}
-
-void PageMarkStore::RemoveListener(StoreListener* listener) {
-  std::erase(listeners_, listener);
-}
-
-// A listener may add or remove listeners while it is called: walk a copy, and skip those gone.
 template <typename Call>
 void PageMarkStore::Notify(Call call) {
-  const std::vector<StoreListener*> snapshot = listeners_;
-  for (StoreListener* listener : snapshot)
-    if (std::find(listeners_.begin(), listeners_.end(), listener) != listeners_.end()) call(*listener);
+  listeners_.Notify(call);
 }
 
 size_t PageMarkStore::PageMarkLimit() const {
@@ -68,13 +56,38 @@ const CPez* PageMarkStore::FindPageMarkByCommand(uint32_t commandId) const {
 std::vector<const CPez*> PageMarkStore::PagesOfSite(const std::string& siteKey) const {
   auto it = sites_.find(siteKey);
   if (it == sites_.end()) return {};
-  return {it->second.begin(), it->second.end()};
+  return {it->second.pages.begin(), it->second.pages.end()};
 }
 
 const std::string& PageMarkStore::SiteKeyOf(const CPez& p) const {
   static const std::string none;
   auto it = entries_.find(&p);
-  return it == entries_.end() ? none : it->second.siteKey;
+  return it == entries_.end() ? none : it->second.site->key;
+}
+
+std::size_t PageMarkStore::SiteRow(const std::string& siteKey) const {
+  return static_cast<std::size_t>(std::lower_bound(siteKeys_.begin(), siteKeys_.end(), siteKey) -
+                                  siteKeys_.begin());
+}
+
+PageMarkPlace PageMarkStore::PlaceOf(const CPez& p) const {
+  const Entry& entry = entries_.at(&p);
+  const std::list<CPez*>& members = entry.site->pages;
+  return {.orderRow = static_cast<std::size_t>(
+              std::distance(cache_.cbegin(), PageMarkList::Owned::const_iterator(entry.inOrder))),
+          .siteRow = SiteRow(entry.site->key),
+          .rowInSite = static_cast<std::size_t>(
+              std::distance(members.cbegin(), std::list<CPez*>::const_iterator(entry.inSite))),
+          .siteAlone = members.size() == 1};
+}
+
+PageMarkPlace PageMarkStore::PlaceForNew(const std::string& siteKey) const {
+  auto site = sites_.find(siteKey);
+  const bool alone = site == sites_.end();
+  return {.orderRow = cache_.size(),
+          .siteRow = alone ? SiteInsertPosition(siteKeys_, siteKey) : SiteRow(siteKey),
+          .rowInSite = alone ? 0 : site->second.pages.size(),
+          .siteAlone = alone};
 }
 
 // The pointer is compared, never followed, until it is known to be in the store.
@@ -95,18 +108,19 @@ bool PageMarkStore::RecordVisit(const std::string& url, const std::string& title
   return RecordRevisit(*found->second, url, title, now);
 }
 
+// Three changes at most, each told whole before the next: the oldest PageMark makes room when
+// every number is in use, the new one comes, and the oldest goes when the store is over its limit.
 void PageMarkStore::RecordNewPage(const std::string& url, const std::string& title, Time32 now) {
   if (visitHook_) visitHook_(visitContext_);
-  std::vector<Removal> before;
-  std::vector<Removal> after;
+  if (nextCommandId_ > kLastPageMarkCommand && freeNumbers_.empty() && !cache_.empty())
+    DeletePageMark(cache_.front().get());
+  std::string siteKey = SiteKeyForUrl(url, prefs_.simpleSites, prefs_.modernSites);
+  const PageMarkPlace at = PlaceForNew(siteKey);
+  Notify([&](StoreListener& l) { l.OnPageMarkAboutToBeAdded(at); });
   CPez* p = nullptr;
-  bool newSite = false;
   {
     std::lock_guard lock(mutex_);
     ++generation_;
-    // Every number in use and every PageMark kept: the oldest makes room first.
-    if (nextCommandId_ > kLastPageMarkCommand && freeNumbers_.empty() && !cache_.empty())
-      before.push_back(Unlink(*cache_.front()));
     auto owned = std::make_unique<CPez>();
     p = owned.get();
     p->title = title;
@@ -119,15 +133,16 @@ void PageMarkStore::RecordNewPage(const std::string& url, const std::string& tit
     entries_[p].inOrder = std::prev(cache_.end());
     // A new page is the last recorded one too: going back to the page before is a revisit.
     lastRecordedUrl_ = url;
-    newSite = JoinSite(*p);
-    if (cache_.size() > PageMarkLimit()) after.push_back(Unlink(*cache_.front()));
+    JoinSite(*p, std::move(siteKey));
   }
   // Only now: a save that takes the mark from here on copies the store with the new page in it.
   cacheDirty_ = true;
-  for (Removal& removal : before) Finish(std::move(removal));
-  if (newSite) Notify([&](StoreListener& l) { l.OnSiteAdded(SiteKeyOf(*p)); });
+  if (at.siteAlone) Notify([&](StoreListener& l) { l.OnSiteAdded(SiteKeyOf(*p)); });
   Notify([&](StoreListener& l) { l.OnPageMarkAdded(*p); });
-  for (Removal& removal : after) Finish(std::move(removal));
+  if (cache_.size() > PageMarkLimit()) {
+    DeletePageMark(cache_.front().get());
+    cacheDirty_ = true;
+  }
 }
 
 bool PageMarkStore::RecordRevisit(CPez& p, const std::string& url, const std::string& title, Time32 now) {
@@ -139,6 +154,8 @@ bool PageMarkStore::RecordRevisit(CPez& p, const std::string& url, const std::st
     return false;
   }
   uint32_t what = kChangedVisited;
+  const PageMarkPlace from = PlaceOf(p);
+  Notify([&](StoreListener& l) { l.OnPageMarkAboutToMove(p, from); });
   {
     std::lock_guard lock(mutex_);
     ++generation_;
@@ -150,7 +167,7 @@ bool PageMarkStore::RecordRevisit(CPez& p, const std::string& url, const std::st
     if (static_cast<int64_t>(now) - p.firstVisited > kRevisitGraceSeconds) p.lastVisited = now;
     const Entry& entry = entries_.at(&p);
     cache_.splice(cache_.end(), cache_, entry.inOrder);
-    std::list<CPez*>& members = sites_.at(entry.siteKey);
+    std::list<CPez*>& members = entry.site->pages;
     members.splice(members.end(), members, entry.inSite);
   }
   cacheDirty_ = true;  // after the change, as for a new page
@@ -184,25 +201,27 @@ uint32_t PageMarkStore::NextNumber() {
   return number;
 }
 
-bool PageMarkStore::JoinSite(CPez& p) {
-  std::string key = SiteKeyForUrl(p.url, prefs_.simpleSites, prefs_.modernSites);
-  std::list<CPez*>& members = sites_[key];
-  members.push_back(&p);
-  const bool isNew = members.size() == 1;
-  if (isNew)
-    siteKeys_.insert(siteKeys_.begin() + static_cast<std::ptrdiff_t>(SiteInsertPosition(siteKeys_, key)),
-                     key);
+bool PageMarkStore::JoinSite(CPez& p, std::string siteKey) {
+  PageMarkSite& site = sites_[siteKey];
+  const bool isNew = site.pages.empty();
+  if (isNew) {
+    siteKeys_.insert(siteKeys_.begin() + static_cast<std::ptrdiff_t>(SiteInsertPosition(siteKeys_, siteKey)),
+                     siteKey);
+    site.key = std::move(siteKey);
+  }
+  site.pages.push_back(&p);
   Entry& entry = entries_[&p];
-  entry.siteKey = std::move(key);
-  entry.inSite = std::prev(members.end());
+  entry.site = &site;
+  entry.inSite = std::prev(site.pages.end());
   return isNew;
 }
 
 bool PageMarkStore::LeaveSite(const CPez& p, std::string& siteKey) {
   Entry& entry = entries_.at(&p);
-  siteKey = entry.siteKey;
-  std::list<CPez*>& members = sites_.at(siteKey);
+  siteKey = entry.site->key;
+  std::list<CPez*>& members = entry.site->pages;
   members.erase(entry.inSite);
+  entry.site = nullptr;
   if (!members.empty()) return false;
   sites_.erase(siteKey);
   auto at = std::lower_bound(siteKeys_.begin(), siteKeys_.end(), siteKey);
@@ -235,11 +254,13 @@ void PageMarkStore::Finish(Removal removal) {
 }
 
 void PageMarkStore::DeletePageMark(const CPez* target) {
+  CPez* p = Find(target);
+  if (!p) return;
+  const PageMarkPlace at = PlaceOf(*p);
+  Notify([&](StoreListener& l) { l.OnPageMarkAboutToBeRemoved(*p, at); });
   Removal removal;
   {
     std::lock_guard lock(mutex_);
-    CPez* p = Find(target);
-    if (!p) return;
     removal = Unlink(*p);
   }
   Finish(std::move(removal));
@@ -250,6 +271,7 @@ void PageMarkStore::TrimTo(std::size_t limit) {
 }
 
 void PageMarkStore::ClearStore() {
+  Notify([](StoreListener& l) { l.OnStoreAboutToReset(); });
   PageMarkList::Owned freed;
   {
     std::lock_guard lock(mutex_);
@@ -266,6 +288,7 @@ void PageMarkStore::ClearStore() {
 std::size_t PageMarkStore::Load(std::vector<std::unique_ptr<CPez>> pages) {
   std::size_t leftOut = 0;
   PageMarkList::Owned old;
+  Notify([](StoreListener& l) { l.OnStoreAboutToReset(); });
   {
     std::lock_guard lock(mutex_);
     if (pages.size() > kPageMarkNumbers) {
@@ -308,17 +331,19 @@ void PageMarkStore::IndexSites() {
   siteKeys_.clear();
   for (const std::unique_ptr<CPez>& p : cache_) {
     std::string key = SiteKeyForUrl(p->url, prefs_.simpleSites, prefs_.modernSites);
-    std::list<CPez*>& members = sites_[key];
-    members.push_back(p.get());
+    PageMarkSite& site = sites_[key];
+    if (site.pages.empty()) site.key = std::move(key);
+    site.pages.push_back(p.get());
     Entry& entry = entries_[p.get()];
-    entry.siteKey = std::move(key);
-    entry.inSite = std::prev(members.end());
+    entry.site = &site;
+    entry.inSite = std::prev(site.pages.end());
   }
   for (const auto& [key, members] : sites_) siteKeys_.push_back(key);
   std::sort(siteKeys_.begin(), siteKeys_.end());
 }
 
 void PageMarkStore::RegroupSites() {
+  Notify([](StoreListener& l) { l.OnStoreAboutToReset(); });
   {
     std::lock_guard lock(mutex_);
     IndexSites();
@@ -332,9 +357,17 @@ bool PageMarkStore::EditPageMark(const CPez* target, const std::string& title, c
   CPez* p = Find(target);
   if (!p) return false;
   if (url != p->url && byUrl_.contains(url)) return false;
+  const std::string oldSite = SiteKeyOf(*p);
+  std::string newSite = url == p->url ? oldSite : SiteKeyForUrl(url, prefs_.simpleSites, prefs_.modernSites);
+  const bool moves = newSite != oldSite;
+  PageMarkPlace to;
+  if (moves) {
+    const PageMarkPlace from = PlaceOf(*p);
+    to = PlaceForNew(newSite);
+    to.orderRow = from.orderRow;
+    Notify([&](StoreListener& l) { l.OnPageMarkAboutToChangeSite(*p, from, to); });
+  }
   uint32_t what = 0;
-  std::string oldSite;
-  bool siteAdded = false;
   bool siteGone = false;
   {
     std::lock_guard lock(mutex_);
@@ -346,12 +379,14 @@ bool PageMarkStore::EditPageMark(const CPez* target, const std::string& title, c
       byUrl_.erase(p->url);
       p->url = url;
       byUrl_[p->url] = p;
-      siteGone = LeaveSite(*p, oldSite);
-      siteAdded = JoinSite(*p);
-      if (siteGone && SiteKeyOf(*p) == oldSite) siteGone = siteAdded = false;
+    }
+    if (moves) {
+      std::string left;
+      siteGone = LeaveSite(*p, left);
+      JoinSite(*p, std::move(newSite));
     }
   }
-  if (siteAdded) Notify([&](StoreListener& l) { l.OnSiteAdded(SiteKeyOf(*p)); });
+  if (moves && to.siteAlone) Notify([&](StoreListener& l) { l.OnSiteAdded(SiteKeyOf(*p)); });
   if (what) Notify([&](StoreListener& l) { l.OnPageMarkChanged(*p, what); });
   if (siteGone) Notify([&](StoreListener& l) { l.OnSiteRemoved(oldSite); });
   return true;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/listener_list.h"
 #include "store/page_mark_list.h"
 #include "store/prefs.h"
 #include "store/records.h"
@@ -25,18 +26,54 @@ enum PageMarkChange : uint32_t {
   kChangedUrl = 8,
 };
 
+// Where a PageMark stands, in the numbering of the moment a notice comes. Rows count from 0:
+// - orderRow: its place in PageMarks(), least recently visited first (row 0 is the oldest);
+// - siteRow: its Site's place among SiteKeys(), sorted byte-wise;
+// - rowInSite: its place among the PageMarks of its Site (PagesOfSite, least recently visited first).
+struct PageMarkPlace {
+  std::size_t orderRow = 0;
+  std::size_t siteRow = 0;
+  std::size_t rowInSite = 0;
+  // The Site holds no other PageMark: it comes with this one, or goes with it.
+  bool siteAlone = false;
+};
+
 // Whoever shows PageMarks (the menus, the windows, the mark lists) follows the store through these
-// notices. They come on the main thread after the store has changed and with its lock released, so
-// a listener may read the store and call its operations. A removed PageMark is still alive during
-// OnPageMarkRemoved and freed right after it.
+// notices. Every change comes in two halves, so an item model can follow it:
+// - the "about to" notice, before the store changes; the rows it gives are those of the store as
+//   it still is. A listener only reads the store here and never changes it.
+// - the notice after the change, on the main thread with the store's lock released, so a
+//   listener may read the store and call its operations. A removed PageMark is still alive during
+//   OnPageMarkRemoved and freed right after it.
+// One change never overlaps another: after its "about to" notice the store makes that one change
+// and tells it before anything else happens.
 class StoreListener {
  public:
   virtual ~StoreListener() = default;
+
+  // --- Before a change ---
+  // A new PageMark will stand at at: last in the order and in its Site; at.siteAlone when its
+  // Site is new, and at.siteRow is then the place the new Site takes.
+  virtual void OnPageMarkAboutToBeAdded(const PageMarkPlace& at) {}
+  // A revisit will move p from its place to the end of the order and of its Site (a move to where
+  // it already is, when it is last there already).
+  virtual void OnPageMarkAboutToMove(const CPez& p, const PageMarkPlace& from) {}
+  // p (at at) will leave the store; at.siteAlone when its Site goes with it.
+  virtual void OnPageMarkAboutToBeRemoved(const CPez& p, const PageMarkPlace& at) {}
+  // A new URL will move p from its Site to the end of another one. to.siteRow is where that Site
+  // stands now or, with to.siteAlone, where it will come; from.siteAlone when the old Site goes.
+  // Its place in the order stays.
+  virtual void OnPageMarkAboutToChangeSite(const CPez& p, const PageMarkPlace& from,
+                                           const PageMarkPlace& to) {}
+  virtual void OnStoreAboutToReset() {}
+
+  // --- After a change ---
   // A Site gained its first PageMark (heard before that PageMark's OnPageMarkAdded).
   virtual void OnSiteAdded(const std::string& siteKey) {}
   // A new PageMark, the most recently visited one.
   virtual void OnPageMarkAdded(const CPez& p) {}
-  // A PageMark still in the store changed; what is a set of PageMarkChange bits.
+  // A PageMark still in the store changed; what is a set of PageMarkChange bits (a revisit's move
+  // ends with kChangedVisited, a change of Site with kChangedUrl).
   virtual void OnPageMarkChanged(const CPez& p, uint32_t what) {}
   // A PageMark is leaving the store (deleted or dropped at the size limit); forget it.
   virtual void OnPageMarkRemoved(const CPez& p) {}
@@ -45,6 +82,14 @@ class StoreListener {
   // Everything may have changed (loaded, cleared, renumbered, Sites regrouped): start again from
   // what the store holds now. No other notice refers to a PageMark from before a reset.
   virtual void OnStoreReset() {}
+};
+
+// One Site of the store: its key and its PageMarks, least recently visited first. The store owns
+// it from the Site's first PageMark to its last, at one address all that time, so an item model
+// can take it as the node of the Site's row.
+struct PageMarkSite {
+  std::string key;
+  std::list<CPez*> pages;
 };
 
 inline constexpr uint32_t kFirstPageMarkCommand = 1034;
@@ -70,8 +115,11 @@ class PageMarkStore {
   PageMarkStore(const PageMarkStore&) = delete;
   PageMarkStore& operator=(const PageMarkStore&) = delete;
 
-  void AddListener(StoreListener* listener);
-  void RemoveListener(StoreListener* listener);
+  using Subscription = ListenerList<StoreListener>::Subscription;
+  // Listening reads nothing and changes nothing of the store: a const store takes listeners too.
+  [[nodiscard]] Subscription Subscribe(StoreListener& listener) const {
+    return listeners_.Subscribe(listener);
+  }
 
   // --- Reading (main thread) ---
   // Least recently visited first.
@@ -85,6 +133,12 @@ class PageMarkStore {
   std::vector<const CPez*> PagesOfSite(const std::string& siteKey) const;
   // The Site key of a PageMark in the store.
   const std::string& SiteKeyOf(const CPez& p) const;
+  // The Site at row of SiteKeys(), the Site of a PageMark in the store, a Site's row.
+  const PageMarkSite& SiteAt(std::size_t row) const { return sites_.at(siteKeys_[row]); }
+  const PageMarkSite& SiteOf(const CPez& p) const { return *entries_.at(&p).site; }
+  std::size_t SiteRow(const std::string& siteKey) const;
+  // Whether p is a PageMark in the store now (the pointer is compared, never followed).
+  bool Holds(const void* p) const { return entries_.contains(static_cast<const CPez*>(p)); }
   // PageMarks marked for filing into Topics, in marking order.
   const std::vector<const CPez*>& SendToTopicsList() const { return sendToTopics_; }
   const std::string& LastRecordedUrl() const { return lastRecordedUrl_; }
@@ -160,6 +214,9 @@ class PageMarkStore {
  private:
   struct Removal;
   CPez* Find(const CPez* p) const;
+  PageMarkPlace PlaceOf(const CPez& p) const;
+  // Where a new PageMark of siteKey would stand.
+  PageMarkPlace PlaceForNew(const std::string& siteKey) const;
   void RecordNewPage(const std::string& url, const std::string& title, Time32 now);
   bool RecordRevisit(CPez& p, const std::string& url, const std::string& title, Time32 now);
   void Retitle(CPez& p, const std::string& title);
@@ -169,8 +226,8 @@ class PageMarkStore {
   Removal Unlink(CPez& p);
   // Without the lock: tells the listeners of the removal and frees the PageMark.
   void Finish(Removal removal);
-  // Under the lock: enters p at the end of its Site; true when the Site is new.
-  bool JoinSite(CPez& p);
+  // Under the lock: enters p at the end of the Site siteKey; true when the Site is new.
+  bool JoinSite(CPez& p, std::string siteKey);
   // Under the lock: takes p out of its Site; true when that Site is gone with it.
   bool LeaveSite(const CPez& p, std::string& siteKey);
   void BuildIndexes();
@@ -181,19 +238,19 @@ class PageMarkStore {
 
   const CPrefs& prefs_;
   const Clock& clock_;
-  std::vector<StoreListener*> listeners_;
+  mutable ListenerList<StoreListener> listeners_;
 
   PageMarkList::Owned cache_;  // least recently visited first; owns
   std::unordered_map<std::string, CPez*> byUrl_;
   std::unordered_map<uint32_t, CPez*> byCommand_;
   std::vector<std::string> siteKeys_;  // sorted
-  // Site key -> its PageMarks, least recently visited first.
-  std::unordered_map<std::string, std::list<CPez*>> sites_;
+  // Site key -> the Site (the map keeps every element at one address while it is in the map).
+  std::unordered_map<std::string, PageMarkSite> sites_;
   // Every PageMark in the store: its place in the order and in its Site, so that a visit, a drop
   // or a deletion costs the same however many PageMarks there are.
   struct Entry {
     PageMarkList::Owned::iterator inOrder;
-    std::string siteKey;
+    PageMarkSite* site = nullptr;
     std::list<CPez*>::iterator inSite;
   };
   std::unordered_map<const CPez*, Entry> entries_;

@@ -10,13 +10,42 @@ const char* const kHeaders[kColumnCount] = {"Title", "URL", "Last Visited", "Fir
 
 }  // namespace
 
-PageMarkTableModel::PageMarkTableModel(QObject* parent)
-    : QAbstractTableModel(parent), images_(PageMarkImages()) {}
+PageMarkTableModel::PageMarkTableModel(const PageMarkStore& store, QObject* parent)
+    : QAbstractTableModel(parent),
+      store_(store),
+      images_(PageMarkImages()),
+      subscription_(store.Subscribe(*this)) {
+  Reset();
+}
 
-void PageMarkTableModel::Reset(const std::vector<const CPez*>& topFirst) {
+void PageMarkTableModel::Reset() {
+  std::vector<const CPez*> topFirst;
+  topFirst.reserve(store_.Count());
+  const PageMarkList pages = store_.PageMarks();
+  for (auto it = pages.end(); it != pages.begin();) topFirst.push_back(&*--it);
   beginResetModel();
   rows_.Reset(topFirst);
   endResetModel();
+}
+
+void PageMarkTableModel::OnPageMarkAdded(const CPez& p) {
+  AddTop(p);
+  emit Followed(false);
+}
+
+void PageMarkTableModel::OnPageMarkChanged(const CPez& p, uint32_t what) {
+  if (!(what & (kChangedTitle | kChangedUrl))) return;
+  if (const PageMarkRow* row = rows_.FindPage(&p)) Refresh(row->key);
+}
+
+void PageMarkTableModel::OnPageMarkRemoved(const CPez& p) {
+  if (const PageMarkRow* row = rows_.FindPage(&p)) Remove(row->key);
+  emit Followed(false);
+}
+
+void PageMarkTableModel::OnStoreReset() {
+  Reset();
+  emit Followed(true);
 }
 
 void PageMarkTableModel::AddTop(const CPez& page) {

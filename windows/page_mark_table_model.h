@@ -3,23 +3,24 @@
 #include <QAbstractTableModel>
 #include <vector>
 
+#include "store/page_mark_store.h"
 #include "windows/image_list.h"
 #include "windows/page_mark_rows.h"
 
-// The PageMarks list as a Qt table: an adapter over PageMarkRows that tells the view of every
-// change. Columns "Title" (with the verdict's picture), "URL", "Last Visited", "First Visited".
-class PageMarkTableModel : public QAbstractTableModel {
+// The PageMarks list as a Qt table: an adapter over PageMarkRows that follows the store and tells
+// the view of every change. Columns "Title" (with the verdict's picture), "URL", "Last Visited",
+// "First Visited". The rows are in the order the user sorted them, not the store's, so they are
+// the model's own: a new PageMark comes at the top, a removed one loses its row, new titles and
+// URLs show (and may take a row into the filter or out of it), a reset of the store starts again
+// from the store's order; a revisit moves nothing.
+class PageMarkTableModel : public QAbstractTableModel, private StoreListener {
   Q_OBJECT
 
  public:
-  explicit PageMarkTableModel(QObject* parent = nullptr);
+  explicit PageMarkTableModel(const PageMarkStore& store, QObject* parent = nullptr);
 
   const PageMarkRows& Rows() const { return rows_; }
 
-  void Reset(const std::vector<const CPez*>& topFirst);
-  void AddTop(const CPez& page);
-  void Remove(ItemKey key);
-  void Refresh(ItemKey key);
   void SetVerdict(ItemKey key, Verdict verdict);
   void Sort(int column, bool flag);
   void SetFilter(const QString& text);
@@ -29,7 +30,24 @@ class PageMarkTableModel : public QAbstractTableModel {
   QVariant data(const QModelIndex& index, int role) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
+ signals:
+  // The store gained or lost a PageMark (reset: it was reset, and the rows are in its order again).
+  void Followed(bool reset);
+
  private:
+  // One row per PageMark of the store, the most recently visited at the top.
+  void Reset();
+  void AddTop(const CPez& page);
+  void Remove(ItemKey key);
+  void Refresh(ItemKey key);
+
+  void OnPageMarkAdded(const CPez& p) override;
+  void OnPageMarkChanged(const CPez& p, uint32_t what) override;
+  void OnPageMarkRemoved(const CPez& p) override;
+  void OnStoreReset() override;
+
+  const PageMarkStore& store_;
   PageMarkRows rows_;
   ImageList images_;
+  PageMarkStore::Subscription subscription_;
 };

@@ -42,7 +42,10 @@ int UsableWidth(int32_t stored, int column, const QFontMetrics& font) {
 }  // namespace
 
 CPageMarksDlg::CPageMarksDlg(const WindowServices& services, PageMarkSortFlags& sortFlags, QWidget* parent)
-    : QMainWindow(parent), services_(services), sortFlags_(sortFlags), model_(new PageMarkTableModel(this)) {
+    : QMainWindow(parent),
+      services_(services),
+      sortFlags_(sortFlags),
+      model_(new PageMarkTableModel(services.store, this)) {
   setWindowTitle("Hopwise PageMarks");
   setWindowIcon(LoadIconResource(res::kIconActive));
   BuildWidgets();
@@ -50,14 +53,16 @@ CPageMarksDlg::CPageMarksDlg(const WindowServices& services, PageMarkSortFlags& 
                                                        *actions_.at(res::kCmdCheckForUpdates));
   check_ =
       std::make_unique<WindowCheck>(*this, *checkView_, services_.http, services_.prefs, services_.messages);
-  Rebuild();
-  services_.store.AddListener(this);
+  connect(model_, &PageMarkTableModel::Followed, this, [this](bool reset) {
+    if (reset) list_->horizontalHeader()->setSortIndicatorShown(false);
+    ShowCount();
+  });
+  ShowCount();
 }
 
 // The check goes first: its worker is stopped before anything it may ask about goes.
 CPageMarksDlg::~CPageMarksDlg() {
   check_.reset();
-  services_.store.RemoveListener(this);
   for (int column = 0; column < kColumnCount; ++column)
     services_.prefs.columnWidths[static_cast<std::size_t>(column)] =
         list_->horizontalHeader()->sectionSize(column);
@@ -112,16 +117,6 @@ void CPageMarksDlg::BuildList() {
   connect(header, &QHeaderView::sectionClicked, this, &CPageMarksDlg::SortByColumn);
   connect(list_, &QTableView::doubleClicked, this, &CPageMarksDlg::OnOpenSelected);
   connect(list_, &QTableView::customContextMenuRequested, this, &CPageMarksDlg::OnContextMenu);
-}
-
-void CPageMarksDlg::Rebuild() {
-  std::vector<const CPez*> topFirst;
-  topFirst.reserve(services_.store.Count());
-  const PageMarkList pages = services_.store.PageMarks();
-  for (auto it = pages.end(); it != pages.begin();) topFirst.push_back(&*--it);
-  model_->Reset(topFirst);
-  list_->horizontalHeader()->setSortIndicatorShown(false);
-  ShowCount();
 }
 
 void CPageMarksDlg::FocusFilter() {
@@ -246,23 +241,4 @@ void CPageMarksDlg::showEvent(QShowEvent* event) {
   if (placed_ || event->spontaneous()) return;
   placed_ = true;
   PlaceOnPrimaryScreen(*this, PageMarksPlacement);
-}
-
-void CPageMarksDlg::OnPageMarkAdded(const CPez& p) {
-  model_->AddTop(p);
-  ShowCount();
-}
-
-void CPageMarksDlg::OnPageMarkChanged(const CPez& p, uint32_t what) {
-  if (!(what & (kChangedTitle | kChangedUrl))) return;
-  if (const PageMarkRow* row = model_->Rows().FindPage(&p)) model_->Refresh(row->key);
-}
-
-void CPageMarksDlg::OnPageMarkRemoved(const CPez& p) {
-  if (const PageMarkRow* row = model_->Rows().FindPage(&p)) model_->Remove(row->key);
-  ShowCount();
-}
-
-void CPageMarksDlg::OnStoreReset() {
-  Rebuild();
 }

@@ -31,7 +31,7 @@ class WindowCheck;
 // deletes the selected PageMarks from the store; a column header click sorts by the process-wide
 // flags; File's first item starts or stops an update check. The window refuses to close while a
 // check runs. It keeps the column widths in the preferences when it goes.
-class CPageMarksDlg : public QMainWindow, private StoreListener {
+class CPageMarksDlg : public QMainWindow {
   Q_OBJECT
 
  public:
@@ -59,7 +59,6 @@ class CPageMarksDlg : public QMainWindow, private StoreListener {
  private:
   void BuildWidgets();
   void BuildList();
-  void Rebuild();
   void ShowCount();
   // The keys of the selected rows, from the top of the list to the bottom.
   std::vector<ItemKey> SelectedKeys() const;
@@ -71,11 +70,6 @@ class CPageMarksDlg : public QMainWindow, private StoreListener {
   void OnContextMenu(const QPoint& position);
   std::optional<CheckScope> AskScope();
   void SelectRow(int row);
-
-  void OnPageMarkAdded(const CPez& p) override;
-  void OnPageMarkChanged(const CPez& p, uint32_t what) override;
-  void OnPageMarkRemoved(const CPez& p) override;
-  void OnStoreReset() override;
 
   WindowServices services_;
   PageMarkSortFlags& sortFlags_;

@@ -27,12 +27,10 @@ CQuickInfoDlg::CQuickInfoDlg(const WindowServices& services, const CPez& page, F
   go_->setVisible(form == Form::kModeless);
   connect(go_, &QPushButton::clicked, this, &CQuickInfoDlg::OnGo);
   if (form == Form::kModeless) connect(this, &QDialog::finished, this, &QObject::deleteLater);
-  services_.store.AddListener(this);
+  storeSubscription_ = services_.store.Subscribe(*this);
 }
 
-CQuickInfoDlg::~CQuickInfoDlg() {
-  services_.store.RemoveListener(this);
-}
+CQuickInfoDlg::~CQuickInfoDlg() = default;
 
 void CQuickInfoDlg::BuildLayout(const CPez& page) {
   url_->setReadOnly(true);

@@ -47,4 +47,5 @@ class CQuickInfoDlg : public QDialog, private StoreListener {
   QLineEdit* url_;
   QCheckBox* sendToTopics_;
   QPushButton* go_;
+  PageMarkStore::Subscription storeSubscription_;
 };

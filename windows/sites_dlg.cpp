@@ -7,7 +7,7 @@
 #include <QMenuBar>
 #include <QShowEvent>
 #include <QStatusBar>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <vector>
 
 #include "checker/walkers.h"
@@ -16,7 +16,7 @@
 #include "windows/check_scope_dlg.h"
 #include "windows/modal_dialog.h"
 #include "windows/quick_info_dlg.h"
-#include "windows/site_tree.h"
+#include "windows/site_tree_model.h"
 #include "windows/sites_check_view.h"
 #include "windows/window_check.h"
 #include "windows/window_menus.h"
@@ -28,19 +28,15 @@ CSitesDlg::CSitesDlg(const WindowServices& services, QWidget* parent)
   setWindowTitle("Hopwise Sites");
   setWindowIcon(LoadIconResource(res::kIconActive));
   BuildWidgets();
-  items_ = std::make_unique<SiteTree>(*tree_, services_.store);
-  checkView_ = std::make_unique<SiteTreeCheckView>(*items_, services_.store, *status_,
+  checkView_ = std::make_unique<SiteTreeCheckView>(*model_, services_.store, *status_,
                                                    *actions_.at(res::kCmdCheckForUpdates));
   check_ =
       std::make_unique<WindowCheck>(*this, *checkView_, services_.http, services_.prefs, services_.messages);
-  items_->Rebuild();
-  services_.store.AddListener(this);
 }
 
 // The check goes first: its worker is stopped before anything it may ask about goes.
 CSitesDlg::~CSitesDlg() {
   check_.reset();
-  services_.store.RemoveListener(this);
 }
 
 void CSitesDlg::BuildWidgets() {
@@ -49,11 +45,14 @@ void CSitesDlg::BuildWidgets() {
   contextMenu_ = BuildContextMenu(res::kMenuSitesContext, *this, handler);
   InstallAccelerators(*this, res::kAccelSites, handler);
 
-  tree_ = new QTreeWidget(this);
+  model_ = new SiteTreeModel(services_.store, this);
+  tree_ = new QTreeView(this);
   SetUpItemTree(*tree_);
-  connect(tree_, &QTreeWidget::itemSelectionChanged, this, &CSitesDlg::OnSelectionChanged);
-  connect(tree_, &QTreeWidget::itemDoubleClicked, this, &CSitesDlg::OnOpen);
-  connect(tree_, &QTreeWidget::customContextMenuRequested, this, &CSitesDlg::OnContextMenu);
+  tree_->setModel(model_);
+  connect(tree_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          &CSitesDlg::OnSelectionChanged);
+  connect(tree_, &QTreeView::doubleClicked, this, &CSitesDlg::OnOpen);
+  connect(tree_, &QTreeView::customContextMenuRequested, this, &CSitesDlg::OnContextMenu);
   setCentralWidget(tree_);
 
   status_ = AddStatusText(*this);
@@ -78,54 +77,53 @@ void CSitesDlg::OnCommand(uint32_t command) {
   }
 }
 
-QTreeWidgetItem* CSitesDlg::Selected() const {
-  const QList<QTreeWidgetItem*> selected = tree_->selectedItems();
-  return selected.isEmpty() ? nullptr : selected.front();
+QModelIndex CSitesDlg::Selected() const {
+  const QModelIndexList selected = tree_->selectionModel()->selectedIndexes();
+  return selected.isEmpty() ? QModelIndex() : selected.front();
 }
 
 void CSitesDlg::OnSelectionChanged() {
-  QTreeWidgetItem* item = Selected();
-  if (!item) return;
-  const CPez* page = items_->PageOf(item);
-  status_->setText(page ? QString::fromStdString(page->url) : item->text(0));
+  const QModelIndex index = Selected();
+  if (!index.isValid()) return;
+  const CPez* page = model_->PageAt(index);
+  status_->setText(page ? QString::fromStdString(page->url) : index.data().toString());
 }
 
 void CSitesDlg::OnEdit() {
-  if (const CPez* page = items_->PageOf(Selected())) {
+  if (const CPez* page = model_->PageAt(Selected())) {
     ModalDialog<CQuickInfoDlg> dialog(*this, services_, *page, CQuickInfoDlg::Form::kModal);
     dialog.Exec();
   }
 }
 
 void CSitesDlg::OnAssignToTopics() {
-  if (const CPez* page = items_->PageOf(Selected()))
+  if (const CPez* page = model_->PageAt(Selected()))
     services_.topics.AppendTopLevelLink(page->title, page->url);
 }
 
-// The items go as the store tells of each deletion.
+// The rows go as the store tells of each deletion; a Site goes with its last PageMark.
 void CSitesDlg::OnDelete() {
-  QTreeWidgetItem* item = Selected();
-  if (!item) return;
+  const QModelIndex index = Selected();
   std::vector<const CPez*> pages;
-  if (const CPez* page = items_->PageOf(item)) pages.push_back(page);
-  for (int i = 0; items_->IsSite(item) && i < item->childCount(); ++i)
-    pages.push_back(items_->PageOf(item->child(i)));
+  if (const CPez* page = model_->PageAt(index)) pages.push_back(page);
+  if (const PageMarkSite* site = model_->SiteAt(index))
+    pages.assign(site->pages.rbegin(), site->pages.rend());
   for (const CPez* page : pages) services_.store.DeletePageMark(page);
 }
 
-void CSitesDlg::OnOpen(QTreeWidgetItem* item) {
-  if (const CPez* page = items_->PageOf(item)) services_.opener.OpenInBrowser(page->url);
+void CSitesDlg::OnOpen(const QModelIndex& index) {
+  if (const CPez* page = model_->PageAt(index)) services_.opener.OpenInBrowser(page->url);
 }
 
 // The item under the pointer is selected (none: the selection goes); only a PageMark gets a menu.
 void CSitesDlg::OnContextMenu(const QPoint& position) {
-  QTreeWidgetItem* item = tree_->itemAt(position);
-  if (item) {
-    tree_->setCurrentItem(item);
+  const QModelIndex index = tree_->indexAt(position);
+  if (index.isValid()) {
+    tree_->setCurrentIndex(index);
   } else {
     tree_->clearSelection();
   }
-  if (items_->PageOf(item)) contextMenu_->popup(tree_->viewport()->mapToGlobal(position));
+  if (model_->PageAt(index)) contextMenu_->popup(tree_->viewport()->mapToGlobal(position));
 }
 
 // The second choice checks the selected Site (a PageMark's Site); with nothing selected it checks
@@ -134,9 +132,10 @@ std::optional<CheckScope> CSitesDlg::AskScope() {
   ModalDialog<CCheckScopeDlg> dialog(*this);
   dialog->SetForSite();
   if (dialog.Exec() != ModalDialog<CCheckScopeDlg>::Outcome::kAccepted) return std::nullopt;
-  QTreeWidgetItem* item = Selected();
-  if (item && !items_->IsSite(item)) item = item->parent();
-  if (dialog->Scope() == 1 && item) return CheckScope(CheckSelectedSite, items_->KeyOf(item));
+  QModelIndex index = Selected();
+  if (model_->PageAt(index)) index = index.parent();
+  const PageMarkSite* site = model_->SiteAt(index);
+  if (dialog->Scope() == 1 && site) return CheckScope(CheckSelectedSite, checkView_->KeyOf(*site));
   return CheckScope(CheckAllSites);
 }
 
@@ -158,20 +157,4 @@ void CSitesDlg::showEvent(QShowEvent* event) {
   if (placed_ || event->spontaneous()) return;
   placed_ = true;
   PlaceOnPrimaryScreen(*this, SitesPlacement);
-}
-
-void CSitesDlg::OnPageMarkAdded(const CPez& p) {
-  items_->AddPageMark(p);
-}
-
-void CSitesDlg::OnPageMarkChanged(const CPez& p, uint32_t what) {
-  if (what & (kChangedTitle | kChangedUrl)) items_->Refresh(p, what);
-}
-
-void CSitesDlg::OnPageMarkRemoved(const CPez& p) {
-  items_->RemovePageMark(p);
-}
-
-void CSitesDlg::OnStoreReset() {
-  items_->Rebuild();
 }

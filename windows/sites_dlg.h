@@ -13,22 +13,22 @@
 class QAction;
 class QLabel;
 class QMenu;
-class QTreeWidget;
-class QTreeWidgetItem;
-class SiteTree;
+class QModelIndex;
+class QTreeView;
+class SiteTreeModel;
 class SiteTreeCheckView;
 class WindowCheck;
 
-// "Hopwise Sites": the PageMarks grouped by Site in a tree. A view of the store: a new PageMark
-// gets its item at the top of its Site (a new Site comes in its alphabetical place), a PageMark
-// that leaves the store loses its item at once (and its Site's item, when that is emptied), a
-// reset builds the tree again, and new titles show; revisits move nothing.
+// "Hopwise Sites": the PageMarks grouped by Site in a tree view over SiteTreeModel, which follows
+// the store: a new or revisited PageMark stands at the top of its Site (a new Site comes in its
+// alphabetical place), a PageMark that leaves the store loses its row at once (and its Site's row,
+// when that is emptied), and new titles show.
 //
 // The status bar shows the selected PageMark's URL or the selected Site's key. Double-click opens
 // a PageMark in the browser; Edit (F2) shows its Quick Info; Assign to Topics (Ctrl+T) appends it
 // as a top-level Topic link; Delete (Del) deletes it, or every PageMark of a selected Site; File's
 // first item starts or stops an update check. The window refuses to close while a check runs.
-class CSitesDlg : public QMainWindow, private StoreListener {
+class CSitesDlg : public QMainWindow {
   Q_OBJECT
 
  public:
@@ -38,8 +38,8 @@ class CSitesDlg : public QMainWindow, private StoreListener {
   // A command of the menu bar, the context menu or the keys.
   void OnCommand(uint32_t command);
 
-  QTreeWidget* Tree() const { return tree_; }
-  const SiteTree& Items() const { return *items_; }
+  QTreeView* Tree() const { return tree_; }
+  const SiteTreeModel& Model() const { return *model_; }
   QLabel* StatusText() const { return status_; }
   QAction* MenuAction(uint32_t command) const;
   QMenu* ContextMenu() const { return contextMenu_; }
@@ -51,26 +51,21 @@ class CSitesDlg : public QMainWindow, private StoreListener {
 
  private:
   void BuildWidgets();
-  QTreeWidgetItem* Selected() const;
+  QModelIndex Selected() const;
   void OnSelectionChanged();
   void OnEdit();
   void OnAssignToTopics();
   void OnDelete();
-  void OnOpen(QTreeWidgetItem* item);
+  void OnOpen(const QModelIndex& index);
   void OnContextMenu(const QPoint& position);
   std::optional<CheckScope> AskScope();
 
-  void OnPageMarkAdded(const CPez& p) override;
-  void OnPageMarkChanged(const CPez& p, uint32_t what) override;
-  void OnPageMarkRemoved(const CPez& p) override;
-  void OnStoreReset() override;
-
   WindowServices services_;
-  QTreeWidget* tree_ = nullptr;
+  SiteTreeModel* model_ = nullptr;
+  QTreeView* tree_ = nullptr;
   QLabel* status_ = nullptr;
   QMenu* contextMenu_ = nullptr;
   std::map<uint32_t, QAction*> actions_;
-  std::unique_ptr<SiteTree> items_;
   std::unique_ptr<SiteTreeCheckView> checkView_;
   std::unique_ptr<WindowCheck> check_;
   bool placed_ = false;

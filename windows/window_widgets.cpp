@@ -3,10 +3,9 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QStatusBar>
-#include <QTreeWidget>
+#include <QTreeView>
 
-void SetUpItemTree(QTreeWidget& tree) {
-  tree.setColumnCount(1);
+void SetUpItemTree(QTreeView& tree) {
   tree.setHeaderHidden(true);
   tree.setRootIsDecorated(true);
   tree.setUniformRowHeights(true);

@@ -277,7 +277,7 @@ TEST_F(PopupMenusTest, AFullStoreTakesNewPagesWithoutRebuildingOrWriting) {
     int count = 0;
     void OnStoreReset() override { ++count; }
   } resets;
-  store.AddListener(&resets);
+  const PageMarkStore::Subscription subscription = store.Subscribe(resets);
   const auto listing = [&] {
     std::vector<std::pair<std::string, std::filesystem::file_time_type>> entries;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(dir))
@@ -290,7 +290,6 @@ TEST_F(PopupMenusTest, AFullStoreTakesNewPagesWithoutRebuildingOrWriting) {
   EXPECT_EQ(before, listing());
   EXPECT_EQ(5000u, store.Count());
   EXPECT_EQ("new199", Recent().TextAt(0));
-  store.RemoveListener(&resets);
 }
 
 // Menus built from a store at once show what following its visits one by one showed, with every

@@ -32,7 +32,7 @@ class RecordingListener : public StoreListener {
 
 class PageMarkStoreTest : public ::testing::Test {
  protected:
-  PageMarkStoreTest() { store.AddListener(&listener); }
+  PageMarkStoreTest() : subscription(store.Subscribe(listener)) {}
 
   bool Visit(const std::string& url, const std::string& title = "") {
     return store.RecordVisit(url, title.empty() ? "T" + url : title);
@@ -76,6 +76,7 @@ class PageMarkStoreTest : public ::testing::Test {
   FakeClock clock{1000000000};
   PageMarkStore store{prefs, clock};
   RecordingListener listener;
+  PageMarkStore::Subscription subscription;
 };
 
 TEST_F(PageMarkStoreTest, NewPageIsRecordedWithEveryFieldAndItsSite) {

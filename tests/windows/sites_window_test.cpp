@@ -6,10 +6,10 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QScreen>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include "windows/quick_info_dlg.h"
-#include "windows/site_tree.h"
+#include "windows/site_tree_model.h"
 #include "windows/sites_dlg.h"
 #include "windows/window_placement.h"
 #include "windows_fixture.h"
@@ -34,22 +34,12 @@ class SitesWindowTest : public WindowsFixture {
     WindowsFixture::TearDown();
   }
 
-  // "site: page, page | site: ..." as the tree shows it.
-  std::string Outline() const {
-    std::string text;
-    QTreeWidget& tree = *window->Tree();
-    for (int i = 0; i < tree.topLevelItemCount(); ++i) {
-      QTreeWidgetItem* site = tree.topLevelItem(i);
-      text += (i ? " | " : "") + site->text(0).toStdString() + ":";
-      for (int j = 0; j < site->childCount(); ++j)
-        text += (j ? ", " : " ") + site->child(j)->text(0).toStdString();
-    }
-    return text;
+  std::string Outline() const { return SiteOutline(*window->Tree()->model()); }
+  QModelIndex Item(int site, int page = -1) const {
+    const QModelIndex item = window->Tree()->model()->index(site, 0);
+    return page < 0 ? item : item.model()->index(page, 0, item);
   }
-  QTreeWidgetItem* Item(int site, int page = -1) const {
-    QTreeWidgetItem* item = window->Tree()->topLevelItem(site);
-    return page < 0 ? item : item->child(page);
-  }
+  QRect Rect(const QModelIndex& index) const { return window->Tree()->visualRect(index); }
   std::string Status() const { return window->StatusText()->text().toStdString(); }
 
   std::unique_ptr<CSitesDlg> window;
@@ -77,43 +67,49 @@ TEST_F(SitesWindowTest, GroupsBySiteNewestFirstAndFollowsTheStore) {
             Outline());
   store.DeletePageMark(store.FindPageMarkByUrl("http://news.beta.org/2"));
   EXPECT_EQ("alpha.edu: Delta, Alpha | gamma.net: Gamma x, Gamma home | zeta.org: Zeta", Outline());
+
+  // A revisit takes its PageMark to the top of its Site, and the selection goes with it.
+  window->Tree()->setCurrentIndex(Item(1, 1));
+  Visit("http://gamma.net/", "Gamma home");
+  EXPECT_EQ("alpha.edu: Delta, Alpha | gamma.net: Gamma home, Gamma x | zeta.org: Zeta", Outline());
+  EXPECT_EQ(Item(1, 0), window->Tree()->currentIndex());
 }
 
 TEST_F(SitesWindowTest, SelectionShowsUrlOrKeyAndOnlyAPageMarkGetsAMenu) {
-  window->Tree()->setCurrentItem(Item(0));
+  window->Tree()->setCurrentIndex(Item(0));
   EXPECT_EQ("beta.org", Status());
-  window->Tree()->setCurrentItem(Item(0, 1));
+  window->Tree()->setCurrentIndex(Item(0, 1));
   EXPECT_EQ("http://www.beta.org/1", Status());
 
-  const QPoint site = window->Tree()->visualItemRect(Item(1)).center();
+  const QPoint site = Rect(Item(1)).center();
   emit window->Tree()->customContextMenuRequested(site);
-  EXPECT_EQ(Item(1), window->Tree()->currentItem());
+  EXPECT_EQ(Item(1), window->Tree()->currentIndex());
   EXPECT_FALSE(window->ContextMenu()->isVisible());
-  Item(1)->setExpanded(true);
-  emit window->Tree()->customContextMenuRequested(window->Tree()->visualItemRect(Item(1, 0)).center());
+  window->Tree()->expand(Item(1));
+  emit window->Tree()->customContextMenuRequested(Rect(Item(1, 0)).center());
   EXPECT_TRUE(window->ContextMenu()->isVisible());
   EXPECT_EQ("Assign to topic", window->ContextMenu()->actions().at(1)->text().toStdString());
 }
 
 TEST_F(SitesWindowTest, DeleteTakesAPageMarkOrAWholeSiteAndAnEmptiedSiteGoes) {
-  window->Tree()->setCurrentItem(Item(1, 0));
+  window->Tree()->setCurrentIndex(Item(1, 0));
   QTest::keyClick(window.get(), Qt::Key_Delete);
   EXPECT_EQ("beta.org: Beta two, Beta one", Outline());
   EXPECT_EQ(nullptr, store.FindPageMarkByUrl("http://gamma.net/"));
 
-  window->Tree()->setCurrentItem(Item(0));
+  window->Tree()->setCurrentIndex(Item(0));
   QTest::keyClick(window.get(), Qt::Key_Delete);
   EXPECT_EQ("", Outline());
   EXPECT_EQ(0u, store.Count());
 }
 
 TEST_F(SitesWindowTest, EditAssignAndOpenActOnAPageMarkOnly) {
-  window->Tree()->setCurrentItem(Item(0));
+  window->Tree()->setCurrentIndex(Item(0));
   window->OnCommand(32962);  // a Site: no dialog
   QTest::keyClick(window.get(), Qt::Key_T, Qt::ControlModifier);
   EXPECT_TRUE(topics.Root().children->empty());
 
-  window->Tree()->setCurrentItem(Item(0, 1));
+  window->Tree()->setCurrentIndex(Item(0, 1));
   WhenModal([](QWidget& dialog) {
     auto* info = qobject_cast<CQuickInfoDlg*>(&dialog);
     ASSERT_NE(nullptr, info);
@@ -128,8 +124,8 @@ TEST_F(SitesWindowTest, EditAssignAndOpenActOnAPageMarkOnly) {
   window->OnCommand(32959);
   EXPECT_EQ(2u, topics.Root().children->size());
 
-  Item(1)->setExpanded(true);
-  const QPoint page = window->Tree()->visualItemRect(Item(1, 0)).center();
+  window->Tree()->expand(Item(1));
+  const QPoint page = Rect(Item(1, 0)).center();
   QTest::mouseClick(window->Tree()->viewport(), Qt::LeftButton, {}, page);
   QTest::mouseDClick(window->Tree()->viewport(), Qt::LeftButton, {}, page);
   EXPECT_EQ(std::vector<std::string>{"http://gamma.net/"}, opener.opened);

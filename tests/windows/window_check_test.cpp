@@ -13,7 +13,7 @@
 #include "windows/check_scope_dlg.h"
 #include "windows/page_mark_table_model.h"
 #include "windows/page_marks_dlg.h"
-#include "windows/site_tree.h"
+#include "windows/site_tree_model.h"
 #include "windows/sites_dlg.h"
 #include "windows/topic_tree.h"
 #include "windows/topic_tree_widget.h"
@@ -186,16 +186,16 @@ TEST_F(WindowCheckTest, SitesRunPassesOverAPageMarkDeletedDuringIt) {
   deleter.trigger = &first;
   deleter.victim = &later;
   const std::string laterPath = later.url.substr(later.url.find("/dated/"));
-  store.AddListener(&deleter);
+  PageMarkStore::Subscription subscription = store.Subscribe(deleter);
 
   CSitesDlg window(services);
   window.show();
   ChooseScope(true, "Check Selected Site Only");
   window.OnCommand(res::kCmdCheckForUpdates);
   ASSERT_TRUE(WaitUntil([&] { return window.StatusText()->text() == kAllDoneStatus; }, 20000));
-  store.RemoveListener(&deleter);
+  subscription.Leave();
   EXPECT_EQ(300u, first.size);
-  EXPECT_EQ(2, window.Tree()->topLevelItem(0)->childCount());
+  EXPECT_EQ(2, window.Tree()->model()->rowCount(window.Tree()->model()->index(0, 0)));
   for (const std::string& seen : server.Seen()) EXPECT_EQ(std::string::npos, seen.find(laterPath)) << seen;
 }
 

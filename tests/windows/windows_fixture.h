@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <QAbstractItemModel>
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QTest>
@@ -83,5 +84,17 @@ class WindowsFixture : public ::testing::Test {
   CurlHttpClient http;
   WindowServices services{prefs, store, topics, opener, messages, http};
 };
+
+// "site: page, page | site: ..." as a tree model gives it.
+inline std::string SiteOutline(const QAbstractItemModel& model) {
+  std::string text;
+  for (int i = 0; i < model.rowCount(); ++i) {
+    const QModelIndex site = model.index(i, 0);
+    text += (i ? " | " : "") + site.data().toString().toStdString() + ":";
+    for (int j = 0; j < model.rowCount(site); ++j)
+      text += (j ? ", " : " ") + model.index(j, 0, site).data().toString().toStdString();
+  }
+  return text;
+}
 
 }  // namespace windowstest

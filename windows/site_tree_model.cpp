@@ -1,0 +1,171 @@
+#include "windows/site_tree_model.h"
+
+#include <iterator>
+
+SiteTreeModel::SiteTreeModel(const PageMarkStore& store, QObject* parent)
+    : QAbstractItemModel(parent),
+      store_(store),
+      images_(SiteImages()),
+      subscription_(store.Subscribe(*this)) {}
+
+// --- Nodes ---
+
+const CPez* SiteTreeModel::PageAt(const QModelIndex& index) const {
+  if (!index.isValid() || !store_.Holds(index.internalPointer())) return nullptr;
+  return static_cast<const CPez*>(index.internalPointer());
+}
+
+const PageMarkSite* SiteTreeModel::SiteAt(const QModelIndex& index) const {
+  if (!index.isValid() || store_.Holds(index.internalPointer())) return nullptr;
+  return static_cast<const PageMarkSite*>(index.internalPointer());
+}
+
+QModelIndex SiteTreeModel::SiteIndex(std::size_t siteRow) const {
+  return createIndex(static_cast<int>(siteRow), 0, &store_.SiteAt(siteRow));
+}
+
+QModelIndex SiteTreeModel::IndexOf(const PageMarkSite& site) const {
+  return SiteIndex(store_.SiteRow(site.key));
+}
+
+QModelIndex SiteTreeModel::IndexOf(const CPez& page) const {
+  if (!store_.Holds(&page)) return {};
+  const std::list<CPez*>& pages = store_.SiteOf(page).pages;
+  const auto at = std::find(pages.rbegin(), pages.rend(), &page);
+  return createIndex(static_cast<int>(std::distance(pages.rbegin(), at)), 0, &page);
+}
+
+int SiteTreeModel::Row(const PageMarkPlace& at, std::size_t sitePages) {
+  return static_cast<int>(sitePages - 1 - at.rowInSite);
+}
+
+// --- QAbstractItemModel ---
+
+QModelIndex SiteTreeModel::index(int row, int column, const QModelIndex& parent) const {
+  if (!hasIndex(row, column, parent)) return {};
+  if (!parent.isValid()) return SiteIndex(static_cast<std::size_t>(row));
+  const PageMarkSite* site = SiteAt(parent);
+  if (!site) return {};
+  return createIndex(row, column, *std::next(site->pages.rbegin(), row));
+}
+
+QModelIndex SiteTreeModel::parent(const QModelIndex& child) const {
+  const CPez* page = PageAt(child);
+  return page ? IndexOf(store_.SiteOf(*page)) : QModelIndex();
+}
+
+int SiteTreeModel::rowCount(const QModelIndex& parent) const {
+  if (!parent.isValid()) return static_cast<int>(store_.SiteKeys().size());
+  const PageMarkSite* site = parent.column() == 0 ? SiteAt(parent) : nullptr;
+  return site ? static_cast<int>(site->pages.size()) : 0;
+}
+
+int SiteTreeModel::columnCount(const QModelIndex&) const {
+  return 1;
+}
+
+QVariant SiteTreeModel::data(const QModelIndex& index, int role) const {
+  if (const PageMarkSite* site = SiteAt(index)) {
+    if (role == Qt::DisplayRole) return QString::fromStdString(site->key);
+    if (role == Qt::DecorationRole) return images_.At(kSiteImage);
+    return {};
+  }
+  const CPez* page = PageAt(index);
+  if (!page) return {};
+  if (role == Qt::DisplayRole) return QString::fromStdString(page->title);
+  if (role == Qt::ToolTipRole) return QString::fromStdString(page->url);
+  if (role == Qt::DecorationRole) {
+    auto found = verdicts_.find(page);
+    return images_.At(VerdictImage(found == verdicts_.end() ? Verdict::kUnchanged : found->second));
+  }
+  return {};
+}
+
+Qt::ItemFlags SiteTreeModel::flags(const QModelIndex& index) const {
+  if (!index.isValid()) return Qt::NoItemFlags;
+  const Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+  return PageAt(index) ? flags | Qt::ItemNeverHasChildren : flags;
+}
+
+void SiteTreeModel::SetVerdict(const CPez& page, Verdict verdict) {
+  const QModelIndex at = IndexOf(page);
+  if (!at.isValid()) return;
+  verdicts_[&page] = verdict;
+  emit dataChanged(at, at, {Qt::DecorationRole});
+}
+
+// --- The store's notices ---
+
+void SiteTreeModel::OnPageMarkAboutToBeAdded(const PageMarkPlace& at) {
+  const int siteRow = static_cast<int>(at.siteRow);
+  if (at.siteAlone)
+    beginInsertRows({}, siteRow, siteRow);
+  else
+    beginInsertRows(SiteIndex(at.siteRow), 0, 0);
+  pending_ = Pending::kInsert;
+}
+
+void SiteTreeModel::OnPageMarkAboutToMove(const CPez& p, const PageMarkPlace& from) {
+  const QModelIndex site = SiteIndex(from.siteRow);
+  const int row = Row(from, store_.SiteAt(from.siteRow).pages.size());
+  if (row > 0 && beginMoveRows(site, row, row, site, 0)) pending_ = Pending::kMove;
+}
+
+void SiteTreeModel::OnPageMarkAboutToBeRemoved(const CPez& p, const PageMarkPlace& at) {
+  if (at.siteAlone) {
+    const int siteRow = static_cast<int>(at.siteRow);
+    beginRemoveRows({}, siteRow, siteRow);
+  } else {
+    const int row = Row(at, store_.SiteAt(at.siteRow).pages.size());
+    beginRemoveRows(SiteIndex(at.siteRow), row, row);
+  }
+  pending_ = Pending::kRemove;
+}
+
+// A move between two Sites that stay; a Site that comes or goes with it makes a reset.
+void SiteTreeModel::OnPageMarkAboutToChangeSite(const CPez& p, const PageMarkPlace& from,
+                                                const PageMarkPlace& to) {
+  if (from.siteAlone || to.siteAlone) return OnStoreAboutToReset();
+  const int row = Row(from, store_.SiteAt(from.siteRow).pages.size());
+  if (beginMoveRows(SiteIndex(from.siteRow), row, row, SiteIndex(to.siteRow), 0)) pending_ = Pending::kMove;
+}
+
+void SiteTreeModel::OnStoreAboutToReset() {
+  beginResetModel();
+  pending_ = Pending::kReset;
+}
+
+void SiteTreeModel::Finish() {
+  switch (std::exchange(pending_, Pending::kNone)) {
+    case Pending::kInsert:
+      return endInsertRows();
+    case Pending::kRemove:
+      return endRemoveRows();
+    case Pending::kMove:
+      return endMoveRows();
+    case Pending::kReset:
+      verdicts_.clear();
+      return endResetModel();
+    case Pending::kNone:
+      return;
+  }
+}
+
+void SiteTreeModel::OnPageMarkAdded(const CPez&) {
+  Finish();
+}
+
+void SiteTreeModel::OnPageMarkChanged(const CPez& p, uint32_t) {
+  Finish();
+  const QModelIndex at = IndexOf(p);
+  emit dataChanged(at, at, {Qt::DisplayRole, Qt::ToolTipRole});
+}
+
+void SiteTreeModel::OnPageMarkRemoved(const CPez& p) {
+  verdicts_.erase(&p);
+  Finish();
+}
+
+void SiteTreeModel::OnStoreReset() {
+  Finish();
+}
