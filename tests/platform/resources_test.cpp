@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <ranges>
 #include <set>
 #include <string>
 #include <utility>
@@ -55,12 +56,18 @@ std::shared_ptr<Menu> MainMenu() {
   return LoadMenuResource(res::kMenuTray)->SubmenuAt(0);
 }
 
-const std::vector<uint32_t> kGeneralSearches{32909, 32911, 32913, 32910, 32914, 32912};
-const std::vector<uint32_t> kGuides{32915, 32916, 32917};
-const std::vector<uint32_t> kComputing{32900, 32901, 32902, 32903, 32933, 32906, 32904, 32905, 32908, 32907};
-const std::vector<uint32_t> kPeople{32918, 32919};
-const std::vector<uint32_t> kOrganizations{32921, 32926, 32922, 32923, 32925, 32920, 32924};
-const std::vector<uint32_t> kNews{32927, 32928, 32929, 32930, 32931, 32932};
+// How often each command number occurs in a menu tree.
+std::map<uint32_t, int> CommandCounts(const Menu& m) {
+  std::vector<uint32_t> all;
+  CollectCommands(m, all);
+  std::map<uint32_t, int> counts;
+  for (uint32_t id : all) ++counts[id];
+  return counts;
+}
+
+bool IsLinkCommand(uint32_t id) {
+  return id >= res::kFirstLinkCmd && id <= res::kLastLinkCmd;
+}
 
 }  // namespace
 
@@ -71,88 +78,80 @@ TEST(MenuResources, TrayMenusHoldTheMainAndTheQuickMenu) {
   EXPECT_EQ(nullptr, LoadMenuResource(131));
 }
 
-TEST(MenuResources, QuickMenuInExactOrder) {
+// Every command the tray handles is in its menus, once, with a label that keeps its mnemonic "&";
+// "More PageMarks" is the one command of both menus (the quick menu's "Quick Access To PageMarks").
+TEST(MenuResources, EveryTrayCommandIsThereOnceWithALabel) {
+  auto tray = LoadMenuResource(res::kMenuTray);
+  const std::map<uint32_t, int> counts = CommandCounts(*tray);  // checks the mnemonics
+  for (const auto& [id, count] : counts) EXPECT_EQ(id == res::kCmdMorePageMarks ? 2 : 1, count) << id;
+  for (uint32_t id : {res::kCmdAbout, res::kCmdPreferences, res::kCmdEditTopics, res::kCmdMorePageMarks,
+                      res::kCmdMoreSites, res::kCmdLaunchBrowser, res::kCmdOpenUrl, res::kCmdSuspend,
+                      res::kCmdHelpTopics, res::kCmdQuickSearch, res::kCmdWhatsThis, res::kCmdExit}) {
+    EXPECT_EQ(1u, counts.count(id)) << id;
+  }
+  EXPECT_EQ(0u, counts.count(0)) << "no command item without a number";
+}
+
+// The quick menu is flat, and its separators stand between items only, one at a time.
+TEST(MenuResources, QuickMenuIsFlatWithSeparatorsBetweenItems) {
   auto quick = LoadMenuResource(res::kMenuTray)->SubmenuAt(1);
   ASSERT_NE(nullptr, quick);
-  EXPECT_EQ((Entries{{33003, "What's This?"},
-                     {0, ""},
-                     {32941, "Quick Access To &PageMarks\tCtrl-Q"},
-                     {32942, "Quick Access To &Sites\tCtrl-W"},
-                     {32940, "Quick Access To &Topics\tCtrl-E"},
-                     {0, ""},
-                     {32978, "&Launch Browser"},
-                     {32979, "&Open URL..."},
-                     {33002, "&Quick Search..."},
-                     {0, ""},
-                     {32980, "Suspend Hopwise"},
-                     {0, ""},
-                     {32841, "Preferences..."},
-                     {57665, "E&xit"}}),
-            Items(*quick));
-  for (std::size_t i = 0; i < quick->Count(); ++i) EXPECT_EQ(nullptr, quick->SubmenuAt(i));
+  ASSERT_GT(quick->Count(), 2u);
+  bool previousWasSeparator = true;  // so a leading separator counts as a fault
+  for (std::size_t i = 0; i < quick->Count(); ++i) {
+    EXPECT_EQ(nullptr, quick->SubmenuAt(i)) << i;
+    const bool separator = quick->ItemAt(i)->kind == MenuItemKind::Separator;
+    EXPECT_FALSE(separator && previousWasSeparator) << i;
+    if (!separator) {
+      EXPECT_FALSE(quick->TextAt(i).empty()) << i;
+    }
+    previousWasSeparator = separator;
+  }
+  EXPECT_FALSE(previousWasSeparator) << "no separator at the end";
 }
 
-TEST(MenuResources, MainMenuAsStored) {
+// The program finds the submenus of the main menu by position: Help, Recent Web Pages (ending in
+// "More PageMarks") and the six link submenus, which between them hold every link command once.
+TEST(MenuResources, MainMenuSubmenusAreWhereTheProgramLooks) {
   auto main = MainMenu();
-  EXPECT_EQ((Entries{{32812, "About Hopwise..."},
-                     {0, "Help"},
-                     {0, ""},
-                     {0, "Recent Web Pages"},
-                     {0, ""},
-                     {0, "General Searches"},
-                     {0, "Guides"},
-                     {0, "Computing"},
-                     {0, "People Lookup"},
-                     {0, "Organization Lookup"},
-                     {0, "News"},
-                     {0, ""},
-                     {0, ""},
-                     {0, ""}}),
-            Items(*main));
-  EXPECT_EQ(MenuItemKind::Separator, main->ItemAt(2)->kind);
-  EXPECT_EQ(MenuItemKind::Submenu, main->ItemAt(res::kRecentPagesPosition)->kind);
-  EXPECT_EQ((Entries{{0, ""}, {32941, "More PageMarks...\tCtrl-Q"}}),
-            Items(*main->SubmenuAt(res::kRecentPagesPosition)));
-  EXPECT_EQ((Entries{{32985, "Hopwise Help Topics"},
-                     {0, ""},
-                     {32992, "About Ostrand Software, Inc."},
-                     {32993, "Ostrand Software, Inc. Homepage"},
-                     {0, ""},
-                     {32994, "Why is Hopwise Cool?"},
-                     {32997, "What's the Latest Version of Hopwise?"},
-                     {0, ""},
-                     {32998, "Hopwise News"},
-                     {0, ""},
-                     {32999, "Frequently Asked Questions"},
-                     {33000, "Hopwise Mailing List"},
-                     {33001, "Getting Technical Support"}}),
-            Items(*main->SubmenuAt(1)));
+  ASSERT_NE(nullptr, main);
+  auto help = main->SubmenuAt(1);
+  ASSERT_NE(nullptr, help);
+  for (uint32_t id : Commands(*help)) {
+    EXPECT_TRUE(id == res::kCmdHelpTopics || (id >= res::kFirstHelpLinkCmd && id <= res::kLastHelpLinkCmd))
+        << id;
+  }
+  auto recent = main->SubmenuAt(res::kRecentPagesPosition);
+  ASSERT_NE(nullptr, recent);
+  ASSERT_GT(recent->Count(), 0u);
+  EXPECT_EQ(res::kCmdMorePageMarks, recent->CommandAt(recent->Count() - 1));
 
-  std::vector<uint32_t> all;
-  CollectCommands(*LoadMenuResource(res::kMenuTray), all);  // checks that every label keeps its "&"
-  EXPECT_EQ(55u, all.size());
-}
-
-TEST(MenuResources, LinkSubmenusInMenuOrderWithTheirLabels) {
-  auto main = MainMenu();
-  const std::size_t first = res::kFirstLinkSubmenuPosition;
-  EXPECT_EQ(kGeneralSearches, Commands(*main->SubmenuAt(first)));
-  EXPECT_EQ(kGuides, Commands(*main->SubmenuAt(first + 1)));
-  EXPECT_EQ(kComputing, Commands(*main->SubmenuAt(first + 2)));
-  EXPECT_EQ(kPeople, Commands(*main->SubmenuAt(first + 3)));
-  EXPECT_EQ(kOrganizations, Commands(*main->SubmenuAt(first + 4)));
-  EXPECT_EQ(kNews, Commands(*main->SubmenuAt(first + 5)));
-
-  // Labels are stored as written, the right-aligned part after "\t" and "&&" included.
-  auto organizations = main->SubmenuAt(first + 4);
-  EXPECT_EQ("AT&&T Toll Free\t[AT&&T US-only]", organizations->TextAt(0));
-  EXPECT_EQ("WhoWhere\t[free, global]", organizations->TextAt(5));
-  EXPECT_EQ("Alta Vista\t[super fast web & usenet]", main->SubmenuAt(first)->TextAt(0));
-  EXPECT_EQ("C|Net\t[large web-savvy publisher]", main->SubmenuAt(first + 2)->TextAt(1));
-  EXPECT_EQ("Wall Street Journal\t[daily biz news]", main->SubmenuAt(first + 5)->TextAt(5));
-  // The labels left open get the service's web name.
-  EXPECT_EQ("search.com", main->SubmenuAt(first)->TextAt(1));
-  EXPECT_EQ("news.com", main->SubmenuAt(first + 5)->TextAt(3));
+  std::set<uint32_t> linkCommands;
+  for (std::size_t i = 0; i < res::kLinkSubmenuCount; ++i) {
+    auto links = main->SubmenuAt(res::kFirstLinkSubmenuPosition + i);
+    ASSERT_NE(nullptr, links) << i;
+    EXPECT_FALSE(main->TextAt(res::kFirstLinkSubmenuPosition + i).empty()) << i;
+    ASSERT_FALSE(Commands(*links).empty()) << i;
+    for (std::size_t item = 0; item < links->Count(); ++item) {
+      if (links->ItemAt(item)->kind != MenuItemKind::Command) continue;
+      const uint32_t id = links->CommandAt(item);
+      EXPECT_TRUE(IsLinkCommand(id)) << id;
+      EXPECT_TRUE(linkCommands.insert(id).second) << id << " is in two link submenus";
+      // A label is the service's name, then possibly "\t[what it offers]".
+      const std::string label = links->TextAt(item);
+      const std::size_t tab = label.find('\t');
+      EXPECT_FALSE(label.empty() || tab == 0) << id;
+      if (tab != std::string::npos) {
+        EXPECT_EQ('[', label[tab + 1]) << label;
+        EXPECT_EQ(']', label.back()) << label;
+      }
+    }
+  }
+  for (uint32_t id : CommandCounts(*LoadMenuResource(res::kMenuTray)) | std::views::keys) {
+    if (IsLinkCommand(id)) {
+      EXPECT_EQ(1u, linkCommands.count(id)) << id << " is outside the link submenus";
+    }
+  }
 }
 
 TEST(MenuResources, LinkMenusResourceMatchesTheMainMenuAndEveryLoadIsFresh) {
@@ -166,15 +165,17 @@ TEST(MenuResources, LinkMenusResourceMatchesTheMainMenuAndEveryLoadIsFresh) {
     EXPECT_NE(main->SubmenuAt(res::kFirstLinkSubmenuPosition + i), links->SubmenuAt(i));
   }
 
+  const std::vector<uint32_t> firstCommands = Commands(*links->SubmenuAt(0));
+  const std::string firstLabel = links->SubmenuAt(0)->TextAt(0);
   auto again = LoadMenuResource(res::kMenuLinks);
   EXPECT_TRUE(SameTree(*links, *again));
   again->SubmenuAt(0)->RemoveAt(0);
   again->RemoveAt(5);
-  links->Relabel(32909, "changed");
+  links->Relabel(firstCommands.front(), "changed");
   auto third = LoadMenuResource(res::kMenuLinks);
   EXPECT_EQ(res::kLinkSubmenuCount, third->Count());
-  EXPECT_EQ("Alta Vista\t[super fast web & usenet]", third->SubmenuAt(0)->TextAt(0));
-  EXPECT_EQ(kGeneralSearches, Commands(*third->SubmenuAt(0)));
+  EXPECT_EQ(firstLabel, third->SubmenuAt(0)->TextAt(0));
+  EXPECT_EQ(firstCommands, Commands(*third->SubmenuAt(0)));
 }
 
 TEST(StringTable, EveryLinkCommandHasAnAddressAndNoAddressIsOrphaned) {
