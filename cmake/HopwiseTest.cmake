@@ -12,6 +12,7 @@ find_package(GTest REQUIRED)
 function(hopwise_add_test)
   cmake_parse_arguments(T "" "NAME;LABEL;TIMEOUT;SKIP_RETURN_CODE" "SOURCES;LIBS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE hopwise_options)
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock Threads::Threads)
   target_compile_definitions(${T_NAME} PRIVATE
     HOPWISE_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data"

@@ -1,20 +1,24 @@
 # Sourced by the other scripts: installs the Debian packages that are missing, and only those.
 # Works as root or through sudo.
 
-HOPWISE_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config ccache libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-qpa-plugins qt6-svg-dev libcurl4-openssl-dev libcpp-httplib-dev libpsl-dev nlohmann-json3-dev)
+# What building the programs needs (cmake -DBUILD_TESTING=OFF).
+HOPWISE_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config ccache qt6-base-dev qt6-qpa-plugins qt6-svg-dev
+  libcurl4-openssl-dev libpsl-dev nlohmann-json3-dev libxcb1-dev)
 # What running Hopwise needs besides: Qt's Wayland plugin, so that a Wayland session works too.
 HOPWISE_RUN_PACKAGES=(qt6-wayland)
 # The programs a user runs (scripts/run.sh builds only these).
 HOPWISE_PROGRAM_TARGETS=(hopwise hopwise-start hopwise-browser-bridge hopwise_bridge_xpi hopwise-stand-in-browser
   hopwise-archive hopwise-bookmarks hopwise_help_page)
-# What the test suite needs besides: the real browsers for the bridge tests (label "browser"), and
-# Node.js for the extension's own test, dbus-daemon for the private session bus of the tray host test,
-# and weston (headless) with Qt's Wayland plugin to run that test on a real Wayland compositor.
-HOPWISE_TEST_PACKAGES=(chromium firefox-esr nodejs desktop-file-utils dbus-daemon weston qt6-wayland)
+# What the tests and benchmarks need besides: GoogleTest, Google Benchmark, cpp-httplib for the web
+# servers of the checker's and the bridge's tests, the real browsers for the bridge tests (label
+# "browser"), Node.js for the extension's own test, desktop-file-validate for the menu entry,
+# dbus-daemon for the private session bus of the tray host test, and weston (headless) with Qt's
+# Wayland plugin to run that test on a real Wayland compositor.
+HOPWISE_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev chromium firefox-esr nodejs
+  desktop-file-utils dbus-daemon weston qt6-wayland)
 # What CI needs on top: clang and libFuzzer for the fuzzers (scripts/fuzz.sh), clang-format for
-# scripts/check_format.sh.
-HOPWISE_CI_PACKAGES=(clang libclang-rt-14-dev clang-format)
+# scripts/check_format.sh, Python for scripts/check_layers.py.
+HOPWISE_CI_PACKAGES=(clang libclang-rt-14-dev clang-format python3)
 
 ensure_packages() {
   local missing=() pkg
