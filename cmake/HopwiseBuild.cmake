@@ -11,3 +11,7 @@ if(HOPWISE_SANITIZE)
     -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   target_link_options(hopwise_options INTERFACE -fsanitize=address,undefined)
 endif()
+if(HOPWISE_FUZZ)
+  # Coverage of the libraries too, so that a fuzzer is guided by what it reaches in them.
+  target_compile_options(hopwise_options INTERFACE -fsanitize=fuzzer-no-link)
+endif()

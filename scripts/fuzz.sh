@@ -9,11 +9,11 @@ HOPWISE_ROOT=$(cd "$(dirname "$0")/.." && pwd)
 source "$HOPWISE_ROOT/scripts/packages.sh"
 
 seconds=${1:-10}
-fuzzers=(archive argument_list frames texts)
+fuzzers=(archive argument_list frames texts bookmarks)
 build="$HOPWISE_ROOT/build-fuzz"
 
 cmake -S "$HOPWISE_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-  -DHOPWISE_GUI=OFF -DHOPWISE_FUZZ=ON -DHOPWISE_SANITIZE=ON -DHOPWISE_WERROR=ON >/dev/null
+  -DHOPWISE_GUI=OFF -DHOPWISE_FUZZ=ON -DHOPWISE_SANITIZE=ON -DHOPWISE_WERROR=ON -DBUILD_TESTING=OFF >/dev/null
 cmake --build "$build" --parallel "$(nproc)" --target "${fuzzers[@]/%/_fuzz}"
 
 mkdir -p "$build/crashes"
