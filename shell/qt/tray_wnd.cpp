@@ -17,6 +17,8 @@ CTrayWnd::CTrayWnd(CPrefs& prefs, PageMarkStore& store, TopicsModel& topics, Url
       icon_(messages, this),
       dialogCommands_(dialogs, prefs, store, menus_.Model(), opener, this),
       commands_(prefs, opener, launcher, messages, toolWindows, dialogCommands_) {
+  registrationTimer_.setParent(this);  // found by name, as the tests look at it
+  registrationTimer_.setObjectName(QStringLiteral("registrationTimer"));
   registrationTimer_.setSingleShot(true);
   registrationTimer_.setInterval(kRegistrationDelayMs);
   connect(&registrationTimer_, &QTimer::timeout, this, &CTrayWnd::registrationDue);

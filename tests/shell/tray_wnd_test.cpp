@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
@@ -363,15 +364,21 @@ TEST_F(TrayWndTest, ScreenChangeRebuildsTheMenus) {
 }
 
 TEST_F(TrayWndTest, RegistrationTimerFiresOnceASecondAfterTheLastStart) {
+  auto* timer = wnd->findChild<QTimer*>(QStringLiteral("registrationTimer"));
+  ASSERT_NE(nullptr, timer);
   std::thread detector([this] { wnd->StartRegistrationTimer(); });
   detector.join();
-  QTest::qWait(500);
-  wnd->StartRegistrationTimer();  // restarts the second
-  QTest::qWait(700);
+  EXPECT_FALSE(timer->isActive()) << "a start from another thread is carried out on the main thread";
+  ASSERT_TRUE(WaitFor([&] { return timer->isActive(); }));
+  EXPECT_EQ(1000, timer->interval());
+
+  ASSERT_TRUE(WaitFor([&] { return timer->remainingTime() < 800; }));
+  wnd->StartRegistrationTimer();
+  EXPECT_GT(timer->remainingTime(), 800) << "a start while the timer runs begins the second anew";
   EXPECT_EQ(0, registrations);
+
   EXPECT_TRUE(WaitFor([&] { return registrations == 1; })) << registrations;
-  QTest::qWait(1200);
-  EXPECT_EQ(1, registrations);
+  EXPECT_FALSE(timer->isActive()) << "it fires once";
 }
 
 // With no browser answering, every command that opens a page starts the browser program with it.

@@ -32,6 +32,15 @@ using namespace std::chrono_literals;
 
 namespace {
 
+// Whether a thread of this process sleeps in the kernel (on a lock, for instance), by its state in
+// /proc/self/task/ID/stat: the letter after the parenthesized name.
+bool IsSleeping(pid_t threadId) {
+  std::ifstream stat("/proc/self/task/" + std::to_string(threadId) + "/stat");
+  std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+  const size_t nameEnd = text.rfind(')');
+  return nameEnd != std::string::npos && nameEnd + 2 < text.size() && text[nameEnd + 2] == 'S';
+}
+
 std::string ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), {}};
@@ -412,11 +421,15 @@ TEST_F(DataFilesTest, VisitsWaitOnlyWhileASaveCopiesTheStore) {
   EXPECT_TRUE(store.IsDirty());
 
   std::atomic<bool> recorded{false};
+  std::atomic<pid_t> visitorId{0};
   std::thread visitor([&] {
+    visitorId = gettid();
     store.RecordVisit("http://b/", "B");
     recorded = true;
   });
-  std::this_thread::sleep_for(100ms);
+  // The visitor either records at once (the lock does not hold it) or goes to sleep on the lock.
+  for (int i = 0; i < 5000 && !recorded && !(visitorId && IsSleeping(visitorId)); ++i)
+    std::this_thread::sleep_for(1ms);
   EXPECT_FALSE(recorded) << "the visit waits while the store is copied";
   {
     std::lock_guard lock(gate.mutex);
