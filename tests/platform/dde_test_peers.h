@@ -58,10 +58,6 @@ inline bool PumpUntil(dde::Instance& inst, const std::function<bool()>& done, in
   }
 }
 
-inline double SecondsSince(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
 // An Instance on its own thread, serving until destroyed.
 class PeerThread {
  public:
