@@ -30,3 +30,14 @@ void operator delete(void* p) noexcept {
 void operator delete(void* p, std::size_t) noexcept {
   std::free(p);
 }
+
+// The nothrow form too (std::stable_sort's buffer uses it): its memory goes back through the
+// operator delete above, so both must come from the same place.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  if (gLimit != 0 && size > gLimit) return nullptr;
+  return std::malloc(size == 0 ? 1 : size);
+}
+
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+  std::free(p);
+}
