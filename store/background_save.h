@@ -26,7 +26,6 @@ class BackgroundSave {
   bool Start(PageMarkStore& store, const std::string& path);
   // Waits until a running save has ended.
   void Wait();
-  bool IsRunning() const { return running_; }
 
  private:
   DataFiles& files_;

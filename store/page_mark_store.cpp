@@ -429,11 +429,3 @@ PageMarkStore::Copy PageMarkStore::Snapshot() const {
   for (const std::unique_ptr<CPez>& p : cache_) copy.pages.push_back(*p);
   return copy;
 }
-
-bool PageMarkStore::CopyOf(uint32_t commandId, CPez& copy) const {
-  std::lock_guard lock(mutex_);
-  auto it = byCommand_.find(commandId);
-  if (it == byCommand_.end()) return false;
-  copy = *it->second;
-  return true;
-}

@@ -106,8 +106,7 @@ inline constexpr int32_t kDefaultMaxPageMarks = 1000;
 // Threads. The store is changed only on the main thread, and only through its operations; every
 // change holds the store's own lock. Readers on the main thread need no lock. Other threads may
 // call only the operations marked "any thread", which take copies under the lock: the background
-// save takes Snapshot(), a checker takes CopyOf(). The lock is never held while listeners run and
-// never taken by callers.
+// save takes Snapshot(). The lock is never held while listeners run and never taken by callers.
 class PageMarkStore {
  public:
   PageMarkStore(const CPrefs& prefs, const Clock& clock);
@@ -190,8 +189,6 @@ class PageMarkStore {
     uint64_t generation = 0;
   };
   Copy Snapshot() const;
-  // A copy of the PageMark with this command number, if it is still in the store.
-  bool CopyOf(uint32_t commandId, CPez& copy) const;
   // The dirty flag of the periodic save: set by every visit once its change is in the store (so a
   // save that takes the flag copies that change, or leaves the flag set for the next save), taken
   // (tested and cleared) by the save pacing on the detection thread.
