@@ -6,6 +6,8 @@
 
 #include "platform/clock.h"
 
+struct PageAnswer;
+
 // An item of a window as the checker knows it: an opaque key that the window hands out. A window
 // never hands out the same key for two things, so a key whose item was deleted stays "gone" and
 // never comes to mean another item. The checker holds no pointer into the store or the Topics tree.
@@ -50,6 +52,9 @@ class CheckView {
   // The image of the item's row or tree item (both images in a tree), found afresh. Nothing
   // happens for an item that is gone or has no row.
   virtual void SetVerdict(ItemKey item, Verdict verdict) = 0;
+  // Everything a server's answer told about item, before its verdict is shown (the watched pages
+  // keep the reason of a verdict). Not called for a stopped transfer.
+  virtual void TakeAnswer(ItemKey item, const PageAnswer& answer) {}
 
   // The keys of parent's children as they stand now, first to last; empty for a gone item.
   //   PageMarks window: kTopLevel gives the PageMarks that the window lists, least recently

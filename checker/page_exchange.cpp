@@ -20,12 +20,12 @@ std::string LowerCase(std::string_view text) {
   return lower;
 }
 
-// Whether the Last-Modified text names a later second than the last visit. The fields start as
-// 1970-01-01 00:00:00, so a month name that is not known reads as January.
-bool ChangedSinceVisit(const std::string& lastModified, Time32 lastVisited) {
+// The instant a Last-Modified text names. The fields start as 1970-01-01 00:00:00, so a month name
+// that is not known reads as January.
+Time32 ModifiedAt(const std::string& lastModified) {
   CalendarFields fields;
   ParseHttpDate(lastModified, fields);
-  return lastVisited < HttpDateToTime(fields);
+  return HttpDateToTime(fields);
 }
 
 struct SizeDecision {
@@ -41,6 +41,14 @@ SizeDecision DecideSize(uint32_t stored, uint64_t measured) {
   if (stored == 0) return {size != 0, false, size};
   if (apart >= kSizeChange) return {true, true, size};
   return {};
+}
+
+// A request that did not get its answer: stopped, or unreachable.
+PageAnswer Failed(HttpOutcome outcome) {
+  PageAnswer answer;
+  answer.kind =
+      outcome == HttpOutcome::kAborted ? PageAnswer::Kind::kStopped : PageAnswer::Kind::kUnreachable;
+  return answer;
 }
 
 }  // namespace
@@ -71,18 +79,18 @@ PageAnswer AskServer(HttpSession& session, const ItemFacts& page, HttpDeadline d
   PageAnswer answer;
   HttpResponse head;
   const HttpOutcome outcome = session.Perform(HttpVerb::kHead, page.url, head, deadline);
-  if (outcome != HttpOutcome::kDone)
-    return {outcome == HttpOutcome::kAborted ? Kind::kStopped : Kind::kUnreachable};
+  if (outcome != HttpOutcome::kDone) return Failed(outcome);
   answer.kind = Kind::kAnswered;
   answer.badStatus = head.status.empty() || head.status.front() != '2';
+  answer.status = head.status;
   if (!head.lastModified.empty()) {
-    answer.updated = ChangedSinceVisit(head.lastModified, page.lastVisited);
+    answer.modified = ModifiedAt(head.lastModified);
+    answer.updated = page.lastVisited < answer.modified;
     return answer;
   }
   HttpResponse body;
   const HttpOutcome measured = session.Perform(HttpVerb::kGet, page.url, body, deadline);
-  if (measured != HttpOutcome::kDone)
-    return {measured == HttpOutcome::kAborted ? Kind::kStopped : Kind::kUnreachable};
+  if (measured != HttpOutcome::kDone) return Failed(measured);
   const SizeDecision decision = DecideSize(page.size, body.bodyLength);
   answer.storeSize = decision.store;
   answer.size = decision.size;
@@ -93,6 +101,7 @@ PageAnswer AskServer(HttpSession& session, const ItemFacts& page, HttpDeadline d
 void ShowAnswer(CheckView& view, ItemKey item, const PageAnswer& answer,
                 const std::function<void()>& afterUpdateDecision) {
   if (answer.kind == PageAnswer::Kind::kStopped) return;
+  view.TakeAnswer(item, answer);
   if (answer.kind == PageAnswer::Kind::kUnreachable) return view.SetVerdict(item, Verdict::kUnreachable);
   if (answer.storeSize && !view.StoreSize(item, answer.size)) return;  // gone
   if (answer.updated) view.SetVerdict(item, Verdict::kUpdated);

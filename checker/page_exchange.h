@@ -27,6 +27,8 @@ struct PageAnswer {
   uint32_t size = 0;
   bool updated = false;
   bool badStatus = false;  // the HEAD status does not begin with "2"
+  std::string status;      // the HEAD status as the server sent it
+  Time32 modified = 0;     // the instant Last-Modified named (0: none, or not read)
 };
 
 // AskServer: the exchange with the server for one page (a copy of a PageMark or Topic entry), on
@@ -42,6 +44,6 @@ PageAnswer AskServer(HttpSession& session, const ItemFacts& page, HttpDeadline d
 // ShowAnswer: shows what AskServer learned about item through the view, on the run's thread. The
 // size is stored first (an item then found gone is left at that), Updated is shown, then
 // afterUpdateDecision runs (the Topics walker saves the folder there), then BadStatus. A stopped
-// answer shows nothing.
+// answer shows nothing. The view takes the whole answer first (CheckView::TakeAnswer).
 void ShowAnswer(CheckView& view, ItemKey item, const PageAnswer& answer,
                 const std::function<void()>& afterUpdateDecision = {});

@@ -70,6 +70,7 @@ void UpdateChecker::End(const char* status, int exitCode) {
   if (exitCode == kExitStopped) stopRequested_ = false;  // obeyed
   lastExitCode_ = exitCode;
   registered_ = false;
+  if (ended_) ended_(exitCode);
 }
 
 void UpdateChecker::Publish(PagePool* pool) {

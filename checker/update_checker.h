@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -56,6 +57,9 @@ class UpdateChecker {
   // registered, the scope names no walker or no thread can be started.
   bool Start(CheckScope scope);
 
+  // Called on the worker's thread as the last thing a run does, with its exit code (a run in the
+  // background tells its owner this way; set it before Start).
+  void SetEndedHook(std::function<void(int exitCode)> ended) { ended_ = std::move(ended); }
   // Waits until the worker thread has ended (tests; a window never waits on its worker).
   void Wait();
   // The exit code of the last run that ended.
@@ -71,6 +75,7 @@ class UpdateChecker {
   HttpClient& client_;
   const CPrefs& prefs_;
   const CheckLimits limits_;
+  std::function<void(int)> ended_;
   std::thread thread_;
   std::atomic<bool> registered_{false};  // the run reference
   std::atomic<bool> stopRequested_{false};

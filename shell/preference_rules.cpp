@@ -1,5 +1,6 @@
 #include "shell/preference_rules.h"
 
+#include <algorithm>
 #include <iterator>
 
 namespace {
@@ -33,6 +34,7 @@ PreferenceChoices ChoicesOf(const CPrefs& prefs) {
   choices.simpleSites = prefs.simpleSites != 0;
   choices.modernSites = prefs.modernSites != 0;
   choices.checkSecurePages = prefs.checkSecurePages != 0;
+  choices.watchHours = std::clamp(prefs.watchHours, 0, kMostWatchHours);
   choices.searchAddress =
       prefs.searchAddress.empty() ? std::string(kDefaultSearchAddress) : prefs.searchAddress;
   return choices;

@@ -15,6 +15,7 @@
 inline constexpr int32_t kFewestPageMarks = 50;
 inline constexpr int32_t kMostPageMarks = 1500;
 inline constexpr int32_t kMostPageMarksShown = 9999;
+inline constexpr int32_t kMostWatchHours = 168;
 inline constexpr char kNotAnInteger[] = "Please enter an integer.";
 inline constexpr char kIntegerOutOfRange[] = "Please enter an integer between %1 and %2.";
 
@@ -26,6 +27,7 @@ struct PreferenceChoices {
   bool simpleSites = false;
   bool modernSites = true;
   bool checkSecurePages = true;
+  int32_t watchHours = 6;  // "Check watched pages every N hours", 0 to kMostWatchHours
   std::string searchAddress = kDefaultSearchAddress;
 };
 

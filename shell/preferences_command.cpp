@@ -27,6 +27,7 @@ void PreferencesCommand(const PreferenceChoices& chosen, CPrefs& prefs, PageMark
   regroup |= Switch(prefs.modernSites, chosen.modernSites);
   const bool relayout = Switch(prefs.powerUser, chosen.powerUser);
   Switch(prefs.checkSecurePages, chosen.checkSecurePages);
+  prefs.watchHours = chosen.watchHours;
   prefs.searchAddress = chosen.searchAddress;
 
   // A rebuild lays the link submenus out as "Power User" wants them, and so does the one that

@@ -34,6 +34,8 @@ struct CPrefs {
   int32_t checkSecurePages = 1;  // "Check Secure Pages": non-zero checks https pages like http ones
   int32_t modernSites = 1;       // "Modern Sites": non-zero groups http and https pages by their
                                  // registrable domain, as browsers do
+  // "Check Watched Pages Hours": the watched pages are checked this often; 0 never.
+  int32_t watchHours = 6;
   // "Search Address": Quick Search appends the keywords to it.
   std::string searchAddress = kDefaultSearchAddress;
 };

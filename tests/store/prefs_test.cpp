@@ -9,10 +9,20 @@
 
 namespace {
 
-const std::vector<std::string> kWriteOrder{
-    "Browser",       "Browser Path", "Column 0",   "Column 1",     "Column 2",           "Column 3",
-    "Max PageMarks", "Power User",   "Menu State", "Simple Sites", "Check Secure Pages", "Modern Sites",
-    "Search Address"};
+const std::vector<std::string> kWriteOrder{"Browser",
+                                           "Browser Path",
+                                           "Column 0",
+                                           "Column 1",
+                                           "Column 2",
+                                           "Column 3",
+                                           "Max PageMarks",
+                                           "Power User",
+                                           "Menu State",
+                                           "Simple Sites",
+                                           "Check Secure Pages",
+                                           "Modern Sites",
+                                           "Check Watched Pages Hours",
+                                           "Search Address"};
 
 void ExpectDefaults(const CPrefs& prefs) {
   const CPrefs defaults;
@@ -24,6 +34,7 @@ void ExpectDefaults(const CPrefs& prefs) {
   EXPECT_EQ(0, prefs.menuState);
   EXPECT_EQ(0, prefs.simpleSites);
   EXPECT_EQ(1, prefs.checkSecurePages);
+  EXPECT_EQ(6, prefs.watchHours);
   EXPECT_EQ(kDefaultSearchAddress, prefs.searchAddress);
 }
 
@@ -74,6 +85,7 @@ TEST(PrefsTest, EveryValueSurvivesASaveAndLoadUnchecked) {
   saved.menuState = 7;
   saved.simpleSites = -1;  // stored as the word 0xFFFFFFFF
   saved.checkSecurePages = 0;
+  saved.watchHours = 0;
   saved.searchAddress = "https://duckduckgo.com/?q=";
   SavePreferences(saved, store);
   EXPECT_EQ(0xFFFFFFFFu, *store.ReadDword("Simple Sites"));
@@ -88,6 +100,7 @@ TEST(PrefsTest, EveryValueSurvivesASaveAndLoadUnchecked) {
   EXPECT_EQ(7, loaded.menuState);
   EXPECT_EQ(-1, loaded.simpleSites);
   EXPECT_EQ(0, loaded.checkSecurePages);
+  EXPECT_EQ(0, loaded.watchHours);
   EXPECT_EQ("https://duckduckgo.com/?q=", loaded.searchAddress);
 }
 
