@@ -5,6 +5,8 @@
 #include <cstdio>
 
 #include "app/signal_watch.h"
+#include "app/watch_service.h"
+#include "app/watching_opener.h"
 #include "browser/find_browser.h"
 #include "browser/url_echo_service.h"
 #include "browser/verb_table.h"
@@ -18,6 +20,8 @@
 #include "resources/resource_ids.h"
 #include "resources/string_table.h"
 #include "shell/qt/tray_wnd.h"
+#include "store/watched_file.h"
+#include "store/watched_visits.h"
 #include "windows/command_dialog_set.h"
 #include "windows/tool_window_set.h"
 
@@ -28,6 +32,7 @@ CTrayApp::CTrayApp(AppServices services, QObject* parent)
       dataFiles_(services_.messages, services_.clock),
       backgroundSave_(dataFiles_),
       topics_(dataFiles_, services_.clock, prefs_),
+      watched_(services_.clock),
       transport_(services_.transportFolder),
       link_(transport_) {}
 
@@ -97,11 +102,13 @@ void CTrayApp::StopListening() {
 void CTrayApp::CreateParts() {
   browser_ = std::make_unique<BrowserLink>(link_, prefs_, services_.launcher, services_.messages);
   http_ = std::make_unique<CurlHttpClient>();
+  opener_ = std::make_unique<WatchingOpener>(*browser_, watched_, services_.clock);
   toolWindows_ = std::make_unique<ToolWindowSet>(
-      WindowServices{prefs_, store_, topics_, *browser_, services_.messages, *http_});
+      WindowServices{prefs_, store_, topics_, *opener_, services_.messages, *http_, watched_});
   dialogs_ = std::make_unique<CommandDialogSet>(prefs_, services_.messages);
-  tray_ = std::make_unique<CTrayWnd>(prefs_, store_, topics_, *browser_, services_.launcher,
+  tray_ = std::make_unique<CTrayWnd>(prefs_, store_, topics_, *opener_, services_.launcher,
                                      services_.messages, *toolWindows_, *dialogs_);
+  CreateWatchService();
   // A choice made in the preferences dialog is kept at once, not only at exit.
   connect(tray_.get(), &CTrayWnd::preferencesChanged, this,
           [this] { SavePreferences(prefs_, services_.preferences); });
@@ -115,6 +122,20 @@ void CTrayApp::CreateParts() {
   connect(tray_.get(), &CTrayWnd::registrationDue, this, &CTrayApp::BeginRegistration);
   browserWatch_.setInterval(kBrowserWatchMs);
   connect(&browserWatch_, &QTimer::timeout, this, &CTrayApp::WatchBrowser);
+}
+
+void CTrayApp::CreateWatchService() {
+  WatchService::Hooks hooks;
+  hooks.suspended = [this] { return tray_ && !tray_->IsActive(); };
+  hooks.showBadge = [this](int changed) {
+    if (tray_) tray_->SetChangedBadge(changed);
+  };
+  hooks.showChanged = [this] {
+    if (toolWindows_ && !down_) toolWindows_->ShowChangedPages();
+  };
+  watch_ = std::make_unique<WatchService>(
+      WatchService::Parts{watched_, prefs_, services_.clock, *http_, services_.messages},
+      WatchedPathBeside(prefs_.cachePath), std::move(hooks));
 }
 
 void CTrayApp::WatchBrowser() {
@@ -145,6 +166,8 @@ void CTrayApp::LoadData() {
   RemoveStaleTempFiles(services_.workingDirectory.empty() ? "." : services_.workingDirectory);
   RemoveStaleTempFiles(prefs_.branchPath);
   dataFiles_.LoadCache(store_, prefs_.cachePath);
+  watch_->Load();
+  watchedVisits_ = std::make_unique<WatchedVisits>(store_, watched_);
   tray_->BuildMenus();
   link_.SetServer(echoService_.get());
   loaded_ = true;
@@ -209,6 +232,8 @@ void CTrayApp::DeleteEndpoint() {
 void CTrayApp::FreeAndSavePreferences() {
   dialogs_->CloseAll();
   toolWindows_->CloseAll();
+  watch_.reset();  // a check under way is stopped; watched.data is written
+  watchedVisits_.reset();
   tray_->DestroySiteMenus();
   store_.ClearStore();
   tray_->RemoveTrayIcon();
@@ -235,6 +260,7 @@ void CTrayApp::SaveSession() {
   dataFiles_.ReportTo(quiet);
   // Before the store is loaded it holds nothing of its own, and cache.data is left as it is.
   if (loaded_) dataFiles_.SaveCache(store_, prefs_.cachePath);
+  if (loaded_ && watch_) watch_->Save();
   SavePreferences(prefs_, services_.preferences);
   dataFiles_.ReportTo(services_.messages);
 }

@@ -23,6 +23,7 @@
 #include "store/prefs.h"
 #include "store/process_events.h"
 #include "store/topics_model.h"
+#include "store/watched_pages.h"
 
 class CTrayWnd;
 class CommandDialogSet;
@@ -31,6 +32,9 @@ class HttpClient;
 class InstanceHandOver;
 class InstanceLock;
 class ToolWindowSet;
+class WatchedVisits;
+class WatchingOpener;
+class WatchService;
 
 inline constexpr char kAlreadyRunning[] = "Hopwise is already running.";
 inline constexpr char kHandedOver[] = "Hopwise is already running: it was asked to show its window.";
@@ -94,6 +98,10 @@ class CTrayApp : public QObject {
   TopicsModel& Topics() { return topics_; }
   const CPrefs& Prefs() const { return prefs_; }
   ProcessEvents& Events() { return events_; }
+  WatchedPages& Watched() { return watched_; }
+  // The scheduled checks of the watched pages; null before start-up and after shutdown.
+  WatchService* Watch() const { return watch_.get(); }
+  ToolWindowSet* ToolWindows() const { return toolWindows_.get(); }
 
  signals:
   // Hopwise has shut down (either form); the event loop may end.
@@ -108,6 +116,7 @@ class CTrayApp : public QObject {
   void WaitForFirstPaint();
   void LoadData();
   void WatchBrowser();
+  void CreateWatchService();
   void StartDetection();
   // Timer 69 ran out: a registration run begins (unless one is under way); its attempts follow
   // one second apart.
@@ -125,19 +134,23 @@ class CTrayApp : public QObject {
   DataFiles dataFiles_;
   BackgroundSave backgroundSave_;
   TopicsModel topics_;
+  WatchedPages watched_;
   dde::Instance transport_;
   DdeLink link_;
   std::unique_ptr<DdeEventPump> pump_;
   std::unique_ptr<BrowserLink> browser_;
   std::unique_ptr<RegistrationRun> registration_;
   QTimer registrationRetry_;
-  QTimer browserWatch_;               // how the tip tells whether a browser is there
-  std::unique_ptr<HttpClient> http_;  // made on the main thread; shared by the update checks
+  QTimer browserWatch_;                     // how the tip tells whether a browser is there
+  std::unique_ptr<HttpClient> http_;        // made on the main thread; shared by the update checks
+  std::unique_ptr<WatchingOpener> opener_;  // the browser, and a watched page opened is seen
   std::unique_ptr<ToolWindowSet> toolWindows_;
   std::unique_ptr<CommandDialogSet> dialogs_;
   std::unique_ptr<CTrayWnd> tray_;
   std::unique_ptr<VisitRecorder> recorder_;
   std::unique_ptr<UrlEchoService> echoService_;
+  std::unique_ptr<WatchedVisits> watchedVisits_;
+  std::unique_ptr<WatchService> watch_;
   std::unique_ptr<CDetectThread> detect_;
   std::unique_ptr<InstanceLock> instanceLock_;
   std::unique_ptr<InstanceHandOver> handOver_;

@@ -169,16 +169,12 @@ constexpr Entry kWindowBar[] = {
 };
 
 constexpr Entry kPageMarksPopup[] = {
-    Item(32962, "Edit..."),
-    Item(32959, "Assign to Topic"),
-    Separator(),
+    Item(32962, "Edit..."), Item(32959, "Assign to Topic"), Item(33010, "Watch for Changes"), Separator(),
     Item(32958, "Delete"),
 };
 
 constexpr Entry kSitesPopup[] = {
-    Item(32962, "Edit..."),
-    Item(32959, "Assign to topic"),
-    Separator(),
+    Item(32962, "Edit..."), Item(32959, "Assign to topic"), Item(33010, "Watch for Changes"), Separator(),
     Item(32958, "Delete"),
 };
 
@@ -202,8 +198,9 @@ constexpr Entry kTopicsBar[] = {
 };
 
 constexpr Entry kTopicsPopup[] = {
-    Item(32945, "Edit..."),          Separator(), Item(32943, "New PageMark"),
-    Item(32944, "New Topic/Folder"), Separator(), Item(32946, "Delete"),
+    Item(32945, "Edit..."),      Item(33010, "Watch for Changes"), Separator(),
+    Item(32943, "New PageMark"), Item(32944, "New Topic/Folder"),  Separator(),
+    Item(32946, "Delete"),
 };
 
 constexpr Entry kTopicsContext[] = {Submenu("Popup", kTopicsPopup)};

@@ -68,6 +68,8 @@ inline constexpr uint32_t kCmdAssignToTopics = 32959;
 inline constexpr uint32_t kCmdEditPageMarks = 32962;
 inline constexpr uint32_t kCmdCheckForUpdates = 32982;
 inline constexpr uint32_t kCmdClose = 57602;
+// The context menus of the three windows: watch the selected pages for changes, or stop.
+inline constexpr uint32_t kCmdWatchPages = 33010;
 
 // Commands of the Topics window.
 inline constexpr uint32_t kCmdNewTopicLink = 32943;

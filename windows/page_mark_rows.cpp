@@ -28,6 +28,22 @@ bool PassesFilter(const PageMarkRow& row, const QString& foldedFilter) {
          row.foldedUrl.contains(foldedFilter);
 }
 
+bool PassesWatchFilter(const PageMarkRow& row, WatchFilter filter, const WatchedPages* watched) {
+  if (filter == WatchFilter::kAll) return true;
+  const WatchedPage* page = watched && row.page ? watched->Find(row.page->url) : nullptr;
+  return page && (filter == WatchFilter::kWatched || page->changed);
+}
+
+bool PageMarkRows::Passes(const PageMarkRow& row) const {
+  return PassesFilter(row, filter_) && PassesWatchFilter(row, watchFilter_, watched_);
+}
+
+void PageMarkRows::SetWatchFilter(WatchFilter filter, const WatchedPages* watched) {
+  watchFilter_ = filter;
+  watched_ = watched;
+  Refilter();
+}
+
 std::unique_ptr<PageMarkRow> PageMarkRows::MakeRow(const CPez& page) {
   auto row = std::make_unique<PageMarkRow>();
   row->key = ++lastKey_;
@@ -59,7 +75,7 @@ void PageMarkRows::AddTop(const CPez& page) {
   PageMarkRow* row = all_.front().get();
   byKey_[row->key] = row;
   byPage_[&page] = row;
-  row->shown = PassesFilter(*row, filter_);
+  row->shown = Passes(*row);
   if (row->shown) shown_.insert(shown_.begin(), row);
 }
 
@@ -104,7 +120,7 @@ void PageMarkRows::Refilter() {
   shown_.clear();
   shown_.reserve(all_.size());
   for (const std::unique_ptr<PageMarkRow>& row : all_) {
-    row->shown = PassesFilter(*row, filter_);
+    row->shown = Passes(*row);
     if (row->shown) shown_.push_back(row.get());
   }
 }
@@ -127,6 +143,9 @@ const PageMarkRow* PageMarkRows::FindPage(const CPez* page) const {
 }
 
 bool PageMarkRows::WouldShow(const CPez& page) const {
+  PageMarkRow row;
+  row.page = &page;
+  if (!PassesWatchFilter(row, watchFilter_, watched_)) return false;
   if (filter_.isEmpty()) return true;
   return QString::fromStdString(page.title).toCaseFolded().contains(filter_) ||
          QString::fromStdString(page.url).toCaseFolded().contains(filter_);

@@ -9,6 +9,7 @@
 
 #include "checker/check_view.h"
 #include "store/records.h"
+#include "store/watched_pages.h"
 
 // The columns of the PageMarks list.
 enum PageMarkColumn : int { kTitleColumn, kUrlColumn, kLastVisitedColumn, kFirstVisitedColumn, kColumnCount };
@@ -41,6 +42,11 @@ bool SortsBefore(const PageMarkRow& a, const PageMarkRow& b, int column, bool fl
 // Whether the title or the URL holds the filter (case-folded); an empty filter lets every row through.
 bool PassesFilter(const PageMarkRow& row, const QString& foldedFilter);
 
+// Which rows the list shows besides the text filter: all, the watched pages, or the watched pages
+// with a change not looked at yet.
+enum class WatchFilter { kAll, kWatched, kChanged };
+bool PassesWatchFilter(const PageMarkRow& row, WatchFilter filter, const WatchedPages* watched);
+
 // The rows of the PageMarks list in the order shown, and those of them that the filter lets
 // through. No Qt model here: PageMarkTableModel tells the view.
 class PageMarkRows {
@@ -57,6 +63,11 @@ class PageMarkRows {
   void Sort(int column, bool flag);
   // Shows only the rows whose title or URL holds text, without regard to case.
   void SetFilter(const QString& text);
+  // Shows only the rows that filter lets through, as watched says (null: nothing is watched).
+  void SetWatchFilter(WatchFilter filter, const WatchedPages* watched);
+  WatchFilter CurrentWatchFilter() const { return watchFilter_; }
+  // Decides again which rows are shown (after a change of what is watched).
+  void Refilter();
 
   int Count() const { return static_cast<int>(all_.size()); }
   int ShownCount() const { return static_cast<int>(shown_.size()); }
@@ -70,12 +81,14 @@ class PageMarkRows {
 
  private:
   std::unique_ptr<PageMarkRow> MakeRow(const CPez& page);
-  void Refilter();
+  bool Passes(const PageMarkRow& row) const;
 
   std::vector<std::unique_ptr<PageMarkRow>> all_;  // top first
   std::vector<PageMarkRow*> shown_;                // top first
   std::unordered_map<ItemKey, PageMarkRow*> byKey_;
   std::unordered_map<const CPez*, PageMarkRow*> byPage_;
   QString filter_;  // case-folded
+  WatchFilter watchFilter_ = WatchFilter::kAll;
+  const WatchedPages* watched_ = nullptr;
   ItemKey lastKey_ = kTopLevel;
 };

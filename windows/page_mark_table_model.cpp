@@ -105,6 +105,23 @@ void PageMarkTableModel::SetFilter(const QString& text) {
   endResetModel();
 }
 
+void PageMarkTableModel::SetWatched(const WatchedPages* watched) {
+  watched_ = watched;
+  watchFollower_.reset();
+  if (watched_)
+    watchFollower_ = std::make_unique<WatchFollower>(*watched_, [this](const std::string&) {
+      if (rows_.CurrentWatchFilter() != WatchFilter::kAll) return SetWatchFilter(rows_.CurrentWatchFilter());
+      if (rowCount() > 0) emit dataChanged(index(0, kTitleColumn), index(rowCount() - 1, kTitleColumn));
+    });
+  SetWatchFilter(rows_.CurrentWatchFilter());
+}
+
+void PageMarkTableModel::SetWatchFilter(WatchFilter filter) {
+  beginResetModel();
+  rows_.SetWatchFilter(filter, watched_);
+  endResetModel();
+}
+
 int PageMarkTableModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : rows_.ShownCount();
 }
@@ -116,8 +133,12 @@ int PageMarkTableModel::columnCount(const QModelIndex& parent) const {
 QVariant PageMarkTableModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rows_.ShownCount()) return {};
   const PageMarkRow& row = rows_.Shown(index.row());
+  const WatchedPage* watched =
+      watched_ && index.column() == kTitleColumn ? watched_->Find(row.page->url) : nullptr;
   if (role == Qt::DecorationRole && index.column() == kTitleColumn)
-    return images_.At(VerdictImage(row.verdict));
+    return images_.At(VerdictImage(ShownVerdict(row.verdict, watched)));
+  if (role == Qt::ToolTipRole && watched)
+    return row.title + '\n' + QString::fromStdString(WatchTip(*watched));
   if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
   switch (index.column()) {
     case kTitleColumn:

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <memory>
 #include <vector>
 
 #include "store/page_mark_store.h"
 #include "windows/image_list.h"
 #include "windows/page_mark_rows.h"
+#include "windows/watch_marks.h"
 
 // The PageMarks list as a Qt table: an adapter over PageMarkRows that follows the store and tells
 // the view of every change. Columns "Title" (with the verdict's picture), "URL", "Last Visited",
@@ -24,6 +26,9 @@ class PageMarkTableModel : public QAbstractTableModel, private StoreListener {
   void SetVerdict(ItemKey key, Verdict verdict);
   void Sort(int column, bool flag);
   void SetFilter(const QString& text);
+  // The watched pages show their pictures and tips, and the watch filter applies; null: none.
+  void SetWatched(const WatchedPages* watched);
+  void SetWatchFilter(WatchFilter filter);
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
@@ -50,4 +55,6 @@ class PageMarkTableModel : public QAbstractTableModel, private StoreListener {
   PageMarkRows rows_;
   ImageList images_;
   PageMarkStore::Subscription subscription_;
+  const WatchedPages* watched_ = nullptr;
+  std::unique_ptr<WatchFollower> watchFollower_;
 };

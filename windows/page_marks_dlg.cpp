@@ -1,6 +1,9 @@
 #include "windows/page_marks_dlg.h"
 
+#include <QAction>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -71,7 +74,7 @@ CPageMarksDlg::~CPageMarksDlg() {
 void CPageMarksDlg::BuildWidgets() {
   const CommandHandler handler = [this](uint32_t command) { OnCommand(command); };
   actions_ = FillMenuBar(*menuBar(), res::kMenuPageMarksBar, handler);
-  contextMenu_ = BuildContextMenu(res::kMenuPageMarksContext, *this, handler);
+  contextMenu_ = BuildContextMenu(res::kMenuPageMarksContext, *this, handler, &contextActions_);
   InstallAccelerators(*this, res::kAccelPageMarks, handler);
 
   filter_ = new QLineEdit(this);
@@ -79,13 +82,23 @@ void CPageMarksDlg::BuildWidgets() {
   filter_->setClearButtonEnabled(true);
   connect(filter_, &QLineEdit::textChanged, this, [this](const QString& text) { model_->SetFilter(text); });
 
+  watchFilter_ = new QComboBox(this);
+  watchFilter_->addItems(
+      {QStringLiteral("All PageMarks"), QStringLiteral("Watched"), QStringLiteral("Changed")});
+  connect(watchFilter_, &QComboBox::currentIndexChanged, this,
+          [this](int chosen) { model_->SetWatchFilter(static_cast<WatchFilter>(chosen)); });
+  model_->SetWatched(&services_.watched);
+
   BuildList();
 
   auto* central = new QWidget(this);
   auto* layout = new QVBoxLayout(central);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(2);
-  layout->addWidget(filter_);
+  auto* filters = new QHBoxLayout;
+  filters->addWidget(filter_, 1);
+  filters->addWidget(watchFilter_);
+  layout->addLayout(filters);
   layout->addWidget(list_, 1);
   setCentralWidget(central);
   status_ = AddStatusText(*this);
@@ -141,6 +154,8 @@ void CPageMarksDlg::OnCommand(uint32_t command) {
       return OnAssignToTopics();
     case res::kCmdDeletePageMarks:
       return OnDelete();
+    case res::kCmdWatchPages:
+      return OnWatch();
     default:
       return;
   }
@@ -211,8 +226,27 @@ void CPageMarksDlg::OnOpenSelected() {
   if (const CPez* page = PageOf(keys.front())) services_.opener.OpenInBrowser(page->url);
 }
 
+std::vector<PageRef> CPageMarksDlg::SelectedPages() const {
+  std::vector<PageRef> pages;
+  for (ItemKey key : SelectedKeys())
+    if (const CPez* page = PageOf(key)) pages.push_back({page->url, page->title});
+  return pages;
+}
+
+void CPageMarksDlg::OnWatch() {
+  const std::string text = ToggleWatch(services_.watched, SelectedPages(), services_.prefs.watchHours);
+  if (!text.empty()) status_->setText(QString::fromStdString(text));
+}
+
+void CPageMarksDlg::ShowChanged() {
+  filter_->clear();
+  watchFilter_->setCurrentIndex(static_cast<int>(WatchFilter::kChanged));
+}
+
 void CPageMarksDlg::OnContextMenu(const QPoint& position) {
   if (SelectedKeys().empty()) return;
+  if (QAction* watch = ActionOf(contextActions_, res::kCmdWatchPages))
+    watch->setText(WatchCommandLabel(services_.watched, SelectedPages()));
   contextMenu_->popup(list_->viewport()->mapToGlobal(position));
 }
 

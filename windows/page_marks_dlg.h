@@ -10,11 +10,13 @@
 #include "checker/check_run.h"
 #include "store/page_mark_store.h"
 #include "windows/page_mark_rows.h"
+#include "windows/watch_marks.h"
 #include "windows/window_services.h"
 
 class PageMarkListCheckView;
 class PageMarkTableModel;
 class QAction;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -28,7 +30,9 @@ class WindowCheck;
 //
 // Double-click opens the page in the browser; Edit (F2) shows each selected PageMark's Quick Info;
 // Assign to Topics (Ctrl+T) appends each selected PageMark as a top-level Topic link; Delete (Del)
-// deletes the selected PageMarks from the store; a column header click sorts by the process-wide
+// deletes the selected PageMarks from the store; Watch for Changes (context menu) watches them, or
+// stops watching them, and a box beside the filter shows all PageMarks, the watched ones or those
+// changed; a column header click sorts by the process-wide
 // flags; File's first item starts or stops an update check. The window refuses to close while a
 // check runs. It keeps the column widths in the preferences when it goes.
 class CPageMarksDlg : public QMainWindow {
@@ -44,6 +48,10 @@ class CPageMarksDlg : public QMainWindow {
 
   QTableView* List() const { return list_; }
   QLineEdit* Filter() const { return filter_; }
+  // "All PageMarks", "Watched" or "Changed" (watched pages with a change not looked at yet).
+  QComboBox* WatchFilterBox() const { return watchFilter_; }
+  // The watched pages with a change not looked at yet, and only those (the notification's "Show").
+  void ShowChanged();
   // Puts the keyboard into the filter field with its text selected: typing starts a new filter.
   void FocusFilter();
   QLabel* StatusText() const { return status_; }
@@ -67,6 +75,8 @@ class CPageMarksDlg : public QMainWindow {
   void OnAssignToTopics();
   void OnDelete();
   void OnOpenSelected();
+  void OnWatch();
+  std::vector<PageRef> SelectedPages() const;
   void OnContextMenu(const QPoint& position);
   std::optional<CheckScope> AskScope();
   void SelectRow(int row);
@@ -76,9 +86,11 @@ class CPageMarksDlg : public QMainWindow {
   PageMarkTableModel* model_;
   QTableView* list_ = nullptr;
   QLineEdit* filter_ = nullptr;
+  QComboBox* watchFilter_ = nullptr;
   QLabel* status_ = nullptr;
   QMenu* contextMenu_ = nullptr;
   std::map<uint32_t, QAction*> actions_;
+  std::map<uint32_t, QAction*> contextActions_;
   std::unique_ptr<PageMarkListCheckView> checkView_;
   std::unique_ptr<WindowCheck> check_;
   bool placed_ = false;

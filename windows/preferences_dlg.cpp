@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include "windows/page_mark_count_box.h"
@@ -38,6 +39,7 @@ CPreferencesDlg::CPreferencesDlg(CPrefs& prefs, MessageBoxes& messages, std::fun
       simpleSites_(new QCheckBox("Show full site names?", this)),
       modernSites_(new QCheckBox("Group sites as browsers do?", this)),
       securePages_(new QCheckBox("Check https pages for updates?", this)),
+      watchHours_(new QSpinBox(this)),
       search_(new QComboBox(this)),
       browser_(new QLineEdit(this)),
       change_(new QPushButton("Change", this)) {
@@ -73,6 +75,10 @@ void CPreferencesDlg::BuildLayout() {
   form->addRow(simpleSites_);
   form->addRow(modernSites_);
   form->addRow(securePages_);
+  watchHours_->setRange(0, kMostWatchHours);
+  watchHours_->setSuffix(QStringLiteral(" hours"));
+  watchHours_->setSpecialValueText(QStringLiteral("never"));
+  form->addRow("Check watched pages every:", watchHours_);
   form->addRow("Search with:", search_);
   form->addRow("Browser:", browserRow);
 
@@ -93,6 +99,7 @@ void CPreferencesDlg::ShowPreferences() {
   simpleSites_->setChecked(choices_.simpleSites);
   modernSites_->setChecked(choices_.modernSites);
   securePages_->setChecked(choices_.checkSecurePages);
+  watchHours_->setValue(choices_.watchHours);
   for (const SearchService& service : searchServices_) {
     search_->addItem(QString::fromUtf8(service.name));
     search_->setItemData(search_->count() - 1, QString::fromUtf8(service.address), Qt::ToolTipRole);
@@ -133,6 +140,7 @@ void CPreferencesDlg::accept() {
   choices_.simpleSites = simpleSites_->isChecked();
   choices_.modernSites = modernSites_->isChecked();
   choices_.checkSecurePages = securePages_->isChecked();
+  choices_.watchHours = watchHours_->value();
   choices_.searchAddress = ReadSearchAddress(search_->currentText().toStdString(), searchServices_);
   QDialog::accept();
 }

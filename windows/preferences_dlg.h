@@ -15,13 +15,15 @@ class QComboBox;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QSpinBox;
 
 // "Hopwise Preferences": the number of PageMarks to track, what the main menu contains, the link
-// menus, how Sites are formed, whether https pages are checked, the search service (offered by name,
-// with its address as the tooltip; any other address can be typed), and the browser program. It changes
-// nothing itself but the browser: "Change" lets the user pick the program, stores it in the preferences at
-// once (Cancel does not undo it) and tells browserChosen. OK refuses a number that is not an integer from 50
-// to 1500 with a message and stays open; otherwise Choices() holds what the user chose.
+// menus, how Sites are formed, whether https pages are checked, how often watched pages are checked, the
+// search service (offered by name, with its address as the tooltip; any other address can be typed), and the
+// browser program. It changes nothing itself but the browser: "Change" lets the user pick the program, stores
+// it in the preferences at once (Cancel does not undo it) and tells browserChosen. OK refuses a number that
+// is not an integer from 50 to 1500 with a message and stays open; otherwise Choices() holds what the user
+// chose.
 class CPreferencesDlg : public QDialog {
   Q_OBJECT
 
@@ -45,6 +47,7 @@ class CPreferencesDlg : public QDialog {
   QCheckBox* SimpleSitesBox() const { return simpleSites_; }
   QCheckBox* ModernSitesBox() const { return modernSites_; }
   QCheckBox* SecurePagesBox() const { return securePages_; }
+  QSpinBox* WatchHours() const { return watchHours_; }
   QComboBox* SearchAddress() const { return search_; }
   QLineEdit* Browser() const { return browser_; }
   QPushButton* ChangeButton() const { return change_; }
@@ -68,6 +71,7 @@ class CPreferencesDlg : public QDialog {
   QCheckBox* simpleSites_;
   QCheckBox* modernSites_;
   QCheckBox* securePages_;
+  QSpinBox* watchHours_;
   QComboBox* search_;
   QLineEdit* browser_;
   QPushButton* change_;

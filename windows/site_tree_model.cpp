@@ -72,11 +72,14 @@ QVariant SiteTreeModel::data(const QModelIndex& index, int role) const {
   }
   const CPez* page = PageAt(index);
   if (!page) return {};
+  const WatchedPage* watched = watched_ ? watched_->Find(page->url) : nullptr;
   if (role == Qt::DisplayRole) return QString::fromStdString(page->title);
-  if (role == Qt::ToolTipRole) return QString::fromStdString(page->url);
+  if (role == Qt::ToolTipRole)
+    return QString::fromStdString(watched ? page->url + "\n" + WatchTip(*watched) : page->url);
   if (role == Qt::DecorationRole) {
     auto found = verdicts_.find(page);
-    return images_.At(VerdictImage(found == verdicts_.end() ? Verdict::kUnchanged : found->second));
+    const Verdict checked = found == verdicts_.end() ? Verdict::kUnchanged : found->second;
+    return images_.At(VerdictImage(ShownVerdict(checked, watched)));
   }
   return {};
 }
@@ -92,6 +95,18 @@ void SiteTreeModel::SetVerdict(const CPez& page, Verdict verdict) {
   if (!at.isValid()) return;
   verdicts_[&page] = verdict;
   emit dataChanged(at, at, {Qt::DecorationRole});
+}
+
+void SiteTreeModel::SetWatched(const WatchedPages* watched) {
+  watched_ = watched;
+  watchFollower_.reset();
+  if (!watched_) return;
+  watchFollower_ = std::make_unique<WatchFollower>(*watched_, [this](const std::string& url) {
+    const CPez* page = url.empty() ? nullptr : store_.FindPageMarkByUrl(url);
+    if (!page) return emit layoutChanged();  // nothing moved: the views draw again
+    const QModelIndex at = IndexOf(*page);
+    if (at.isValid()) emit dataChanged(at, at, {Qt::DecorationRole, Qt::ToolTipRole});
+  });
 }
 
 // --- The store's notices ---

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <QAbstractItemModel>
+#include <memory>
+#include <string>
 #include <unordered_map>
 
 #include "checker/check_view.h"
 #include "store/page_mark_store.h"
 #include "windows/image_list.h"
+#include "windows/watch_marks.h"
 
 // The Sites tree as a Qt item model straight over the store: no copies of its records. The top
 // rows are the Sites in the store's sorted order, each index pointing at the store's PageMarkSite;
@@ -16,7 +19,8 @@
 // Site moves its row there; when that makes or empties a Site the model is reset instead.
 //
 // One column: the Site's key, or the PageMark's title (its URL as the tool tip) with the picture
-// of its last verdict.
+// of its last verdict (a watched page: its own picture and tip where no check of the window found
+// anything).
 class SiteTreeModel : public QAbstractItemModel, private StoreListener {
   Q_OBJECT
 
@@ -30,6 +34,8 @@ class SiteTreeModel : public QAbstractItemModel, private StoreListener {
   QModelIndex IndexOf(const PageMarkSite& site) const;
   QModelIndex IndexOf(const CPez& page) const;
   void SetVerdict(const CPez& page, Verdict verdict);
+  // The watched pages show their pictures and tips; null: none.
+  void SetWatched(const WatchedPages* watched);
 
   QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
   QModelIndex parent(const QModelIndex& child) const override;
@@ -65,4 +71,6 @@ class SiteTreeModel : public QAbstractItemModel, private StoreListener {
   std::unordered_map<const CPez*, Verdict> verdicts_;
   Pending pending_ = Pending::kNone;
   PageMarkStore::Subscription subscription_;
+  const WatchedPages* watched_ = nullptr;
+  std::unique_ptr<WatchFollower> watchFollower_;
 };

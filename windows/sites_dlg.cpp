@@ -1,5 +1,6 @@
 #include "windows/sites_dlg.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QLabel>
@@ -42,10 +43,11 @@ CSitesDlg::~CSitesDlg() {
 void CSitesDlg::BuildWidgets() {
   const CommandHandler handler = [this](uint32_t command) { OnCommand(command); };
   actions_ = FillMenuBar(*menuBar(), res::kMenuSitesBar, handler);
-  contextMenu_ = BuildContextMenu(res::kMenuSitesContext, *this, handler);
+  contextMenu_ = BuildContextMenu(res::kMenuSitesContext, *this, handler, &contextActions_);
   InstallAccelerators(*this, res::kAccelSites, handler);
 
   model_ = new SiteTreeModel(services_.store, this);
+  model_->SetWatched(&services_.watched);
   tree_ = new QTreeView(this);
   SetUpItemTree(*tree_);
   tree_->setModel(model_);
@@ -72,6 +74,8 @@ void CSitesDlg::OnCommand(uint32_t command) {
       return OnAssignToTopics();
     case res::kCmdDeletePageMarks:
       return OnDelete();
+    case res::kCmdWatchPages:
+      return OnWatch();
     default:
       return;
   }
@@ -111,6 +115,13 @@ void CSitesDlg::OnDelete() {
   for (const CPez* page : pages) services_.store.DeletePageMark(page);
 }
 
+void CSitesDlg::OnWatch() {
+  const CPez* page = model_->PageAt(Selected());
+  if (!page) return;
+  status_->setText(QString::fromStdString(
+      ToggleWatch(services_.watched, {{page->url, page->title}}, services_.prefs.watchHours)));
+}
+
 void CSitesDlg::OnOpen(const QModelIndex& index) {
   if (const CPez* page = model_->PageAt(index)) services_.opener.OpenInBrowser(page->url);
 }
@@ -123,7 +134,11 @@ void CSitesDlg::OnContextMenu(const QPoint& position) {
   } else {
     tree_->clearSelection();
   }
-  if (model_->PageAt(index)) contextMenu_->popup(tree_->viewport()->mapToGlobal(position));
+  const CPez* page = model_->PageAt(index);
+  if (!page) return;
+  if (QAction* watch = ActionOf(contextActions_, res::kCmdWatchPages))
+    watch->setText(WatchCommandLabel(services_.watched, {{page->url, page->title}}));
+  contextMenu_->popup(tree_->viewport()->mapToGlobal(position));
 }
 
 // The second choice checks the selected Site (a PageMark's Site); with nothing selected it checks

@@ -27,7 +27,8 @@ class WindowCheck;
 // The status bar shows the selected PageMark's URL or the selected Site's key. Double-click opens
 // a PageMark in the browser; Edit (F2) shows its Quick Info; Assign to Topics (Ctrl+T) appends it
 // as a top-level Topic link; Delete (Del) deletes it, or every PageMark of a selected Site; File's
-// first item starts or stops an update check. The window refuses to close while a check runs.
+// first item starts or stops an update check; Watch for Changes (context menu) watches the PageMark
+// or stops watching it. The window refuses to close while a check runs.
 class CSitesDlg : public QMainWindow {
   Q_OBJECT
 
@@ -56,6 +57,7 @@ class CSitesDlg : public QMainWindow {
   void OnEdit();
   void OnAssignToTopics();
   void OnDelete();
+  void OnWatch();
   void OnOpen(const QModelIndex& index);
   void OnContextMenu(const QPoint& position);
   std::optional<CheckScope> AskScope();
@@ -66,6 +68,7 @@ class CSitesDlg : public QMainWindow {
   QLabel* status_ = nullptr;
   QMenu* contextMenu_ = nullptr;
   std::map<uint32_t, QAction*> actions_;
+  std::map<uint32_t, QAction*> contextActions_;
   std::unique_ptr<SiteTreeCheckView> checkView_;
   std::unique_ptr<WindowCheck> check_;
   bool placed_ = false;

@@ -66,6 +66,13 @@ bool ToolWindowSet::ShowPageMarksForTyping() {
   return true;
 }
 
+bool ToolWindowSet::ShowChangedPages() {
+  if (!ShowToolWindow(ToolWindowKind::kPageMarks)) return false;
+  if (auto* pageMarks = qobject_cast<CPageMarksDlg*>(Window(ToolWindowKind::kPageMarks)))
+    pageMarks->ShowChanged();
+  return true;
+}
+
 bool ToolWindowSet::IsOpen(ToolWindowKind kind) const {
   return Window(kind) != nullptr;
 }

@@ -33,6 +33,8 @@ class ToolWindowSet : public ToolWindows {
   bool IsOpen(ToolWindowKind kind) const override;
   bool ShowPageMarksForTyping() override;
   bool ShowQuickInfo(uint32_t pageMarkCommand, int screenX, int screenY) override;
+  // The PageMarks window on the watched pages with a change not looked at yet (filter "Changed").
+  bool ShowChangedPages();
 
   // The open window of a kind, or null.
   QWidget* Window(ToolWindowKind kind) const;

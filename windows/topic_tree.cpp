@@ -75,17 +75,30 @@ QVariant TopicTree::data(const QModelIndex& index, int role) const {
   switch (role) {
     case Qt::DisplayRole:
       return QString::fromStdString(node->name);
-    case Qt::ToolTipRole:
-      return node->isFolder ? QVariant() : QString::fromStdString(node->target);
+    case Qt::ToolTipRole: {
+      if (node->isFolder) return {};
+      const WatchedPage* watched = watched_ ? watched_->Find(node->target) : nullptr;
+      return QString::fromStdString(watched ? node->target + "\n" + WatchTip(*watched) : node->target);
+    }
     case Qt::DecorationRole: {
       if (node->isFolder) return folderIcon_;
       auto verdict = verdicts_.empty() ? verdicts_.end() : verdicts_.find(model_.IdOf(*node));
+      const Verdict checked = verdict == verdicts_.end() ? Verdict::kUnchanged : verdict->second;
       return images_.At(
-          TopicVerdictImage(verdict == verdicts_.end() ? Verdict::kUnchanged : verdict->second));
+          TopicVerdictImage(ShownVerdict(checked, watched_ ? watched_->Find(node->target) : nullptr)));
     }
     default:
       return {};
   }
+}
+
+void TopicTree::SetWatched(const WatchedPages* watched) {
+  watched_ = watched;
+  watchFollower_.reset();
+  // Nothing moves: the views only draw again.
+  if (watched_)
+    watchFollower_ =
+        std::make_unique<WatchFollower>(*watched_, [this](const std::string&) { emit layoutChanged(); });
 }
 
 Qt::ItemFlags TopicTree::flags(const QModelIndex& index) const {

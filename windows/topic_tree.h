@@ -2,6 +2,7 @@
 
 #include <QAbstractItemModel>
 #include <QIcon>
+#include <memory>
 #include <optional>
 #include <unordered_map>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "checker/check_view.h"
 #include "store/topics_model.h"
 #include "windows/image_list.h"
+#include "windows/watch_marks.h"
 
 // The Topics tree as a Qt item model, straight over the Topics model: an index holds its node
 // (a CTopic*) and each folder's rows are its children from the last in its array to the first (the
@@ -62,6 +64,8 @@ class TopicTree : public QAbstractItemModel, private TopicsListener {
   const CTopic* NodeOf(ItemKey key) const;
   std::vector<ItemKey> Children(ItemKey parent);
   void SetVerdict(ItemKey key, Verdict verdict);
+  // Watched links show their pictures and tips; null: none.
+  void SetWatched(const WatchedPages* watched);
 
  private:
   // The node dragged, from mime data of this process; null otherwise or when it has gone.
@@ -86,4 +90,6 @@ class TopicTree : public QAbstractItemModel, private TopicsListener {
   std::unordered_map<TopicId, Verdict> verdicts_;
   bool moving_ = false;  // a move told to the views is under way
   TopicsModel::Subscription subscription_;
+  const WatchedPages* watched_ = nullptr;
+  std::unique_ptr<WatchFollower> watchFollower_;
 };

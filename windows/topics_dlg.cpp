@@ -1,5 +1,6 @@
 #include "windows/topics_dlg.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QItemSelectionModel>
@@ -39,6 +40,7 @@ CTopicsDlg::CTopicsDlg(const WindowServices& services, QWidget* parent)
   setWindowIcon(LoadIconResource(res::kIconActive));
   FileMarkedPages(services_.store, services_.topics);
   items_ = std::make_unique<TopicTree>(services_.topics);
+  items_->SetWatched(&services_.watched);
   BuildWidgets();
   checkView_ = std::make_unique<TopicTreeCheckView>(*items_, services_.topics, services_.store, *status_,
                                                     *actions_.at(res::kCmdCheckForUpdates),
@@ -55,7 +57,7 @@ CTopicsDlg::~CTopicsDlg() {
 void CTopicsDlg::BuildWidgets() {
   const CommandHandler handler = [this](uint32_t command) { OnCommand(command); };
   actions_ = FillMenuBar(*menuBar(), res::kMenuTopicsBar, handler);
-  contextMenu_ = BuildContextMenu(res::kMenuTopicsContext, *this, handler);
+  contextMenu_ = BuildContextMenu(res::kMenuTopicsContext, *this, handler, &contextActions_);
   InstallAccelerators(*this, res::kAccelTopics, handler);
 
   tree_ = new TopicTreeWidget(this);
@@ -86,6 +88,8 @@ void CTopicsDlg::OnCommand(uint32_t command) {
       return;
     case res::kCmdDeleteTopic:
       return OnDelete();
+    case res::kCmdWatchPages:
+      return OnWatch();
     case res::kCmdNewTopicLink:
       return OnNewLink();
     case res::kCmdNewTopicFolder:
@@ -149,7 +153,21 @@ void CTopicsDlg::OnContextMenu(const QPoint& position) {
     tree_->clearSelection();
     tree_->setCurrentIndex(QModelIndex());
   }
+  if (QAction* watch = ActionOf(contextActions_, res::kCmdWatchPages)) {
+    const CTopic& node = Selected();
+    const std::vector<PageRef> links =
+        &node == &services_.topics.Root() ? std::vector<PageRef>() : LinksOf(node);
+    watch->setText(WatchCommandLabel(services_.watched, links));
+    watch->setEnabled(!links.empty());
+  }
   contextMenu_->popup(tree_->viewport()->mapToGlobal(position));
+}
+
+void CTopicsDlg::OnWatch() {
+  const CTopic& node = Selected();
+  if (&node == &services_.topics.Root()) return;
+  const std::string text = ToggleWatch(services_.watched, LinksOf(node), services_.prefs.watchHours);
+  if (!text.empty()) ShowStatus(text);
 }
 
 void CTopicsDlg::OnNewFolder() {

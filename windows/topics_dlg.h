@@ -30,7 +30,8 @@ class WindowCheck;
 // it without asking. Double-click opens a link in the browser. A node is moved by dragging it onto
 // another: a refused drop beeps. The status bar shows a link's URL, or "Topic/Folder". Pages
 // marked for filing are taken in whenever the window is shown or activated. File imports a
-// bookmark file, exports the Topics as one, and starts or stops an update check; the window
+// bookmark file, exports the Topics as one, and starts or stops an update check; Watch for Changes
+// (context menu) watches a link, or every link below a folder, or stops watching them; the window
 // refuses to close while a check runs.
 class CTopicsDlg : public QMainWindow {
   Q_OBJECT
@@ -72,6 +73,7 @@ class CTopicsDlg : public QMainWindow {
   void OnNewLink();
   void OnEdit();
   void OnDelete();
+  void OnWatch();
   void OnDragEnded(bool refused);
   std::optional<CheckScope> AskScope();
   void ShowStatus(const std::string& text);
@@ -82,6 +84,7 @@ class CTopicsDlg : public QMainWindow {
   QLabel* status_ = nullptr;
   QMenu* contextMenu_ = nullptr;
   std::map<uint32_t, QAction*> actions_;
+  std::map<uint32_t, QAction*> contextActions_;
   std::unique_ptr<TopicTreeCheckView> checkView_;
   std::unique_ptr<WindowCheck> check_;
   bool placed_ = false;

@@ -48,10 +48,11 @@ std::map<uint32_t, QAction*> FillMenuBar(QMenuBar& bar, int number, const Comman
   return actions;
 }
 
-QMenu* BuildContextMenu(int number, QWidget& parent, const CommandHandler& handler) {
+QMenu* BuildContextMenu(int number, QWidget& parent, const CommandHandler& handler,
+                        std::map<uint32_t, QAction*>* actions) {
   auto* qmenu = new QMenu(&parent);
   const std::shared_ptr<Menu> resource = LoadMenuResource(number);
-  if (resource && resource->SubmenuAt(0)) FillMenu(*qmenu, *resource->SubmenuAt(0), handler, nullptr);
+  if (resource && resource->SubmenuAt(0)) FillMenu(*qmenu, *resource->SubmenuAt(0), handler, actions);
   return qmenu;
 }
 

@@ -6,6 +6,7 @@
 #include "store/page_mark_store.h"
 #include "store/prefs.h"
 #include "store/topics_model.h"
+#include "store/watched_pages.h"
 
 // What the windows and dialogs work with; all of it outlives every window.
 struct WindowServices {
@@ -14,5 +15,6 @@ struct WindowServices {
   TopicsModel& topics;  // "Assign to Topics" and "Send To Topics?" append top-level links here
   UrlOpener& opener;    // opens a page in the browser
   MessageBoxes& messages;
-  HttpClient& http;  // shared by the update checks of every window
+  HttpClient& http;       // shared by the update checks of every window
+  WatchedPages& watched;  // "Watch for Changes", and what the scheduled checks found
 };

@@ -8,6 +8,7 @@
 #include "resources/icons.h"
 #include "resources/resource_ids.h"
 #include "shell/qt/no_tray_window.h"
+#include "shell/qt/tray_badge.h"
 
 namespace {
 constexpr char kCloseQuestion[] =
@@ -103,8 +104,15 @@ void TrayIcon::SetBrowserConnected(bool connected) {
   ShowState(false);
 }
 
+void TrayIcon::SetChangedBadge(int changed) {
+  changed = std::max(changed, 0);
+  if (changed == changed_) return;
+  changed_ = changed;
+  ShowState(true);
+}
+
 void TrayIcon::ShowState(bool iconChanged) {
-  const QIcon& icon = suspended_ ? suspendedIcon_ : normalIcon_;
+  const QIcon icon = WithBadge(suspended_ ? suspendedIcon_ : normalIcon_, changed_);
   if (trayIcon_) {
     if (iconChanged) trayIcon_->setIcon(icon);
     trayIcon_->setToolTip(TipText());
@@ -116,8 +124,15 @@ void TrayIcon::ShowState(bool iconChanged) {
 }
 
 QString TrayIcon::TipText() const {
-  return QString::fromLatin1(suspended_ ? kTraySuspendedTip : kTrayTip) + '\n' +
-         QString::fromLatin1(browserConnected_ ? kBrowserConnectedTip : kBrowserNotRunningTip);
+  QString tip = QString::fromLatin1(suspended_ ? kTraySuspendedTip : kTrayTip) + '\n' +
+                QString::fromLatin1(browserConnected_ ? kBrowserConnectedTip : kBrowserNotRunningTip);
+  if (changed_ > 0) tip += '\n' + ChangedPagesText(changed_);
+  return tip;
+}
+
+QString ChangedPagesText(int changed) {
+  return changed == 1 ? QStringLiteral("1 watched page changed")
+                      : QStringLiteral("%1 watched pages changed").arg(changed);
 }
 
 void TrayIcon::Remove() {

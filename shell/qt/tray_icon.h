@@ -19,6 +19,8 @@ inline constexpr char kTraySuspendedTip[] = "Hopwise Suspended";
 // The tip's second line: whether a browser is there to tell Hopwise what it shows.
 inline constexpr char kBrowserConnectedTip[] = "Browser: connected";
 inline constexpr char kBrowserNotRunningTip[] = "Browser: not running";
+// The tip's line about changed watched pages: "1 watched page changed", "3 watched pages changed".
+QString ChangedPagesText(int changed);
 
 // Hopwise's presence on the desktop: the icon in an XEmbed tray, the StatusNotifierItem on a host
 // that draws it, or the window that stands in for the icon where there is no tray. It owns the
@@ -52,6 +54,12 @@ class TrayIcon : public QObject {
   // The suspended icon and tip, or the normal ones.
   void SetSuspended(bool suspended);
   void SetBrowserConnected(bool connected);
+  // How many watched pages changed that no notification told of: a badge on the icon with the
+  // count and a line in the tip; 0 takes both away.
+  void SetChangedBadge(int changed);
+  int ChangedBadge() const { return changed_; }
+  // The tip as it stands, every line of it.
+  QString TipText() const;
   // Takes the icon (and the stand-in window) off the desktop.
   void Remove();
 
@@ -66,7 +74,6 @@ class TrayIcon : public QObject {
   void OnTrayActivated(QSystemTrayIcon::ActivationReason reason);
   // Icon and tip as the state says, wherever the icon is.
   void ShowState(bool iconChanged);
-  QString TipText() const;
   // A popup menu is only shown where it can be placed at the icon or the pointer: never on
   // Wayland, where a popup without a parent window becomes a window of its own.
   static bool CanPopUpMenus();
@@ -78,6 +85,7 @@ class TrayIcon : public QObject {
   bool sniHost_ = false;
   bool suspended_ = false;
   bool browserConnected_ = false;
+  int changed_ = 0;
   QIcon normalIcon_;
   QIcon suspendedIcon_;
 };

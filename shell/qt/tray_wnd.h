@@ -51,6 +51,9 @@ class CTrayWnd : public QObject, public RecordingSwitch {
   void ToggleSuspend();
   // Whether the browser answers on the link; shown in the tip's second line.
   void SetBrowserConnected(bool connected);
+  // Changed watched pages that no notification told of: a badge on the icon and a tip line.
+  void SetChangedBadge(int changed) { icon_.SetChangedBadge(changed); }
+  const TrayIcon& Icon() const { return icon_; }
   // Shutdown, in the order the application runs it: the registration timer stops, the Site
   // submenus go (the menus stop following the store), the tray icon goes.
   void StopRegistrationTimer();

@@ -82,7 +82,8 @@ class WindowsFixture : public ::testing::Test {
   TopicsModel topics{files, clock, prefs};
   RecordingOpener opener;
   CurlHttpClient http;
-  WindowServices services{prefs, store, topics, opener, messages, http};
+  WatchedPages watched{clock};
+  WindowServices services{prefs, store, topics, opener, messages, http, watched};
 };
 
 // "site: page, page | site: ..." as a tree model gives it.
