@@ -17,12 +17,12 @@ int WatchedPages::ChangedCount() const {
       std::count_if(pages_.begin(), pages_.end(), [](const auto& p) { return p.changed; }));
 }
 
-bool WatchedPages::Watch(const std::string& url, const std::string& title, Time32 now) {
+bool WatchedPages::Watch(const std::string& url, const std::string& title) {
   if (!CanWatch(url) || IsWatched(url)) return false;
   WatchedPage page;
   page.url = url;
   page.title = title;
-  page.seenAt = now;
+  page.seenAt = clock_.Now();
   pages_.push_back(std::move(page));
   Tell(url);
   return true;

@@ -69,6 +69,11 @@ class WatchedPagesListener {
 // holds it between runs, see watched_file.h). Main thread only; a scheduled check works on copies.
 class WatchedPages {
  public:
+  // clock: when watching starts.
+  explicit WatchedPages(const Clock& clock) : clock_(clock) {}
+  WatchedPages(const WatchedPages&) = delete;
+  WatchedPages& operator=(const WatchedPages&) = delete;
+
   using Subscription = ListenerList<WatchedPagesListener>::Subscription;
   [[nodiscard]] Subscription Subscribe(WatchedPagesListener& listener) const {
     return listeners_.Subscribe(listener);
@@ -85,7 +90,7 @@ class WatchedPages {
 
   // Starts watching url from now on. False for a URL already watched, or one the checker does not
   // ask servers about (see CanWatch).
-  bool Watch(const std::string& url, const std::string& title, Time32 now);
+  bool Watch(const std::string& url, const std::string& title);
   void Unwatch(const std::string& url);
   // The user opened the page: the change is seen, and the next one counts from now.
   void PageOpened(const std::string& url, Time32 now);
@@ -102,6 +107,7 @@ class WatchedPages {
   static int Take(WatchedPage& page, const WatchAnswer& answer, Time32 now);
   void Tell(const std::string& url) const;
 
+  const Clock& clock_;
   std::vector<WatchedPage> pages_;
   Time32 lastRun_ = 0;
   mutable ListenerList<WatchedPagesListener> listeners_;

@@ -126,8 +126,8 @@ class ChangingServer {
 class WatchRunTest : public ::testing::Test {
  protected:
   WatchRunTest() {
-    for (const char* path : {"/dated", "/sized", "/gone"}) watched.Watch(server.Url(path), path, kStart);
-    watched.Watch("http://127.0.0.1:" + std::to_string(ClosedPort()) + "/", "closed", kStart);
+    for (const char* path : {"/dated", "/sized", "/gone"}) watched.Watch(server.Url(path), path);
+    watched.Watch("http://127.0.0.1:" + std::to_string(ClosedPort()) + "/", "closed");
   }
   // One whole run, told to the list as the application does.
   WatchReport RunOnce() {
@@ -145,7 +145,8 @@ class WatchRunTest : public ::testing::Test {
 
   ChangingServer server;
   CurlHttpClient client;
-  WatchedPages watched;
+  FakeClock clock{kStart};
+  WatchedPages watched{clock};
   WatchRun run{client};
 };
 
@@ -175,8 +176,9 @@ TEST(WatchRunLimitTest, ASilentServerCannotHoldTheRun) {
   SilentServer silent(false);
   CurlHttpClient client;
   WatchRun run(client, CheckLimits{.connectTimeoutMs = 200, .answerTimeoutMs = 200, .pageDeadlineMs = 300});
-  WatchedPages watched;
-  watched.Watch(silent.Url(), "silent", kStart);
+  FakeClock clock{kStart};
+  WatchedPages watched{clock};
+  watched.Watch(silent.Url(), "silent");
   Event ended;
   ASSERT_TRUE(run.Start(watched.Pages(), [&] { ended.Set(); }));
   EXPECT_FALSE(run.Start(watched.Pages(), {}));  // one run at a time
@@ -190,8 +192,9 @@ TEST(WatchRunLimitTest, StopEndsARunAtOnceWithoutAnswers) {
   SilentServer silent(true);
   CurlHttpClient client;
   WatchRun run(client);
-  WatchedPages watched;
-  watched.Watch(silent.Url(), "silent", kStart);
+  FakeClock clock{kStart};
+  WatchedPages watched{clock};
+  watched.Watch(silent.Url(), "silent");
   Event ended;
   ASSERT_TRUE(run.Start(watched.Pages(), [&] { ended.Set(); }));
   run.Stop();

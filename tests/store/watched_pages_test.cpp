@@ -18,6 +18,7 @@ namespace {
 constexpr Time32 kNow = 1700000000;
 const std::string kA = "http://a.example/";
 const std::string kB = "https://b.example/x";
+const FakeClock kClock(kNow);
 
 WatchAnswer Found(const std::string& url, WatchFinding finding, Time32 modified = 0) {
   WatchAnswer answer;
@@ -40,12 +41,12 @@ class Counter : public WatchedPagesListener {
 };
 
 TEST(WatchedPagesTest, WatchesOnlyCheckableUrlsOnce) {
-  WatchedPages watched;
-  EXPECT_TRUE(watched.Watch(kA, "A", kNow));
-  EXPECT_FALSE(watched.Watch(kA, "A again", kNow));
-  EXPECT_TRUE(watched.Watch("HTTPS://b.example", "B", kNow));
+  WatchedPages watched{kClock};
+  EXPECT_TRUE(watched.Watch(kA, "A"));
+  EXPECT_FALSE(watched.Watch(kA, "A again"));
+  EXPECT_TRUE(watched.Watch("HTTPS://b.example", "B"));
   for (const char* url : {"ftp://a.example/", "file:///etc/passwd", "http:///nohost", "mailto:x@y", ""})
-    EXPECT_FALSE(watched.Watch(url, "x", kNow)) << url;
+    EXPECT_FALSE(watched.Watch(url, "x")) << url;
   EXPECT_EQ(2u, watched.Pages().size());
   EXPECT_EQ(kNow, watched.Find(kA)->seenAt);  // watching starts now, not at the last visit
   watched.Unwatch(kA);
@@ -55,11 +56,11 @@ TEST(WatchedPagesTest, WatchesOnlyCheckableUrlsOnce) {
 // A change is told by the run that finds it, stays marked through later runs (which do not tell it
 // again) and goes when the user opens the page; the next change counts from then.
 TEST(WatchedPagesTest, AChangeIsToldOnceAndStaysUntilOpened) {
-  WatchedPages watched;
+  WatchedPages watched{kClock};
   Counter counter;
   auto subscription = watched.Subscribe(counter);
-  watched.Watch(kA, "A", kNow);
-  watched.Watch(kB, "B", kNow);
+  watched.Watch(kA, "A");
+  watched.Watch(kB, "B");
 
   WatchReport report = watched.TakeAnswers(
       {Found(kA, WatchFinding::kChanged, kNow + 50), Found(kB, WatchFinding::kUnchanged)}, kNow + 100);
@@ -84,8 +85,8 @@ TEST(WatchedPagesTest, AChangeIsToldOnceAndStaysUntilOpened) {
 }
 
 TEST(WatchedPagesTest, AChangeBySizeKeepsBothSizes) {
-  WatchedPages watched;
-  watched.Watch(kA, "A", kNow);
+  WatchedPages watched{kClock};
+  watched.Watch(kA, "A");
   WatchAnswer measured = Found(kA, WatchFinding::kUnchanged);
   measured.sizeMeasured = true;
   measured.size = 1000;
@@ -100,8 +101,8 @@ TEST(WatchedPagesTest, AChangeBySizeKeepsBothSizes) {
 
 // A page that fails kFailedRunsReported runs in a row is told once; an answer starts the count anew.
 TEST(WatchedPagesTest, FailingPageIsToldOnceAfterRunsInARow) {
-  WatchedPages watched;
-  watched.Watch(kA, "A", kNow);
+  WatchedPages watched{kClock};
+  watched.Watch(kA, "A");
   std::vector<size_t> told;
   const WatchFinding runs[] = {WatchFinding::kUnreachable, WatchFinding::kBadStatus,
                                WatchFinding::kUnreachable, WatchFinding::kUnreachable,
@@ -113,7 +114,7 @@ TEST(WatchedPagesTest, FailingPageIsToldOnceAfterRunsInARow) {
 }
 
 TEST(WatchedPagesTest, AnswersForPagesNoLongerWatchedArePassedOver) {
-  WatchedPages watched;
+  WatchedPages watched{kClock};
   EXPECT_TRUE(watched.TakeAnswers({Found(kA, WatchFinding::kChanged, kNow)}, kNow).Empty());
   EXPECT_TRUE(watched.Pages().empty());
 }
@@ -123,9 +124,9 @@ TEST(WatchedPagesTest, VisitsRecordedByTheStoreClearTheMark) {
   FakeClock clock(kNow);
   CPrefs prefs;
   PageMarkStore store(prefs, clock);
-  WatchedPages watched;
+  WatchedPages watched{clock};
   WatchedVisits visits(store, watched);
-  watched.Watch(kA, "A", kNow);
+  watched.Watch(kA, "A");
   watched.TakeAnswers({Found(kA, WatchFinding::kChanged, kNow + 5)}, kNow + 10);
   clock.Set(kNow + 20);
   store.RecordVisit(kA, "A, new title");
@@ -142,9 +143,9 @@ TEST(WatchedPagesTest, VisitsRecordedByTheStoreClearTheMark) {
 // --- watched.data ---
 
 TEST(WatchedFileTest, RoundTripKeepsEveryFieldAndAwkwardText) {
-  WatchedPages watched;
-  watched.Watch(kA, "tab\there, line\nbreak, back\\slash\r", kNow);
-  watched.Watch(kB, "", kNow);
+  WatchedPages watched{kClock};
+  watched.Watch(kA, "tab\there, line\nbreak, back\\slash\r");
+  watched.Watch(kB, "");
   WatchAnswer bad = Found(kB, WatchFinding::kBadStatus);
   bad.status = "404 Not Found";
   for (int i = 0; i < kFailedRunsReported; ++i)
@@ -153,7 +154,7 @@ TEST(WatchedFileTest, RoundTripKeepsEveryFieldAndAwkwardText) {
   std::stringstream file;
   WriteWatched(file, watched);
 
-  WatchedPages read;
+  WatchedPages read{kClock};
   ASSERT_TRUE(ReadWatched(file, read));
   ASSERT_EQ(2u, read.Pages().size());
   EXPECT_EQ(kNow + 10, read.LastRun());
@@ -180,14 +181,14 @@ TEST(WatchedFileTest, DamagedTextIsRefusedAndNewKindsArePassedOver) {
        {std::string(), std::string("cache"), good + "page\thttp://a/\tA\n", good + "last-run\tsoon\n",
         good + "page\thttp://a/\tA\t1\t0\t9\t2\t\t0\t0\t0\t0\t0\n",
         good + "page\thttp://a/\tA\\q\t1\t0\t1\t2\t\t0\t0\t0\t0\t0\n"}) {
-    WatchedPages watched;
-    watched.Watch(kA, "kept", kNow);
+    WatchedPages watched{kClock};
+    watched.Watch(kA, "kept");
     std::istringstream in(text);
     EXPECT_FALSE(ReadWatched(in, watched)) << text;
     EXPECT_EQ("kept", watched.Pages().at(0).title);
   }
   std::istringstream newer("Hopwise watched pages 2\nfolder\tx\n" + page + page);
-  WatchedPages watched;
+  WatchedPages watched{kClock};
   ASSERT_TRUE(ReadWatched(newer, watched));
   EXPECT_EQ(1u, watched.Pages().size());
 }
@@ -200,12 +201,12 @@ TEST(WatchedFileTest, FileIsPrivateAndADamagedOneIsKeptAside) {
   const std::string path = WatchedPathBeside((folder / "cache.data").string());
   EXPECT_EQ((folder / "watched.data").string(), path);
   RecordingMessageBoxes messages;
-  WatchedPages watched;
+  WatchedPages watched{kClock};
   EXPECT_TRUE(LoadWatchedFile(path, watched, messages, kNow));  // missing: nothing watched
-  watched.Watch(kA, "A", kNow);
+  watched.Watch(kA, "A");
   ASSERT_TRUE(SaveWatchedFile(path, watched));
   EXPECT_EQ(fs::perms::owner_read | fs::perms::owner_write, fs::status(path).permissions());
-  WatchedPages loaded;
+  WatchedPages loaded{kClock};
   EXPECT_TRUE(LoadWatchedFile(path, loaded, messages, kNow));
   EXPECT_TRUE(loaded.IsWatched(kA));
   EXPECT_TRUE(messages.Shown().empty());
