@@ -103,7 +103,10 @@ void SiteTreeModel::SetWatched(const WatchedPages* watched) {
   if (!watched_) return;
   watchFollower_ = std::make_unique<WatchFollower>(*watched_, [this](const std::string& url) {
     const CPez* page = url.empty() ? nullptr : store_.FindPageMarkByUrl(url);
-    if (!page) return emit layoutChanged();  // nothing moved: the views draw again
+    if (!page) {  // nothing moves: the views draw again
+      emit layoutAboutToBeChanged();
+      return emit layoutChanged();
+    }
     const QModelIndex at = IndexOf(*page);
     if (at.isValid()) emit dataChanged(at, at, {Qt::DecorationRole, Qt::ToolTipRole});
   });

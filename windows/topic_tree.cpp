@@ -97,8 +97,10 @@ void TopicTree::SetWatched(const WatchedPages* watched) {
   watchFollower_.reset();
   // Nothing moves: the views only draw again.
   if (watched_)
-    watchFollower_ =
-        std::make_unique<WatchFollower>(*watched_, [this](const std::string&) { emit layoutChanged(); });
+    watchFollower_ = std::make_unique<WatchFollower>(*watched_, [this](const std::string&) {
+      emit layoutAboutToBeChanged();
+      emit layoutChanged();
+    });
 }
 
 Qt::ItemFlags TopicTree::flags(const QModelIndex& index) const {

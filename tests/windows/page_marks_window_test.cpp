@@ -1,5 +1,6 @@
 // The PageMarks window on the offscreen platform: its rows follow the store, its commands act on
 // the selected rows.
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -158,6 +159,46 @@ TEST_F(PageMarksWindowTest, AContextMenuOnlyWithASelectionAndRowsGoWhenDeletedEl
   store.Load({});
   EXPECT_EQ(0, window->Model().rowCount());
   EXPECT_EQ("0 PageMarks", Status(*window));
+}
+
+// The context menu watches the selected pages; the box beside the filter narrows the list to the
+// watched pages, or to those changed, which is where the notification's "Show" opens it.
+TEST_F(PageMarksWindowTest, WatchForChangesAndTheWatchedFilter) {
+  VisitThree();  // shown: cherry, Apple, banana
+  auto window = Open();
+  Select(*window, {0, 2});
+  emit window->List()->customContextMenuRequested(QPoint(5, 5));
+  QAction* watch = window->ContextMenu()->actions().at(2);
+  EXPECT_EQ("Watch for Changes", watch->text().toStdString());
+  watch->trigger();
+  window->ContextMenu()->hide();
+  EXPECT_EQ("Watching 2 pages for changes; checked every 6 hours.", Status(*window));
+  EXPECT_TRUE(watched.IsWatched("http://c.example.org/"));
+  emit window->List()->customContextMenuRequested(QPoint(5, 5));
+  EXPECT_EQ("Stop Watching", watch->text().toStdString());
+  window->ContextMenu()->hide();
+
+  window->WatchFilterBox()->setCurrentIndex(1);
+  EXPECT_EQ((std::vector<std::string>{"cherry", "banana"}), Titles(*window));
+  watched.TakeAnswers({{"http://b.example.org/", WatchFinding::kChanged, clock.Now() + 5, false, 0, {}}},
+                      clock.Now() + 10);
+  const QModelIndex banana = window->Model().index(1, kTitleColumn);
+  EXPECT_NE(std::string::npos,
+            banana.data(Qt::ToolTipRole).toString().toStdString().find("Watched: changed on"));
+  EXPECT_EQ(
+      window->Model().index(0, kTitleColumn).data(Qt::ToolTipRole).toString().toStdString().find("changed"),
+      std::string::npos);
+
+  window->Filter()->setText("b");
+  window->ShowChanged();
+  EXPECT_TRUE(window->Filter()->text().isEmpty());
+  EXPECT_EQ(std::vector<std::string>{"banana"}, Titles(*window));
+  Select(*window, {0});
+  window->List()->doubleClicked(window->Model().index(0, 0));  // opening it clears the mark here
+  watched.PageOpened(opener.opened.back(), clock.Now());       // (the application's opener does this)
+  EXPECT_TRUE(Titles(*window).empty());
+  window->WatchFilterBox()->setCurrentIndex(0);
+  EXPECT_EQ(3, window->Model().rowCount());
 }
 
 // The program may end while a window's dialog runs: the window and its dialog go, and the command

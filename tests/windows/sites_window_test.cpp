@@ -8,9 +8,11 @@
 #include <QScreen>
 #include <QTreeView>
 
+#include "resources/resource_ids.h"
 #include "windows/quick_info_dlg.h"
 #include "windows/site_tree_model.h"
 #include "windows/sites_dlg.h"
+#include "windows/visit_time.h"
 #include "windows/window_placement.h"
 #include "windows_fixture.h"
 
@@ -129,6 +131,22 @@ TEST_F(SitesWindowTest, EditAssignAndOpenActOnAPageMarkOnly) {
   QTest::mouseClick(window->Tree()->viewport(), Qt::LeftButton, {}, page);
   QTest::mouseDClick(window->Tree()->viewport(), Qt::LeftButton, {}, page);
   EXPECT_EQ(std::vector<std::string>{"http://gamma.net/"}, opener.opened);
+}
+
+// A watched PageMark shows what the scheduled checks found as its picture and in its tip.
+TEST_F(SitesWindowTest, WatchForChangesOnAPageMark) {
+  window->Tree()->expandAll();
+  window->Tree()->setCurrentIndex(Item(0, 1));  // Beta one
+  window->OnCommand(res::kCmdWatchPages);
+  EXPECT_EQ("Watching 1 page for changes; checked every 6 hours.", Status());
+  watched.TakeAnswers({{"http://www.beta.org/1", WatchFinding::kUnreachable, 0, false, 0, {}}}, clock.Now());
+  const std::string tip = Item(0, 1).data(Qt::ToolTipRole).toString().toStdString();
+  EXPECT_EQ("http://www.beta.org/1\nWatched: the server could not be reached\nLast checked " +
+                FormatVisitTime(clock.Now()),
+            tip);
+  window->OnCommand(res::kCmdWatchPages);
+  EXPECT_EQ("No longer watched.", Status());
+  EXPECT_EQ("http://www.beta.org/1", Item(0, 1).data(Qt::ToolTipRole).toString().toStdString());
 }
 
 }  // namespace

@@ -436,5 +436,18 @@ TEST_F(TopicsWindowTest, ClosingWritesTopicsData) {
   EXPECT_TRUE(std::filesystem::exists(prefs.topicsPath));
 }
 
+// Watch for Changes on a folder takes every link below it; again, it stops watching them.
+TEST_F(TopicsWindowTest, WatchForChangesOnAFolderTakesItsLinks) {
+  Open();
+  const QModelIndex folder = window->Items().index(2, 0);
+  window->Tree()->setCurrentIndex(folder);
+  window->OnCommand(res::kCmdWatchPages);
+  EXPECT_TRUE(watched.IsWatched("http://x/"));
+  EXPECT_TRUE(watched.IsWatched("http://y/"));
+  EXPECT_FALSE(watched.IsWatched("http://a/"));
+  window->OnCommand(res::kCmdWatchPages);
+  EXPECT_TRUE(watched.Pages().empty());
+}
+
 }  // namespace
 }  // namespace windowstest

@@ -8,8 +8,10 @@
 
 #include "resources/accelerator_resources.h"
 #include "resources/resource_ids.h"
+#include "support/fake_clock.h"
 #include "windows/page_mark_rows.h"
 #include "windows/visit_time.h"
+#include "windows/watch_marks.h"
 #include "windows/window_menus.h"
 #include "windows/window_placement.h"
 
@@ -142,3 +144,82 @@ TEST(WindowKeys, TheTablesGiveCtrlTDelAndF2) {
 }
 
 }  // namespace
+
+namespace watchrules {
+
+const FakeClock kClock(1700000000);
+
+TEST(WatchRules, TheCommandWatchesOrStopsAndSaysWhatItDid) {
+  WatchedPages watched(kClock);
+  const std::vector<PageRef> two{{"http://a/", "A"}, {"ftp://b/", "B"}};
+  EXPECT_STREQ("Watch for Changes", WatchCommandLabel(watched, two));
+  EXPECT_EQ("Watching 1 page for changes; checked every 6 hours. Only http and https pages can be watched.",
+            ToggleWatch(watched, two, 6));
+  EXPECT_STREQ("Watch for Changes", WatchCommandLabel(watched, two)) << "one of them is not watched";
+  EXPECT_EQ("Only http and https pages can be watched.", ToggleWatch(watched, {{"ftp://b/", "B"}}, 6));
+  EXPECT_EQ("Watching 1 page for changes; scheduled checks are off (Preferences).",
+            ToggleWatch(watched, {{"https://c/", "C"}}, 0));
+  const std::vector<PageRef> watchedTwo{{"http://a/", "A"}, {"https://c/", "C"}};
+  EXPECT_STREQ("Stop Watching", WatchCommandLabel(watched, watchedTwo));
+  EXPECT_EQ("2 pages no longer watched.", ToggleWatch(watched, watchedTwo, 6));
+  EXPECT_TRUE(watched.Pages().empty());
+  EXPECT_EQ("", ToggleWatch(watched, {}, 6));
+}
+
+TEST(WatchRules, PicturesTipsAndTheWatchFilter) {
+  WatchedPages watched(kClock);
+  watched.Watch("http://a/", "A");
+  watched.Watch("http://b/", "B");
+  WatchAnswer changed{"http://a/", WatchFinding::kChanged, 1700000100, false, 0, {}};
+  WatchAnswer bad{"http://b/", WatchFinding::kBadStatus, 0, false, 0, "404 Not Found"};
+  watched.TakeAnswers({changed, bad}, 1700000200);
+  watched.TakeAnswers({bad}, 1700000300);
+  const WatchedPage& a = *watched.Find("http://a/");
+  const WatchedPage& b = *watched.Find("http://b/");
+  EXPECT_EQ(Verdict::kUpdated, ShownVerdict(Verdict::kUnchanged, &a));
+  EXPECT_EQ(Verdict::kUnreachable, ShownVerdict(Verdict::kUnreachable, &a)) << "the window's own check wins";
+  EXPECT_EQ(Verdict::kBadStatus, ShownVerdict(Verdict::kUnchanged, &b));
+  EXPECT_EQ(Verdict::kUnchanged, ShownVerdict(Verdict::kUnchanged, nullptr));
+  EXPECT_NE(std::string::npos, WatchTip(a).find("changed on " + FormatVisitTime(1700000100)));
+  EXPECT_NE(std::string::npos, WatchTip(b).find("answered \"404 Not Found\" (2 checks in a row)"));
+  EXPECT_NE(std::string::npos, WatchTip(b).find("Last checked " + FormatVisitTime(1700000300)));
+
+  const CPez pa = Page("A", "http://a/"), pb = Page("B", "http://b/"), pc = Page("C", "http://c/");
+  PageMarkRows rows;
+  rows.Reset({&pa, &pb, &pc});
+  rows.SetWatchFilter(WatchFilter::kWatched, &watched);
+  EXPECT_EQ((std::vector<std::string>{"A", "B"}), ShownTitles(rows));
+  rows.SetWatchFilter(WatchFilter::kChanged, &watched);
+  EXPECT_EQ((std::vector<std::string>{"A"}), ShownTitles(rows));
+  EXPECT_FALSE(rows.WouldShow(pc));
+  rows.SetFilter("zzz");
+  EXPECT_TRUE(ShownTitles(rows).empty());
+  rows.SetFilter("");
+  watched.PageOpened("http://a/", 1700000400);
+  rows.Refilter();
+  EXPECT_TRUE(ShownTitles(rows).empty());
+  rows.SetWatchFilter(WatchFilter::kAll, &watched);
+  EXPECT_EQ(3, rows.ShownCount());
+}
+
+TEST(WatchRules, AFolderGivesEveryLinkBelowIt) {
+  CTopic folder(0), inner(0);
+  folder.isFolder = inner.isFolder = 1;
+  folder.children = std::make_unique<TopicArray>();
+  folder.children->push_back(std::make_unique<CTopic>(0));
+  folder.children->back()->target = "http://x/";
+  folder.children->back()->name = "x";
+  auto nested = std::make_unique<CTopic>(0);
+  nested->isFolder = 1;
+  nested->children = std::make_unique<TopicArray>();
+  nested->children->push_back(std::make_unique<CTopic>(0));
+  nested->children->back()->target = "http://y/";
+  folder.children->push_back(std::move(nested));
+  const std::vector<PageRef> links = LinksOf(folder);
+  ASSERT_EQ(2u, links.size());
+  EXPECT_EQ("x", links[0].title);
+  EXPECT_EQ("http://y/", links[1].url);
+  EXPECT_TRUE(LinksOf(inner).empty()) << "a folder whose file was not read";
+}
+
+}  // namespace watchrules
