@@ -76,7 +76,9 @@ void CPreferencesDlg::BuildLayout() {
   form->addRow(modernSites_);
   form->addRow(securePages_);
   watchHours_->setRange(0, kMostWatchHours);
-  watchHours_->setSuffix(QStringLiteral(" hours"));
+  connect(watchHours_, &QSpinBox::valueChanged, this, [this](int hours) {
+    watchHours_->setSuffix(hours == 1 ? QStringLiteral(" hour") : QStringLiteral(" hours"));
+  });
   watchHours_->setSpecialValueText(QStringLiteral("never"));
   form->addRow("Check watched pages every:", watchHours_);
   form->addRow("Search with:", search_);
