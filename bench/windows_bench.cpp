@@ -69,7 +69,8 @@ struct Bench {
   DataFiles files{messages, clock};
   TopicsModel topics{files, clock, prefs};
   CurlHttpClient http;
-  WindowServices services{prefs, store, topics, opener, messages, http};
+  WatchedPages watched{clock};
+  WindowServices services{prefs, store, topics, opener, messages, http, watched};
   PageMarkSortFlags flags;
 };
 
@@ -108,7 +109,8 @@ struct TopicsBench {
   DataFiles files{messages, clock};
   TopicsModel topics{files, clock, prefs};
   CurlHttpClient http;
-  WindowServices services{prefs, store, topics, opener, messages, http};
+  WatchedPages watched{clock};
+  WindowServices services{prefs, store, topics, opener, messages, http, watched};
 };
 
 TopicsBench& SharedTopics() {
