@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <algorithm>
 #include <cstdio>
 
 #include "app/signal_watch.h"
@@ -130,8 +131,18 @@ void CTrayApp::CreateWatchService() {
   hooks.showBadge = [this](int changed) {
     if (tray_) tray_->SetChangedBadge(changed);
   };
+  // The changed pages are shown in the PageMarks window; Topic links that are no PageMark are
+  // only in the Topics window, which opens when nothing else changed.
   hooks.showChanged = [this] {
-    if (toolWindows_ && !down_) toolWindows_->ShowChangedPages();
+    if (!toolWindows_ || down_) return;
+    const std::vector<WatchedPage>& pages = watched_.Pages();
+    const bool inPageMarks = std::any_of(pages.begin(), pages.end(), [this](const WatchedPage& page) {
+      return page.changed && store_.FindPageMarkByUrl(page.url);
+    });
+    if (inPageMarks || watched_.ChangedCount() == 0)
+      toolWindows_->ShowChangedPages();
+    else
+      toolWindows_->ShowToolWindow(ToolWindowKind::kTopics);
   };
   watch_ = std::make_unique<WatchService>(
       WatchService::Parts{watched_, prefs_, services_.clock, *http_, services_.messages},
