@@ -24,10 +24,11 @@
 CTrayApp::CTrayApp(AppServices services, QObject* parent)
     : QObject(parent),
       services_(std::move(services)),
+      paths_(FormDataPaths(services_.workingDirectory)),
       store_(prefs_, services_.clock),
       dataFiles_(services_.messages, services_.clock),
-      backgroundSave_(dataFiles_),
-      topics_(dataFiles_, services_.clock, prefs_),
+      backgroundSave_(dataFiles_, [this](const std::string& message) { ReportFailedSave(message); }),
+      topics_(dataFiles_, services_.clock, paths_),
       transport_(services_.transportFolder),
       link_(transport_) {}
 
@@ -55,7 +56,6 @@ bool CTrayApp::Start() {
   // the signal is handled at once, however the browser behaves.
   transport_.SetInterruptFd(TerminationFd());
   OpenPreferences(prefs_, services_.preferences, services_.messages, services_.clock.Now());
-  FormDataPaths(prefs_, services_.workingDirectory);
   if (prefs_.browser.empty()) FindBrowserInstallation(prefs_, services_.searchPath);
   CreateParts();
   tray_->CreateTrayWindow();
@@ -143,8 +143,8 @@ void CTrayApp::LoadData() {
   if (loaded_ || !tray_) return;
   qApp->removeEventFilter(this);
   RemoveStaleTempFiles(services_.workingDirectory.empty() ? "." : services_.workingDirectory);
-  RemoveStaleTempFiles(prefs_.branchPath);
-  dataFiles_.LoadCache(store_, prefs_.cachePath);
+  RemoveStaleTempFiles(paths_.branchPath);
+  dataFiles_.LoadCache(store_, paths_.cachePath);
   tray_->BuildMenus();
   link_.SetServer(echoService_.get());
   loaded_ = true;
@@ -159,12 +159,11 @@ void CTrayApp::StartDetection() {
     QMetaObject::invokeMethod(
         tray, [tray] { tray->StartRegistrationTimer(); }, Qt::QueuedConnection);
   };
+  hooks.takeCacheDirty = [this] { return store_.TakeDirty(); };
   hooks.startBackgroundSave = [this] {
-    std::lock_guard gate(saveGate_);
-    if (loaded_ && !events_.closing.IsSet()) backgroundSave_.Start(store_, prefs_.cachePath);
+    if (loaded_) backgroundSave_.Start(store_, paths_.cachePath);
   };
-  detect_ =
-      std::make_unique<CDetectThread>(events_, services_.processes, store_.DirtyFlag(), std::move(hooks));
+  detect_ = std::make_unique<CDetectThread>(events_, services_.processes, std::move(hooks));
   detect_->Start();
 }
 
@@ -187,11 +186,19 @@ void CTrayApp::WaitForDetectionEnd() {
 // No call to the browser waits any more either, not even one further up the stack.
 void CTrayApp::BeginClosing() {
   transport_.Interrupt();
-  {
-    std::lock_guard gate(saveGate_);
-    events_.closing.Set();
-  }
-  backgroundSave_.Wait();
+  events_.closing.Set();
+  backgroundSave_.Close();
+}
+
+// On the worker thread: the message is shown from the main loop. Once Hopwise is going down it is
+// dropped: the closing save writes the same file and tells its own outcome.
+void CTrayApp::ReportFailedSave(const std::string& message) {
+  QMetaObject::invokeMethod(
+      this,
+      [this, message] {
+        if (!down_) dataFiles_.Tell(message);
+      },
+      Qt::QueuedConnection);
 }
 
 // Withdraws "HOPWISE1": nothing is served any more.
@@ -223,7 +230,7 @@ void CTrayApp::Shutdown() {
   BeginClosing();
   WaitForDetectionEnd();
   DeleteEndpoint();
-  dataFiles_.SaveCache(store_, prefs_.cachePath);
+  dataFiles_.SaveCache(store_, paths_.cachePath);
   FreeAndSavePreferences();
   StopListening();
   emit finished();
@@ -234,7 +241,7 @@ void CTrayApp::SaveSession() {
   StderrMessageBoxes quiet;
   dataFiles_.ReportTo(quiet);
   // Before the store is loaded it holds nothing of its own, and cache.data is left as it is.
-  if (loaded_) dataFiles_.SaveCache(store_, prefs_.cachePath);
+  if (loaded_) dataFiles_.SaveCache(store_, paths_.cachePath);
   SavePreferences(prefs_, services_.preferences);
   dataFiles_.ReportTo(services_.messages);
 }
@@ -247,7 +254,7 @@ void CTrayApp::EndOfLogon(bool ending) {
   endOfSessionMessages_ = std::make_unique<StderrMessageBoxes>();
   dataFiles_.ReportTo(*endOfSessionMessages_);
   LoadData();
-  dataFiles_.SaveCache(store_, prefs_.cachePath);
+  dataFiles_.SaveCache(store_, paths_.cachePath);
   DeleteEndpoint();
   FreeAndSavePreferences();
   // The session is ending and so is the process: the detection thread is stopped only now, after

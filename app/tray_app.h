@@ -4,7 +4,6 @@
 #include <QTimer>
 #include <atomic>
 #include <memory>
-#include <mutex>
 #include <string>
 
 #include "browser/browser_link.h"
@@ -19,6 +18,7 @@
 #include "platform/process_list.h"
 #include "store/background_save.h"
 #include "store/data_files.h"
+#include "store/data_paths.h"
 #include "store/page_mark_store.h"
 #include "store/prefs.h"
 #include "store/process_events.h"
@@ -54,15 +54,14 @@ struct AppServices {
   std::string searchPath;        // where the default browser is looked for (PATH)
 };
 
-// The application object: it owns the preferences, the store, the Topics model, the data files and
-// the link to the browser, and hands them to the tray window and the services that use them. It
-// brings Hopwise up in a fixed order and takes it down again.
-// Start-up: transport, preferences, data paths, default browser, browser link, tool windows,
-// cache.data, tray window (icon, menus), detection thread. Shutdown ("E&xit"): stop recording and
-// the detection thread, withdraw the service name, save, close the tool windows, free, remove the
-// tray icon, save the preferences. The end of the desktop session (and SIGTERM, SIGHUP, SIGINT)
-// takes the shorter end-of-logon form; the session manager's request to save the session only
-// saves.
+// The application object: it owns the preferences, the data paths, the store, the Topics model,
+// the data files and the link to the browser, and hands them to the tray window and the services
+// that use them. It brings Hopwise up in a fixed order and takes it down again.
+// Start-up: transport, preferences, default browser, browser link, tool windows, cache.data, tray window
+// (icon, menus), detection thread. Shutdown ("E&xit"): stop recording and the detection thread, withdraw the
+// service name, save, close the tool windows, free, remove the tray icon, save the preferences. The end of
+// the desktop session (and SIGTERM, SIGHUP, SIGINT) takes the shorter end-of-logon form; the session
+// manager's request to save the session only saves.
 class CTrayApp : public QObject {
   Q_OBJECT
 
@@ -93,6 +92,7 @@ class CTrayApp : public QObject {
   PageMarkStore& Store() { return store_; }
   TopicsModel& Topics() { return topics_; }
   const CPrefs& Prefs() const { return prefs_; }
+  const DataPaths& Paths() const { return paths_; }
   ProcessEvents& Events() { return events_; }
 
  signals:
@@ -115,12 +115,14 @@ class CTrayApp : public QObject {
   void RegistrationAttempt();
   void WaitForDetectionEnd();
   void BeginClosing();
+  void ReportFailedSave(const std::string& message);
   void DeleteEndpoint();
   void FreeAndSavePreferences();
 
   AppServices services_;
   ProcessEvents events_;
   CPrefs prefs_;
+  const DataPaths paths_;  // formed from the working directory when the application is made
   PageMarkStore store_;
   DataFiles dataFiles_;
   BackgroundSave backgroundSave_;
@@ -143,7 +145,6 @@ class CTrayApp : public QObject {
   std::unique_ptr<InstanceHandOver> handOver_;
   std::unique_ptr<DdeEventPump> handOverPump_;
   std::unique_ptr<MessageBoxes> endOfSessionMessages_;
-  std::mutex saveGate_;  // starting a background save and beginning to close exclude each other
   bool down_ = false;
   bool handedOver_ = false;
   std::atomic<bool> loaded_{false};

@@ -8,6 +8,7 @@
 
 #include "browser/url_opener.h"
 #include "platform/menu.h"
+#include "shell/menu_layout.h"
 #include "shell/screen_metrics.h"
 #include "shell/site_lists.h"
 #include "shell/topic_entries.h"
@@ -30,7 +31,7 @@
 // lists and the Topic entries, which fill them. Main thread only.
 class PopupMenus : public StoreListener, public TopicsListener {
  public:
-  PopupMenus(CPrefs& prefs, PageMarkStore& store, TopicsModel& topics, const ScreenMetrics& screen,
+  PopupMenus(const CPrefs& prefs, PageMarkStore& store, TopicsModel& topics, const ScreenMetrics& screen,
              UrlOpener& opener);
   ~PopupMenus() override;
   PopupMenus(const PopupMenus&) = delete;
@@ -43,8 +44,10 @@ class PopupMenus : public StoreListener, public TopicsListener {
   void RebuildMenus();
   // Rebuilds only the Topic entries (after the Topics were edited).
   void RebuildTopicsMenu();
-  // Sets the layout values of the preferences from the screen and "Power User".
+  // Measures the layout again from the screen and "Power User".
   void MeasureMenuRows();
+  // How the menus fit the screen, as last measured.
+  const MenuLayout& Layout() const { return layout_; }
   // "Power User" was switched: the six link submenus and the separator after them leave the main
   // menu or come back in their place, without a rebuild; the layout values follow, and a main list
   // that no longer fits is cut back from its end.
@@ -116,7 +119,7 @@ class PopupMenus : public StoreListener, public TopicsListener {
   std::size_t MainListPosition() const;
   std::size_t SecondaryPosition() const;
 
-  CPrefs& prefs_;
+  const CPrefs& prefs_;
   PageMarkStore& store_;
   TopicsModel& topics_;
   TopicsModel::Subscription topicsSubscription_;
@@ -129,6 +132,7 @@ class PopupMenus : public StoreListener, public TopicsListener {
   std::shared_ptr<Menu> secondary_;
 
   bool linkMenusShown_ = true;
+  MenuLayout layout_;  // written here only
 
   SiteLists sites_;
   TopicEntries topicEntries_;

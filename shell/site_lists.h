@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "platform/menu.h"
+#include "shell/menu_layout.h"
 #include "store/page_mark_store.h"
 #include "store/prefs.h"
 #include "store/records.h"
@@ -19,7 +20,8 @@
 // to it after every build. Main thread only.
 class SiteLists {
  public:
-  SiteLists(const CPrefs& prefs, const PageMarkStore& store);
+  // layout is its owner's, measured again before every build.
+  SiteLists(const CPrefs& prefs, const MenuLayout& layout, const PageMarkStore& store);
   SiteLists(const SiteLists&) = delete;
   SiteLists& operator=(const SiteLists&) = delete;
 
@@ -53,6 +55,7 @@ class SiteLists {
   std::size_t MainListPosition() const;
 
   const CPrefs& prefs_;
+  const MenuLayout& layout_;
   const PageMarkStore& store_;
   std::shared_ptr<Menu> main_;
   std::shared_ptr<Menu> secondary_;

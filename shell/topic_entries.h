@@ -9,7 +9,7 @@
 
 #include "platform/menu.h"
 #include "shell/command_ranges.h"
-#include "store/prefs.h"
+#include "shell/menu_layout.h"
 #include "store/topics_model.h"
 
 // The Topic entries of the tray menus: a menu entry for every Topic link and folder, and the
@@ -21,7 +21,8 @@ class TopicEntries {
   // How entries are inserted: into a Topic submenu (top of it, More rule) or into the main list.
   enum class Mode { Submenu, MainList };
 
-  explicit TopicEntries(const CPrefs& prefs);
+  // layout is its owner's, measured again before every build.
+  explicit TopicEntries(const MenuLayout& layout);
   TopicEntries(const TopicEntries&) = delete;
   TopicEntries& operator=(const TopicEntries&) = delete;
 
@@ -50,7 +51,7 @@ class TopicEntries {
   // Inserts one entry by the insertion rule of the mode.
   void InsertEntry(Menu& menu, Mode mode, const std::function<void(std::size_t)>& insert);
 
-  const CPrefs& prefs_;
+  const MenuLayout& layout_;
   std::size_t listAt_ = 0;  // where main-list entries go during a Fill
   std::size_t linksInLastBuild_ = 0;
   // Topic link number -> the link's URL. Never emptied while numbers keep counting.

@@ -1,8 +1,5 @@
 #include "store/prefs.h"
 
-#include <filesystem>
-#include <system_error>
-
 namespace {
 
 // The stored integer values, in the order they are read and written.
@@ -34,11 +31,6 @@ bool LoadString(const PreferenceStore& store, const char* name, std::string& fie
   auto value = store.ReadString(name);
   if (value) field = *value;
   return value.has_value();
-}
-
-std::string JoinPath(const std::string& directory, const char* name) {
-  if (!directory.empty() && directory.back() == '/') return directory + name;
-  return directory + "/" + name;
 }
 
 }  // namespace
@@ -91,25 +83,4 @@ void SavePreferences(const CPrefs& prefs, PreferenceStore& store) {
     store.WriteDword(value.name, static_cast<uint32_t>(prefs.*value.field));
   store.WriteString("Search Address", prefs.searchAddress);
   store.Commit();
-}
-
-void SavePreferenceString(PreferenceStore& store, const std::string& name, const std::string& text) {
-  if (!store.KeyExists()) return;
-  store.WriteString(name, text);
-  store.Commit();
-}
-
-void FormDataPaths(CPrefs& prefs, const std::string& workingDirectory) {
-  const std::string directory = workingDirectory.empty() ? "." : workingDirectory;
-  prefs.prefsDataPath = JoinPath(directory, "prefs.data");
-  prefs.topicsPath = JoinPath(directory, "topics.data");
-  prefs.cachePath = JoinPath(directory, "cache.data");
-  prefs.branchPath = JoinPath(directory, "Topics/");
-}
-
-std::string ReadWorkingDirectory() {
-  std::error_code error;
-  std::filesystem::path directory = std::filesystem::current_path(error);
-  if (error) return ".";
-  return directory.string();
 }

@@ -13,7 +13,7 @@
 #include "platform/listener_list.h"
 #include "store/branch_names.h"
 #include "store/data_files.h"
-#include "store/prefs.h"
+#include "store/data_paths.h"
 #include "store/records.h"
 
 // Whoever shows the Topics tree (the menus, the Topics window) follows the model through these.
@@ -74,7 +74,7 @@ class TopicsModel {
   // The most entries (folders and links) read from the files.
   static constexpr std::size_t kMaxTopicNodes = 1'000'000;
 
-  TopicsModel(DataFiles& files, const Clock& clock, const CPrefs& prefs);
+  TopicsModel(DataFiles& files, const Clock& clock, const DataPaths& paths);
   ~TopicsModel();
   TopicsModel(const TopicsModel&) = delete;
   TopicsModel& operator=(const TopicsModel&) = delete;
@@ -205,7 +205,7 @@ class TopicsModel {
 
   DataFiles& files_;
   const Clock& clock_;
-  const CPrefs& prefs_;
+  const DataPaths& paths_;
   ListenerList<TopicsListener> listeners_;
   std::unique_ptr<CTopic> root_;
   std::unordered_set<const CTopic*> live_;

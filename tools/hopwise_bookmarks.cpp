@@ -129,12 +129,12 @@ bool MakeFolder(const std::string& folder) {
 
 // Everything a command works with: the data folder's paths and the Topics model over them.
 struct Topics {
-  explicit Topics(const std::string& dataDir) { FormDataPaths(prefs, dataDir); }
+  explicit Topics(const std::string& dataDir) : paths(FormDataPaths(dataDir)) {}
   StderrMessages messages;
   SystemClock clock;
-  CPrefs prefs;
+  DataPaths paths;
   DataFiles files{messages, clock};
-  TopicsModel model{files, clock, prefs};
+  TopicsModel model{files, clock, paths};
 };
 
 // The whole file is read before the data folder is touched: a file refused changes nothing.
@@ -191,7 +191,7 @@ int Export(const Command& command) {
   CTopic none(0);
   none.children = std::make_unique<TopicArray>();
   // Without topics.data there are no Topics; the model would write an empty one.
-  const CTopic& root = fs::exists(topics.prefs.topicsPath, ec) ? topics.model.Root() : none;
+  const CTopic& root = fs::exists(topics.paths.topicsPath, ec) ? topics.model.Root() : none;
   if (topics.files.UnreadFiles() > 0) {
     Fail("the Topics could not all be read; nothing was exported and " + command.file + " is as it was");
     return 1;

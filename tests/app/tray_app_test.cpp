@@ -83,7 +83,7 @@ TEST_F(TrayAppTest, AStartWithoutCacheGivesAnEmptyStoreAndExitWritesTheFiles) {
   app.FinishStart();  // what follows the first paint of the icon
   EXPECT_TRUE(messages_.Shown().empty());
   EXPECT_TRUE(app.Store().PageMarks().empty());
-  EXPECT_EQ((root_ / "work" / "cache.data").string(), app.Prefs().cachePath);
+  EXPECT_EQ((root_ / "work" / "cache.data").string(), app.Paths().cachePath);
   ASSERT_NE(nullptr, app.TrayWindow());
 
   bool finished = false;
@@ -152,7 +152,7 @@ TEST_F(TrayAppTest, TheSessionManagersSaveRequestSavesAndHopwiseRunsOn) {
   EXPECT_TRUE(finished);
   PageMarkStore loaded(app.Prefs(), clock_);
   DataFiles files(messages_, clock_);
-  files.LoadCache(loaded, app.Prefs().cachePath);
+  files.LoadCache(loaded, app.Paths().cachePath);
   EXPECT_EQ(2u, loaded.Count());
 }
 

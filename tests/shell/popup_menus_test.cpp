@@ -38,7 +38,7 @@ TEST_F(PopupMenusTest, BuildsBothLayoutsAroundTheStoredMenus) {
   EXPECT_EQ("Suspend Hopwise", menus->QuickMenu()->TextAt(10));
   EXPECT_EQ(menus->MainMenu(), menus->MenuBar()->SubmenuAt(0));
   // A missing topics.data is written as an empty array.
-  EXPECT_EQ(2u, std::filesystem::file_size(prefs.topicsPath));
+  EXPECT_EQ(2u, std::filesystem::file_size(paths.topicsPath));
 
   menus.reset();
   prefs.menuState = 1;
@@ -66,7 +66,7 @@ TEST_F(PopupMenusTest, ShowTheStoreNewestFirstAndFollowAReset) {
 TEST_F(PopupMenusTest, RecentPagesStopAtMenuRowsMinusTwo) {
   Build();
   for (int i = 0; i < 45; ++i) Visit(Page(i % 3, i), "t" + std::to_string(i));
-  ASSERT_EQ(40, prefs.menuRows);
+  ASSERT_EQ(40, menus->Layout().menuRows);
   EXPECT_EQ(40u, Recent().Count());
   EXPECT_EQ("t44", Recent().TextAt(0));
   EXPECT_EQ("t7", Recent().TextAt(37));
@@ -225,7 +225,7 @@ TEST_F(PopupMenusTest, RebuildKeepsTheNumbersAndFitsTheNewScreen) {
 
   screen.height = 600;  // 31 rows
   menus->RebuildMenus();
-  EXPECT_EQ(31, prefs.menuRows);
+  EXPECT_EQ(31, menus->Layout().menuRows);
   EXPECT_EQ(main, menus->MainMenu());
   EXPECT_EQ("Activate Hopwise", menus->QuickMenu()->TextAt(10)) << "the quick menu keeps its label";
   EXPECT_EQ(31u, Recent().Count());

@@ -47,7 +47,7 @@ class ShellFixture : public ::testing::Test {
     ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
     dir = pattern;
     std::filesystem::create_directory(dir + "/Topics");
-    FormDataPaths(prefs, dir);
+    paths = FormDataPaths(dir);
   }
   void TearDown() override {
     menus.reset();
@@ -103,8 +103,8 @@ class ShellFixture : public ::testing::Test {
   std::vector<std::string> MainList() {
     std::vector<std::string> all = Labels(Main());
     std::vector<std::string> list;
-    for (std::size_t i = static_cast<std::size_t>(prefs.mainListPosition); i < all.size() && all[i] != "-";
-         ++i)
+    for (std::size_t i = static_cast<std::size_t>(menus->Layout().mainListPosition);
+         i < all.size() && all[i] != "-"; ++i)
       list.push_back(all[i]);
     return list;
   }
@@ -113,9 +113,10 @@ class ShellFixture : public ::testing::Test {
   FakeClock clock;
   RecordingMessageBoxes messages;
   CPrefs prefs;
+  DataPaths paths;
   PageMarkStore store{prefs, clock};
   DataFiles files{messages, clock};
-  TopicsModel topics{files, clock, prefs};
+  TopicsModel topics{files, clock, paths};
   FixedScreen screen;
   RecordingOpener opener;
   std::unique_ptr<PopupMenus> menus;

@@ -170,16 +170,16 @@ TEST_F(TrayWndTest, LeftClickPopsTheMainMenuRightClickTheQuickMenu) {
 TEST_F(TrayWndTest, MeasuresTheRealScreenWithoutInjectedMetrics) {
   wnd.reset();
   CPrefs own;
-  FormDataPaths(own, dir);
+  const DataPaths ownPaths = FormDataPaths(dir);
   PageMarkStore ownStore(own, clock);
-  TopicsModel ownTopics(files, clock, own);
+  TopicsModel ownTopics(files, clock, ownPaths);
   CTrayWnd real(own, ownStore, ownTopics, *browser, launcher, messages, toolWindows, dialogs);
   real.CreateTrayWindow();
   real.BuildMenus();
   QtScreenMetrics metrics;
   ASSERT_GT(metrics.MenuItemHeight(), 0);
   EXPECT_EQ(std::max(QGuiApplication::primaryScreen()->geometry().height() / metrics.MenuItemHeight(), 16),
-            own.menuRows);
+            real.Menus().Layout().menuRows);
 }
 
 TEST_F(TrayWndTest, SuspendAndActivateSwitchIconTipAndLabel) {
@@ -354,13 +354,14 @@ TEST_F(TrayWndTest, WithoutASystemTrayAWindowOffersTheMenusAndExit) {
 }
 
 TEST_F(TrayWndTest, ScreenChangeRebuildsTheMenus) {
-  ASSERT_EQ(40, prefs.menuRows);
+  ASSERT_EQ(40, wnd->Menus().Layout().menuRows);
   screen.height = 950;
   QScreen* primary = QGuiApplication::primaryScreen();
   ASSERT_NE(nullptr, primary);
   emit primary->geometryChanged(primary->geometry());
   emit primary->geometryChanged(primary->geometry());
-  EXPECT_TRUE(WaitFor([&] { return prefs.menuRows == 50; })) << prefs.menuRows;
+  EXPECT_TRUE(WaitFor([&] { return wnd->Menus().Layout().menuRows == 50; }))
+      << wnd->Menus().Layout().menuRows;
 }
 
 TEST_F(TrayWndTest, RegistrationTimerFiresOnceASecondAfterTheLastStart) {

@@ -21,7 +21,7 @@ class TopicEditsTest : public ::testing::Test {
     ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
     dir = pattern;
     fs::create_directory(dir + "/Topics");
-    FormDataPaths(prefs, dir);
+    paths = FormDataPaths(dir);
   }
   void TearDown() override { fs::remove_all(dir); }
 
@@ -67,9 +67,10 @@ class TopicEditsTest : public ::testing::Test {
   FakeClock clock;
   RecordingMessageBoxes messages;
   CPrefs prefs;
+  DataPaths paths;
   PageMarkStore store{prefs, clock};
   DataFiles files{messages, clock};
-  TopicsModel model{files, clock, prefs};
+  TopicsModel model{files, clock, paths};
 };
 
 TEST_F(TopicEditsTest, NewNodesShowWhereTheyStayAfterReopening) {

@@ -431,9 +431,9 @@ TEST_F(TopicsWindowTest, TheCheckerWritesFoldersButNeverDuringADrag) {
 
 TEST_F(TopicsWindowTest, ClosingWritesTopicsData) {
   Open();
-  std::filesystem::remove(prefs.topicsPath);
+  std::filesystem::remove(paths.topicsPath);
   window->OnCommand(res::kCmdClose);
-  EXPECT_TRUE(std::filesystem::exists(prefs.topicsPath));
+  EXPECT_TRUE(std::filesystem::exists(paths.topicsPath));
 }
 
 }  // namespace

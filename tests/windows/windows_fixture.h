@@ -62,7 +62,7 @@ class WindowsFixture : public ::testing::Test {
     ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
     dir = pattern;
     std::filesystem::create_directory(dir + "/Topics");
-    FormDataPaths(prefs, dir);
+    paths = FormDataPaths(dir);
   }
   void TearDown() override { std::filesystem::remove_all(dir); }
 
@@ -77,9 +77,10 @@ class WindowsFixture : public ::testing::Test {
   FakeClock clock;
   RecordingMessageBoxes messages;
   CPrefs prefs;
+  DataPaths paths;
   PageMarkStore store{prefs, clock};
   DataFiles files{messages, clock};
-  TopicsModel topics{files, clock, prefs};
+  TopicsModel topics{files, clock, paths};
   RecordingOpener opener;
   CurlHttpClient http;
   WindowServices services{prefs, store, topics, opener, messages, http};
