@@ -86,7 +86,6 @@ class PopupMenus : public StoreListener, public TopicsListener {
   const std::string* TopicUrl(uint32_t command) const { return topicEntries_.Url(command); }
   std::size_t TopicLinkCount() const { return topicEntries_.LinkCount(); }
   uint32_t NextTopicCommandId() const { return topicEntries_.NextCommandId(); }
-  void SetNextTopicCommandIdForTest(uint32_t next) { topicEntries_.SetNextCommandIdForTest(next); }
 
  private:
   // BuildMenus steps 1 to 7: the resource menus with the last item, the link submenus as "Power

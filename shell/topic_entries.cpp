@@ -11,7 +11,8 @@ constexpr std::size_t kMaxTopicDepth = 64;
 
 }  // namespace
 
-TopicEntries::TopicEntries(const MenuLayout& layout) : layout_(layout) {}
+TopicEntries::TopicEntries(const MenuLayout& layout, uint32_t firstNumber)
+    : layout_(layout), nextCommandId_(firstNumber) {}
 
 const std::string* TopicEntries::Url(uint32_t command) const {
   auto it = commandIndex_.find(command);

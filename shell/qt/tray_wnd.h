@@ -66,14 +66,10 @@ class CTrayWnd : public QObject, public RecordingSwitch {
 
   bool IsActive() const override { return active_ != 0; }
 
-  PopupMenus& Menus() { return menus_.Model(); }
-  MenuRenderer& Renderer(PopupKind which) { return menus_.Renderer(which); }
   // Whether the icon went to a StatusNotifierItem host (decided when the icon is made, by whether
   // the session bus has one): the host draws the menu exported to it, and a left click on the
   // icon opens the PageMarks window.
   bool OnStatusNotifierHost() const { return icon_.OnStatusNotifierHost(); }
-  // The command of the menu item last highlighted.
-  uint32_t SelectedCommand() const { return menus_.SelectedCommand(); }
   // Where the help page is looked for; unset, beside the program (help_page.h).
   void SetHelpPage(std::string file) { commands_.SetHelpPage(std::move(file)); }
 

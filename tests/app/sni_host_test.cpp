@@ -23,22 +23,12 @@
 #include <memory>
 
 #include "app/tray_app.h"
-#include "browser/recording_launcher.h"
 #include "shell/qt/tray_wnd.h"
+#include "support/app_fixture.h"
 #include "support/child_process.h"
-#include "support/fake_clock.h"
-#include "support/memory_preference_store.h"
-#include "support/recording_message_boxes.h"
 #include "windows/page_marks_dlg.h"
 
 namespace {
-
-// The window that stands in for the icon, found by its name; null when there is none.
-QWidget* NoTrayShown() {
-  for (QWidget* widget : QApplication::topLevelWidgets())
-    if (widget->objectName() == QLatin1String("noTrayWindow")) return widget;
-  return nullptr;
-}
 
 namespace fs = std::filesystem;
 
@@ -129,18 +119,11 @@ bool WaitFor(const std::function<bool()>& done, int timeoutMs = 5000) {
   return true;
 }
 
-class NoProcesses : public ProcessList {
- public:
-  std::optional<std::vector<ProcessEntry>> Snapshot() override { return std::vector<ProcessEntry>{}; }
-};
-
-class SniHostTest : public ::testing::Test {
+class SniHostTest : public AppFixture {
  protected:
   void SetUp() override {
     if (g_busAddress.isEmpty()) GTEST_SKIP() << "dbus-daemon could not be started";
-    root_ = fs::temp_directory_path() / ("hopwise-sni-" + std::to_string(getpid()));
-    fs::remove_all(root_);
-    fs::create_directories(root_ / "work" / "Topics");
+    MakeFolders("hopwise-sni");
 
     host_ = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(g_busAddress, "host"));
     watcher_.moveToThread(&watcherThread_);
@@ -151,8 +134,7 @@ class SniHostTest : public ::testing::Test {
     ASSERT_TRUE(host_->registerService("org.kde.StatusNotifierWatcher"));
 
     preferences_.WriteString("Browser", "browser-program");
-    app_ = std::make_unique<CTrayApp>(AppServices{
-        preferences_, messages_, launcher_, clock_, processes_, {}, (root_ / "work").string(), ""});
+    app_ = std::make_unique<CTrayApp>(Services());
     ASSERT_TRUE(app_->Start());
     app_->FinishStart();
     ASSERT_TRUE(WaitFor([this] { return !watcher_.Item().isEmpty(); }))
@@ -167,7 +149,7 @@ class SniHostTest : public ::testing::Test {
     }
     watcherThread_.quit();
     watcherThread_.wait();
-    fs::remove_all(root_);
+    RemoveFolders();
   }
 
   // A call of the host's; this thread serves Hopwise while it waits.
@@ -200,12 +182,6 @@ class SniHostTest : public ::testing::Test {
          {id, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u});
   }
 
-  fs::path root_;
-  MemoryPreferenceStore preferences_{true};
-  RecordingMessageBoxes messages_;
-  RecordingLauncher launcher_;
-  FakeClock clock_;
-  NoProcesses processes_;
   StandInWatcher watcher_;
   QThread watcherThread_;
   std::unique_ptr<QDBusConnection> host_;

@@ -11,58 +11,22 @@
 #include <filesystem>
 #include <thread>
 
-#include "browser/recording_launcher.h"
 #include "resources/resource_ids.h"
 #include "shell/qt/no_tray_window.h"
 #include "shell/qt/tray_wnd.h"
-#include "support/fake_clock.h"
-#include "support/memory_preference_store.h"
-#include "support/recording_message_boxes.h"
+#include "support/app_fixture.h"
 #include "windows/page_marks_dlg.h"
 
 namespace {
 
-// The window that stands in for the icon, found by its name; null when there is none.
-QWidget* NoTrayShown() {
-  for (QWidget* widget : QApplication::topLevelWidgets())
-    if (widget->objectName() == QLatin1String("noTrayWindow")) return widget;
-  return nullptr;
-}
-
 namespace fs = std::filesystem;
 
-class NoProcesses : public ProcessList {
- public:
-  std::optional<std::vector<ProcessEntry>> Snapshot() override { return std::vector<ProcessEntry>{}; }
-};
-
-class TrayAppTest : public ::testing::Test {
+class TrayAppTest : public AppFixture {
  protected:
-  void SetUp() override {
-    root_ = fs::temp_directory_path() / ("hopwise-app-" + std::to_string(getpid()));
-    fs::remove_all(root_);
-    fs::create_directories(root_ / "work" / "Topics");
-  }
-  void TearDown() override { fs::remove_all(root_); }
+  void SetUp() override { MakeFolders("hopwise-app"); }
+  void TearDown() override { RemoveFolders(); }
 
-  AppServices Services(std::string transportFolder = {}) {
-    return {preferences_,
-            messages_,
-            launcher_,
-            clock_,
-            processes_,
-            std::move(transportFolder),
-            (root_ / "work").string(),
-            ""};
-  }
   bool Exists(const char* name) const { return fs::exists(root_ / "work" / name); }
-
-  fs::path root_;
-  MemoryPreferenceStore preferences_{true};
-  RecordingMessageBoxes messages_;
-  RecordingLauncher launcher_;
-  FakeClock clock_;
-  NoProcesses processes_;
 };
 
 TEST_F(TrayAppTest, WithoutATransportOnlyTheMessageShowsAndNothingIsWritten) {

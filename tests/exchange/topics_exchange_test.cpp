@@ -9,6 +9,7 @@
 #include "exchange/topics_export.h"
 #include "exchange/topics_import.h"
 #include "store/failing_stream.h"
+#include "support/data_fixture.h"
 #include "support/fake_clock.h"
 #include "support/recording_message_boxes.h"
 
@@ -72,16 +73,9 @@ void Outline(const CTopic& folder, Strings& out, const std::string& indent = "")
   }
 }
 
-class TopicsExchangeTest : public ::testing::Test {
+class TopicsExchangeTest : public DataFixture {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "hopwise-exchange-XXXXXX").string();
-    ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
-    dir = pattern;
-    fs::create_directory(dir + "/Topics");
-    paths = FormDataPaths(dir);
-  }
-  void TearDown() override { fs::remove_all(dir); }
+  TopicsExchangeTest() : DataFixture("hopwise-exchange") {}
 
   TopicsImportResult Import(const std::string& text, ReadOptions options = {}) {
     std::istringstream in(text);
@@ -107,13 +101,7 @@ class TopicsExchangeTest : public ::testing::Test {
     return out;
   }
 
-  std::string dir;
-  FakeClock clock{1000000000};
-  RecordingMessageBoxes messages;
-  CPrefs prefs;
-  DataPaths paths;
-  DataFiles files{messages, clock};
-  TopicsModel model{files, clock, paths};
+  TopicsModel& model = topics;
   SameRandom random;
   ResetCounter notices;
 };

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "support/data_fixture.h"
 #include "support/fake_clock.h"
 #include "support/recording_message_boxes.h"
 
@@ -47,17 +48,13 @@ class Notices : public TopicsListener {
   bool before = false;
 };
 
-class TopicsModelTest : public ::testing::Test {
+class TopicsModelTest : public DataFixture {
  protected:
+  TopicsModelTest() : DataFixture("hopwise-topics") {}
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "hopwise-topics-XXXXXX").string();
-    ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
-    dir = pattern;
-    fs::create_directory(dir + "/Topics");
-    paths = FormDataPaths(dir);
+    DataFixture::SetUp();
     subscription = model.Subscribe(notices);
   }
-  void TearDown() override { fs::remove_all(dir); }
 
   // The names stored in a branch file, in stored order.
   Strings Stored(const std::string& path) {
@@ -73,13 +70,7 @@ class TopicsModelTest : public ::testing::Test {
     return names;
   }
 
-  std::string dir;
-  FakeClock clock{1000000000};
-  RecordingMessageBoxes messages;
-  CPrefs prefs;
-  DataPaths paths;
-  DataFiles files{messages, clock};
-  TopicsModel model{files, clock, paths};
+  TopicsModel& model = topics;
   Notices notices;
   TopicsModel::Subscription subscription;
 };

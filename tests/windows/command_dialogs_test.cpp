@@ -120,7 +120,7 @@ TEST_F(CommandDialogsTest, OkAppliesEachChangeAndChangeKeepsTheBrowserEvenOnCanc
   EXPECT_EQ(50u, store.Count());
   EXPECT_EQ(nullptr, store.FindPageMarkByUrl("http://example.com/9"));
   EXPECT_EQ(1, prefs.menuState);
-  EXPECT_EQ("Sites", tray.Menus().MainMenu()->TextAt(12));
+  EXPECT_EQ("Sites", tray.findChild<TrayMenus*>(QStringLiteral("trayMenus"))->Model().MainMenu()->TextAt(12));
   EXPECT_EQ(0, prefs.checkSecurePages);
   EXPECT_EQ("https://en.wikipedia.org/w/index.php?search=", prefs.searchAddress);
 
