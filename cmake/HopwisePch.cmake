@@ -10,6 +10,9 @@
 # that warning is off where a precompiled header is used; the build without (-DHOPWISE_PCH=OFF) and
 # the sanitizer build still have it.
 option(HOPWISE_PCH "Precompile the Qt headers (and GoogleTest's for the Qt tests)" ON)
+# After -Wall, which would turn it on again.
+target_compile_options(hopwise_options INTERFACE
+  $<$<BOOL:$<TARGET_PROPERTY:HOPWISE_PRECOMPILED>>:-Wno-array-bounds>)
 
 set(HOPWISE_PCH_STD <functional> <map> <memory> <optional> <string> <vector>)
 set(HOPWISE_PCH_QT
@@ -97,7 +100,7 @@ function(hopwise_precompile_headers)
       continue()
     endif()
     _hopwise_links(${target} "GTest::" test)
-    target_compile_options(${target} PRIVATE -Wno-array-bounds)
+    set_target_properties(${target} PROPERTIES HOPWISE_PRECOMPILED ON)
     if(test AND BUILD_TESTING)
       target_precompile_headers(${target} REUSE_FROM hopwise_pch_qt_test)
     else()
