@@ -1,9 +1,9 @@
 # Precompiled headers for the Qt code of the programs. Reading the Qt headers is half the time of
 # a file of the windows or the tray; they are read once per build folder instead, and the result is
-# reused by every library and program that links Qt Widgets (GCC takes a precompiled header only
+# reused by every library and program that links Qt Widgets and Qt DBus (GCC takes a precompiled
+# header only
 # where -fPIC and the macros those headers test are the same: the Qt code compiles with -fPIC).
-# hopwise_precompile_headers(), called once every target exists, hands it out. Where GCC still finds
-# the header unfit it reads the headers themselves: slower, never wrong.
+# hopwise_precompile_headers(), called once every target exists, hands it out.
 # GCC 12 warns falsely about std::string code it inlines from a precompiled header (-Warray-bounds,
 # -Wstringop-overflow on operator+ and the like: warnings it keeps quiet about when the same code
 # comes from the headers themselves), so those warnings are off where the header is used, and the
@@ -90,8 +90,10 @@ function(hopwise_precompile_headers)
     if(NOT sources MATCHES "\\.cpp")
       continue()
     endif()
+    # The header is made with the macros of Qt Widgets and Qt DBus (QT_WIDGETS_LIB, QT_DBUS_LIB).
     _hopwise_links(${target} "Qt6::Widgets" widgets)
-    if(NOT widgets)
+    _hopwise_links(${target} "Qt6::DBus" dbus)
+    if(NOT widgets OR NOT dbus)
       continue()
     endif()
     _hopwise_links(${target} "GTest::" test)
