@@ -1,8 +1,7 @@
 # Precompiled headers for the Qt code of the programs. Reading the Qt headers is half the time of
 # a file of the windows or the tray; they are read once per build folder instead, and the result is
 # reused by every library and program that links Qt Widgets and Qt DBus (GCC takes a precompiled
-# header only
-# where -fPIC and the macros those headers test are the same: the Qt code compiles with -fPIC).
+# header only where -fPIC and the macros are the same: the Qt code compiles with -fPIC).
 # hopwise_precompile_headers(), called once every target exists, hands it out.
 # GCC 12 warns falsely about std::string code it inlines from a precompiled header (-Warray-bounds,
 # -Wstringop-overflow on operator+ and the like: warnings it keeps quiet about when the same code
