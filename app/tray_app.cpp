@@ -59,9 +59,9 @@ bool CTrayApp::Start() {
   if (prefs_.browser.empty()) FindBrowserInstallation(prefs_, services_.searchPath);
   CreateParts();
   tray_->CreateTrayWindow();
-  // The icon comes first; what grows with the store follows once something of Hopwise is drawn.
+  // The icon comes first; what grows with the store, and the watch for the browser, follow once
+  // something of Hopwise is on the screen.
   WaitForFirstPaint();
-  StartDetection();
   return true;
 }
 
@@ -129,13 +129,21 @@ void CTrayApp::WaitForFirstPaint() {
 bool CTrayApp::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::Paint && watched->isWidgetType() && !loaded_) {
     qApp->removeEventFilter(this);
-    QTimer::singleShot(0, this, &CTrayApp::FinishStart);
+    QTimer::singleShot(0, this, &CTrayApp::FinishStartOnceShown);
   }
   return QObject::eventFilter(watched, event);
 }
 
+// The paint is over when this runs, but the picture may still wait in the connection to the display
+// or in its queue: the round trip has the display show it before the loading takes the processor.
+void CTrayApp::FinishStartOnceShown() {
+  QGuiApplication::sync();
+  FinishStart();
+}
+
 void CTrayApp::FinishStart() {
   LoadData();
+  if (!detect_ && !down_) StartDetection();
 }
 
 // The data files, then the menus; only then may the browser's echoes reach the store.

@@ -57,11 +57,12 @@ struct AppServices {
 // The application object: it owns the preferences, the data paths, the store, the Topics model,
 // the data files and the link to the browser, and hands them to the tray window and the services
 // that use them. It brings Hopwise up in a fixed order and takes it down again.
-// Start-up: transport, preferences, default browser, browser link, tool windows, cache.data, tray window
-// (icon, menus), detection thread. Shutdown ("E&xit"): stop recording and the detection thread, withdraw the
-// service name, save, close the tool windows, free, remove the tray icon, save the preferences. The end of
-// the desktop session (and SIGTERM, SIGHUP, SIGINT) takes the shorter end-of-logon form; the session
-// manager's request to save the session only saves.
+// Start-up: transport, preferences, data paths, default browser, browser link, tool windows, tray
+// icon; once the icon is on the screen, cache.data, the menus and the detection thread. Shutdown ("E&xit"):
+// stop recording and the detection thread, withdraw the service name, save, close the tool windows, free,
+// remove the tray icon, save the preferences. The end of the desktop session (and SIGTERM, SIGHUP, SIGINT)
+// takes the shorter end-of-logon form; the session manager's request to save the session only
+// saves.
 class CTrayApp : public QObject {
   Q_OBJECT
 
@@ -71,11 +72,12 @@ class CTrayApp : public QObject {
 
   // False when the transport cannot be set up or another Hopwise runs for this user. That one is
   // asked to show itself (HandedOver() tells whether it took the request), a line on stderr says
-  // so, and nothing else happens. The tray icon is up when it returns; the rest follows once the
-  // icon (or anything of Hopwise) is first drawn, or kFirstPaintWaitMs later at the latest.
+  // so, and nothing else happens. The tray icon is up when it returns; the rest (FinishStart)
+  // follows once the icon (or anything of Hopwise) is first drawn and shown, or kFirstPaintWaitMs
+  // later at the latest.
   bool Start();
-  // The rest of start-up: cache.data, the menus, serving the browser. Runs once; tests call it
-  // to have it now.
+  // The rest of start-up: cache.data, the menus, serving the browser, the detection thread. Runs
+  // once; tests call it to have it now.
   void FinishStart();
   // The shutdown of "E&xit". Runs once; emits finished().
   void Shutdown();
@@ -106,6 +108,7 @@ class CTrayApp : public QObject {
   void StopListening();
   void CreateParts();
   void WaitForFirstPaint();
+  void FinishStartOnceShown();
   void LoadData();
   void WatchBrowser();
   void StartDetection();

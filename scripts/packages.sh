@@ -33,12 +33,15 @@ ensure_packages() {
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# Configures and builds one build folder: build_tree DIR [cmake options...]
+# Configures and builds one build folder: build_tree DIR [cmake options...]; with
+# HOPWISE_BUILD_TARGETS set (names apart by spaces) only those targets are built.
 # Compiler cache entries are keyed by paths relative to the checkout, so that a second clone
 # (a CI run, a worktree) reuses what another one compiled.
 build_tree() {
   local dir=$1; shift
+  local targets=()
+  [ -z "${HOPWISE_BUILD_TARGETS:-}" ] || read -ra targets <<<"--target $HOPWISE_BUILD_TARGETS"
   export CCACHE_BASEDIR="$HOPWISE_ROOT" CCACHE_NOHASHDIR=1
   cmake -S "$HOPWISE_ROOT" -B "$HOPWISE_ROOT/$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null &&
-    cmake --build "$HOPWISE_ROOT/$dir" --parallel "$(nproc)"
+    cmake --build "$HOPWISE_ROOT/$dir" --parallel "$(nproc)" "${targets[@]}"
 }

@@ -17,10 +17,7 @@ constexpr char kCloseQuestion[] =
 }  // namespace
 
 TrayIcon::TrayIcon(MessageBoxes& messages, QObject* parent)
-    : QObject(parent),
-      messages_(messages),
-      normalIcon_(LoadIconResource(res::kIconActive)),
-      suspendedIcon_(LoadIconResource(res::kIconSuspended)) {}
+    : QObject(parent), messages_(messages), normalIcon_(LoadIconResource(res::kIconActive)) {}
 
 TrayIcon::~TrayIcon() {
   delete noTray_;
@@ -104,6 +101,8 @@ void TrayIcon::SetBrowserConnected(bool connected) {
 }
 
 void TrayIcon::ShowState(bool iconChanged) {
+  // The suspended picture is drawn when first needed: nobody waits for it at start.
+  if (suspended_ && suspendedIcon_.isNull()) suspendedIcon_ = LoadIconResource(res::kIconSuspended);
   const QIcon& icon = suspended_ ? suspendedIcon_ : normalIcon_;
   if (trayIcon_) {
     if (iconChanged) trayIcon_->setIcon(icon);
