@@ -13,6 +13,8 @@
 #include "platform/qt/process_launcher.h"
 #include "platform/qt/qt_message_boxes.h"
 #include "platform/qt/settings_preference_store.h"
+#include "resources/icons.h"
+#include "resources/resource_ids.h"
 
 namespace {
 
@@ -48,6 +50,8 @@ int main(int argc, char** argv) {
   }
   QApplication qtApp(argc, argv);
   QApplication::setApplicationName("Hopwise");
+  // Every window and dialog carries the program's icon unless it sets its own.
+  QApplication::setWindowIcon(LoadIconResource(res::kIconActive));
   QApplication::setQuitOnLastWindowClosed(false);
 
   SettingsPreferenceStore preferences(SettingsPreferenceStore::DefaultPath());

@@ -186,7 +186,7 @@ TEST_F(TopicsWindowTest, NewEditAndDeleteActOnTheSelectionAndWriteTheFiles) {
   Key(Qt::Key_Delete);
   EXPECT_EQ(" b A F(new link x Folder G())", Outline());
   ASSERT_TRUE(Item("A").isValid());
-  EXPECT_EQ("http://A/", Item("A").data(Qt::ToolTipRole).toString().toStdString());
+  EXPECT_EQ("http://A/", window->Items().NodeOf(Item("A"))->target) << "stored as typed";
 
   const std::string folderFile = window->Items().NodeOf(Item("F"))->target;
   Click("F");
@@ -425,7 +425,11 @@ TEST_F(TopicsWindowTest, TheCheckerWritesFoldersButNeverDuringADrag) {
   view.SaveHeld();
   EXPECT_EQ(1234u, storedSize());
   EXPECT_EQ(clock.Now(), items.NodeOf(x)->lastVisited);
-  view.SetVerdict(x, Verdict::kUpdated);
+  view.SetVerdict(x, Verdict::kUpdated, "Its size went from 1 to 1234 bytes.");
+  EXPECT_TRUE(items.IndexOf(items.NodeOf(x))
+                  .data(Qt::ToolTipRole)
+                  .toString()
+                  .endsWith("Updated: Its size went from 1 to 1234 bytes."));
   EXPECT_FALSE(view.Describe(9999, facts));
 }
 
