@@ -284,6 +284,34 @@ TEST_F(TopicsWindowTest, ImportsAndExportsBookmarkFiles) {
   EXPECT_EQ("Could not open " + dir + "/pipe: it is a pipe, not a file.", messages.Shown()[2]);
 }
 
+// Expanded folders stay so through an import and come back expanded in a new window (from the
+// preferences); Edit and Delete need a selection; an empty tree says how to begin.
+TEST_F(TopicsWindowTest, ExpandedFoldersSurviveAnImportAndAReopen) {
+  Open();
+  window->Tree()->collapseAll();
+  window->Tree()->expand(Item("F"));
+  window->Tree()->clearSelection();
+  EXPECT_FALSE(window->MenuAction(res::kCmdEditTopic)->isEnabled());
+  EXPECT_FALSE(window->MenuAction(res::kCmdDeleteTopic)->isEnabled());
+  Click("y");
+  EXPECT_TRUE(window->MenuAction(res::kCmdEditTopic)->isEnabled());
+  const std::string in = dir + "/in.html";
+  std::ofstream(in)
+      << "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p>\n<DT><A HREF=\"http://one/\">One</A>\n</DL><p>\n";
+  window->ImportFile(in);
+  ASSERT_TRUE(Item("One").isValid());
+  EXPECT_TRUE(window->Tree()->isExpanded(Item("F")));
+
+  window.reset();
+  window = std::make_unique<CTopicsDlg>(services);
+  window->show();
+  EXPECT_TRUE(window->Tree()->isExpanded(Item("F")));
+  EXPECT_FALSE(window->EmptyHint()->isVisibleTo(window.get()));
+  for (const char* name : {"F", "One", "a", "b"}) topics.Delete(*window->Items().NodeOf(Item(name)));
+  EXPECT_TRUE(window->EmptyHint()->isVisibleTo(window.get()));
+  EXPECT_TRUE(window->EmptyHint()->text().contains("Ctrl+T"));
+}
+
 // The program may end (and delete the window) while an import reads its file: nothing is added
 // and nothing of the window is touched after it has gone.
 TEST_F(TopicsWindowTest, TheWindowMayGoWhileAnImportReads) {
