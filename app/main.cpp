@@ -7,6 +7,7 @@
 #include <optional>
 #include <string_view>
 
+#include "app/app_style.h"
 #include "app/display_check.h"
 #include "app/signal_watch.h"
 #include "app/tray_app.h"
@@ -52,6 +53,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName("Hopwise");
   // Every window and dialog carries the program's icon unless it sets its own.
   QApplication::setWindowIcon(LoadIconResource(res::kIconActive));
+  QApplication::setStyle(new AppStyle);
   QApplication::setQuitOnLastWindowClosed(false);
 
   SettingsPreferenceStore preferences(SettingsPreferenceStore::DefaultPath());

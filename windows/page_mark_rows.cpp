@@ -10,6 +10,15 @@ bool PageMarkSortFlags::Flip(int column) {
   return flag == 1;
 }
 
+namespace {
+
+// A row without a title shows its URL in the Title column, and sorts and filters by it there.
+QString SortTitle(const QString& title, const QString& shownUrl) {
+  return (title.trimmed().isEmpty() ? shownUrl : title).toCaseFolded();
+}
+
+}  // namespace
+
 bool SortsBefore(const PageMarkRow& a, const PageMarkRow& b, int column, bool flag) {
   switch (column) {
     case kTitleColumn:
@@ -37,7 +46,7 @@ std::unique_ptr<PageMarkRow> PageMarkRows::MakeRow(const CPez& page) {
   row->title = QString::fromStdString(page.title);
   row->url = QString::fromStdString(page.url);
   row->shownUrl = ShownUrl(page.url);
-  row->foldedTitle = row->title.toCaseFolded();
+  row->foldedTitle = SortTitle(row->title, row->shownUrl);
   row->foldedUrl = row->shownUrl.toCaseFolded();
   row->lastVisited = page.lastVisited;
   row->firstVisited = page.firstVisited;
@@ -69,8 +78,8 @@ std::size_t PageMarkRows::InsertionPoint(const PageMarkRow& row) const {
 int PageMarkRows::PlaceOf(const CPez& page) const {
   PageMarkRow row;
   row.title = QString::fromStdString(page.title);
-  row.foldedTitle = row.title.toCaseFolded();
   row.foldedUrl = ShownUrl(page.url).toCaseFolded();
+  row.foldedTitle = SortTitle(row.title, ShownUrl(page.url));
   row.lastVisited = page.lastVisited;
   row.firstVisited = page.firstVisited;
   if (!PassesFilter(row, filter_)) return -1;
@@ -112,7 +121,7 @@ void PageMarkRows::Refresh(ItemKey key) {
   row.title = QString::fromStdString(row.page->title);
   row.url = QString::fromStdString(row.page->url);
   row.shownUrl = ShownUrl(row.page->url);
-  row.foldedTitle = row.title.toCaseFolded();
+  row.foldedTitle = SortTitle(row.title, row.shownUrl);
   row.foldedUrl = row.shownUrl.toCaseFolded();
   Refilter();
 }

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QShowEvent>
 #include <QStatusBar>
 #include <QTableView>
@@ -283,4 +284,17 @@ void CPageMarksDlg::showEvent(QShowEvent* event) {
   if (placed_ || event->spontaneous()) return;
   placed_ = true;
   PlaceOnPrimaryScreen(*this, PageMarksPlacement);
+  LeaveRoomForTitles();
+}
+
+// On a narrow window (a small screen, a large scale) the URL column gives way until the titles
+// have two fifths of the width, though it keeps room for a dozen characters.
+void CPageMarksDlg::LeaveRoomForTitles() {
+  QHeaderView* header = list_->horizontalHeader();
+  // The list is not laid out yet: the window's new width, less the scroll bar, is the list's.
+  const int width = this->width() - list_->verticalScrollBar()->sizeHint().width() - 2 * list_->frameWidth();
+  const int others = header->sectionSize(kLastVisitedColumn) + header->sectionSize(kFirstVisitedColumn);
+  const int urlRoom = width - others - width * 2 / 5;
+  if (header->sectionSize(kUrlColumn) <= urlRoom) return;
+  header->resizeSection(kUrlColumn, std::max(urlRoom, list_->fontMetrics().averageCharWidth() * 12));
 }

@@ -64,6 +64,7 @@ class CPageMarksDlg : public QMainWindow {
   void BuildWidgets();
   void BuildList();
   void ApplyStoredSort();
+  void LeaveRoomForTitles();
   void ShowCount();
   void EnableCommands();
   // The keys of the selected rows, from the top of the list to the bottom.

@@ -8,9 +8,11 @@
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 #include "resources/icons.h"
@@ -29,7 +31,11 @@ QString ChooseProgram(QWidget* parent, const QString& current) {
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setViewMode(QFileDialog::Detail);
   if (program.isFile()) dialog.selectFile(program.fileName());
-  dialog.resize(dialog.fontMetrics().averageCharWidth() * 110, dialog.fontMetrics().height() * 30);
+  dialog.setMinimumSize(dialog.fontMetrics().averageCharWidth() * 110, dialog.fontMetrics().height() * 22);
+  if (auto* list = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+    list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+  }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return dialog.selectedFiles().front();
 }

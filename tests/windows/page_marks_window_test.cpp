@@ -59,7 +59,10 @@ TEST_F(PageMarksWindowTest, ListsNewestFirstPlacedOnTheScreenAndFollowsVisits) {
   EXPECT_EQ("3 PageMarks", Status(*window));
   EXPECT_EQ(PageMarksPlacement(QGuiApplication::primaryScreen()->geometry()), window->geometry());
   QHeaderView& header = *window->List()->horizontalHeader();
-  EXPECT_EQ(238, header.sectionSize(1)) << "a width that hides a column is not taken";
+  EXPECT_GT(header.sectionSize(1), 16) << "a width that hides a column is not taken";
+  EXPECT_TRUE(WaitUntil([&] {
+    return header.sectionSize(0) >= window->List()->viewport()->width() * 2 / 5 - 8;
+  })) << "on a narrow window the URL column gives way to the titles";
   window->resize(1200, 400);
   EXPECT_TRUE(WaitUntil([&] { return header.length() == window->List()->viewport()->width(); }))
       << "the Title takes the spare width";
@@ -189,8 +192,9 @@ TEST_F(PageMarksWindowTest, TheSortSurvivesARestartAndNewRowsKeepIt) {
   EXPECT_EQ((std::vector<std::string>{"cherry", "banana", "Apple"}), Titles(*window));
   Visit("http://b.example.org/Z%C3%BCrich", "");
   Visit("http://d.example.org/", "Bilberry");
-  EXPECT_EQ((std::vector<std::string>{"cherry", "Bilberry", "banana", "Apple", ""}), Titles(*window));
-  const QModelIndex untitled = window->Model().index(4, kTitleColumn);
+  EXPECT_EQ((std::vector<std::string>{"", "cherry", "Bilberry", "banana", "Apple"}), Titles(*window))
+      << "a row without a title sorts by the URL it shows";
+  const QModelIndex untitled = window->Model().index(0, kTitleColumn);
   EXPECT_EQ(QStringLiteral("http://b.example.org/Zürich"), untitled.data().toString());
   EXPECT_TRUE(untitled.data(Qt::ForegroundRole).isValid()) << "greyed";
   QTest::keyClick(window.get(), Qt::Key_Escape);
