@@ -7,12 +7,15 @@
 #include <optional>
 #include <string_view>
 
+#include "app/app_style.h"
 #include "app/display_check.h"
 #include "app/signal_watch.h"
 #include "app/tray_app.h"
 #include "platform/qt/process_launcher.h"
 #include "platform/qt/qt_message_boxes.h"
 #include "platform/qt/settings_preference_store.h"
+#include "resources/icons.h"
+#include "resources/resource_ids.h"
 
 namespace {
 
@@ -48,6 +51,9 @@ int main(int argc, char** argv) {
   }
   QApplication qtApp(argc, argv);
   QApplication::setApplicationName("Hopwise");
+  // Every window and dialog carries the program's icon unless it sets its own.
+  QApplication::setWindowIcon(LoadIconResource(res::kIconActive));
+  QApplication::setStyle(new AppStyle);
   QApplication::setQuitOnLastWindowClosed(false);
 
   SettingsPreferenceStore preferences(SettingsPreferenceStore::DefaultPath());

@@ -47,9 +47,10 @@ class CheckView {
   virtual void SetStatusText(const std::string& text) = 0;
   // The label of the File menu's checker item.
   virtual void SetMenuLabel(const std::string& label) = 0;
-  // The image of the item's row or tree item (both images in a tree), found afresh. Nothing
-  // happens for an item that is gone or has no row.
-  virtual void SetVerdict(ItemKey item, Verdict verdict) = 0;
+  // The image of the item's row or tree item (both images in a tree), found afresh, and why it got
+  // that verdict (empty while it is being checked). Nothing happens for an item that is gone or
+  // has no row.
+  virtual void SetVerdict(ItemKey item, Verdict verdict, const std::string& reason) = 0;
 
   // The keys of parent's children as they stand now, first to last; empty for a gone item.
   //   PageMarks window: kTopLevel gives the PageMarks that the window lists, least recently

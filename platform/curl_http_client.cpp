@@ -217,7 +217,11 @@ HttpOutcome CurlSession::Finish(CURLcode code, HttpVerb verb, HttpResponse& resp
   // Too many redirects still leaves an answer: the last redirect, whose status tells so.
   const bool answered = code == CURLE_OK || code == CURLE_TOO_MANY_REDIRECTS ||
                         (code == CURLE_WRITE_ERROR && body_.endedOnPurpose);
-  if (!answered) return HttpOutcome::kFailed;
+  if (!answered) {
+    response.timedOut = code == CURLE_OPERATION_TIMEDOUT;
+    response.failure = curl_easy_strerror(code);
+    return HttpOutcome::kFailed;
+  }
   response.status = Status();
   response.lastModified = Header("Last-Modified");
   if (verb == HttpVerb::kGet) {

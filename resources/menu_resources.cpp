@@ -153,7 +153,7 @@ constexpr Entry kTrayMenus[] = {
 constexpr Entry kWindowFile[] = {
     Item(32982, "Check For &Updated PageMarks"),
     Separator(),
-    Item(57602, "&Close"),
+    Item(57602, "&Close\tCtrl+W"),
 };
 
 constexpr Entry kWindowEdit[] = {
@@ -188,7 +188,7 @@ constexpr Entry kTopicsFile[] = {
     Separator(),
     Item(32982, "Check For &Updated PageMarks"),
     Separator(),
-    Item(57602, "&Close"),
+    Item(57602, "&Close\tCtrl+W"),
 };
 
 constexpr Entry kTopicsEdit[] = {

@@ -283,6 +283,11 @@ void PopupMenus::OnPageMarkRemoved(const CPez& p) {
   RemovePageMarkItems(p);
 }
 
+// A Site without PageMarks leaves its list at once, rather than stay as an empty submenu.
+void PopupMenus::OnSiteRemoved(const std::string& siteKey) {
+  if (main_) sites_.RemoveSite(siteKey);
+}
+
 // The Topic side: the "Topics" submenu or the Topic main list, built from topics.data and the
 // branch files.
 void PopupMenus::RebuildTopicsMenu() {

@@ -64,6 +64,7 @@ class PopupMenus : public StoreListener, public TopicsListener {
   void OnPageMarkAdded(const CPez& p) override;
   void OnPageMarkChanged(const CPez& p, uint32_t what) override;
   void OnPageMarkRemoved(const CPez& p) override;
+  void OnSiteRemoved(const std::string& siteKey) override;
   void OnStoreReset() override;
   // The Topics' notices.
   void OnTopicsReset() override;

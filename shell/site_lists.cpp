@@ -135,6 +135,18 @@ void SiteLists::Remove(const CPez& p) {
   placedSite_.erase(placed);
 }
 
+void SiteLists::RemoveSite(const std::string& siteKey) {
+  auto known = siteMenus_.find(siteKey);
+  if (known == siteMenus_.end()) return;
+  known->second->Clear();
+  siteMenus_.erase(known);
+  const bool inSubmenu = prefs_.menuState != 0;
+  Menu* list = inSubmenu ? secondary_.get() : main_.get();
+  if (!list) return;
+  const std::optional<std::size_t> at = FindSiteEntry(*list, inSubmenu ? 0 : MainListPosition(), siteKey);
+  if (at) list->RemoveAt(*at);
+}
+
 void SiteLists::FitMainList() {
   if (main_) ApplySiteListRule(*main_, siteMenus_.size(), layout_.mainListPosition, layout_.mainListCap);
 }

@@ -38,6 +38,8 @@ class SiteLists {
   void Relabel(const CPez& p);
   // Removes the PageMark's item from its Site's submenu.
   void Remove(const CPez& p);
+  // Takes a Site that lost its last PageMark out of its list and forgets its submenu.
+  void RemoveSite(const std::string& siteKey);
   // Cuts a main-menu list of Sites back to the rows it may take now.
   void FitMainList();
   // Empties and forgets every Site submenu.

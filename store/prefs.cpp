@@ -17,6 +17,20 @@ constexpr DwordValue kTrailingDwords[] = {
     {"Simple Sites", &CPrefs::simpleSites},
     {"Check Secure Pages", &CPrefs::checkSecurePages},
     {"Modern Sites", &CPrefs::modernSites},
+    {"Sort Column", &CPrefs::sortColumn},
+    {"Sort Flag", &CPrefs::sortFlag},
+};
+
+// The stored text values after "Browser" and "Browser Path".
+struct StringValue {
+  const char* name;
+  std::string CPrefs::*field;
+};
+
+constexpr StringValue kTrailingStrings[] = {
+    {"Search Address", &CPrefs::searchAddress},
+    {"Expanded Sites", &CPrefs::expandedSites},
+    {"Expanded Topics", &CPrefs::expandedTopics},
 };
 
 // True when the value was stored.
@@ -42,7 +56,8 @@ void LoadPreferences(CPrefs& prefs, const PreferenceStore& store) {
   for (size_t column = 0; column < 4; ++column)
     stored |= LoadDword(store, kColumnNames[column], prefs.columnWidths[column]);
   for (const DwordValue& value : kTrailingDwords) stored |= LoadDword(store, value.name, prefs.*value.field);
-  stored |= LoadString(store, "Search Address", prefs.searchAddress);
+  for (const StringValue& value : kTrailingStrings)
+    stored |= LoadString(store, value.name, prefs.*value.field);
   if (!stored) prefs.powerUser = 1;
 }
 
@@ -81,6 +96,6 @@ void SavePreferences(const CPrefs& prefs, PreferenceStore& store) {
     store.WriteDword(kColumnNames[column], static_cast<uint32_t>(prefs.columnWidths[column]));
   for (const DwordValue& value : kTrailingDwords)
     store.WriteDword(value.name, static_cast<uint32_t>(prefs.*value.field));
-  store.WriteString("Search Address", prefs.searchAddress);
+  for (const StringValue& value : kTrailingStrings) store.WriteString(value.name, prefs.*value.field);
   store.Commit();
 }

@@ -21,6 +21,12 @@ struct CPrefs {
   int32_t maxPageMarks = 1000;  // "Max PageMarks"
   int32_t menuState = 0;        // "Menu State": 0 main menu lists Sites, non-zero lists Topics
   std::array<int32_t, 4> columnWidths{140, 238, 110, 110};  // "Column 0" to "Column 3"
+  int32_t sortColumn = -1;  // "Sort Column": the PageMarks list's sorted column; -1 the store's order
+  int32_t sortFlag = 0;     // "Sort Flag": that column's flag (1: A to Z, newest first)
+  // "Expanded Sites" and "Expanded Topics": the rows left expanded in those windows, one a line,
+  // each named by its names from the top, a tab apart.
+  std::string expandedSites;
+  std::string expandedTopics;
   int32_t powerUser = 0;         // "Power User": non-zero removes the six link submenus (a new
                                  // preferences file starts with it on)
   int32_t checkSecurePages = 1;  // "Check Secure Pages": non-zero checks https pages like http ones

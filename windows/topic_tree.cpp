@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "store/topic_edits.h"
+#include "windows/shown_text.h"
 
 namespace {
 
@@ -72,17 +73,19 @@ int TopicTree::columnCount(const QModelIndex&) const {
 QVariant TopicTree::data(const QModelIndex& index, int role) const {
   const CTopic* node = NodeOf(index);
   if (!node) return {};
+  if (node->isFolder) {
+    if (role == Qt::DisplayRole) return QString::fromStdString(node->name);
+    return role == Qt::DecorationRole ? QVariant(folderIcon_) : QVariant();
+  }
+  const auto found = verdicts_.empty() ? verdicts_.end() : verdicts_.find(model_.IdOf(*node));
+  const Mark mark = found == verdicts_.end() ? Mark{} : found->second;
   switch (role) {
     case Qt::DisplayRole:
       return QString::fromStdString(node->name);
     case Qt::ToolTipRole:
-      return node->isFolder ? QVariant() : QString::fromStdString(node->target);
-    case Qt::DecorationRole: {
-      if (node->isFolder) return folderIcon_;
-      auto verdict = verdicts_.empty() ? verdicts_.end() : verdicts_.find(model_.IdOf(*node));
-      return images_.At(
-          TopicVerdictImage(verdict == verdicts_.end() ? Verdict::kUnchanged : verdict->second));
-    }
+      return WithVerdict(ShownUrl(node->target), mark.verdict, mark.reason);
+    case Qt::DecorationRole:
+      return images_.At(TopicVerdictImage(mark.verdict));
     default:
       return {};
   }
@@ -156,12 +159,19 @@ std::vector<ItemKey> TopicTree::Children(ItemKey parent) {
   return keys;
 }
 
-void TopicTree::SetVerdict(ItemKey key, Verdict verdict) {
+void TopicTree::SetVerdict(ItemKey key, Verdict verdict, const QString& reason) {
   const CTopic* node = key == kTopLevel ? nullptr : model_.NodeOf(key);
   if (!node || node->isFolder) return;
-  verdicts_[key] = verdict;
+  verdicts_[key] = Mark{verdict, reason};
   const QModelIndex at = IndexOf(node);
-  emit dataChanged(at, at, {Qt::DecorationRole});
+  emit dataChanged(at, at, {Qt::DecorationRole, Qt::ToolTipRole});
+}
+
+void TopicTree::ClearVerdicts() {
+  for (const auto& [key, mark] : std::exchange(verdicts_, {})) {
+    const QModelIndex at = IndexOf(model_.NodeOf(key));
+    if (at.isValid()) emit dataChanged(at, at, {Qt::DecorationRole, Qt::ToolTipRole});
+  }
 }
 
 void TopicTree::OnTopicsAboutToReset() {

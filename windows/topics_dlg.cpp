@@ -16,6 +16,7 @@
 #include "store/topic_edits.h"
 #include "windows/check_scope_dlg.h"
 #include "windows/modal_dialog.h"
+#include "windows/shown_text.h"
 #include "windows/text_dialogs.h"
 #include "windows/topic_tree.h"
 #include "windows/topic_tree_widget.h"
@@ -30,6 +31,14 @@ namespace {
 
 constexpr char kFolderStatus[] = "Topic/Folder";
 constexpr char kClosedFolderStatus[] = "This Topic's file could not be read: nothing can be added to it.";
+constexpr char kEmptyHint[] =
+    "No Topics yet.\n\nAdd a folder or a page from the Edit menu, import a bookmark file from the File "
+    "menu, or file a page from the PageMarks or Sites window with Ctrl+T.";
+
+// A folder's name in the stored list of expanded folders.
+QString FolderName(const QModelIndex& index) {
+  return index.data(Qt::DisplayRole).toString();
+}
 
 }  // namespace
 
@@ -45,17 +54,30 @@ CTopicsDlg::CTopicsDlg(const WindowServices& services, QWidget* parent)
                                                     [this] { return tree_->Dragging(); });
   check_ =
       std::make_unique<WindowCheck>(*this, *checkView_, services_.http, services_.prefs, services_.messages);
+  ExpandRows(*tree_, QString::fromStdString(services_.prefs.expandedTopics).split(u'\n', Qt::SkipEmptyParts),
+             FolderName);
+  connect(items_.get(), &QAbstractItemModel::modelAboutToBeReset, this,
+          [this] { expandedBeforeReset_ = ExpandedRows(*tree_, FolderName); });
+  connect(items_.get(), &QAbstractItemModel::modelReset, this,
+          [this] { ExpandRows(*tree_, std::exchange(expandedBeforeReset_, {}), FolderName); });
+  for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+    connect(items_.get(), signal, this, &CTopicsDlg::ShowEmptyHint);
+  connect(items_.get(), &QAbstractItemModel::modelReset, this, &CTopicsDlg::ShowEmptyHint);
+  ShowEmptyHint();
+  EnableCommands();
 }
 
 // The check goes first: its worker is stopped before anything it may ask about goes.
 CTopicsDlg::~CTopicsDlg() {
   check_.reset();
+  services_.prefs.expandedTopics = ExpandedRows(*tree_, FolderName).join(u'\n').toStdString();
 }
 
 void CTopicsDlg::BuildWidgets() {
   const CommandHandler handler = [this](uint32_t command) { OnCommand(command); };
   actions_ = FillMenuBar(*menuBar(), res::kMenuTopicsBar, handler);
-  contextMenu_ = BuildContextMenu(res::kMenuTopicsContext, *this, handler);
+  contextMenu_ = BuildContextMenu(res::kMenuTopicsContext, *this, handler, &commandActions_);
+  commandActions_.insert(actions_.begin(), actions_.end());
   InstallAccelerators(*this, res::kAccelTopics, handler);
 
   tree_ = new TopicTreeWidget(this);
@@ -68,6 +90,8 @@ void CTopicsDlg::BuildWidgets() {
   setCentralWidget(tree_);
 
   status_ = AddStatusText(*this);
+  emptyHint_ = AddEmptyViewHint(*tree_);
+  emptyHint_->setText(kEmptyHint);
   tree_->setFocus();
 }
 
@@ -132,7 +156,19 @@ void CTopicsDlg::ShowStatus(const std::string& text) {
 void CTopicsDlg::OnSelectionChanged() {
   const QModelIndexList selected = tree_->selectionModel()->selectedRows();
   const CTopic* node = selected.isEmpty() ? nullptr : items_->NodeOf(selected.front());
-  if (node) ShowStatus(node->isFolder ? kFolderStatus : node->target);
+  if (node) status_->setText(node->isFolder ? QString::fromLatin1(kFolderStatus) : ShownUrl(node->target));
+  EnableCommands();
+}
+
+// Edit and Delete act on the selected node: with none they are greyed.
+void CTopicsDlg::EnableCommands() {
+  const bool any = tree_->selectionModel()->hasSelection();
+  EnableCommand(commandActions_, res::kCmdEditTopic, any);
+  EnableCommand(commandActions_, res::kCmdDeleteTopic, any);
+}
+
+void CTopicsDlg::ShowEmptyHint() {
+  emptyHint_->setVisible(items_->rowCount() == 0);
 }
 
 void CTopicsDlg::OnOpen(const QModelIndex& index) {

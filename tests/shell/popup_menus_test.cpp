@@ -173,8 +173,19 @@ TEST_F(PopupMenusTest, DroppedAndDeletedPagesLeaveBothMenus) {
   const uint32_t command = p->commandId;
   store.DeletePageMark(p);
   EXPECT_FALSE(Main().Contains(command));
-  EXPECT_EQ(0u, SiteMenu(Site(0)).Count());
-  EXPECT_EQ(Site(0), MainList().back()) << "an empty Site stays";
+  EXPECT_EQ(Strings{Site(1)}, MainList()) << "an emptied Site leaves at once";
+  EXPECT_FALSE(menus->SiteMenus().contains(Site(0)));
+  Visit(Page(0, 5));
+  EXPECT_EQ((Strings{Site(0), Site(1)}), MainList()) << "and comes back with its next page";
+}
+
+TEST_F(PopupMenusTest, AnEmptiedSiteLeavesTheSitesSubmenuToo) {
+  prefs.menuState = 1;
+  Build();
+  Visit(Page(0, 0));
+  Visit(Page(1, 0));
+  store.DeletePageMark(store.FindPageMarkByUrl(Page(0, 0)));
+  EXPECT_EQ((Strings{Site(1), "-", "More Sites...\tCtrl-W"}), Labels(Secondary()));
 }
 
 TEST_F(PopupMenusTest, TitleAndAddressEditsShowAtOnce) {
@@ -187,7 +198,7 @@ TEST_F(PopupMenusTest, TitleAndAddressEditsShowAtOnce) {
   EXPECT_EQ(Strings{"new"}, Labels(SiteMenu(Site(0))));
   store.EditPageMark(p, "moved", Page(2, 0));
   EXPECT_EQ("moved", Recent().TextAt(0));
-  EXPECT_EQ(0u, SiteMenu(Site(0)).Count());
+  EXPECT_FALSE(menus->SiteMenus().contains(Site(0))) << "the Site it left had no other page";
   EXPECT_EQ(Strings{"moved"}, Labels(SiteMenu(Site(2))));
 }
 

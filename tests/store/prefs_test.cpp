@@ -11,9 +11,9 @@
 namespace {
 
 const std::vector<std::string> kWriteOrder{
-    "Browser",       "Browser Path", "Column 0",   "Column 1",     "Column 2",           "Column 3",
-    "Max PageMarks", "Power User",   "Menu State", "Simple Sites", "Check Secure Pages", "Modern Sites",
-    "Search Address"};
+    "Browser",       "Browser Path", "Column 0",       "Column 1",       "Column 2",           "Column 3",
+    "Max PageMarks", "Power User",   "Menu State",     "Simple Sites",   "Check Secure Pages", "Modern Sites",
+    "Sort Column",   "Sort Flag",    "Search Address", "Expanded Sites", "Expanded Topics"};
 
 void ExpectDefaults(const CPrefs& prefs) {
   const CPrefs defaults;
@@ -75,6 +75,9 @@ TEST(PrefsTest, EveryValueSurvivesASaveAndLoadUnchecked) {
   saved.simpleSites = -1;  // stored as the word 0xFFFFFFFF
   saved.checkSecurePages = 0;
   saved.searchAddress = "https://duckduckgo.com/?q=";
+  saved.sortColumn = 2;
+  saved.sortFlag = 1;
+  saved.expandedTopics = "News\nNews\tLocal";
   SavePreferences(saved, store);
   EXPECT_EQ(0xFFFFFFFFu, *store.ReadDword("Simple Sites"));
 
@@ -89,6 +92,9 @@ TEST(PrefsTest, EveryValueSurvivesASaveAndLoadUnchecked) {
   EXPECT_EQ(-1, loaded.simpleSites);
   EXPECT_EQ(0, loaded.checkSecurePages);
   EXPECT_EQ("https://duckduckgo.com/?q=", loaded.searchAddress);
+  EXPECT_EQ(2, loaded.sortColumn);
+  EXPECT_EQ(1, loaded.sortFlag);
+  EXPECT_EQ(saved.expandedTopics, loaded.expandedTopics);
 }
 
 // The start command makes an empty preferences file: a new user gets a working search service and
