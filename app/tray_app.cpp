@@ -60,7 +60,11 @@ bool CTrayApp::Start() {
   CreateParts();
   tray_->CreateTrayWindow();
   // The icon comes first; what grows with the store follows once something of Hopwise is drawn.
-  WaitForFirstPaint();
+  // A start for the find window loads at once: the window is what the user waits for.
+  if (findOnStart_)
+    QTimer::singleShot(0, this, &CTrayApp::FinishStart);
+  else
+    WaitForFirstPaint();
   StartDetection();
   return true;
 }

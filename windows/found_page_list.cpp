@@ -20,7 +20,8 @@ QString Where(const FoundPage& page) {
 void DrawLine(QPainter& painter, const QRect& rect, const QString& left, const QString& right,
               Qt::TextElideMode elide, const QColor& rightColor) {
   const QFontMetrics metrics = painter.fontMetrics();
-  const int rightWidth = std::min(metrics.horizontalAdvance(right), rect.width() / 2);
+  // (a little more than the advance: elidedText measures the text's full extent)
+  const int rightWidth = std::min(metrics.horizontalAdvance(right) + kMargin, rect.width() / 2);
   const QString rightShown = metrics.elidedText(right, Qt::ElideRight, rightWidth);
   const QRect leftRect = rect.adjusted(0, 0, -(rightWidth + 3 * kMargin), 0);
   painter.drawText(leftRect, Qt::AlignLeft | Qt::AlignVCenter,
