@@ -20,9 +20,10 @@
 namespace {
 
 constexpr char kUsage[] =
-    "usage: hopwise [--help | --version]\n"
+    "usage: hopwise [--find | --help | --version]\n"
     "The Hopwise tray program; it keeps its data in the folder it is started in. Start Hopwise with\n"
-    "the command hopwise, which sets up its data folder and starts this program there.\n";
+    "the command hopwise, which sets up its data folder and starts this program there. With --find\n"
+    "it shows its find window once started, or has the Hopwise already running show it.\n";
 
 // The signals a start command may have blocked until the handlers were in place.
 void UnblockTerminationSignals() {
@@ -34,14 +35,15 @@ void UnblockTerminationSignals() {
 
 }  // namespace
 
-// Hopwise takes no arguments; it works in the current directory.
+// Hopwise takes no arguments but --find; it works in the current directory.
 int main(int argc, char** argv) {
   InstallTerminationHandlers();
   UnblockTerminationSignals();
   const std::string_view option = argc > 1 ? argv[1] : "";
   if (option == "--help" || option == "-h") return std::fputs(kUsage, stdout) == EOF;
   if (option == "--version") return std::printf("Hopwise %s\n", HOPWISE_VERSION) < 0;
-  if (argc > 1) {
+  const bool find = option == "--find";
+  if (argc > 2 || (argc > 1 && !find)) {
     std::fputs(kUsage, stderr);
     return 2;
   }
@@ -64,6 +66,7 @@ int main(int argc, char** argv) {
   const char* path = std::getenv("PATH");
   CTrayApp app(
       {preferences, messages, launcher, clock, processes, {}, ReadWorkingDirectory(), path ? path : ""});
+  if (find) app.StartWithFindWindow();
   if (!app.Start()) return app.HandedOver() ? 0 : 1;
 
   QObject::connect(&app, &CTrayApp::finished, &qtApp, &QApplication::quit, Qt::QueuedConnection);

@@ -60,28 +60,42 @@ bool CTrayApp::Start() {
   CreateParts();
   tray_->CreateTrayWindow();
   // The icon comes first; what grows with the store, and the watch for the browser, follow once
-  // something of Hopwise is on the screen.
-  WaitForFirstPaint();
+  // something of Hopwise is on the screen. A start for the find window loads at once: the window
+  // is what the user waits for.
+  if (findOnStart_)
+    QTimer::singleShot(0, this, &CTrayApp::FinishStart);
+  else
+    WaitForFirstPaint();
   return true;
 }
 
 // Nothing modal: a start from the desktop's menu or at log-in must not wait for a click.
 void CTrayApp::HandOver() {
-  handedOver_ = InstanceHandOver::AskToShow(transport_.RuntimeDir(), kHandOverWaitMs);
+  const char* item = findOnStart_ ? InstanceHandOver::kFindItem : InstanceHandOver::kShowItem;
+  handedOver_ = InstanceHandOver::Ask(transport_.RuntimeDir(), item, kHandOverWaitMs);
   std::fprintf(stderr, "%s\n", handedOver_ ? kHandedOver : kNoAnswer);
 }
 
 // The request is answered at once; the window opens from the main loop afterwards.
 void CTrayApp::ListenForHandOver() {
   handOver_ = std::make_unique<InstanceHandOver>(transport_.RuntimeDir());
-  const bool listening = handOver_->Listen([this] {
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-          if (tray_ && !down_) tray_->ShowYourself();
-        },
-        Qt::QueuedConnection);
-  });
+  const bool listening = handOver_->Listen(
+      [this] {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+              if (tray_ && !down_) tray_->ShowYourself();
+            },
+            Qt::QueuedConnection);
+      },
+      [this] {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+              if (tray_ && !down_) tray_->ShowFindWindow();
+            },
+            Qt::QueuedConnection);
+      });
   if (listening)
     handOverPump_ = std::make_unique<DdeEventPump>(handOver_->Transport());
   else
@@ -158,6 +172,12 @@ void CTrayApp::LoadData() {
   loaded_ = true;
   WatchBrowser();
   browserWatch_.start();
+  if (findOnStart_)
+    tray_->ShowFindWindow();
+  else
+    QTimer::singleShot(kPrepareFindWindowMs, this, [this] {
+      if (!down_) toolWindows_->PrepareFindWindow();
+    });
 }
 
 void CTrayApp::StartDetection() {

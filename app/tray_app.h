@@ -38,6 +38,8 @@ inline constexpr char kNoAnswer[] = "Hopwise is already running, but it does not
 inline constexpr int kHandOverWaitMs = 3000;
 inline constexpr int kBrowserWatchMs = 3000;
 inline constexpr int kFirstPaintWaitMs = 250;
+// After start-up, the find window and its index are made this much later, ready before they are asked for.
+inline constexpr int kPrepareFindWindowMs = 1000;
 class UrlEchoService;
 class VisitRecorder;
 
@@ -76,6 +78,9 @@ class CTrayApp : public QObject {
   // follows once the icon (or anything of Hopwise) is first drawn and shown, or kFirstPaintWaitMs
   // later at the latest.
   bool Start();
+  // "hopwise --find": before Start, asks for the find window as soon as the pages are loaded, or,
+  // when another Hopwise runs, asks that one for its find window.
+  void StartWithFindWindow() { findOnStart_ = true; }
   // The rest of start-up: cache.data, the menus, serving the browser, the detection thread. Runs
   // once; tests call it to have it now.
   void FinishStart();
@@ -150,5 +155,6 @@ class CTrayApp : public QObject {
   std::unique_ptr<MessageBoxes> endOfSessionMessages_;
   bool down_ = false;
   bool handedOver_ = false;
+  bool findOnStart_ = false;
   std::atomic<bool> loaded_{false};
 };

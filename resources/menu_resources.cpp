@@ -127,6 +127,8 @@ constexpr Entry kMainMenu[] = {
 };
 
 constexpr Entry kQuickMenu[] = {
+    Item(33020, "&Find a Page...\tCtrl-F"),
+    Separator(),
     Item(33003, "What's This?"),
     Separator(),
     Item(32941, "Quick Access To &PageMarks\tCtrl-Q"),

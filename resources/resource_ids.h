@@ -60,6 +60,7 @@ inline constexpr uint32_t kCmdSuspend = 32980;
 inline constexpr uint32_t kCmdHelpTopics = 32985;
 inline constexpr uint32_t kCmdQuickSearch = 33002;
 inline constexpr uint32_t kCmdWhatsThis = 33003;
+inline constexpr uint32_t kCmdFindPage = 33020;  // "Find a Page...": the find window
 inline constexpr uint32_t kCmdExit = 57665;
 
 // Commands of the PageMarks and Sites windows.

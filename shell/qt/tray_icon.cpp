@@ -39,13 +39,13 @@ void TrayIcon::Create() {
 }
 
 // The host draws the icon and the menu exported to it; its left click (Activate) asks for the
-// PageMarks window, the quickest way to any page. A host that asks for a menu with ContextMenu
+// find window, the quickest way to any page. A host that asks for a menu with ContextMenu
 // (one that reads no DBusMenu) gets none: a popup of Hopwise's own may not be placed on Wayland.
 void TrayIcon::CreateStatusNotifierItem() {
   sni_ = std::make_unique<StatusNotifierItem>(QString::fromLatin1(kTrayTip));
   sni_->SetIcon(normalIcon_);
   sni_->SetToolTip(TipText());
-  connect(sni_.get(), &StatusNotifierItem::activated, this, &TrayIcon::pageMarksRequested);
+  connect(sni_.get(), &StatusNotifierItem::activated, this, &TrayIcon::findRequested);
 }
 
 void TrayIcon::Export(QMenu* menu) {

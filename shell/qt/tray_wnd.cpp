@@ -27,7 +27,7 @@ CTrayWnd::CTrayWnd(CPrefs& prefs, PageMarkStore& store, TopicsModel& topics, Url
   connect(&icon_, &TrayIcon::mainMenuRequested, this, [this](QPoint at) { ShowMenuAt(PopupKind::Main, at); });
   connect(&icon_, &TrayIcon::quickMenuRequested, this,
           [this](QPoint at) { ShowMenuAt(PopupKind::Quick, at); });
-  connect(&icon_, &TrayIcon::pageMarksRequested, this, [this] { toolWindows_.ShowPageMarksForTyping(); });
+  connect(&icon_, &TrayIcon::findRequested, this, [this] { toolWindows_.ShowFindWindow(); });
   connect(&icon_, &TrayIcon::exitRequested, this, &CTrayWnd::exitRequested);
   connect(&dialogCommands_, &TrayDialogCommands::preferencesChanged, this, &CTrayWnd::preferencesChanged);
 }

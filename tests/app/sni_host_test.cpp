@@ -26,6 +26,7 @@
 #include "shell/qt/tray_wnd.h"
 #include "support/app_fixture.h"
 #include "support/child_process.h"
+#include "windows/find_window.h"
 #include "windows/page_marks_dlg.h"
 
 namespace {
@@ -216,6 +217,8 @@ TEST_F(SniHostTest, TheHostShowsPagesAndCommandsInOneMenuThatFollowsTheStore) {
   EXPECT_EQ(QStringLiteral("Commands"), commands.Label());
   EXPECT_NE(nullptr, commands.Find("Quick Access To _PageMarks")) << "no key the host cannot pass on";
   EXPECT_NE(nullptr, commands.Find("E_xit"));
+  ASSERT_FALSE(commands.children.empty());
+  EXPECT_EQ(QStringLiteral("_Find a Page..."), commands.children.front().Label()) << "first of the commands";
 
   ASSERT_TRUE(app_->Store().RecordVisit("http://c.example/new", "New page"));
   menu = Layout();
@@ -228,20 +231,20 @@ TEST_F(SniHostTest, TheHostShowsPagesAndCommandsInOneMenuThatFollowsTheStore) {
   EXPECT_EQ("http://a.example/fish", launcher_.launches[0].argument) << "no browser runs: it is started";
 }
 
-TEST_F(SniHostTest, ClicksOnTheIconOpenThePageMarksWindowAndNeverAMenuWindow) {
+TEST_F(SniHostTest, ClicksOnTheIconOpenTheFindWindowAndNeverAMenuWindow) {
   ClickIcon("ContextMenu");
   ClickIcon("SecondaryActivate");
   for (QWidget* widget : QApplication::topLevelWidgets())
     EXPECT_FALSE(widget->isVisible()) << widget->metaObject()->className() << " shown";
 
   ClickIcon("Activate");
-  CPageMarksDlg* pageMarks = nullptr;
+  FindWindow* find = nullptr;
   ASSERT_TRUE(WaitFor([&] {
     for (QWidget* widget : QApplication::topLevelWidgets())
-      if (auto* found = qobject_cast<CPageMarksDlg*>(widget); found && found->isVisible()) pageMarks = found;
-    return pageMarks != nullptr;
+      if (auto* found = qobject_cast<FindWindow*>(widget); found && found->isVisible()) find = found;
+    return find != nullptr;
   }));
-  EXPECT_EQ(pageMarks->Filter(), pageMarks->focusWidget()) << "ready for typing";
+  EXPECT_EQ(find->Input(), find->focusWidget()) << "ready for typing";
   for (QWidget* widget : QApplication::topLevelWidgets())
     EXPECT_FALSE(qobject_cast<QMenu*>(widget) && widget->isVisible());
 }

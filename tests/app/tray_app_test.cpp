@@ -19,6 +19,13 @@
 
 namespace {
 
+// The find window when it is shown; null otherwise.
+QWidget* FindWindowShown() {
+  for (QWidget* widget : QApplication::topLevelWidgets())
+    if (widget->objectName() == QLatin1String("findWindow") && widget->isVisible()) return widget;
+  return nullptr;
+}
+
 namespace fs = std::filesystem;
 
 class TrayAppTest : public AppFixture {
@@ -156,6 +163,32 @@ TEST_F(TrayAppTest, ASecondHopwiseHandsOverToTheFirstAndTouchesNothing) {
 
   CTrayApp third(Services());
   EXPECT_TRUE(third.Start()) << "the lock goes with the first";
+}
+
+// "hopwise --find": the first Hopwise shows its find window once its pages are loaded; another
+// start with --find has the running one show it again.
+TEST_F(TrayAppTest, FindStartsShowTheFindWindowHereOrInTheHopwiseRunning) {
+  CTrayApp first(Services());
+  first.StartWithFindWindow();
+  ASSERT_TRUE(first.Start());
+  EXPECT_EQ(nullptr, FindWindowShown()) << "not before the pages are there";
+  first.FinishStart();
+  ASSERT_NE(nullptr, FindWindowShown());
+  FindWindowShown()->close();
+  {
+    CTrayApp second(Services());
+    second.StartWithFindWindow();
+    std::atomic<int> started{-1};
+    std::thread start([&] { started = second.Start() ? 1 : 0; });
+    while (started < 0) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    start.join();
+    EXPECT_EQ(0, started);
+    EXPECT_TRUE(second.HandedOver());
+  }
+  QCoreApplication::processEvents();
+  EXPECT_NE(nullptr, FindWindowShown()) << "shown again by the running Hopwise";
+  first.Shutdown();
+  EXPECT_EQ(nullptr, FindWindowShown());
 }
 
 }  // namespace

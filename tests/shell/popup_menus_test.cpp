@@ -35,7 +35,8 @@ TEST_F(PopupMenusTest, BuildsBothLayoutsAroundTheStoredMenus) {
                      menu_text::kMoreSites}),
             Labels(Main()));
   EXPECT_EQ((Strings{"-", menu_text::kEditTopics}), Labels(Secondary()));
-  EXPECT_EQ("Suspend Hopwise", menus->QuickMenu()->TextAt(10));
+  EXPECT_EQ("&Find a Page...\tCtrl-F", menus->QuickMenu()->TextAt(0));
+  EXPECT_EQ("Suspend Hopwise", menus->QuickMenu()->TextAt(12));
   EXPECT_EQ(menus->MainMenu(), menus->MenuBar()->SubmenuAt(0));
   // A missing topics.data is written as an empty array.
   EXPECT_EQ(2u, std::filesystem::file_size(paths.topicsPath));
@@ -238,7 +239,7 @@ TEST_F(PopupMenusTest, RebuildKeepsTheNumbersAndFitsTheNewScreen) {
   menus->RebuildMenus();
   EXPECT_EQ(31, menus->Layout().menuRows);
   EXPECT_EQ(main, menus->MainMenu());
-  EXPECT_EQ("Activate Hopwise", menus->QuickMenu()->TextAt(10)) << "the quick menu keeps its label";
+  EXPECT_EQ("Activate Hopwise", menus->QuickMenu()->TextAt(12)) << "the quick menu keeps its label";
   EXPECT_EQ(31u, Recent().Count());
   EXPECT_EQ(store.PageMarks().back().commandId, Recent().CommandAt(0));
   EXPECT_EQ(1034u + 44, Recent().CommandAt(0));
