@@ -20,6 +20,7 @@ constexpr DwordValue kTrailingDwords[] = {
     {"Simple Sites", &CPrefs::simpleSites},
     {"Check Secure Pages", &CPrefs::checkSecurePages},
     {"Modern Sites", &CPrefs::modernSites},
+    {"Browser Import Offered", &CPrefs::browserImportOffered},
 };
 
 // True when the value was stored.

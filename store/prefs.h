@@ -29,11 +29,13 @@ struct CPrefs {
   int32_t menuRows = 0;
   int32_t mainListCap = 0;
   std::array<int32_t, 4> columnWidths{140, 238, 110, 110};  // "Column 0" to "Column 3"
-  int32_t powerUser = 0;         // "Power User": non-zero removes the six link submenus (a new
-                                 // preferences file starts with it on)
-  int32_t checkSecurePages = 1;  // "Check Secure Pages": non-zero checks https pages like http ones
-  int32_t modernSites = 1;       // "Modern Sites": non-zero groups http and https pages by their
-                                 // registrable domain, as browsers do
+  int32_t powerUser = 0;             // "Power User": non-zero removes the six link submenus (a new
+                                     // preferences file starts with it on)
+  int32_t checkSecurePages = 1;      // "Check Secure Pages": non-zero checks https pages like http ones
+  int32_t modernSites = 1;           // "Modern Sites": non-zero groups http and https pages by their
+                                     // registrable domain, as browsers do
+  int32_t browserImportOffered = 0;  // "Browser Import Offered": non-zero once the offer to bring in
+                                     // a browser's history and bookmarks was answered
   // "Search Address": Quick Search appends the keywords to it.
   std::string searchAddress = kDefaultSearchAddress;
 };
