@@ -9,10 +9,20 @@
 
 namespace {
 
-const std::vector<std::string> kWriteOrder{
-    "Browser",       "Browser Path", "Column 0",   "Column 1",     "Column 2",           "Column 3",
-    "Max PageMarks", "Power User",   "Menu State", "Simple Sites", "Check Secure Pages", "Modern Sites",
-    "Search Address"};
+const std::vector<std::string> kWriteOrder{"Browser",
+                                           "Browser Path",
+                                           "Column 0",
+                                           "Column 1",
+                                           "Column 2",
+                                           "Column 3",
+                                           "Max PageMarks",
+                                           "Power User",
+                                           "Menu State",
+                                           "Simple Sites",
+                                           "Check Secure Pages",
+                                           "Modern Sites",
+                                           "Browser Import Offered",
+                                           "Search Address"};
 
 void ExpectDefaults(const CPrefs& prefs) {
   const CPrefs defaults;
