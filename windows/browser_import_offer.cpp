@@ -10,6 +10,9 @@
 namespace {
 
 constexpr int kMargin = 16;
+// Room for a panel along the bottom edge that the screen's available area does not leave out (a
+// tray without a window manager).
+constexpr int kBottomMargin = 48;
 
 }  // namespace
 
@@ -37,7 +40,7 @@ void CBrowserImportOffer::ShowInCorner() {
   adjustSize();
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     const QRect area = screen->availableGeometry();
-    move(area.right() - width() - kMargin, area.bottom() - height() - kMargin);
+    move(area.right() - width() - kMargin, area.bottom() - height() - kBottomMargin);
   }
   show();
 }
