@@ -65,7 +65,9 @@ int main(int argc, char** argv) {
   ProcProcessList processes;
   const char* path = std::getenv("PATH");
   CTrayApp app(
-      {preferences, messages, launcher, clock, processes, {}, ReadWorkingDirectory(), path ? path : ""});
+      {preferences, messages, launcher, clock, processes, {}, ReadWorkingDirectory(), path ? path : "", [] {
+         return FindAllProfiles(ProfilePlaces::FromEnvironment());
+       }});
   if (find) app.StartWithFindWindow();
   if (!app.Start()) return app.HandedOver() ? 0 : 1;
 

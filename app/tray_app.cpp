@@ -18,6 +18,8 @@
 #include "resources/resource_ids.h"
 #include "resources/string_table.h"
 #include "shell/qt/tray_wnd.h"
+#include "windows/browser_import_dlg.h"
+#include "windows/browser_import_offer.h"
 #include "windows/command_dialog_set.h"
 #include "windows/tool_window_set.h"
 
@@ -111,8 +113,10 @@ void CTrayApp::StopListening() {
 void CTrayApp::CreateParts() {
   browser_ = std::make_unique<BrowserLink>(link_, prefs_, services_.launcher, services_.messages);
   http_ = std::make_unique<CurlHttpClient>();
-  toolWindows_ = std::make_unique<ToolWindowSet>(
+  windowServices_ = std::make_unique<WindowServices>(
       WindowServices{prefs_, store_, topics_, *browser_, services_.messages, *http_});
+  windowServices_->saveStore = [this] { return dataFiles_.SaveCache(store_, prefs_.cachePath); };
+  toolWindows_ = std::make_unique<ToolWindowSet>(*windowServices_);
   dialogs_ = std::make_unique<CommandDialogSet>(prefs_, services_.messages);
   tray_ = std::make_unique<CTrayWnd>(prefs_, store_, topics_, *browser_, services_.launcher,
                                      services_.messages, *toolWindows_, *dialogs_);
@@ -178,6 +182,34 @@ void CTrayApp::LoadData() {
     QTimer::singleShot(kPrepareFindWindowMs, this, [this] {
       if (!down_) toolWindows_->PrepareFindWindow();
     });
+  OfferBrowserImport();
+}
+
+void CTrayApp::OfferBrowserImport() {
+  if (prefs_.browserImportOffered || store_.Count() > 0 || !services_.findBrowserProfiles) return;
+  if (services_.findBrowserProfiles().empty()) return;
+  importOffer_ = new CBrowserImportOffer;
+  importOffer_->setAttribute(Qt::WA_DeleteOnClose);
+  connect(importOffer_, &CBrowserImportOffer::answered, this, &CTrayApp::AnswerBrowserImportOffer);
+  importOffer_->ShowInCorner();
+}
+
+CBrowserImportOffer* CTrayApp::BrowserImportOffer() const {
+  return importOffer_.data();
+}
+
+CBrowserImportDlg* CTrayApp::BrowserImportDialog() const {
+  return importDialog_.data();
+}
+
+// Either answer is kept at once, so the offer never comes again.
+void CTrayApp::AnswerBrowserImportOffer(bool yes) {
+  prefs_.browserImportOffered = 1;
+  SavePreferences(prefs_, services_.preferences);
+  if (!yes || down_) return;
+  importDialog_ = new CBrowserImportDlg(*windowServices_, services_.findBrowserProfiles());
+  importDialog_->setAttribute(Qt::WA_DeleteOnClose);
+  importDialog_->show();
 }
 
 void CTrayApp::StartDetection() {
@@ -242,6 +274,8 @@ void CTrayApp::DeleteEndpoint() {
 // The dialogs and tool windows go first, unanswered: the windows keep their column widths in
 // the preferences, and a running update check is stopped.
 void CTrayApp::FreeAndSavePreferences() {
+  delete importOffer_.data();
+  delete importDialog_.data();
   dialogs_->CloseAll();
   toolWindows_->CloseAll();
   tray_->DestroySiteMenus();

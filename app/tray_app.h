@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QTimer>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -10,6 +12,7 @@
 #include "browser/dde_link.h"
 #include "browser/detect_thread.h"
 #include "browser/registration_run.h"
+#include "exchange/browser_profiles.h"
 #include "platform/clock.h"
 #include "platform/dde_instance.h"
 #include "platform/launcher.h"
@@ -23,7 +26,10 @@
 #include "store/prefs.h"
 #include "store/process_events.h"
 #include "store/topics_model.h"
+#include "windows/window_services.h"
 
+class CBrowserImportDlg;
+class CBrowserImportOffer;
 class CTrayWnd;
 class CommandDialogSet;
 class DdeEventPump;
@@ -54,6 +60,9 @@ struct AppServices {
   std::string transportFolder;   // empty: the transport's default folder
   std::string workingDirectory;  // where cache.data, topics.data and Topics/ live
   std::string searchPath;        // where the default browser is looked for (PATH)
+  // The browsers' profiles of the user, for the offer to bring them in at a first start with an
+  // empty store; unset: no offer.
+  std::function<std::vector<BrowserProfile>()> findBrowserProfiles = nullptr;
 };
 
 // The application object: it owns the preferences, the data paths, the store, the Topics model,
@@ -96,6 +105,9 @@ class CTrayApp : public QObject {
 
   bool HandedOver() const { return handedOver_; }
   CTrayWnd* TrayWindow() const { return tray_.get(); }
+  // The offer of a first start and the import dialog it opened, while they are shown.
+  CBrowserImportOffer* BrowserImportOffer() const;
+  CBrowserImportDlg* BrowserImportDialog() const;
   PageMarkStore& Store() { return store_; }
   TopicsModel& Topics() { return topics_; }
   const CPrefs& Prefs() const { return prefs_; }
@@ -117,6 +129,9 @@ class CTrayApp : public QObject {
   void LoadData();
   void WatchBrowser();
   void StartDetection();
+  // At a first start with an empty store and profiles to bring in, unless answered before.
+  void OfferBrowserImport();
+  void AnswerBrowserImportOffer(bool yes);
   // Timer 69 ran out: a registration run begins (unless one is under way); its attempts follow
   // one second apart.
   void BeginRegistration();
@@ -144,6 +159,9 @@ class CTrayApp : public QObject {
   QTimer browserWatch_;               // how the tip tells whether a browser is there
   std::unique_ptr<HttpClient> http_;  // made on the main thread; shared by the update checks
   std::unique_ptr<ToolWindowSet> toolWindows_;
+  std::unique_ptr<WindowServices> windowServices_;
+  QPointer<CBrowserImportOffer> importOffer_;
+  QPointer<CBrowserImportDlg> importDialog_;
   std::unique_ptr<CommandDialogSet> dialogs_;
   std::unique_ptr<CTrayWnd> tray_;
   std::unique_ptr<VisitRecorder> recorder_;

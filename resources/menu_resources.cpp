@@ -186,6 +186,7 @@ constexpr Entry kSitesPopup[] = {
 
 constexpr Entry kTopicsFile[] = {
     Item(32953, "Import Netscape-Style Bookmarks"),
+    Item(32955, "Import From Browser..."),
     Item(32954, "Export Topics to HTML"),
     Separator(),
     Item(32982, "Check For &Updated PageMarks"),

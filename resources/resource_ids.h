@@ -77,6 +77,7 @@ inline constexpr uint32_t kCmdEditTopic = 32945;
 inline constexpr uint32_t kCmdDeleteTopic = 32946;
 inline constexpr uint32_t kCmdImportBookmarks = 32953;
 inline constexpr uint32_t kCmdExportTopics = 32954;
+inline constexpr uint32_t kCmdImportFromBrowser = 32955;
 
 // Built-in link entries and help links: each opens the address in the string of its own number.
 inline constexpr uint32_t kFirstLinkCmd = 32900;

@@ -3,7 +3,7 @@
 
 # What building the programs needs (cmake -DBUILD_TESTING=OFF).
 HOPWISE_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config ccache qt6-base-dev qt6-qpa-plugins qt6-svg-dev
-  libcurl4-openssl-dev libpsl-dev nlohmann-json3-dev libxcb1-dev)
+  libcurl4-openssl-dev libpsl-dev nlohmann-json3-dev libsqlite3-dev libxcb1-dev)
 # What running Hopwise needs besides: Qt's Wayland plugin, so that a Wayland session works too.
 HOPWISE_RUN_PACKAGES=(qt6-wayland)
 # The programs a user runs (scripts/run.sh builds only these).

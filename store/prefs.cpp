@@ -19,6 +19,7 @@ constexpr DwordValue kTrailingDwords[] = {
     {"Modern Sites", &CPrefs::modernSites},
     {"Sort Column", &CPrefs::sortColumn},
     {"Sort Flag", &CPrefs::sortFlag},
+    {"Browser Import Offered", &CPrefs::browserImportOffered},
 };
 
 // The stored text values after "Browser" and "Browser Path".

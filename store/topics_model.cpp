@@ -404,9 +404,13 @@ bool TopicsModel::Addition::Commit() {
   // The folders that were there one by one, deepest first: the first that fails ends it.
   std::stable_sort(held.begin(), held.end(),
                    [](const CTopic* a, const CTopic* b) { return Depth(a) > Depth(b); });
-  for (std::size_t i = 0; ok && i < held.size(); ++i) ok = model_.SaveBatch({held[i]});
+  std::vector<const CTopic*> written;
+  for (std::size_t i = 0; ok && i < held.size(); ++i)
+    if ((ok = model_.SaveBatch({held[i]}))) written.push_back(held[i]);
   if (!ok) {
     Undo();
+    // Those written already get back what they held before.
+    model_.SaveBatch(written);
     return false;
   }
   done_ = true;

@@ -149,8 +149,9 @@ class TopicsModel {
   // New folders and links that reach the disk all together or not at all (an import). While an
   // Addition lives, nodes are only added (NewFolder, NewLink), nothing is written and nobody is
   // told. Commit writes the new folders' files first and the folders that were there before last
-  // (topics.data the very last), stopping at the first that fails; then the new files are removed
-  // and the additions leave the tree, so every file is as it was. An Addition that ends without
+  // (topics.data the very last), stopping at the first that fails; then the new files are removed,
+  // the additions leave the tree and the folders written already are written again without them,
+  // so every file is as it was. An Addition that ends without
   // Commit leaves the same way, writing nothing. The listeners hear OnTopicsAboutToReset at the
   // start and OnTopicsReset at the end.
   class Addition {

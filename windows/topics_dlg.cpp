@@ -100,6 +100,8 @@ void CTopicsDlg::OnCommand(uint32_t command) {
     case res::kCmdImportBookmarks:
       if (std::string path = AskImportFile(*this); !path.empty()) ImportFile(path);
       return;
+    case res::kCmdImportFromBrowser:
+      return ImportBrowserProfile();
     case res::kCmdExportTopics:
       if (std::string path = AskExportFile(*this); !path.empty()) ExportFile(path);
       return;
@@ -126,6 +128,16 @@ void CTopicsDlg::ImportFile(const std::string& path) {
   importing_ = true;
   QPointer<CTopicsDlg> alive(this);
   const std::string text = ImportBookmarksFile(*this, path, services_.topics, services_.messages);
+  if (!alive) return;
+  importing_ = false;
+  if (!text.empty()) ShowStatus(text);
+}
+
+void CTopicsDlg::ImportBrowserProfile() {
+  if (importing_) return;
+  importing_ = true;
+  QPointer<CTopicsDlg> alive(this);
+  const std::string text = ImportFromBrowser(*this, services_);
   if (!alive) return;
   importing_ = false;
   if (!text.empty()) ShowStatus(text);

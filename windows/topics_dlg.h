@@ -34,8 +34,8 @@ class WindowCheck;
 // preferences when the window goes and expanded again when it opens. A node is moved by dragging it onto
 // another: a refused drop beeps. The status bar shows a link's URL, or "Topic/Folder". Pages
 // marked for filing are taken in whenever the window is shown or activated. File imports a
-// bookmark file, exports the Topics as one, and starts or stops an update check; the window
-// refuses to close while a check runs.
+// bookmark file or a browser's profile, exports the Topics as one, and starts or stops an update
+// check; the window refuses to close while a check runs.
 class CTopicsDlg : public QMainWindow {
   Q_OBJECT
 
@@ -48,6 +48,8 @@ class CTopicsDlg : public QMainWindow {
   // The two File commands after their file dialogs, with the file chosen.
   void ImportFile(const std::string& path);
   void ExportFile(const std::string& path);
+  // File > Import From Browser...: the profile chosen in its dialog.
+  void ImportBrowserProfile();
   // Files the pages marked for filing as top-level links (see FileMarkedPages); done on its own
   // whenever the window is shown or activated.
   void TakeMarkedPages();

@@ -6,15 +6,22 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QPushButton>
 #include <QTableView>
 #include <atomic>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "resources/resource_ids.h"
 #include "shell/qt/no_tray_window.h"
 #include "shell/qt/tray_wnd.h"
 #include "support/app_fixture.h"
+#include "support/fake_clock.h"
+#include "support/memory_preference_store.h"
+#include "support/recording_message_boxes.h"
+#include "windows/browser_import_dlg.h"
+#include "windows/browser_import_offer.h"
 #include "windows/page_marks_dlg.h"
 
 namespace {
@@ -189,6 +196,57 @@ TEST_F(TrayAppTest, FindStartsShowTheFindWindowHereOrInTheHopwiseRunning) {
   EXPECT_NE(nullptr, FindWindowShown()) << "shown again by the running Hopwise";
   first.Shutdown();
   EXPECT_EQ(nullptr, FindWindowShown());
+}
+
+// A first start with an empty store offers the browsers' profiles once; "No, Thanks" is kept and
+// the offer does not come again. "Bring In..." opens the import, which reads the profile on its
+// thread and brings it in (here a Chromium profile with only its Bookmarks file).
+TEST_F(TrayAppTest, TheOfferOfAFirstStartIsAnsweredOnceAndBringsTheProfileIn) {
+  const fs::path profile = root_ / "Default";
+  fs::create_directories(profile);
+  std::ofstream(profile / "Bookmarks") << R"({"roots": {"bookmark_bar": {"type": "folder", "children": [
+             {"type": "url", "name": "A", "url": "http://a.example/", "date_added": "13340000000000000"}]}}})";
+  AppServices services = Services();
+  services.findBrowserProfiles = [&] {
+    return std::vector<BrowserProfile>{ProfileAt(BrowserKind::Chromium, profile)};
+  };
+  {
+    CTrayApp app(services);
+    ASSERT_TRUE(app.Start());
+    app.FinishStart();
+    ASSERT_NE(nullptr, app.BrowserImportOffer());
+    EXPECT_TRUE(app.BrowserImportOffer()->isVisible());
+    app.BrowserImportOffer()->NoButton()->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(nullptr, app.BrowserImportOffer());
+    EXPECT_EQ(MemoryPreferenceStore::Value(uint32_t{1}), preferences_.Values().at("Browser Import Offered"));
+    app.Shutdown();
+  }
+  {
+    CTrayApp again(services);
+    ASSERT_TRUE(again.Start());
+    again.FinishStart();
+    EXPECT_EQ(nullptr, again.BrowserImportOffer()) << "answered once, never offered again";
+    again.Shutdown();
+  }
+  preferences_.WriteDword("Browser Import Offered", 0);  // as if never answered
+  fs::remove(root_ / "work" / "cache.data");
+  CTrayApp app(services);
+  ASSERT_TRUE(app.Start());
+  app.FinishStart();
+  ASSERT_NE(nullptr, app.BrowserImportOffer());
+  app.BrowserImportOffer()->YesButton()->click();
+  CBrowserImportDlg* dialog = app.BrowserImportDialog();
+  ASSERT_NE(nullptr, dialog);
+  dialog->StartButton()->click();
+  for (int i = 0; i < 500 && dialog->Summary().empty(); ++i)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  EXPECT_EQ("Brought in 0 pages and 1 bookmark in 1 folder from Chromium (Default).", dialog->Summary());
+  ASSERT_EQ(1u, app.Topics().Root().children->size());
+  EXPECT_EQ("Chromium bookmarks bar", app.Topics().Root().children->front()->name);
+  EXPECT_TRUE(messages_.Shown().empty());
+  app.Shutdown();
+  EXPECT_EQ(nullptr, app.BrowserImportDialog());
 }
 
 }  // namespace
