@@ -7,19 +7,23 @@
 #include <optional>
 #include <string_view>
 
+#include "app/app_style.h"
 #include "app/display_check.h"
 #include "app/signal_watch.h"
 #include "app/tray_app.h"
 #include "platform/qt/process_launcher.h"
 #include "platform/qt/qt_message_boxes.h"
 #include "platform/qt/settings_preference_store.h"
+#include "resources/icons.h"
+#include "resources/resource_ids.h"
 
 namespace {
 
 constexpr char kUsage[] =
-    "usage: hopwise [--help | --version]\n"
+    "usage: hopwise [--find | --help | --version]\n"
     "The Hopwise tray program; it keeps its data in the folder it is started in. Start Hopwise with\n"
-    "the command hopwise, which sets up its data folder and starts this program there.\n";
+    "the command hopwise, which sets up its data folder and starts this program there. With --find\n"
+    "it shows its find window once started, or has the Hopwise already running show it.\n";
 
 // The signals a start command may have blocked until the handlers were in place.
 void UnblockTerminationSignals() {
@@ -31,14 +35,15 @@ void UnblockTerminationSignals() {
 
 }  // namespace
 
-// Hopwise takes no arguments; it works in the current directory.
+// Hopwise takes no arguments but --find; it works in the current directory.
 int main(int argc, char** argv) {
   InstallTerminationHandlers();
   UnblockTerminationSignals();
   const std::string_view option = argc > 1 ? argv[1] : "";
   if (option == "--help" || option == "-h") return std::fputs(kUsage, stdout) == EOF;
   if (option == "--version") return std::printf("Hopwise %s\n", HOPWISE_VERSION) < 0;
-  if (argc > 1) {
+  const bool find = option == "--find";
+  if (argc > 2 || (argc > 1 && !find)) {
     std::fputs(kUsage, stderr);
     return 2;
   }
@@ -48,6 +53,9 @@ int main(int argc, char** argv) {
   }
   QApplication qtApp(argc, argv);
   QApplication::setApplicationName("Hopwise");
+  // Every window and dialog carries the program's icon unless it sets its own.
+  QApplication::setWindowIcon(LoadIconResource(res::kIconActive));
+  QApplication::setStyle(new AppStyle);
   QApplication::setQuitOnLastWindowClosed(false);
 
   SettingsPreferenceStore preferences(SettingsPreferenceStore::DefaultPath());
@@ -57,7 +65,10 @@ int main(int argc, char** argv) {
   ProcProcessList processes;
   const char* path = std::getenv("PATH");
   CTrayApp app(
-      {preferences, messages, launcher, clock, processes, {}, ReadWorkingDirectory(), path ? path : ""});
+      {preferences, messages, launcher, clock, processes, {}, ReadWorkingDirectory(), path ? path : "", [] {
+         return FindAllProfiles(ProfilePlaces::FromEnvironment());
+       }});
+  if (find) app.StartWithFindWindow();
   if (!app.Start()) return app.HandedOver() ? 0 : 1;
 
   QObject::connect(&app, &CTrayApp::finished, &qtApp, &QApplication::quit, Qt::QueuedConnection);

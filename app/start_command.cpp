@@ -1,6 +1,7 @@
 // hopwise: the command users run. It sets Hopwise up the first time (its private data folder with
 // the Topics folder, an empty preferences file), has the browser bridge put the browsers' host
-// manifests in place, and starts the program in the data folder.
+// manifests in place, and starts the program in the data folder. With --find it asks a running
+// Hopwise for its find window and ends; only when none answers does it start one, which shows it.
 //
 // The termination signals are blocked from here until the program has its handlers in place, so a
 // SIGTERM or Ctrl+C in the first moments waits for it instead of killing it half started.
@@ -19,16 +20,22 @@
 #include <string>
 #include <string_view>
 
+#include "platform/dde_names.h"
+#include "platform/instance_hand_over.h"
+#include "platform/instance_lock.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
 constexpr char kUsage[] =
-    "usage: hopwise [--help | --version]\n"
+    "usage: hopwise [--find | --help | --version]\n"
     "Starts Hopwise, the page history in your system tray. The first time it makes its data folder\n"
     "(${XDG_DATA_HOME:-~/.local/share}/hopwise, readable by you only) and its preferences file\n"
     "(${XDG_CONFIG_HOME:-~/.config}/Ostrand Software/Hopwise/1.2.conf), and every time it tells\n"
-    "Chromium and Firefox where the browser bridge is. End Hopwise with \"Exit\" in its tray menu.\n";
+    "Chromium and Firefox where the browser bridge is. End Hopwise with \"Exit\" in its tray menu.\n"
+    "  --find  shows the window that finds a page among the pages you visited and your Topics,\n"
+    "          starting Hopwise first when it is not running. Bind it to a key of your desktop.\n";
 
 std::string Env(const char* name) {
   const char* value = std::getenv(name);
@@ -87,6 +94,17 @@ fs::path Program(const fs::path& here) {
   return fs::exists(installed, ec) ? installed : here / "hopwise";
 }
 
+// How long a running Hopwise may take to answer "--find" before this command starts one itself
+// (which then hands over, waiting longer).
+constexpr int kFindAnswerMs = 1000;
+
+// "--find" with Hopwise running: the running one shows its find window, and this command is done
+// before anything else, so that a key bound to it answers at once.
+bool RunningHopwiseFinds() {
+  const std::string dir = dde::names::DefaultRuntimeDir();
+  return InstanceLock::IsHeld(dir) && InstanceHandOver::Ask(dir, InstanceHandOver::kFindItem, kFindAnswerMs);
+}
+
 void BlockTerminationSignals() {
   sigset_t set;
   sigemptyset(&set);
@@ -101,10 +119,12 @@ int main(int argc, char** argv) {
   const std::string_view option = argc > 1 ? argv[1] : "";
   if (option == "--help" || option == "-h") return std::fputs(kUsage, stdout) == EOF;
   if (option == "--version") return std::printf("Hopwise %s\n", HOPWISE_VERSION) < 0;
-  if (argc > 1) {
+  const bool find = option == "--find";
+  if (argc > 2 || (argc > 1 && !find)) {
     std::fputs(kUsage, stderr);
     return 2;
   }
+  if (find && RunningHopwiseFinds()) return 0;
   if (Env("DISPLAY").empty() && Env("WAYLAND_DISPLAY").empty() && Env("QT_QPA_PLATFORM").empty()) {
     std::fprintf(stderr,
                  "Hopwise needs a graphical desktop session (neither DISPLAY nor WAYLAND_DISPLAY is set).\n");
@@ -122,7 +142,10 @@ int main(int argc, char** argv) {
     Fail("cannot enter " + data.string() + ": " + std::strerror(errno));
     return 1;
   }
-  ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+  if (find)
+    ::execl(program.c_str(), program.c_str(), "--find", static_cast<char*>(nullptr));
+  else
+    ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
   Fail("cannot start " + program.string() + ": " + std::strerror(errno));
   return 1;
 }

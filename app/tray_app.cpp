@@ -23,16 +23,19 @@
 #include "shell/qt/tray_wnd.h"
 #include "store/watched_file.h"
 #include "store/watched_visits.h"
+#include "windows/browser_import_dlg.h"
+#include "windows/browser_import_offer.h"
 #include "windows/command_dialog_set.h"
 #include "windows/tool_window_set.h"
 
 CTrayApp::CTrayApp(AppServices services, QObject* parent)
     : QObject(parent),
       services_(std::move(services)),
+      paths_(FormDataPaths(services_.workingDirectory)),
       store_(prefs_, services_.clock),
       dataFiles_(services_.messages, services_.clock),
-      backgroundSave_(dataFiles_),
-      topics_(dataFiles_, services_.clock, prefs_),
+      backgroundSave_(dataFiles_, [this](const std::string& message) { ReportFailedSave(message); }),
+      topics_(dataFiles_, services_.clock, paths_),
       watched_(services_.clock),
       transport_(services_.transportFolder),
       link_(transport_) {}
@@ -61,33 +64,46 @@ bool CTrayApp::Start() {
   // the signal is handled at once, however the browser behaves.
   transport_.SetInterruptFd(TerminationFd());
   OpenPreferences(prefs_, services_.preferences, services_.messages, services_.clock.Now());
-  FormDataPaths(prefs_, services_.workingDirectory);
   if (prefs_.browser.empty()) FindBrowserInstallation(prefs_, services_.searchPath);
   CreateParts();
   tray_->CreateTrayWindow();
-  // The icon comes first; what grows with the store follows once something of Hopwise is drawn.
-  WaitForFirstPaint();
-  StartDetection();
+  // The icon comes first; what grows with the store, and the watch for the browser, follow once
+  // something of Hopwise is on the screen. A start for the find window loads at once: the window
+  // is what the user waits for.
+  if (findOnStart_)
+    QTimer::singleShot(0, this, &CTrayApp::FinishStart);
+  else
+    WaitForFirstPaint();
   return true;
 }
 
 // Nothing modal: a start from the desktop's menu or at log-in must not wait for a click.
 void CTrayApp::HandOver() {
-  handedOver_ = InstanceHandOver::AskToShow(transport_.RuntimeDir(), kHandOverWaitMs);
+  const char* item = findOnStart_ ? InstanceHandOver::kFindItem : InstanceHandOver::kShowItem;
+  handedOver_ = InstanceHandOver::Ask(transport_.RuntimeDir(), item, kHandOverWaitMs);
   std::fprintf(stderr, "%s\n", handedOver_ ? kHandedOver : kNoAnswer);
 }
 
 // The request is answered at once; the window opens from the main loop afterwards.
 void CTrayApp::ListenForHandOver() {
   handOver_ = std::make_unique<InstanceHandOver>(transport_.RuntimeDir());
-  const bool listening = handOver_->Listen([this] {
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-          if (tray_ && !down_) tray_->ShowYourself();
-        },
-        Qt::QueuedConnection);
-  });
+  const bool listening = handOver_->Listen(
+      [this] {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+              if (tray_ && !down_) tray_->ShowYourself();
+            },
+            Qt::QueuedConnection);
+      },
+      [this] {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+              if (tray_ && !down_) tray_->ShowFindWindow();
+            },
+            Qt::QueuedConnection);
+      });
   if (listening)
     handOverPump_ = std::make_unique<DdeEventPump>(handOver_->Transport());
   else
@@ -104,8 +120,10 @@ void CTrayApp::CreateParts() {
   browser_ = std::make_unique<BrowserLink>(link_, prefs_, services_.launcher, services_.messages);
   http_ = std::make_unique<CurlHttpClient>();
   opener_ = std::make_unique<WatchingOpener>(*browser_, watched_, services_.clock);
-  toolWindows_ = std::make_unique<ToolWindowSet>(
+  windowServices_ = std::make_unique<WindowServices>(
       WindowServices{prefs_, store_, topics_, *opener_, services_.messages, *http_, watched_});
+  windowServices_->saveStore = [this] { return dataFiles_.SaveCache(store_, paths_.cachePath); };
+  toolWindows_ = std::make_unique<ToolWindowSet>(*windowServices_);
   dialogs_ = std::make_unique<CommandDialogSet>(prefs_, services_.messages);
   tray_ = std::make_unique<CTrayWnd>(prefs_, store_, topics_, *opener_, services_.launcher,
                                      services_.messages, *toolWindows_, *dialogs_);
@@ -146,7 +164,7 @@ void CTrayApp::CreateWatchService() {
   };
   watch_ = std::make_unique<WatchService>(
       WatchService::Parts{watched_, prefs_, services_.clock, *http_, services_.messages},
-      WatchedPathBeside(prefs_.cachePath), std::move(hooks));
+      WatchedPathBeside(paths_.cachePath), std::move(hooks));
 }
 
 void CTrayApp::WatchBrowser() {
@@ -161,13 +179,21 @@ void CTrayApp::WaitForFirstPaint() {
 bool CTrayApp::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::Paint && watched->isWidgetType() && !loaded_) {
     qApp->removeEventFilter(this);
-    QTimer::singleShot(0, this, &CTrayApp::FinishStart);
+    QTimer::singleShot(0, this, &CTrayApp::FinishStartOnceShown);
   }
   return QObject::eventFilter(watched, event);
 }
 
+// The paint is over when this runs, but the picture may still wait in the connection to the display
+// or in its queue: the round trip has the display show it before the loading takes the processor.
+void CTrayApp::FinishStartOnceShown() {
+  QGuiApplication::sync();
+  FinishStart();
+}
+
 void CTrayApp::FinishStart() {
   LoadData();
+  if (!detect_ && !down_) StartDetection();
 }
 
 // The data files, then the menus; only then may the browser's echoes reach the store.
@@ -175,8 +201,8 @@ void CTrayApp::LoadData() {
   if (loaded_ || !tray_) return;
   qApp->removeEventFilter(this);
   RemoveStaleTempFiles(services_.workingDirectory.empty() ? "." : services_.workingDirectory);
-  RemoveStaleTempFiles(prefs_.branchPath);
-  dataFiles_.LoadCache(store_, prefs_.cachePath);
+  RemoveStaleTempFiles(paths_.branchPath);
+  dataFiles_.LoadCache(store_, paths_.cachePath);
   watch_->Load();
   watchedVisits_ = std::make_unique<WatchedVisits>(store_, watched_);
   tray_->BuildMenus();
@@ -184,6 +210,40 @@ void CTrayApp::LoadData() {
   loaded_ = true;
   WatchBrowser();
   browserWatch_.start();
+  if (findOnStart_)
+    tray_->ShowFindWindow();
+  else
+    QTimer::singleShot(kPrepareFindWindowMs, this, [this] {
+      if (!down_) toolWindows_->PrepareFindWindow();
+    });
+  OfferBrowserImport();
+}
+
+void CTrayApp::OfferBrowserImport() {
+  if (prefs_.browserImportOffered || store_.Count() > 0 || !services_.findBrowserProfiles) return;
+  if (services_.findBrowserProfiles().empty()) return;
+  importOffer_ = new CBrowserImportOffer;
+  importOffer_->setAttribute(Qt::WA_DeleteOnClose);
+  connect(importOffer_, &CBrowserImportOffer::answered, this, &CTrayApp::AnswerBrowserImportOffer);
+  importOffer_->ShowInCorner();
+}
+
+CBrowserImportOffer* CTrayApp::BrowserImportOffer() const {
+  return importOffer_.data();
+}
+
+CBrowserImportDlg* CTrayApp::BrowserImportDialog() const {
+  return importDialog_.data();
+}
+
+// Either answer is kept at once, so the offer never comes again.
+void CTrayApp::AnswerBrowserImportOffer(bool yes) {
+  prefs_.browserImportOffered = 1;
+  SavePreferences(prefs_, services_.preferences);
+  if (!yes || down_) return;
+  importDialog_ = new CBrowserImportDlg(*windowServices_, services_.findBrowserProfiles());
+  importDialog_->setAttribute(Qt::WA_DeleteOnClose);
+  importDialog_->show();
 }
 
 void CTrayApp::StartDetection() {
@@ -193,12 +253,11 @@ void CTrayApp::StartDetection() {
     QMetaObject::invokeMethod(
         tray, [tray] { tray->StartRegistrationTimer(); }, Qt::QueuedConnection);
   };
+  hooks.takeCacheDirty = [this] { return store_.TakeDirty(); };
   hooks.startBackgroundSave = [this] {
-    std::lock_guard gate(saveGate_);
-    if (loaded_ && !events_.closing.IsSet()) backgroundSave_.Start(store_, prefs_.cachePath);
+    if (loaded_) backgroundSave_.Start(store_, paths_.cachePath);
   };
-  detect_ =
-      std::make_unique<CDetectThread>(events_, services_.processes, store_.DirtyFlag(), std::move(hooks));
+  detect_ = std::make_unique<CDetectThread>(events_, services_.processes, std::move(hooks));
   detect_->Start();
 }
 
@@ -221,11 +280,19 @@ void CTrayApp::WaitForDetectionEnd() {
 // No call to the browser waits any more either, not even one further up the stack.
 void CTrayApp::BeginClosing() {
   transport_.Interrupt();
-  {
-    std::lock_guard gate(saveGate_);
-    events_.closing.Set();
-  }
-  backgroundSave_.Wait();
+  events_.closing.Set();
+  backgroundSave_.Close();
+}
+
+// On the worker thread: the message is shown from the main loop. Once Hopwise is going down it is
+// dropped: the closing save writes the same file and tells its own outcome.
+void CTrayApp::ReportFailedSave(const std::string& message) {
+  QMetaObject::invokeMethod(
+      this,
+      [this, message] {
+        if (!down_) dataFiles_.Tell(message);
+      },
+      Qt::QueuedConnection);
 }
 
 // Withdraws "HOPWISE1": nothing is served any more.
@@ -241,6 +308,8 @@ void CTrayApp::DeleteEndpoint() {
 // The dialogs and tool windows go first, unanswered: the windows keep their column widths in
 // the preferences, and a running update check is stopped.
 void CTrayApp::FreeAndSavePreferences() {
+  delete importOffer_.data();
+  delete importDialog_.data();
   dialogs_->CloseAll();
   toolWindows_->CloseAll();
   watch_.reset();  // a check under way is stopped; watched.data is written
@@ -259,7 +328,7 @@ void CTrayApp::Shutdown() {
   BeginClosing();
   WaitForDetectionEnd();
   DeleteEndpoint();
-  dataFiles_.SaveCache(store_, prefs_.cachePath);
+  dataFiles_.SaveCache(store_, paths_.cachePath);
   FreeAndSavePreferences();
   StopListening();
   emit finished();
@@ -270,7 +339,7 @@ void CTrayApp::SaveSession() {
   StderrMessageBoxes quiet;
   dataFiles_.ReportTo(quiet);
   // Before the store is loaded it holds nothing of its own, and cache.data is left as it is.
-  if (loaded_) dataFiles_.SaveCache(store_, prefs_.cachePath);
+  if (loaded_) dataFiles_.SaveCache(store_, paths_.cachePath);
   if (loaded_ && watch_) watch_->Save();
   SavePreferences(prefs_, services_.preferences);
   dataFiles_.ReportTo(services_.messages);
@@ -284,7 +353,7 @@ void CTrayApp::EndOfLogon(bool ending) {
   endOfSessionMessages_ = std::make_unique<StderrMessageBoxes>();
   dataFiles_.ReportTo(*endOfSessionMessages_);
   LoadData();
-  dataFiles_.SaveCache(store_, prefs_.cachePath);
+  dataFiles_.SaveCache(store_, paths_.cachePath);
   DeleteEndpoint();
   FreeAndSavePreferences();
   // The session is ending and so is the process: the detection thread is stopped only now, after

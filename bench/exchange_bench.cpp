@@ -76,15 +76,16 @@ const std::string& BookmarkFile(int links) {
 struct DataFolder {
   DataFolder() : dir(TempFolder()) {
     fs::create_directory(dir + "/Topics");
-    FormDataPaths(prefs, dir);
+    paths = FormDataPaths(dir);
   }
   ~DataFolder() { fs::remove_all(dir); }
   std::string dir;
   NoMessages messages;
   SystemClock clock;
   CPrefs prefs;
+  DataPaths paths;
   DataFiles files{messages, clock};
-  TopicsModel model{files, clock, prefs};
+  TopicsModel model{files, clock, paths};
 };
 
 TopicsImportResult ImportFile(DataFolder& data, const std::string& path) {

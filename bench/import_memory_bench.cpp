@@ -62,9 +62,10 @@ int main(int argc, char** argv) {
     NoMessages messages;
     SystemClock clock;
     CPrefs prefs;
-    FormDataPaths(prefs, folder + "/data");
+    DataPaths paths;
+    paths = FormDataPaths(folder + "/data");
     DataFiles files(messages, clock);
-    TopicsModel model(files, clock, prefs);
+    TopicsModel model(files, clock, paths);
     BookmarkFile in;
     std::string why;
     if (!in.Open(file, why)) {

@@ -56,7 +56,7 @@ struct World {
     char pattern[] = "/tmp/hopwise-bench-XXXXXX";
     dir = ::mkdtemp(pattern);
     fs::create_directory(dir + "/Topics");
-    FormDataPaths(prefs, dir);
+    paths = FormDataPaths(dir);
     prefs.maxPageMarks = static_cast<int32_t>(std::max<int64_t>(pages, 100));
     std::vector<std::unique_ptr<CPez>> loaded;
     for (int64_t i = 0; i < pages; ++i) {
@@ -81,9 +81,10 @@ struct World {
   SystemClockForBench clock;
   Quiet messages;
   CPrefs prefs;
+  DataPaths paths;
   PageMarkStore store{prefs, clock};
   DataFiles files{messages, clock};
-  TopicsModel topics{files, clock, prefs};
+  TopicsModel topics{files, clock, paths};
   Screen screen;
   NoOpener opener;
   PopupMenus menus{prefs, store, topics, screen, opener};
@@ -102,13 +103,13 @@ BENCHMARK(BM_VisitNewPage)->ArgsProduct({{100, 5000}, {0, 1}})->Unit(benchmark::
 // Reading a cache.data of 5000 records and building both menus from it.
 void BM_LoadCacheAndBuildMenus(benchmark::State& state) {
   World source(state.range(0), false);
-  source.files.SaveCache(source.store, source.prefs.cachePath);
+  source.files.SaveCache(source.store, source.paths.cachePath);
   for (auto _ : state) {
     SystemClockForBench clock;
     PageMarkStore store(source.prefs, clock);
-    TopicsModel topics(source.files, clock, source.prefs);
+    TopicsModel topics(source.files, clock, source.paths);
     PopupMenus menus(source.prefs, store, topics, source.screen, source.opener);
-    source.files.LoadCache(store, source.prefs.cachePath);
+    source.files.LoadCache(store, source.paths.cachePath);
     menus.BuildMenus();
     benchmark::DoNotOptimize(menus.MainMenu()->Count());
   }

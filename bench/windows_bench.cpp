@@ -65,9 +65,10 @@ struct Bench {
   NoMessages messages;
   NoBrowser opener;
   CPrefs prefs;
+  DataPaths paths;
   PageMarkStore store{prefs, clock};
   DataFiles files{messages, clock};
-  TopicsModel topics{files, clock, prefs};
+  TopicsModel topics{files, clock, paths};
   CurlHttpClient http;
   WatchedPages watched{clock};
   WindowServices services{prefs, store, topics, opener, messages, http, watched};
@@ -89,7 +90,7 @@ struct TopicsBench {
     if (!::mkdtemp(pattern.data())) std::abort();
     dir = pattern;
     std::filesystem::create_directory(dir + "/Topics");
-    FormDataPaths(prefs, dir);
+    paths = FormDataPaths(dir);
     TopicsModel::Batch batch(topics);
     for (int f = 0; f < kTopicFolders; ++f) {
       const CTopic* folder = topics.NewFolder(topics.Root(), 0, "Folder " + std::to_string(f));
@@ -105,9 +106,10 @@ struct TopicsBench {
   NoMessages messages;
   NoBrowser opener;
   CPrefs prefs;
+  DataPaths paths;
   PageMarkStore store{prefs, clock};
   DataFiles files{messages, clock};
-  TopicsModel topics{files, clock, prefs};
+  TopicsModel topics{files, clock, paths};
   CurlHttpClient http;
   WatchedPages watched{clock};
   WindowServices services{prefs, store, topics, opener, messages, http, watched};

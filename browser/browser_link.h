@@ -25,8 +25,6 @@ class BrowserLink : public UrlOpener {
   // The endpoint's name, empty once closed.
   std::string EndpointName() const;
   bool IsOpen() const { return endpoint_ != nullptr; }
-  // The endpoint itself, for the conversation-level operations; null once closed.
-  CDDEObject* Endpoint() { return endpoint_.get(); }
 
   // OpenUrl, then Activate: the browser shows the page and comes to the front. An address the guard
   // of address_guard.h refuses goes nowhere; a message says why.

@@ -1,13 +1,10 @@
 #include "browser/dde_link.h"
 
 #include <algorithm>
-#include <thread>
 
 #include "browser/verb_table.h"
 
-DdeLink::DdeLink(dde::Instance& instance)
-    : sleep([](std::chrono::milliseconds pause) { std::this_thread::sleep_for(pause); }),
-      instance_(instance) {}
+DdeLink::DdeLink(dde::Instance& instance, DdeTimeouts timeouts) : instance_(instance), timeouts_(timeouts) {}
 
 DdeLink::~DdeLink() = default;
 
@@ -106,7 +103,7 @@ std::vector<dde::ConvHandle> DdeLink::ConversationsOf(const std::string& endpoin
 
 dde::ConvHandle DdeLink::Connect(const std::string& holder, int verb, int timeoutMs) {
   dde::ConvHandle conv = instance_.Connect(std::string(kBrowserService), std::string(VerbName(verb)),
-                                           timeoutMs > 0 ? timeoutMs : connectTimeoutMs);
+                                           timeoutMs > 0 ? timeoutMs : timeouts_.connectMs);
   if (conv == 0) return 0;
   Hold(conv, holder);
   return conv;
@@ -114,12 +111,12 @@ dde::ConvHandle DdeLink::Connect(const std::string& holder, int verb, int timeou
 
 std::optional<dde::Bytes> DdeLink::Request(dde::ConvHandle conv, const std::optional<std::string>& item) {
   if (!item || !FindConversation(conv)) return std::nullopt;
-  return instance_.Request(conv, *item, transactionTimeoutMs);
+  return instance_.Request(conv, *item, timeouts_.transactionMs);
 }
 
 uint32_t DdeLink::Poke(dde::ConvHandle conv, const std::optional<std::string>& item) {
   if (!item || !FindConversation(conv)) return 0;
-  return instance_.Poke(conv, *item, transactionTimeoutMs);
+  return instance_.Poke(conv, *item, timeouts_.transactionMs);
 }
 
 void DdeLink::Disconnect(dde::ConvHandle conv) {

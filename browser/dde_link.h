@@ -1,8 +1,6 @@
 #pragma once
 
-#include <chrono>
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -29,6 +27,17 @@ class VerbServer {
   virtual uint32_t OnPoke(int verb, const std::string& item) = 0;
 };
 
+// How long a call to the browser waits for the browser to take the conversation, and then for
+// its reply. The main thread serves the transport meanwhile but not the tray, so a browser that
+// hangs freezes the tray for as long. 6 s each: a browser bridge answers "WWW_OpenURL" and
+// "WWW_Activate" only once the browser behind it has (it gives it 5 s, and serves nothing in the
+// meantime), and an answer that came after Hopwise gave up would be lost, or make OpenUrl start
+// the browser program as though no browser ran.
+struct DdeTimeouts {
+  int connectMs = dde::kDefaultConnectTimeoutMs;
+  int transactionMs = dde::kDefaultTimeoutMs;
+};
+
 // The process-wide state of the browser link: the transport instance, the endpoints by name, the
 // registry of open conversations, the endpoint creation counter, and the one transport callback of
 // the process. Lives from start-up to exit; endpoints are added to it and removed by name. A
@@ -36,7 +45,7 @@ class VerbServer {
 // else. Every conversation goes through the link, so the registry stays its own.
 class DdeLink {
  public:
-  explicit DdeLink(dde::Instance& instance);
+  explicit DdeLink(dde::Instance& instance, DdeTimeouts timeouts = {});
   ~DdeLink();
   DdeLink(const DdeLink&) = delete;
   DdeLink& operator=(const DdeLink&) = delete;
@@ -70,7 +79,7 @@ class DdeLink {
 
   // Conversation primitives for an endpoint. Connect opens a conversation to the browser on the
   // verb's topic, held by the endpoint, and returns its handle, 0 when the browser does not answer.
-  // timeoutMs: how long the browser has to take the conversation (0: connectTimeoutMs). Request
+  // timeoutMs: how long the browser has to take the conversation (0: the connect time-out). Request
   // and Poke do one transaction on a conversation still open; no item, or a conversation already
   // ended, sends nothing.
   dde::ConvHandle Connect(const std::string& holder, int verb, int timeoutMs = 0);
@@ -78,17 +87,6 @@ class DdeLink {
   uint32_t Poke(dde::ConvHandle conv, const std::optional<std::string>& item);
   // Ends the conversation and removes its record; a conversation the peer already ended is left be.
   void Disconnect(dde::ConvHandle conv);
-
-  // How long a call to the browser waits for the browser to take the conversation, and then for
-  // its reply. The main thread serves the transport meanwhile but not the tray, so a browser that
-  // hangs freezes the tray for as long. 6 s each: a browser bridge answers "WWW_OpenURL" and
-  // "WWW_Activate" only once the browser behind it has (it gives it 5 s, and serves nothing in the
-  // meantime), and an answer that came after Hopwise gave up would be lost, or make OpenUrl start the
-  // browser program as though no browser ran. A test may shorten them.
-  int connectTimeoutMs = dde::kDefaultConnectTimeoutMs;
-  int transactionTimeoutMs = dde::kDefaultTimeoutMs;
-  // How the registration retries wait between attempts (a test counts instead of sleeping).
-  std::function<void(std::chrono::milliseconds)> sleep;
 
  private:
   // Enters a conversation that just opened; one already in the registry is left as it is.
@@ -103,6 +101,7 @@ class DdeLink {
   void OnDisconnect(const dde::Transaction& t);
 
   dde::Instance& instance_;
+  const DdeTimeouts timeouts_;
   VerbServer* server_ = nullptr;
   uint32_t creationCounter_ = 0;           // incremented before use, never decremented
   std::map<std::string, bool> endpoints_;  // name -> the transport took the name

@@ -23,8 +23,6 @@ bool CDDEObject::IsRegistered() const {
 // transaction and ends the conversation again, on every way out.
 namespace {
 
-constexpr int kRegistrationAttempts = 20;
-constexpr std::chrono::milliseconds kRegistrationPause{1000};
 // An attempt whose conversation the browser has not taken within this is counted as failed and
 // made again later, so that a browser that hangs holds the tray for a second at a time only.
 constexpr int kRegistrationConnectMs = 1000;
@@ -64,13 +62,6 @@ WindowInfo CDDEObject::GetWindowInfo(uint32_t windowId) {
     if (conv) ParseResultData(conv.Request(item), "QCS,QCS", {&url, &caption});
   }
   return WindowInfo{url, TitleFromCaption(caption)};
-}
-
-void CDDEObject::RegisterUrlEcho(const std::string& serverName) {
-  for (int attempt = 1; attempt <= kRegistrationAttempts; ++attempt) {
-    if (TryRegisterUrlEcho(serverName)) return;
-    if (attempt < kRegistrationAttempts) link_.sleep(kRegistrationPause);
-  }
 }
 
 bool CDDEObject::TryRegisterUrlEcho(const std::string& serverName) {

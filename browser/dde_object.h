@@ -43,12 +43,9 @@ class CDDEObject {
   uint32_t Activate();
   // The URL and title of a browser window (0: the most recently used one). Empty when unanswered.
   WindowInfo GetWindowInfo(uint32_t windowId);
-  // Asks the browser to poke "WWW_URLEcho" to serverName for every page it loads: up to 20
-  // attempts one second apart while the browser is not there (or does not take the conversation
-  // within a second); gives up silently. It waits between
-  // attempts; the program drives TryRegisterUrlEcho from a timer instead.
-  void RegisterUrlEcho(const std::string& serverName);
-  // One attempt of the above: true when the browser was there to ask.
+  // Asks the browser to poke "WWW_URLEcho" to serverName for every page it loads: true when the
+  // browser was there to ask (and took the conversation within a second). RegistrationRun repeats
+  // it from a timer while the browser is not there.
   bool TryRegisterUrlEcho(const std::string& serverName);
 
  private:

@@ -1,12 +1,8 @@
 #include "browser/detect_thread.h"
 
-CDetectThread::CDetectThread(ProcessEvents& events, ProcessList& processes, std::atomic<bool>& cacheDirty,
-                             Hooks hooks, std::chrono::milliseconds tickPeriod)
-    : events_(events),
-      processes_(processes),
-      cacheDirty_(cacheDirty),
-      hooks_(std::move(hooks)),
-      tickPeriod_(tickPeriod) {}
+CDetectThread::CDetectThread(ProcessEvents& events, ProcessList& processes, Hooks hooks,
+                             std::chrono::milliseconds tickPeriod)
+    : events_(events), processes_(processes), hooks_(std::move(hooks)), tickPeriod_(tickPeriod) {}
 
 CDetectThread::~CDetectThread() {
   Join();
@@ -21,7 +17,8 @@ void CDetectThread::Join() {
 }
 
 void CDetectThread::Tick() {
-  if (trigger_.TickStart(cacheDirty_) && hooks_.startBackgroundSave) hooks_.startBackgroundSave();
+  const bool save = hooks_.takeCacheDirty && trigger_.TickStart(hooks_.takeCacheDirty);
+  if (save && hooks_.startBackgroundSave) hooks_.startBackgroundSave();
   if (scan_.Scan(processes_) && hooks_.startRegistrationTimer) hooks_.startRegistrationTimer();
   trigger_.TickEnd();
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <atomic>
 #include <chrono>
 #include <functional>
 #include <thread>
@@ -19,11 +18,13 @@ class CDetectThread {
   struct Hooks {
     // Asks the main thread to start timer 69. Called on the detection thread.
     std::function<void()> startRegistrationTimer;
+    // Takes (tests and clears) the store's dirty flag. Called on the detection thread.
+    std::function<bool()> takeCacheDirty;
     // Starts the background save of the store. Called on the detection thread.
     std::function<void()> startBackgroundSave;
   };
 
-  CDetectThread(ProcessEvents& events, ProcessList& processes, std::atomic<bool>& cacheDirty, Hooks hooks,
+  CDetectThread(ProcessEvents& events, ProcessList& processes, Hooks hooks,
                 std::chrono::milliseconds tickPeriod = std::chrono::milliseconds(1000));
   // Joins the thread; the quit event must have been signalled (or the thread never started).
   ~CDetectThread();
@@ -41,7 +42,6 @@ class CDetectThread {
 
   ProcessEvents& events_;
   ProcessList& processes_;
-  std::atomic<bool>& cacheDirty_;
   Hooks hooks_;
   std::chrono::milliseconds tickPeriod_;
   SaveTrigger trigger_;

@@ -63,7 +63,7 @@ bool CheckRun::Begin(Queued& next) {
     next.host = host;
     if (!HostHasRoom(host)) return false;
   }
-  view_.SetVerdict(next.item, Verdict::kUnchanged);
+  view_.SetVerdict(next.item, Verdict::kUnchanged, {});
   if (!checked) {
     if (counted_) ShowProgress(next.page.url);
     ++finished_;
@@ -72,8 +72,8 @@ bool CheckRun::Begin(Queued& next) {
   const PagePool::Ticket ticket = nextTicket_++;
   const Clock::time_point now = Clock::now();
   if (!pool_.Start(ticket, next.page, now + std::chrono::milliseconds(limits_.pageDeadlineMs))) {
-    if (!asking_.empty()) return false;                  // it waits for a worker to be free
-    view_.SetVerdict(next.item, Verdict::kUnreachable);  // no worker at all
+    if (!asking_.empty()) return false;  // it waits for a worker to be free
+    view_.SetVerdict(next.item, Verdict::kUnreachable, {"No connection could be opened."});  // no worker
     ++finished_;
     return true;
   }
@@ -91,7 +91,7 @@ void CheckRun::Finish(PagePool::Ticket ticket, const PageAnswer& answer) {
   --perHost_[page.host];
   ++finished_;
   if (StopRequested()) return;
-  ShowAnswer(view_, page.item, answer, page.after);
+  ShowAnswer(view_, page.item, answer, page.after, (limits_.pageDeadlineMs + 999) / 1000);
   if (!asking_.empty()) ShowProgress({});
 }
 

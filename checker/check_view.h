@@ -23,6 +23,13 @@ enum class Verdict {
   kBadStatus,    // the server answered with a status that does not begin with "2"
 };
 
+// What a verdict rests on: why, for a reader (empty while the item is being checked), and the
+// server's answer when there was one (none for a page being checked or one no connection took).
+struct VerdictCause {
+  std::string reason;
+  const PageAnswer* answer = nullptr;
+};
+
 // What the checker reads of an item.
 struct ItemFacts {
   bool isFolder = false;  // a Site or a Topic folder: its children are walked, it is not checked
@@ -49,12 +56,9 @@ class CheckView {
   virtual void SetStatusText(const std::string& text) = 0;
   // The label of the File menu's checker item.
   virtual void SetMenuLabel(const std::string& label) = 0;
-  // The image of the item's row or tree item (both images in a tree), found afresh. Nothing
-  // happens for an item that is gone or has no row.
-  virtual void SetVerdict(ItemKey item, Verdict verdict) = 0;
-  // Everything a server's answer told about item, before its verdict is shown (the watched pages
-  // keep the reason of a verdict). Not called for a stopped transfer.
-  virtual void TakeAnswer(ItemKey item, const PageAnswer& answer) {}
+  // The image of the item's row or tree item (both images in a tree), found afresh, and what the
+  // verdict rests on. Nothing happens for an item that is gone or has no row.
+  virtual void SetVerdict(ItemKey item, Verdict verdict, const VerdictCause& cause) = 0;
 
   // The keys of parent's children as they stand now, first to last; empty for a gone item.
   //   PageMarks window: kTopLevel gives the PageMarks that the window lists, least recently

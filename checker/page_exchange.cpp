@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstdint>
 #include <limits>
 #include <string_view>
@@ -43,15 +44,75 @@ SizeDecision DecideSize(uint32_t stored, uint64_t measured) {
   return {};
 }
 
-// A request that did not get its answer: stopped, or unreachable.
-PageAnswer Failed(HttpOutcome outcome) {
+PageAnswer Unanswered(HttpOutcome outcome, const HttpResponse& response, HttpDeadline deadline) {
   PageAnswer answer;
   answer.kind =
       outcome == HttpOutcome::kAborted ? PageAnswer::Kind::kStopped : PageAnswer::Kind::kUnreachable;
+  answer.timedOut = response.timedOut;
+  answer.deadlineReached = response.timedOut && std::chrono::steady_clock::now() >= deadline;
+  answer.failure = response.failure;
   return answer;
 }
 
+struct StatusName {
+  const char* code;
+  const char* text;
+};
+
+constexpr StatusName kStatusNames[] = {
+    {"300", "Multiple Choices"},
+    {"301", "Moved Permanently"},
+    {"302", "Found"},
+    {"303", "See Other"},
+    {"304", "Not Modified"},
+    {"307", "Temporary Redirect"},
+    {"308", "Permanent Redirect"},
+    {"400", "Bad Request"},
+    {"401", "Unauthorized"},
+    {"402", "Payment Required"},
+    {"403", "Forbidden"},
+    {"404", "Not Found"},
+    {"405", "Method Not Allowed"},
+    {"406", "Not Acceptable"},
+    {"407", "Proxy Authentication Required"},
+    {"408", "Request Timeout"},
+    {"410", "Gone"},
+    {"429", "Too Many Requests"},
+    {"451", "Unavailable For Legal Reasons"},
+    {"500", "Internal Server Error"},
+    {"501", "Not Implemented"},
+    {"502", "Bad Gateway"},
+    {"503", "Service Unavailable"},
+    {"504", "Gateway Timeout"},
+};
+
 }  // namespace
+
+std::string StatusText(const std::string& code) {
+  for (const StatusName& name : kStatusNames)
+    if (code == name.code) return name.text;
+  return {};
+}
+
+std::string VerdictReason(const PageAnswer& answer, int deadlineSeconds) {
+  if (answer.kind == PageAnswer::Kind::kUnreachable) {
+    if (answer.deadlineReached) return "No answer within " + std::to_string(deadlineSeconds) + " s.";
+    if (answer.timedOut) return "The server did not answer in time.";
+    if (answer.failure.empty()) return "The server could not be reached.";
+    return "The server could not be reached (" + answer.failure + ").";
+  }
+  if (answer.kind != PageAnswer::Kind::kAnswered) return {};
+  if (answer.badStatus) {
+    if (answer.status.empty()) return "The server's answer had no status.";
+    const std::string text = StatusText(answer.status);
+    return "The server answered " + answer.status + (text.empty() ? "" : " " + text) + ".";
+  }
+  if (!answer.updated) return {};
+  if (!answer.lastModified.empty())
+    return "The server dates the page " + answer.lastModified + ", after the last visit.";
+  return "Its size went from " + std::to_string(answer.oldSize) + " to " + std::to_string(answer.size) +
+         " bytes.";
+}
 
 bool IsCheckedUrl(const std::string& url, bool checkSecurePages) {
   const size_t colon = url.find(':');
@@ -79,18 +140,20 @@ PageAnswer AskServer(HttpSession& session, const ItemFacts& page, HttpDeadline d
   PageAnswer answer;
   HttpResponse head;
   const HttpOutcome outcome = session.Perform(HttpVerb::kHead, page.url, head, deadline);
-  if (outcome != HttpOutcome::kDone) return Failed(outcome);
+  if (outcome != HttpOutcome::kDone) return Unanswered(outcome, head, deadline);
   answer.kind = Kind::kAnswered;
-  answer.badStatus = head.status.empty() || head.status.front() != '2';
   answer.status = head.status;
+  answer.badStatus = head.status.empty() || head.status.front() != '2';
   if (!head.lastModified.empty()) {
+    answer.lastModified = head.lastModified;
     answer.modified = ModifiedAt(head.lastModified);
     answer.updated = page.lastVisited < answer.modified;
     return answer;
   }
   HttpResponse body;
   const HttpOutcome measured = session.Perform(HttpVerb::kGet, page.url, body, deadline);
-  if (measured != HttpOutcome::kDone) return Failed(measured);
+  if (measured != HttpOutcome::kDone) return Unanswered(measured, body, deadline);
+  answer.oldSize = page.size;
   const SizeDecision decision = DecideSize(page.size, body.bodyLength);
   answer.storeSize = decision.store;
   answer.size = decision.size;
@@ -99,12 +162,18 @@ PageAnswer AskServer(HttpSession& session, const ItemFacts& page, HttpDeadline d
 }
 
 void ShowAnswer(CheckView& view, ItemKey item, const PageAnswer& answer,
-                const std::function<void()>& afterUpdateDecision) {
+                const std::function<void()>& afterUpdateDecision, int deadlineSeconds) {
   if (answer.kind == PageAnswer::Kind::kStopped) return;
-  view.TakeAnswer(item, answer);
-  if (answer.kind == PageAnswer::Kind::kUnreachable) return view.SetVerdict(item, Verdict::kUnreachable);
+  const VerdictCause cause{VerdictReason(answer, deadlineSeconds), &answer};
+  if (answer.kind == PageAnswer::Kind::kUnreachable)
+    return view.SetVerdict(item, Verdict::kUnreachable, cause);
   if (answer.storeSize && !view.StoreSize(item, answer.size)) return;  // gone
-  if (answer.updated) view.SetVerdict(item, Verdict::kUpdated);
+  if (answer.updated) {
+    PageAnswer updated = answer;
+    updated.badStatus = false;
+    view.SetVerdict(item, Verdict::kUpdated, {VerdictReason(updated, deadlineSeconds), &answer});
+  }
   if (afterUpdateDecision) afterUpdateDecision();
-  if (answer.badStatus) view.SetVerdict(item, Verdict::kBadStatus);
+  if (answer.badStatus) view.SetVerdict(item, Verdict::kBadStatus, cause);
+  if (!answer.updated && !answer.badStatus) view.SetVerdict(item, Verdict::kUnchanged, cause);
 }

@@ -26,10 +26,23 @@ struct PageAnswer {
   bool storeSize = false;  // size was measured and is to be stored
   uint32_t size = 0;
   bool updated = false;
-  bool badStatus = false;  // the HEAD status does not begin with "2"
-  std::string status;      // the HEAD status as the server sent it
-  Time32 modified = 0;     // the instant Last-Modified named (0: none, or not read)
+  bool badStatus = false;        // the HEAD status does not begin with "2"
+  bool timedOut = false;         // unreachable: a time limit ended the request
+  bool deadlineReached = false;  // ... the page's own time
+  std::string failure;           // unreachable: what went wrong, in the transfer's words
+  std::string status;            // the HEAD status code, "404"
+  std::string lastModified;      // the server's date of the page, as sent
+  Time32 modified = 0;           // the instant lastModified names (0: none, or not read)
+  uint32_t oldSize = 0;          // the size stored before this check
 };
+
+// Why a page got the verdict it shows, for a reader: "The server answered 404 Not Found.", "No answer
+// within 30 s.", "The server could not be reached (Couldn't connect to server).", "The server dates the page
+// Tue, 08 Dec 2026 09:00:00 GMT, after the last visit.", "Its size went from 1200 to 1530 bytes.". Empty for
+// an answer that marks nothing.
+std::string VerdictReason(const PageAnswer& answer, int deadlineSeconds);
+// The reason phrase of a common HTTP status code ("Not Found" for "404"); empty for another.
+std::string StatusText(const std::string& code);
 
 // AskServer: the exchange with the server for one page (a copy of a PageMark or Topic entry), on
 // any thread, ending by deadline at the latest.
@@ -44,6 +57,8 @@ PageAnswer AskServer(HttpSession& session, const ItemFacts& page, HttpDeadline d
 // ShowAnswer: shows what AskServer learned about item through the view, on the run's thread. The
 // size is stored first (an item then found gone is left at that), Updated is shown, then
 // afterUpdateDecision runs (the Topics walker saves the folder there), then BadStatus. A stopped
-// answer shows nothing. The view takes the whole answer first (CheckView::TakeAnswer).
+// answer shows nothing; an answer that marks nothing is shown as Unchanged, so the view sees every
+// answer. Each verdict carries its reason (VerdictReason, with the page's time in seconds) and the
+// answer itself.
 void ShowAnswer(CheckView& view, ItemKey item, const PageAnswer& answer,
-                const std::function<void()>& afterUpdateDecision = {});
+                const std::function<void()>& afterUpdateDecision = {}, int deadlineSeconds = 30);

@@ -44,12 +44,13 @@ class WatchRun::View : public CheckView {
   void SetStatusText(const std::string&) override {}
   void SetMenuLabel(const std::string&) override {}
   // A page that found no worker at all is unreachable without an answer.
-  void SetVerdict(ItemKey item, Verdict verdict) override {
-    if (verdict == Verdict::kUnreachable && Page(item) && !answers_.contains(item))
-      answers_[item] = AnswerOf(Page(item)->url, PageAnswer{});
-  }
-  void TakeAnswer(ItemKey item, const PageAnswer& answer) override {
-    if (const WatchedPage* page = Page(item)) answers_[item] = AnswerOf(page->url, answer);
+  void SetVerdict(ItemKey item, Verdict verdict, const VerdictCause& cause) override {
+    const WatchedPage* page = Page(item);
+    if (!page) return;
+    if (cause.answer)
+      answers_[item] = AnswerOf(page->url, *cause.answer);
+    else if (verdict == Verdict::kUnreachable && !answers_.contains(item))
+      answers_[item] = AnswerOf(page->url, PageAnswer{});
   }
   std::vector<ItemKey> Children(ItemKey parent) override {
     std::vector<ItemKey> keys;

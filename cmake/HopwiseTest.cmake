@@ -5,7 +5,8 @@
 # the cases are listed when CTest runs (not at build time). Every case runs through
 # tests/support/run_isolated.sh, which gives it a fresh XDG_RUNTIME_DIR (mode 0700) and an
 # offscreen Qt platform, so tests running in parallel never share transport service names.
-# A case that GTEST_SKIPs is reported as skipped.
+# A case that GTEST_SKIPs is reported as skipped. The target tests_<label> builds the programs of
+# one label, and nothing else (`cmake --build build --target tests_unit`, then `ctest -L unit`).
 #
 # A program that may skip as a whole (its browser is not installed) gets SKIP_RETURN_CODE and stays
 # one CTest test: its cases share one browser start. CTest reports that exit status as skipped. The
@@ -23,6 +24,10 @@ function(hopwise_add_test)
   target_compile_definitions(${T_NAME} PRIVATE
     HOPWISE_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data"
     HOPWISE_BIN_DIR="${CMAKE_RUNTIME_OUTPUT_DIRECTORY}")
+  if(NOT TARGET tests_${T_LABEL})
+    add_custom_target(tests_${T_LABEL})
+  endif()
+  add_dependencies(tests_${T_LABEL} ${T_NAME})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 120)
   endif()

@@ -1,12 +1,12 @@
 #include "platform/curl_http_client.h"
 
-#include <curl/curl.h>
-
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <string>
 #include <utility>
+
+#include "platform/curl_library.h"
 
 namespace {
 
@@ -15,6 +15,11 @@ constexpr int kPollMs = 100;
 constexpr long kMaxRedirects = 20;
 
 using Clock = std::chrono::steady_clock;
+
+// Sessions are made only once the library is loaded (CurlHttpClient::Ready).
+const CurlLibrary& Curl() {
+  return *LoadCurlLibrary();
+}
 
 // A GET's body: counted, never kept.
 struct BodyCount {
@@ -28,7 +33,7 @@ struct BodyCount {
 size_t CountBody(char*, size_t size, size_t items, void* context) {
   auto& body = *static_cast<BodyCount*>(context);
   curl_off_t length = -1;
-  curl_easy_getinfo(body.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+  Curl().easyGetinfo(body.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
   const size_t bytes = size * items;
   if (length < 0) body.count += bytes;
   if (length < 0 && body.count < kBodyCountLimit) return bytes;
@@ -51,9 +56,9 @@ class SilenceWatch {
   bool Expired(CURL* easy, Clock::time_point now) {
     curl_off_t connectTime = 0, body = 0;
     long headers = 0;
-    curl_easy_getinfo(easy, CURLINFO_CONNECT_TIME_T, &connectTime);
-    curl_easy_getinfo(easy, CURLINFO_HEADER_SIZE, &headers);
-    curl_easy_getinfo(easy, CURLINFO_SIZE_DOWNLOAD_T, &body);
+    Curl().easyGetinfo(easy, CURLINFO_CONNECT_TIME_T, &connectTime);
+    Curl().easyGetinfo(easy, CURLINFO_HEADER_SIZE, &headers);
+    Curl().easyGetinfo(easy, CURLINFO_SIZE_DOWNLOAD_T, &body);
     const curl_off_t heard = headers + body;
     if (connectTime == 0 || heard != heard_) lastHeard_ = now;  // not connected yet, or news
     heard_ = heard;
@@ -68,7 +73,7 @@ class SilenceWatch {
 
 class CurlSession : public HttpSession {
  public:
-  CurlSession() : easy_(curl_easy_init()), multi_(curl_multi_init()) {}
+  CurlSession() : easy_(Curl().easyInit()), multi_(Curl().multiInit()) {}
   ~CurlSession() override;
   CurlSession(const CurlSession&) = delete;
   CurlSession& operator=(const CurlSession&) = delete;
@@ -98,19 +103,19 @@ class CurlSession : public HttpSession {
 };
 
 CurlSession::~CurlSession() {
-  if (multi_) curl_multi_cleanup(multi_);
-  if (easy_) curl_easy_cleanup(easy_);
-  curl_slist_free_all(headers_);
+  if (multi_) Curl().multiCleanup(multi_);
+  if (easy_) Curl().easyCleanup(easy_);
+  Curl().slistFreeAll(headers_);
 }
 
 bool CurlSession::SetHeaders() {
   // Past every cache, as HTTP/1.0 and later caches understand it; curl's own "Accept: */*" goes.
   for (const char* line : {"Pragma: no-cache", "Cache-Control: no-cache", "Accept:"}) {
-    curl_slist* longer = curl_slist_append(headers_, line);
+    curl_slist* longer = Curl().slistAppend(headers_, line);
     if (!longer) return false;
     headers_ = longer;
   }
-  return curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, headers_) == CURLE_OK;
+  return Curl().easySetopt(easy_, CURLOPT_HTTPHEADER, headers_) == CURLE_OK;
 }
 
 bool CurlSession::SetUp(const HttpSessionOptions& options, const std::string& caFile) {
@@ -120,34 +125,34 @@ bool CurlSession::SetUp(const HttpSessionOptions& options, const std::string& ca
   body_.easy = easy_;
   bool ok = true;
   auto set = [&](CURLcode code) { ok = ok && code == CURLE_OK; };
-  set(curl_easy_setopt(easy_, CURLOPT_USERAGENT, options.userAgent.c_str()));
-  set(curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options.connectTimeoutMs)));
-  set(curl_easy_setopt(easy_, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0)));
-  set(curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "http,https"));
-  set(curl_easy_setopt(easy_, CURLOPT_REDIR_PROTOCOLS_STR, "http,https"));
-  set(curl_easy_setopt(easy_, CURLOPT_FOLLOWLOCATION, 1L));
-  set(curl_easy_setopt(easy_, CURLOPT_MAXREDIRS, kMaxRedirects));
-  set(curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L));
+  set(Curl().easySetopt(easy_, CURLOPT_USERAGENT, options.userAgent.c_str()));
+  set(Curl().easySetopt(easy_, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options.connectTimeoutMs)));
+  set(Curl().easySetopt(easy_, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0)));
+  set(Curl().easySetopt(easy_, CURLOPT_PROTOCOLS_STR, "http,https"));
+  set(Curl().easySetopt(easy_, CURLOPT_REDIR_PROTOCOLS_STR, "http,https"));
+  set(Curl().easySetopt(easy_, CURLOPT_FOLLOWLOCATION, 1L));
+  set(Curl().easySetopt(easy_, CURLOPT_MAXREDIRS, kMaxRedirects));
+  set(Curl().easySetopt(easy_, CURLOPT_NOSIGNAL, 1L));
   // HTTP/1.0 connections end with their answer. Some servers offer to keep them open and close them
   // anyway; a request sent on such a connection would fail.
-  set(curl_easy_setopt(easy_, CURLOPT_FORBID_REUSE, 1L));
-  set(curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, CountBody));
-  set(curl_easy_setopt(easy_, CURLOPT_WRITEDATA, &body_));
-  set(curl_easy_setopt(easy_, CURLOPT_NOPROGRESS, 0L));
-  set(curl_easy_setopt(easy_, CURLOPT_XFERINFOFUNCTION, EndWhenAborted));
-  set(curl_easy_setopt(easy_, CURLOPT_XFERINFODATA, &aborted_));
-  if (!caFile.empty()) set(curl_easy_setopt(easy_, CURLOPT_CAINFO, caFile.c_str()));
+  set(Curl().easySetopt(easy_, CURLOPT_FORBID_REUSE, 1L));
+  set(Curl().easySetopt(easy_, CURLOPT_WRITEFUNCTION, CountBody));
+  set(Curl().easySetopt(easy_, CURLOPT_WRITEDATA, &body_));
+  set(Curl().easySetopt(easy_, CURLOPT_NOPROGRESS, 0L));
+  set(Curl().easySetopt(easy_, CURLOPT_XFERINFOFUNCTION, EndWhenAborted));
+  set(Curl().easySetopt(easy_, CURLOPT_XFERINFODATA, &aborted_));
+  if (!caFile.empty()) set(Curl().easySetopt(easy_, CURLOPT_CAINFO, caFile.c_str()));
   return ok;
 }
 
 HttpOutcome CurlSession::Perform(HttpVerb verb, const std::string& url, HttpResponse& response,
                                  HttpDeadline deadline) {
   response = HttpResponse{};
-  if (curl_easy_setopt(easy_, CURLOPT_URL, url.c_str()) != CURLE_OK) return HttpOutcome::kFailed;
+  if (Curl().easySetopt(easy_, CURLOPT_URL, url.c_str()) != CURLE_OK) return HttpOutcome::kFailed;
   if (verb == HttpVerb::kHead)
-    curl_easy_setopt(easy_, CURLOPT_NOBODY, 1L);
+    Curl().easySetopt(easy_, CURLOPT_NOBODY, 1L);
   else
-    curl_easy_setopt(easy_, CURLOPT_HTTPGET, 1L);
+    Curl().easySetopt(easy_, CURLOPT_HTTPGET, 1L);
   CURLcode code = CURLE_COULDNT_CONNECT;
   for (int attempt = 0; attempt < connectTries_ && !aborted_ && Clock::now() < deadline; ++attempt) {
     body_ = BodyCount{easy_};
@@ -160,19 +165,19 @@ HttpOutcome CurlSession::Perform(HttpVerb verb, const std::string& url, HttpResp
 
 void CurlSession::Abort() {
   aborted_ = true;
-  curl_multi_wakeup(multi_);
+  Curl().multiWakeup(multi_);
 }
 
 // One attempt, driven here rather than by curl_easy_perform so that Abort() is seen at once,
 // even while a connection is being made, and the deadline and the answer time-out are kept however
 // the server sends (or does not send) its answer.
 CURLcode CurlSession::Transfer(HttpDeadline deadline) {
-  if (curl_multi_add_handle(multi_, easy_) != CURLM_OK) return CURLE_FAILED_INIT;
+  if (Curl().multiAddHandle(multi_, easy_) != CURLM_OK) return CURLE_FAILED_INIT;
   CURLcode result = CURLE_ABORTED_BY_CALLBACK;
   SilenceWatch silence(answerTimeoutMs_);
   while (!aborted_) {
     int running = 0;
-    if (curl_multi_perform(multi_, &running) != CURLM_OK) {
+    if (Curl().multiPerform(multi_, &running) != CURLM_OK) {
       result = CURLE_FAILED_INIT;
       break;
     }
@@ -186,15 +191,15 @@ CURLcode CurlSession::Transfer(HttpDeadline deadline) {
       break;
     }
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count() + 1;
-    curl_multi_poll(multi_, nullptr, 0, static_cast<int>(std::min<long long>(kPollMs, left)), nullptr);
+    Curl().multiPoll(multi_, nullptr, 0, static_cast<int>(std::min<long long>(kPollMs, left)), nullptr);
   }
-  curl_multi_remove_handle(multi_, easy_);
+  Curl().multiRemoveHandle(multi_, easy_);
   return result;
 }
 
 CURLcode CurlSession::ResultOfTransfer() {
   int left = 0;
-  while (CURLMsg* message = curl_multi_info_read(multi_, &left)) {
+  while (CURLMsg* message = Curl().multiInfoRead(multi_, &left)) {
     if (message->msg == CURLMSG_DONE && message->easy_handle == easy_) return message->data.result;
   }
   return CURLE_FAILED_INIT;
@@ -204,7 +209,7 @@ CURLcode CurlSession::ResultOfTransfer() {
 bool CurlSession::NeverConnected(CURLcode code) const {
   if (code == CURLE_COULDNT_CONNECT) return true;
   curl_off_t connected = 0;
-  curl_easy_getinfo(easy_, CURLINFO_CONNECT_TIME_T, &connected);
+  Curl().easyGetinfo(easy_, CURLINFO_CONNECT_TIME_T, &connected);
   return code == CURLE_OPERATION_TIMEDOUT && connected == 0;
 }
 
@@ -212,12 +217,16 @@ HttpOutcome CurlSession::Finish(CURLcode code, HttpVerb verb, HttpResponse& resp
   // Too many redirects still leaves an answer: the last redirect, whose status tells so.
   const bool answered = code == CURLE_OK || code == CURLE_TOO_MANY_REDIRECTS ||
                         (code == CURLE_WRITE_ERROR && body_.endedOnPurpose);
-  if (!answered) return HttpOutcome::kFailed;
+  if (!answered) {
+    response.timedOut = code == CURLE_OPERATION_TIMEDOUT;
+    response.failure = curl_easy_strerror(code);
+    return HttpOutcome::kFailed;
+  }
   response.status = Status();
   response.lastModified = Header("Last-Modified");
   if (verb == HttpVerb::kGet) {
     curl_off_t length = -1;
-    curl_easy_getinfo(easy_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    Curl().easyGetinfo(easy_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
     response.bodyLength = length >= 0 ? static_cast<uint64_t>(length) : body_.count;
   }
   return HttpOutcome::kDone;
@@ -225,29 +234,36 @@ HttpOutcome CurlSession::Finish(CURLcode code, HttpVerb verb, HttpResponse& resp
 
 std::string CurlSession::Status() const {
   long code = 0;
-  curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &code);
+  Curl().easyGetinfo(easy_, CURLINFO_RESPONSE_CODE, &code);
   return code > 0 ? std::to_string(code) : std::string();
 }
 
 // The header of the last answer (after redirects); empty when it had none.
 std::string CurlSession::Header(const char* name) const {
   curl_header* header = nullptr;
-  if (curl_easy_header(easy_, name, 0, CURLH_HEADER, -1, &header) != CURLHE_OK || !header->value) return {};
+  if (Curl().easyHeader(easy_, name, 0, CURLH_HEADER, -1, &header) != CURLHE_OK || !header->value) return {};
   return header->value;
 }
 
 }  // namespace
 
-CurlHttpClient::CurlHttpClient(std::string extraCaFile)
-    : extraCaFile_(std::move(extraCaFile)), ready_(curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK) {}
+static_assert(LIBCURL_VERSION_NUM >= 0x075400, "curl_global_init is thread-safe from libcurl 7.84 on");
+
+CurlHttpClient::CurlHttpClient(std::string extraCaFile) : extraCaFile_(std::move(extraCaFile)) {}
 
 CurlHttpClient::~CurlHttpClient() {
-  if (ready_) curl_global_cleanup();
+  if (ready_) Curl().globalCleanup();
 }
 
 std::unique_ptr<HttpSession> CurlHttpClient::OpenSession(const HttpSessionOptions& options) {
-  if (!ready_) return nullptr;
+  if (!Ready()) return nullptr;
   auto session = std::make_unique<CurlSession>();
   if (!session->SetUp(options, extraCaFile_)) return nullptr;
   return session;
+}
+
+bool CurlHttpClient::Ready() {
+  std::call_once(
+      setUp_, [this] { ready_ = LoadCurlLibrary() && Curl().globalInit(CURL_GLOBAL_DEFAULT) == CURLE_OK; });
+  return ready_;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "platform/http_client.h"
@@ -11,7 +12,8 @@
 // session's answer time-out fails the request, and so does a request still running at its deadline,
 // however slowly its answer comes in.
 //
-// Construct it on the main thread before any worker starts (it sets libcurl up for the process).
+// libcurl is set up for the process at the first session opened, on whichever thread (once; the
+// set-up of libcurl 7.84 and later is thread-safe), so that a program does not pay for it at start.
 class CurlHttpClient : public HttpClient {
  public:
   // extraCaFile: a PEM file of certificates to trust besides the system's (tests); empty: none. It
@@ -24,6 +26,9 @@ class CurlHttpClient : public HttpClient {
   std::unique_ptr<HttpSession> OpenSession(const HttpSessionOptions& options) override;
 
  private:
+  bool Ready();
+
   std::string extraCaFile_;
+  std::once_flag setUp_;
   bool ready_ = false;
 };

@@ -30,6 +30,10 @@ struct HttpResponse {
   // read at all), else the count of body bytes read and thrown away, which stops at
   // kBodyCountLimit. HEAD: 0. The body itself is never kept.
   uint64_t bodyLength = 0;
+  // No answer (kFailed): whether a time limit ended the request, and the transfer's own words
+  // for what went wrong ("Couldn't connect to server").
+  bool timedOut = false;
+  std::string failure;
 };
 
 inline constexpr uint64_t kBodyCountLimit = 64ull * 1024 * 1024;

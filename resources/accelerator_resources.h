@@ -5,6 +5,7 @@
 
 // Virtual-key codes the accelerator tables are written with: a letter is its upper-case
 // character; the others are the platform's numbers.
+inline constexpr uint16_t kVkEscape = 0x1B;
 inline constexpr uint16_t kVkDelete = 0x2E;
 inline constexpr uint16_t kVkF1 = 0x70;
 inline constexpr uint16_t kVkF2 = 0x71;

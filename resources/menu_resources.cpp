@@ -127,6 +127,8 @@ constexpr Entry kMainMenu[] = {
 };
 
 constexpr Entry kQuickMenu[] = {
+    Item(33020, "&Find a Page...\tCtrl-F"),
+    Separator(),
     Item(33003, "What's This?"),
     Separator(),
     Item(32941, "Quick Access To &PageMarks\tCtrl-Q"),
@@ -153,7 +155,7 @@ constexpr Entry kTrayMenus[] = {
 constexpr Entry kWindowFile[] = {
     Item(32982, "Check For &Updated PageMarks"),
     Separator(),
-    Item(57602, "&Close"),
+    Item(57602, "&Close\tCtrl+W"),
 };
 
 constexpr Entry kWindowEdit[] = {
@@ -180,11 +182,12 @@ constexpr Entry kSitesPopup[] = {
 
 constexpr Entry kTopicsFile[] = {
     Item(32953, "Import Netscape-Style Bookmarks"),
+    Item(32955, "Import From Browser..."),
     Item(32954, "Export Topics to HTML"),
     Separator(),
     Item(32982, "Check For &Updated PageMarks"),
     Separator(),
-    Item(57602, "&Close"),
+    Item(57602, "&Close\tCtrl+W"),
 };
 
 constexpr Entry kTopicsEdit[] = {

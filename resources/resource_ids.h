@@ -60,6 +60,7 @@ inline constexpr uint32_t kCmdSuspend = 32980;
 inline constexpr uint32_t kCmdHelpTopics = 32985;
 inline constexpr uint32_t kCmdQuickSearch = 33002;
 inline constexpr uint32_t kCmdWhatsThis = 33003;
+inline constexpr uint32_t kCmdFindPage = 33020;  // "Find a Page...": the find window
 inline constexpr uint32_t kCmdExit = 57665;
 
 // Commands of the PageMarks and Sites windows.
@@ -78,6 +79,7 @@ inline constexpr uint32_t kCmdEditTopic = 32945;
 inline constexpr uint32_t kCmdDeleteTopic = 32946;
 inline constexpr uint32_t kCmdImportBookmarks = 32953;
 inline constexpr uint32_t kCmdExportTopics = 32954;
+inline constexpr uint32_t kCmdImportFromBrowser = 32955;
 
 // Built-in link entries and help links: each opens the address in the string of its own number.
 inline constexpr uint32_t kFirstLinkCmd = 32900;

@@ -3,7 +3,7 @@
 
 # What building the programs needs (cmake -DBUILD_TESTING=OFF).
 HOPWISE_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config ccache qt6-base-dev qt6-qpa-plugins qt6-svg-dev
-  libcurl4-openssl-dev libpsl-dev nlohmann-json3-dev libxcb1-dev)
+  libcurl4-openssl-dev libpsl-dev nlohmann-json3-dev libsqlite3-dev libxcb1-dev)
 # What running Hopwise needs besides: Qt's Wayland plugin, so that a Wayland session works too.
 HOPWISE_RUN_PACKAGES=(qt6-wayland)
 # The programs a user runs (scripts/run.sh builds only these).
@@ -33,12 +33,15 @@ ensure_packages() {
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# Configures and builds one build folder: build_tree DIR [cmake options...]
+# Configures and builds one build folder: build_tree DIR [cmake options...]; with
+# HOPWISE_BUILD_TARGETS set (names apart by spaces) only those targets are built.
 # Compiler cache entries are keyed by paths relative to the checkout, so that a second clone
 # (a CI run, a worktree) reuses what another one compiled.
 build_tree() {
   local dir=$1; shift
+  local targets=()
+  [ -z "${HOPWISE_BUILD_TARGETS:-}" ] || read -ra targets <<<"--target $HOPWISE_BUILD_TARGETS"
   export CCACHE_BASEDIR="$HOPWISE_ROOT" CCACHE_NOHASHDIR=1
   cmake -S "$HOPWISE_ROOT" -B "$HOPWISE_ROOT/$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null &&
-    cmake --build "$HOPWISE_ROOT/$dir" --parallel "$(nproc)"
+    cmake --build "$HOPWISE_ROOT/$dir" --parallel "$(nproc)" "${targets[@]}"
 }

@@ -31,6 +31,10 @@ MenuKeyResult MenuKeys::OnMenuKey(int code, uint32_t highlighted, Menu& menu, in
     wantedWindow_ = window;
     return MenuKeyResult::kCloseMenu;
   }
+  if (code == menu_key::kFindWindow) {
+    wantFind_ = true;
+    return MenuKeyResult::kCloseMenu;
+  }
   const CPez* p = IsPageMarkCommand(highlighted) ? store_.FindPageMarkByCommand(highlighted) : nullptr;
   if (!p) return MenuKeyResult::kStayOpen;
   switch (code) {
@@ -95,6 +99,7 @@ void MenuKeys::OnMenuClosed() {
   CarryOutRemovals();
   OpenTopicsForMarkedPages();
   if (wantedWindow_) windows_.ShowToolWindow(*std::exchange(wantedWindow_, std::nullopt));
+  if (std::exchange(wantFind_, false)) windows_.ShowFindWindow();
 }
 
 // Each deletion is heard back through OnPageMarkRemoved, which takes the page off the list; the

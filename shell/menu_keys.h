@@ -13,6 +13,7 @@
 // Character codes of the control keys that act inside an open popup menu.
 namespace menu_key {
 inline constexpr int kTopicsWindow = 5;      // Ctrl+E
+inline constexpr int kFindWindow = 6;        // Ctrl+F
 inline constexpr int kRemove = 8;            // Ctrl+H
 inline constexpr int kPageMarksWindow = 17;  // Ctrl+Q
 inline constexpr int kQuickInfo = 19;        // Ctrl+S
@@ -30,7 +31,8 @@ enum class MenuKeyResult { kStayOpen, kCloseMenu };
 // submenu), Ctrl+T marks it for Topics (checked there, and listed in the store's SendToTopicsList),
 // each a second time takes the mark back (from every menu that shows it); Ctrl+S opens its Quick
 // Info window at the cursor; Ctrl+Q, Ctrl+W and Ctrl+E ask for the PageMarks, Sites and Topics
-// windows. Whether a key marks or takes back is read from the item in the menu it was typed in.
+// windows, Ctrl+F for the find window. Whether a key marks or takes back is read from the item in the menu it
+// was typed in.
 //
 // When the menu closes, the pages marked for removal are deleted first (the store takes them out
 // of SendToTopicsList as well, so a page marked both ways never reaches the Topics window); then
@@ -69,5 +71,6 @@ class MenuKeys : private StoreListener {
   ToolWindows& windows_;
   std::vector<const CPez*> removal_;
   std::optional<ToolWindowKind> wantedWindow_;
+  bool wantFind_ = false;
   PageMarkStore::Subscription storeSubscription_;
 };

@@ -40,15 +40,15 @@ std::optional<std::size_t> PositionOfSubmenu(const Menu& menu, const std::shared
 
 }  // namespace
 
-PopupMenus::PopupMenus(CPrefs& prefs, PageMarkStore& store, TopicsModel& topics, const ScreenMetrics& screen,
-                       UrlOpener& opener)
+PopupMenus::PopupMenus(const CPrefs& prefs, PageMarkStore& store, TopicsModel& topics,
+                       const ScreenMetrics& screen, UrlOpener& opener)
     : prefs_(prefs),
       store_(store),
       topics_(topics),
       screen_(screen),
       opener_(opener),
-      sites_(prefs, store),
-      topicEntries_(prefs) {
+      sites_(prefs, layout_, store),
+      topicEntries_(layout_) {
   storeSubscription_ = store_.Subscribe(*this);
   topicsSubscription_ = topics_.Subscribe(*this);
 }
@@ -59,15 +59,15 @@ PopupMenus::~PopupMenus() {
 }
 
 void PopupMenus::MeasureMenuRows() {
-  ::MeasureMenuRows(prefs_, screen_);
+  layout_ = MeasureMenuLayout(screen_, prefs_.powerUser);
 }
 
 std::size_t PopupMenus::MainListPosition() const {
-  return prefs_.mainListPosition > 0 ? static_cast<std::size_t>(prefs_.mainListPosition) : 0;
+  return layout_.mainListPosition > 0 ? static_cast<std::size_t>(layout_.mainListPosition) : 0;
 }
 
 std::size_t PopupMenus::SecondaryPosition() const {
-  return prefs_.secondaryMenuPosition > 0 ? static_cast<std::size_t>(prefs_.secondaryMenuPosition) : 0;
+  return layout_.secondaryMenuPosition > 0 ? static_cast<std::size_t>(layout_.secondaryMenuPosition) : 0;
 }
 
 std::shared_ptr<Menu> PopupMenus::RecentMenu() const {
@@ -175,7 +175,7 @@ void PopupMenus::FitMainList() {
   }
   for (std::size_t before = 0; before != main_->Count();) {
     before = main_->Count();
-    ApplyTopicListRule(*main_, prefs_.menuRows, MainListPosition());
+    ApplyTopicListRule(*main_, layout_.menuRows, MainListPosition());
   }
 }
 
@@ -184,7 +184,7 @@ void PopupMenus::FitMainList() {
 // replayed; the Site lists fill themselves likewise.
 void PopupMenus::FillFromStore() {
   const PageMarkList pages = store_.PageMarks();
-  const std::size_t rows = prefs_.menuRows > 0 ? static_cast<std::size_t>(prefs_.menuRows) : 0;
+  const std::size_t rows = layout_.menuRows > 0 ? static_cast<std::size_t>(layout_.menuRows) : 0;
   std::vector<const CPez*> newest;
   for (auto it = pages.rbegin(); it != pages.rend() && newest.size() < rows; ++it) newest.push_back(&*it);
   for (auto it = newest.rbegin(); it != newest.rend(); ++it) AddRecent(**it);
@@ -226,7 +226,7 @@ void PopupMenus::AddRecent(const CPez& p) {
   std::shared_ptr<Menu> recent = RecentMenu();
   if (!recent) return;
   if (std::optional<std::size_t> hint = recent->PositionOf(kCmdNoPagesHint)) recent->RemoveAt(*hint);
-  ApplyRecentRule(*recent, prefs_.menuRows);
+  ApplyRecentRule(*recent, layout_.menuRows);
   recent->InsertItem(0, p.commandId, PageLabel(p), LabelStyle::Literal, PageTip(p));
 }
 
@@ -239,7 +239,7 @@ void PopupMenus::MovePageToTop(const CPez& p) {
   std::shared_ptr<Menu> recent = RecentMenu();
   if (!recent || !IsPageMarkCommand(p.commandId)) return;
   // The rule comes first: a revisit of the top page in a full menu drops the oldest page as well.
-  ApplyRecentRule(*recent, prefs_.menuRows);
+  ApplyRecentRule(*recent, layout_.menuRows);
   recent->RemoveCommand(p.commandId);
   recent->InsertItem(0, p.commandId, PageLabel(p), LabelStyle::Literal, PageTip(p));
   sites_.MovePageToTop(p);
@@ -283,6 +283,11 @@ void PopupMenus::OnPageMarkRemoved(const CPez& p) {
   RemovePageMarkItems(p);
 }
 
+// A Site without PageMarks leaves its list at once, rather than stay as an empty submenu.
+void PopupMenus::OnSiteRemoved(const std::string& siteKey) {
+  if (main_) sites_.RemoveSite(siteKey);
+}
+
 // The Topic side: the "Topics" submenu or the Topic main list, built from topics.data and the
 // branch files.
 void PopupMenus::RebuildTopicsMenu() {
@@ -315,7 +320,7 @@ void PopupMenus::AddTopLevelTopicLink(const std::string& label, const std::strin
   if (prefs_.menuState != 0) {
     const std::size_t at = MainListPosition();
     main_->InsertItem(at, *command, label, LabelStyle::Literal);
-    ApplyTopicListRule(*main_, prefs_.menuRows, at);
+    ApplyTopicListRule(*main_, layout_.menuRows, at);
   } else {
     secondary_->InsertItem(0, *command, label, LabelStyle::Literal);
   }

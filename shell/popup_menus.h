@@ -8,6 +8,7 @@
 
 #include "browser/url_opener.h"
 #include "platform/menu.h"
+#include "shell/menu_layout.h"
 #include "shell/screen_metrics.h"
 #include "shell/site_lists.h"
 #include "shell/topic_entries.h"
@@ -30,7 +31,7 @@
 // lists and the Topic entries, which fill them. Main thread only.
 class PopupMenus : public StoreListener, public TopicsListener {
  public:
-  PopupMenus(CPrefs& prefs, PageMarkStore& store, TopicsModel& topics, const ScreenMetrics& screen,
+  PopupMenus(const CPrefs& prefs, PageMarkStore& store, TopicsModel& topics, const ScreenMetrics& screen,
              UrlOpener& opener);
   ~PopupMenus() override;
   PopupMenus(const PopupMenus&) = delete;
@@ -43,8 +44,10 @@ class PopupMenus : public StoreListener, public TopicsListener {
   void RebuildMenus();
   // Rebuilds only the Topic entries (after the Topics were edited).
   void RebuildTopicsMenu();
-  // Sets the layout values of the preferences from the screen and "Power User".
+  // Measures the layout again from the screen and "Power User".
   void MeasureMenuRows();
+  // How the menus fit the screen, as last measured.
+  const MenuLayout& Layout() const { return layout_; }
   // "Power User" was switched: the six link submenus and the separator after them leave the main
   // menu or come back in their place, without a rebuild; the layout values follow, and a main list
   // that no longer fits is cut back from its end.
@@ -61,6 +64,7 @@ class PopupMenus : public StoreListener, public TopicsListener {
   void OnPageMarkAdded(const CPez& p) override;
   void OnPageMarkChanged(const CPez& p, uint32_t what) override;
   void OnPageMarkRemoved(const CPez& p) override;
+  void OnSiteRemoved(const std::string& siteKey) override;
   void OnStoreReset() override;
   // The Topics' notices.
   void OnTopicsReset() override;
@@ -83,7 +87,6 @@ class PopupMenus : public StoreListener, public TopicsListener {
   const std::string* TopicUrl(uint32_t command) const { return topicEntries_.Url(command); }
   std::size_t TopicLinkCount() const { return topicEntries_.LinkCount(); }
   uint32_t NextTopicCommandId() const { return topicEntries_.NextCommandId(); }
-  void SetNextTopicCommandIdForTest(uint32_t next) { topicEntries_.SetNextCommandIdForTest(next); }
 
  private:
   // BuildMenus steps 1 to 7: the resource menus with the last item, the link submenus as "Power
@@ -116,7 +119,7 @@ class PopupMenus : public StoreListener, public TopicsListener {
   std::size_t MainListPosition() const;
   std::size_t SecondaryPosition() const;
 
-  CPrefs& prefs_;
+  const CPrefs& prefs_;
   PageMarkStore& store_;
   TopicsModel& topics_;
   TopicsModel::Subscription topicsSubscription_;
@@ -129,6 +132,7 @@ class PopupMenus : public StoreListener, public TopicsListener {
   std::shared_ptr<Menu> secondary_;
 
   bool linkMenusShown_ = true;
+  MenuLayout layout_;  // written here only
 
   SiteLists sites_;
   TopicEntries topicEntries_;

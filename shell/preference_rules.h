@@ -11,10 +11,10 @@
 
 // The rules of the preferences dialog, apart from its widgets.
 
-// "Number of PageMarks to track:": the up-down control steps from 50 to 9999; OK takes 50 to 1500.
+// "Number of PageMarks to track:": the up-down control steps from 50 to 1500, and OK takes 50 to
+// 1500 (a typed number outside them is refused with a message).
 inline constexpr int32_t kFewestPageMarks = 50;
 inline constexpr int32_t kMostPageMarks = 1500;
-inline constexpr int32_t kMostPageMarksShown = 9999;
 inline constexpr int32_t kMostWatchHours = 168;
 inline constexpr char kNotAnInteger[] = "Please enter an integer.";
 inline constexpr char kIntegerOutOfRange[] = "Please enter an integer between %1 and %2.";

@@ -25,7 +25,8 @@ std::optional<std::size_t> FindSiteEntry(const Menu& list, std::size_t first, co
 
 }  // namespace
 
-SiteLists::SiteLists(const CPrefs& prefs, const PageMarkStore& store) : prefs_(prefs), store_(store) {}
+SiteLists::SiteLists(const CPrefs& prefs, const MenuLayout& layout, const PageMarkStore& store)
+    : prefs_(prefs), layout_(layout), store_(store) {}
 
 void SiteLists::SetMenus(std::shared_ptr<Menu> main, std::shared_ptr<Menu> secondary) {
   main_ = std::move(main);
@@ -33,12 +34,12 @@ void SiteLists::SetMenus(std::shared_ptr<Menu> main, std::shared_ptr<Menu> secon
 }
 
 std::size_t SiteLists::MainListPosition() const {
-  return prefs_.mainListPosition > 0 ? static_cast<std::size_t>(prefs_.mainListPosition) : 0;
+  return layout_.mainListPosition > 0 ? static_cast<std::size_t>(layout_.mainListPosition) : 0;
 }
 
 // A Site submenu keeps at most menuRows of its newest pages, so only those are replayed.
 void SiteLists::Fill(const PageMarkList& pages) {
-  const std::size_t rows = prefs_.menuRows > 0 ? static_cast<std::size_t>(prefs_.menuRows) : 0;
+  const std::size_t rows = layout_.menuRows > 0 ? static_cast<std::size_t>(layout_.menuRows) : 0;
   std::unordered_map<const CPez*, std::size_t> recency;
   std::size_t order = 0;
   for (const CPez& p : pages) recency[&p] = order++;
@@ -50,7 +51,7 @@ void SiteLists::Fill(const PageMarkList& pages) {
     for (std::size_t i = members.size() > rows ? members.size() - rows : 0; i < members.size(); ++i) {
       submenu->InsertItem(0, members[i]->commandId, PageLabel(*members[i]), LabelStyle::Literal,
                           PageTip(*members[i]));
-      ApplyMoreRule(*submenu, prefs_.menuRows, res::kCmdMoreSites, menu_text::kMoreSites);
+      ApplyMoreRule(*submenu, layout_.menuRows, res::kCmdMoreSites, menu_text::kMoreSites);
     }
     for (const CPez* p : members) placedSite_[p->commandId] = key;
     siteMenus_.emplace(key, submenu);
@@ -66,7 +67,7 @@ void SiteLists::Place(const std::string& siteKey, const CPez& p) {
   if (auto known = siteMenus_.find(siteKey); known != siteMenus_.end()) {
     const std::shared_ptr<Menu> submenu = known->second;
     submenu->InsertItem(0, p.commandId, PageLabel(p), LabelStyle::Literal, PageTip(p));
-    ApplyMoreRule(*submenu, prefs_.menuRows, res::kCmdMoreSites, menu_text::kMoreSites);
+    ApplyMoreRule(*submenu, layout_.menuRows, res::kCmdMoreSites, menu_text::kMoreSites);
     if (!MoveSiteToTop(siteKey, submenu)) InsertSiteAtTop(siteKey, submenu);
     return;
   }
@@ -80,10 +81,10 @@ void SiteLists::Place(const std::string& siteKey, const CPez& p) {
 void SiteLists::InsertSiteAtTop(const std::string& siteKey, const std::shared_ptr<Menu>& submenu) {
   if (prefs_.menuState != 0) {
     secondary_->InsertSubmenu(0, submenu, siteKey, LabelStyle::Literal);
-    ApplySitesSubmenuRule(*secondary_, prefs_.menuRows);
+    ApplySitesSubmenuRule(*secondary_, layout_.menuRows);
   } else {
     main_->InsertSubmenu(MainListPosition(), submenu, siteKey, LabelStyle::Literal);
-    ApplySiteListRule(*main_, siteMenus_.size(), prefs_.mainListPosition, prefs_.mainListCap);
+    ApplySiteListRule(*main_, siteMenus_.size(), layout_.mainListPosition, layout_.mainListCap);
   }
 }
 
@@ -95,7 +96,7 @@ bool SiteLists::MoveSiteToTop(const std::string& siteKey, const std::shared_ptr<
       secondary_->RemoveAt(*at);
       secondary_->InsertSubmenu(0, submenu, siteKey, LabelStyle::Literal);
     }
-    ApplySitesSubmenuRule(*secondary_, prefs_.menuRows);
+    ApplySitesSubmenuRule(*secondary_, layout_.menuRows);
     return at.has_value();
   }
   const std::optional<std::size_t> at = FindSiteEntry(*main_, MainListPosition(), siteKey);
@@ -116,7 +117,7 @@ void SiteLists::MovePageToTop(const CPez& p) {
   const std::shared_ptr<Menu> submenu = known->second;
   submenu->RemoveCommand(p.commandId);
   submenu->InsertItem(0, p.commandId, PageLabel(p), LabelStyle::Literal, PageTip(p));
-  ApplyMoreRule(*submenu, prefs_.menuRows, res::kCmdMoreSites, menu_text::kMoreSites);
+  ApplyMoreRule(*submenu, layout_.menuRows, res::kCmdMoreSites, menu_text::kMoreSites);
   if (!MoveSiteToTop(siteKey, submenu)) InsertSiteAtTop(siteKey, submenu);
 }
 
@@ -134,8 +135,20 @@ void SiteLists::Remove(const CPez& p) {
   placedSite_.erase(placed);
 }
 
+void SiteLists::RemoveSite(const std::string& siteKey) {
+  auto known = siteMenus_.find(siteKey);
+  if (known == siteMenus_.end()) return;
+  known->second->Clear();
+  siteMenus_.erase(known);
+  const bool inSubmenu = prefs_.menuState != 0;
+  Menu* list = inSubmenu ? secondary_.get() : main_.get();
+  if (!list) return;
+  const std::optional<std::size_t> at = FindSiteEntry(*list, inSubmenu ? 0 : MainListPosition(), siteKey);
+  if (at) list->RemoveAt(*at);
+}
+
 void SiteLists::FitMainList() {
-  if (main_) ApplySiteListRule(*main_, siteMenus_.size(), prefs_.mainListPosition, prefs_.mainListCap);
+  if (main_) ApplySiteListRule(*main_, siteMenus_.size(), layout_.mainListPosition, layout_.mainListCap);
 }
 
 void SiteLists::Clear() {

@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "platform/menu.h"
+#include "shell/menu_layout.h"
 #include "store/page_mark_store.h"
 #include "store/prefs.h"
 #include "store/records.h"
@@ -19,7 +20,8 @@
 // to it after every build. Main thread only.
 class SiteLists {
  public:
-  SiteLists(const CPrefs& prefs, const PageMarkStore& store);
+  // layout is its owner's, measured again before every build.
+  SiteLists(const CPrefs& prefs, const MenuLayout& layout, const PageMarkStore& store);
   SiteLists(const SiteLists&) = delete;
   SiteLists& operator=(const SiteLists&) = delete;
 
@@ -36,6 +38,8 @@ class SiteLists {
   void Relabel(const CPez& p);
   // Removes the PageMark's item from its Site's submenu.
   void Remove(const CPez& p);
+  // Takes a Site that lost its last PageMark out of its list and forgets its submenu.
+  void RemoveSite(const std::string& siteKey);
   // Cuts a main-menu list of Sites back to the rows it may take now.
   void FitMainList();
   // Empties and forgets every Site submenu.
@@ -53,6 +57,7 @@ class SiteLists {
   std::size_t MainListPosition() const;
 
   const CPrefs& prefs_;
+  const MenuLayout& layout_;
   const PageMarkStore& store_;
   std::shared_ptr<Menu> main_;
   std::shared_ptr<Menu> secondary_;

@@ -21,4 +21,7 @@ class ToolWindows {
   // corner at a point of the screen. Each call opens another window. False when no PageMark has
   // that number.
   virtual bool ShowQuickInfo(uint32_t pageMarkCommand, int screenX, int screenY) = 0;
+  // "Find a Page...": the find window, ready for typing, on top of everything. False when there is
+  // none to show.
+  virtual bool ShowFindWindow() { return false; }
 };

@@ -11,7 +11,8 @@ constexpr std::size_t kMaxTopicDepth = 64;
 
 }  // namespace
 
-TopicEntries::TopicEntries(const CPrefs& prefs) : prefs_(prefs) {}
+TopicEntries::TopicEntries(const MenuLayout& layout, uint32_t firstNumber)
+    : layout_(layout), nextCommandId_(firstNumber) {}
 
 const std::string* TopicEntries::Url(uint32_t command) const {
   auto it = commandIndex_.find(command);
@@ -50,15 +51,15 @@ void TopicEntries::AddLink(const CTopic& link, Menu& menu, Mode mode) {
 void TopicEntries::InsertEntry(Menu& menu, Mode mode, const std::function<void(std::size_t)>& insert) {
   if (mode == Mode::Submenu) {
     insert(0);
-    ApplyMoreRule(menu, prefs_.menuRows, res::kCmdEditTopics, menu_text::kEditTopics);
+    ApplyMoreRule(menu, layout_.menuRows, res::kCmdEditTopics, menu_text::kEditTopics);
     return;
   }
   insert(listAt_);
-  ApplyTopicListRule(menu, prefs_.menuRows, listAt_);
+  ApplyTopicListRule(menu, layout_.menuRows, listAt_);
 }
 
 void TopicEntries::FinishSubmenu(Menu& topics) const {
-  const auto beforeLast = static_cast<std::size_t>(prefs_.menuRows > 2 ? prefs_.menuRows - 2 : 0);
+  const auto beforeLast = static_cast<std::size_t>(layout_.menuRows > 2 ? layout_.menuRows - 2 : 0);
   if (topics.CommandAt(beforeLast) == res::kCmdEditTopics) return;
   topics.AppendSeparator();
   topics.AppendItem(res::kCmdEditTopics, menu_text::kEditTopics, LabelStyle::Mnemonic);

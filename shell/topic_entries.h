@@ -9,7 +9,7 @@
 
 #include "platform/menu.h"
 #include "shell/command_ranges.h"
-#include "store/prefs.h"
+#include "shell/menu_layout.h"
 #include "store/topics_model.h"
 
 // The Topic entries of the tray menus: a menu entry for every Topic link and folder, and the
@@ -21,7 +21,9 @@ class TopicEntries {
   // How entries are inserted: into a Topic submenu (top of it, More rule) or into the main list.
   enum class Mode { Submenu, MainList };
 
-  explicit TopicEntries(const CPrefs& prefs);
+  // layout is its owner's, measured again before every build. Numbers are handed out from
+  // firstNumber on (6034 unless a test starts near the end of the range).
+  explicit TopicEntries(const MenuLayout& layout, uint32_t firstNumber = kFirstTopicCommand);
   TopicEntries(const TopicEntries&) = delete;
   TopicEntries& operator=(const TopicEntries&) = delete;
 
@@ -40,7 +42,6 @@ class TopicEntries {
   const std::string* Url(uint32_t command) const;
   std::size_t LinkCount() const { return commandIndex_.size(); }
   uint32_t NextCommandId() const { return nextCommandId_; }
-  void SetNextCommandIdForTest(uint32_t next) { nextCommandId_ = next; }
 
  private:
   // Adds the entries of a folder's children to menu, recursing into folders. Each insertion goes
@@ -50,10 +51,10 @@ class TopicEntries {
   // Inserts one entry by the insertion rule of the mode.
   void InsertEntry(Menu& menu, Mode mode, const std::function<void(std::size_t)>& insert);
 
-  const CPrefs& prefs_;
+  const MenuLayout& layout_;
   std::size_t listAt_ = 0;  // where main-list entries go during a Fill
   std::size_t linksInLastBuild_ = 0;
   // Topic link number -> the link's URL. Never emptied while numbers keep counting.
   std::map<uint32_t, std::string> commandIndex_;
-  uint32_t nextCommandId_ = kFirstTopicCommand;
+  uint32_t nextCommandId_;
 };

@@ -2,12 +2,16 @@
 
 #include <system_error>
 
+BackgroundSave::BackgroundSave(DataFiles& files, FailureReport report)
+    : files_(files), report_(std::move(report)) {}
+
 BackgroundSave::~BackgroundSave() {
-  Wait();
+  Close();
 }
 
 bool BackgroundSave::Start(PageMarkStore& store, const std::string& path) {
   std::lock_guard guard(mutex_);
+  if (closed_) return false;
   if (running_) {
     store.MarkDirty();
     return false;
@@ -17,9 +21,10 @@ bool BackgroundSave::Start(PageMarkStore& store, const std::string& path) {
   try {
     worker_ = std::thread([this, &store, path] {
       try {
-        files_.SaveCache(store, path);
+        std::string failure;
+        if (!files_.SaveCache(store, path, failure) && !failure.empty() && report_) report_(failure);
       } catch (const std::exception&) {
-        // The message box itself failed; the old file is still in place.
+        store.MarkDirty();  // memory ran out: the next trigger tries again
       }
       running_ = false;
     });
@@ -31,7 +36,8 @@ bool BackgroundSave::Start(PageMarkStore& store, const std::string& path) {
   return true;
 }
 
-void BackgroundSave::Wait() {
+void BackgroundSave::Close() {
   std::lock_guard guard(mutex_);
+  closed_ = true;
   if (worker_.joinable()) worker_.join();
 }

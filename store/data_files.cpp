@@ -146,6 +146,13 @@ LoadOutcome DataFiles::LoadCache(PageMarkStore& store, const std::string& path) 
 }
 
 bool DataFiles::SaveCache(const PageMarkStore& store, const std::string& path) {
+  std::string failure;
+  if (SaveCache(store, path, failure)) return true;
+  if (!failure.empty()) Tell(failure);
+  return false;
+}
+
+bool DataFiles::SaveCache(const PageMarkStore& store, const std::string& path, std::string& failure) {
   const std::string file = ResolveLinks(path);
   if (!MayWrite(file)) return false;
   PageMarkStore::Copy copy = store.Snapshot();
@@ -155,26 +162,20 @@ bool DataFiles::SaveCache(const PageMarkStore& store, const std::string& path) {
     WritePezArray(out, copy.pages);
     bytes = std::move(out).str();
   } catch (const std::exception& e) {
-    Tell(NotSaved(path, Why(e)));
+    failure = NotSaved(path, Why(e));
     return false;
   }
-  std::string failure;
+  std::lock_guard order(cacheWriteMutex_);
   {
-    std::lock_guard order(cacheWriteMutex_);
-    {
-      std::lock_guard guard(mutex_);
-      auto onDisk = cacheGeneration_.find(file);
-      if (onDisk != cacheGeneration_.end() && copy.generation <= onDisk->second) return true;
-    }
-    failure = Write(path, bytes);
-    if (failure.empty()) {
-      std::lock_guard guard(mutex_);
-      cacheGeneration_[file] = copy.generation;
-      return true;
-    }
+    std::lock_guard guard(mutex_);
+    auto onDisk = cacheGeneration_.find(file);
+    if (onDisk != cacheGeneration_.end() && copy.generation <= onDisk->second) return true;
   }
-  Tell(failure);
-  return false;
+  failure = Write(path, bytes);
+  if (!failure.empty()) return false;
+  std::lock_guard guard(mutex_);
+  cacheGeneration_[file] = copy.generation;
+  return true;
 }
 
 LoadOutcome DataFiles::LoadBranch(const std::string& path, TopicArray& topics) {

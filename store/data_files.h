@@ -57,6 +57,9 @@ class DataFiles {
   // False (with the message) when the write failed. Any thread: the store is only copied, under
   // its lock.
   bool SaveCache(const PageMarkStore& store, const std::string& path);
+  // The same, telling nobody: the message of a failed write is put in failure (empty when the
+  // file may not be written in this run). For a worker, whose owner shows the message.
+  bool SaveCache(const PageMarkStore& store, const std::string& path, std::string& failure);
 
   // Appends the topics of the file at path to topics (only when Loaded).
   LoadOutcome LoadBranch(const std::string& path, TopicArray& topics);

@@ -27,7 +27,8 @@ struct PageMarkStore::Removal {
   bool siteGone = false;
 };
 
-PageMarkStore::PageMarkStore(const CPrefs& prefs, const Clock& clock) : prefs_(prefs), clock_(clock) {}
+PageMarkStore::PageMarkStore(const CPrefs& prefs, const Clock& clock, Probes probes)
+    : prefs_(prefs), clock_(clock), probes_(std::move(probes)) {}
 
 PageMarkStore::~PageMarkStore() = default;
 
@@ -111,7 +112,7 @@ bool PageMarkStore::RecordVisit(const std::string& url, const std::string& title
 // Three changes at most, each told whole before the next: the oldest PageMark makes room when
 // every number is in use, the new one comes, and the oldest goes when the store is over its limit.
 void PageMarkStore::RecordNewPage(const std::string& url, const std::string& title, Time32 now) {
-  if (visitHook_) visitHook_(visitContext_);
+  if (probes_.beforeVisit) probes_.beforeVisit();
   if (nextCommandId_ > kLastPageMarkCommand && freeNumbers_.empty() && !cache_.empty())
     DeletePageMark(cache_.front().get());
   std::string siteKey = SiteKeyForUrl(url, prefs_.simpleSites, prefs_.modernSites);
@@ -139,14 +140,11 @@ void PageMarkStore::RecordNewPage(const std::string& url, const std::string& tit
   cacheDirty_ = true;
   if (at.siteAlone) Notify([&](StoreListener& l) { l.OnSiteAdded(SiteKeyOf(*p)); });
   Notify([&](StoreListener& l) { l.OnPageMarkAdded(*p); });
-  if (cache_.size() > PageMarkLimit()) {
-    DeletePageMark(cache_.front().get());
-    cacheDirty_ = true;
-  }
+  if (cache_.size() > PageMarkLimit()) DeletePageMark(cache_.front().get());
 }
 
 bool PageMarkStore::RecordRevisit(CPez& p, const std::string& url, const std::string& title, Time32 now) {
-  if (visitHook_) visitHook_(visitContext_);
+  if (probes_.beforeVisit) probes_.beforeVisit();
   if (url == lastRecordedUrl_) {
     // The same page echoed again: only a title that arrived late is taken.
     if (TakesTitle(url, p.title, title)) Retitle(p, title);
@@ -263,6 +261,7 @@ void PageMarkStore::DeletePageMark(const CPez* target) {
     std::lock_guard lock(mutex_);
     removal = Unlink(*p);
   }
+  cacheDirty_ = true;
   Finish(std::move(removal));
 }
 
@@ -386,6 +385,7 @@ bool PageMarkStore::EditPageMark(const CPez* target, const std::string& title, c
       JoinSite(*p, std::move(newSite));
     }
   }
+  cacheDirty_ = true;
   if (moves && to.siteAlone) Notify([&](StoreListener& l) { l.OnSiteAdded(SiteKeyOf(*p)); });
   if (what) Notify([&](StoreListener& l) { l.OnPageMarkChanged(*p, what); });
   if (siteGone) Notify([&](StoreListener& l) { l.OnSiteRemoved(oldSite); });
@@ -401,6 +401,7 @@ void PageMarkStore::SetPageMarkSize(const CPez* target, uint32_t size) {
     ++generation_;
     p->size = size;
   }
+  cacheDirty_ = true;
   Notify([&](StoreListener& l) { l.OnPageMarkChanged(*p, kChangedSize); });
 }
 
@@ -422,7 +423,7 @@ std::vector<const CPez*> PageMarkStore::TakeSendToTopicsList() {
 
 PageMarkStore::Copy PageMarkStore::Snapshot() const {
   std::lock_guard lock(mutex_);
-  if (snapshotHook_) snapshotHook_(snapshotContext_);
+  if (probes_.whileCopying) probes_.whileCopying();
   Copy copy;
   copy.generation = generation_;
   copy.pages.reserve(cache_.size());

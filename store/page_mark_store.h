@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <list>
 #include <memory>
 #include <mutex>
@@ -109,7 +110,15 @@ inline constexpr int32_t kDefaultMaxPageMarks = 1000;
 // save takes Snapshot(). The lock is never held while listeners run and never taken by callers.
 class PageMarkStore {
  public:
-  PageMarkStore(const CPrefs& prefs, const Clock& clock);
+  // Places where a test of the threads holds the store at a chosen moment.
+  struct Probes {
+    // Called with the lock held while Snapshot copies.
+    std::function<void()> whileCopying;
+    // Called by every visit before its change enters the store, without the lock.
+    std::function<void()> beforeVisit;
+  };
+
+  PageMarkStore(const CPrefs& prefs, const Clock& clock, Probes probes = {});
   ~PageMarkStore();
   PageMarkStore(const PageMarkStore&) = delete;
   PageMarkStore& operator=(const PageMarkStore&) = delete;
@@ -189,24 +198,13 @@ class PageMarkStore {
     uint64_t generation = 0;
   };
   Copy Snapshot() const;
-  // The dirty flag of the periodic save: set by every visit once its change is in the store (so a
-  // save that takes the flag copies that change, or leaves the flag set for the next save), taken
-  // (tested and cleared) by the save pacing on the detection thread.
+  // The dirty flag of the periodic save: set by every visit and edit once its change is in the
+  // store, so a save that takes the flag copies that change, or leaves the flag set for the next
+  // save. (Load and ClearStore leave it: what they give is on disk already.)
   void MarkDirty() { cacheDirty_ = true; }
-  bool IsDirty() const { return cacheDirty_; }
-  std::atomic<bool>& DirtyFlag() { return cacheDirty_; }
-
-  // For tests of the threads: called with the lock held while Snapshot copies.
-  void SetSnapshotHookForTest(void (*hook)(void*), void* context) {
-    snapshotHook_ = hook;
-    snapshotContext_ = context;
-  }
-  // For tests of the periodic save: called by every visit before its change enters the store,
-  // without the lock.
-  void SetVisitHookForTest(void (*hook)(void*), void* context) {
-    visitHook_ = hook;
-    visitContext_ = context;
-  }
+  // Tests and clears the flag in one step (the save pacing on the detection thread): a visit
+  // between the two is never lost.
+  bool TakeDirty() { return cacheDirty_.exchange(false); }
 
  private:
   struct Removal;
@@ -259,8 +257,5 @@ class PageMarkStore {
   uint64_t generation_ = 0;  // under the lock
 
   mutable std::mutex mutex_;
-  void (*snapshotHook_)(void*) = nullptr;
-  void* snapshotContext_ = nullptr;
-  void (*visitHook_)(void*) = nullptr;
-  void* visitContext_ = nullptr;
+  const Probes probes_;
 };

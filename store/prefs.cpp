@@ -1,8 +1,5 @@
 #include "store/prefs.h"
 
-#include <filesystem>
-#include <system_error>
-
 namespace {
 
 // The stored integer values, in the order they are read and written.
@@ -20,7 +17,22 @@ constexpr DwordValue kTrailingDwords[] = {
     {"Simple Sites", &CPrefs::simpleSites},
     {"Check Secure Pages", &CPrefs::checkSecurePages},
     {"Modern Sites", &CPrefs::modernSites},
+    {"Sort Column", &CPrefs::sortColumn},
+    {"Sort Flag", &CPrefs::sortFlag},
+    {"Browser Import Offered", &CPrefs::browserImportOffered},
     {"Check Watched Pages Hours", &CPrefs::watchHours},
+};
+
+// The stored text values after "Browser" and "Browser Path".
+struct StringValue {
+  const char* name;
+  std::string CPrefs::*field;
+};
+
+constexpr StringValue kTrailingStrings[] = {
+    {"Search Address", &CPrefs::searchAddress},
+    {"Expanded Sites", &CPrefs::expandedSites},
+    {"Expanded Topics", &CPrefs::expandedTopics},
 };
 
 // True when the value was stored.
@@ -37,11 +49,6 @@ bool LoadString(const PreferenceStore& store, const char* name, std::string& fie
   return value.has_value();
 }
 
-std::string JoinPath(const std::string& directory, const char* name) {
-  if (!directory.empty() && directory.back() == '/') return directory + name;
-  return directory + "/" + name;
-}
-
 }  // namespace
 
 void LoadPreferences(CPrefs& prefs, const PreferenceStore& store) {
@@ -51,7 +58,8 @@ void LoadPreferences(CPrefs& prefs, const PreferenceStore& store) {
   for (size_t column = 0; column < 4; ++column)
     stored |= LoadDword(store, kColumnNames[column], prefs.columnWidths[column]);
   for (const DwordValue& value : kTrailingDwords) stored |= LoadDword(store, value.name, prefs.*value.field);
-  stored |= LoadString(store, "Search Address", prefs.searchAddress);
+  for (const StringValue& value : kTrailingStrings)
+    stored |= LoadString(store, value.name, prefs.*value.field);
   if (!stored) prefs.powerUser = 1;
 }
 
@@ -90,27 +98,6 @@ void SavePreferences(const CPrefs& prefs, PreferenceStore& store) {
     store.WriteDword(kColumnNames[column], static_cast<uint32_t>(prefs.columnWidths[column]));
   for (const DwordValue& value : kTrailingDwords)
     store.WriteDword(value.name, static_cast<uint32_t>(prefs.*value.field));
-  store.WriteString("Search Address", prefs.searchAddress);
+  for (const StringValue& value : kTrailingStrings) store.WriteString(value.name, prefs.*value.field);
   store.Commit();
-}
-
-void SavePreferenceString(PreferenceStore& store, const std::string& name, const std::string& text) {
-  if (!store.KeyExists()) return;
-  store.WriteString(name, text);
-  store.Commit();
-}
-
-void FormDataPaths(CPrefs& prefs, const std::string& workingDirectory) {
-  const std::string directory = workingDirectory.empty() ? "." : workingDirectory;
-  prefs.prefsDataPath = JoinPath(directory, "prefs.data");
-  prefs.topicsPath = JoinPath(directory, "topics.data");
-  prefs.cachePath = JoinPath(directory, "cache.data");
-  prefs.branchPath = JoinPath(directory, "Topics/");
-}
-
-std::string ReadWorkingDirectory() {
-  std::error_code error;
-  std::filesystem::path directory = std::filesystem::current_path(error);
-  if (error) return ".";
-  return directory.string();
 }

@@ -12,28 +12,28 @@
 // service's query address, up to and including "q=".
 inline constexpr char kDefaultSearchAddress[] = "https://duckduckgo.com/?q=";
 
-// The user's choices, plus the data-file paths and the menu layout values, which are never stored.
+// The user's choices, as stored in the preferences file. Where the data files live (DataPaths) and
+// how the menus fit the screen (MenuLayout) are kept apart: neither is stored.
 struct CPrefs {
-  std::string browser;        // "Browser": file name of the browser program
-  std::string browserPath;    // "Browser Path": its directory, no trailing separator
-  std::string branchPath;     // the Topics folder, with its trailing separator
-  std::string prefsDataPath;  // formed, never opened
-  std::string topicsPath;     // topics.data
-  std::string cachePath;      // cache.data
-  int32_t simpleSites = 0;    // "Simple Sites": non-zero keeps full server names as Site keys
-  int32_t mainListPosition = 14;
-  int32_t secondaryMenuPosition = 12;
+  std::string browser;          // "Browser": file name of the browser program
+  std::string browserPath;      // "Browser Path": its directory, no trailing separator
+  int32_t simpleSites = 0;      // "Simple Sites": non-zero keeps full server names as Site keys
   int32_t maxPageMarks = 1000;  // "Max PageMarks"
   int32_t menuState = 0;        // "Menu State": 0 main menu lists Sites, non-zero lists Topics
-  int32_t recentPosition = 0;
-  int32_t menuRows = 0;
-  int32_t mainListCap = 0;
   std::array<int32_t, 4> columnWidths{140, 238, 110, 110};  // "Column 0" to "Column 3"
+  int32_t sortColumn = -1;  // "Sort Column": the PageMarks list's sorted column; -1 the store's order
+  int32_t sortFlag = 0;     // "Sort Flag": that column's flag (1: A to Z, newest first)
+  // "Expanded Sites" and "Expanded Topics": the rows left expanded in those windows, one a line,
+  // each named by its names from the top, a tab apart.
+  std::string expandedSites;
+  std::string expandedTopics;
   int32_t powerUser = 0;         // "Power User": non-zero removes the six link submenus (a new
                                  // preferences file starts with it on)
   int32_t checkSecurePages = 1;  // "Check Secure Pages": non-zero checks https pages like http ones
   int32_t modernSites = 1;       // "Modern Sites": non-zero groups http and https pages by their
                                  // registrable domain, as browsers do
+  int32_t browserImportOffered = 0;  // "Browser Import Offered": non-zero once the offer to bring in
+                                     // a browser's history and bookmarks was answered
   // "Check Watched Pages Hours": the watched pages are checked this often; 0 never.
   int32_t watchHours = 6;
   // "Search Address": Quick Search appends the keywords to it.
@@ -51,10 +51,3 @@ void LoadPreferences(CPrefs& prefs, const PreferenceStore& store);
 void OpenPreferences(CPrefs& prefs, PreferenceStore& store, MessageBoxes& messages, Time32 now);
 // Writes every stored value; with no key nothing is stored and nothing is reported.
 void SavePreferences(const CPrefs& prefs, PreferenceStore& store);
-// Writes one string value at once.
-void SavePreferenceString(PreferenceStore& store, const std::string& name, const std::string& text);
-// Forms the four data paths from the working directory (any length): directory + "/prefs.data",
-// "/topics.data", "/cache.data" and the Topics folder "/Topics/". An empty directory means ".".
-void FormDataPaths(CPrefs& prefs, const std::string& workingDirectory);
-// The process's current working directory, however long; "." when it cannot be read.
-std::string ReadWorkingDirectory();

@@ -1,8 +1,7 @@
 #include "store/save_trigger.h"
 
-bool SaveTrigger::TickStart(std::atomic<bool>& cacheDirty) {
+bool SaveTrigger::TickStart(const std::function<bool()>& takeDirty) {
   if (ticks_ <= 300) return false;
   ticks_ = 0;
-  // exchange, so a visit recorded between the test and the clearing is not forgotten
-  return cacheDirty.exchange(false);
+  return takeDirty();
 }

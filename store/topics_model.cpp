@@ -34,8 +34,8 @@ bool IsInside(const CTopic* node, const CTopic* folder) {
 
 }  // namespace
 
-TopicsModel::TopicsModel(DataFiles& files, const Clock& clock, const CPrefs& prefs)
-    : files_(files), clock_(clock), prefs_(prefs) {}
+TopicsModel::TopicsModel(DataFiles& files, const Clock& clock, const DataPaths& paths)
+    : files_(files), clock_(clock), paths_(paths) {}
 
 TopicsModel::~TopicsModel() = default;
 
@@ -70,26 +70,26 @@ void TopicsModel::EnsureLoaded() {
   if (root_) return;
   root_ = std::make_unique<CTopic>(clock_.Now());
   root_->isFolder = 1;
-  root_->target = prefs_.topicsPath;
+  root_->target = paths_.topicsPath;
   root_->parent = root_.get();
   root_->children = std::make_unique<TopicArray>();
   live_.insert(root_.get());
   sharing_.clear();
   refused_.clear();
-  if (prefs_.topicsPath.empty()) return;
+  if (paths_.topicsPath.empty()) return;
   std::error_code ec;
-  const bool existed = fs::exists(prefs_.topicsPath, ec);
+  const bool existed = fs::exists(paths_.topicsPath, ec);
   Loading loading;
   LoadChildren(*root_, 0, loading);
-  if (!existed) files_.SaveBranch(prefs_.topicsPath, *root_->children);
+  if (!existed) files_.SaveBranch(paths_.topicsPath, *root_->children);
 }
 
 // A branch file is read only when it lies directly in the Topics folder and ends in ".data": a
 // damaged topics file could otherwise name any file, and a damaged branch is replaced.
 bool TopicsModel::MayReadBranch(const std::string& target, std::size_t depth) const {
-  if (prefs_.branchPath.empty() || target.empty()) return false;
+  if (paths_.branchPath.empty() || target.empty()) return false;
   if (depth >= kMaxTopicDepth) return false;
-  fs::path folder = Normalized(prefs_.branchPath);
+  fs::path folder = Normalized(paths_.branchPath);
   if (!folder.has_filename()) folder = folder.parent_path();
   const fs::path file = Normalized(target);
   return file.parent_path() == folder && file.extension() == ".data" && file.stem() != "";
@@ -104,7 +104,7 @@ void TopicsModel::Refuse(const CTopic& folder, const std::string& why) {
 // Whether folder's file is read; a folder whose file is another's gets one of its own here.
 bool TopicsModel::MayLoad(CTopic& folder, std::size_t depth, Loading& loading) {
   if (!MayReadBranch(folder.target, depth)) return false;
-  const BranchFile file = LocateBranchFile(prefs_.branchPath, folder.target);
+  const BranchFile file = LocateBranchFile(paths_.branchPath, folder.target);
   if (file.place == BranchPlace::Outside) {
     Refuse(folder, "a link that leads out of the Topics folder");
     return false;
@@ -117,7 +117,7 @@ bool TopicsModel::MayLoad(CTopic& folder, std::size_t depth, Loading& loading) {
   if (!loading.files.insert(file.key).second) {
     Refuse(folder, "a file another folder holds; the folder gets a file of its own");
     sharing_[&folder] = file.key;
-    folder.target = NewBranchFileName(prefs_.branchPath, clock_.Now());
+    folder.target = NewBranchFileName(paths_.branchPath, clock_.Now());
     folder.children = std::make_unique<TopicArray>();
     return false;
   }
@@ -195,7 +195,7 @@ CTopic& TopicsModel::Insert(CTopic& parent, std::size_t index, std::unique_ptr<C
 
 bool TopicsModel::MayWriteBranch(const CTopic& folder) {
   if (&folder == root_.get()) return true;
-  const BranchPlace place = LocateBranchFile(prefs_.branchPath, folder.target).place;
+  const BranchPlace place = LocateBranchFile(paths_.branchPath, folder.target).place;
   if (place == BranchPlace::Inside || place == BranchPlace::Absent) return true;
   Refuse(folder, place == BranchPlace::Outside ? "a link that leads out of the Topics folder"
                                                : "which is not a regular file");
@@ -244,7 +244,7 @@ const CTopic* TopicsModel::NewFolder(const CTopic& parentNode, std::size_t index
   EnsureLoaded();
   CTopic* parent = OpenFolder(parentNode);
   if (!parent) return nullptr;
-  return AddFolder(*parent, index, name, NewBranchFileName(prefs_.branchPath, clock_.Now()));
+  return AddFolder(*parent, index, name, NewBranchFileName(paths_.branchPath, clock_.Now()));
 }
 
 const CTopic* TopicsModel::NewFolder(const CTopic& parentNode, std::size_t index, std::string name,
@@ -253,7 +253,7 @@ const CTopic* TopicsModel::NewFolder(const CTopic& parentNode, std::size_t index
   CTopic* parent = OpenFolder(parentNode);
   if (!parent) return nullptr;
   return AddFolder(*parent, index, std::move(name),
-                   NewBranchFileName(prefs_.branchPath, clock_.Now(), random));
+                   NewBranchFileName(paths_.branchPath, clock_.Now(), random));
 }
 
 const CTopic* TopicsModel::AddFolder(CTopic& parent, std::size_t index, std::string name,
@@ -322,7 +322,7 @@ void TopicsModel::SetTimes(const CTopic& node, Time32 firstVisited, Time32 lastV
 void TopicsModel::RemoveBranchFiles(const CTopic& node) {
   if (node.isFolder == 0 || !node.children) return;
   for (const std::unique_ptr<CTopic>& child : *node.children) RemoveBranchFiles(*child);
-  const BranchFile file = LocateBranchFile(prefs_.branchPath, node.target);
+  const BranchFile file = LocateBranchFile(paths_.branchPath, node.target);
   if (file.place != BranchPlace::Inside) return;
   for (const auto& [folder, key] : sharing_)
     if (key == file.key) return;
@@ -404,9 +404,13 @@ bool TopicsModel::Addition::Commit() {
   // The folders that were there one by one, deepest first: the first that fails ends it.
   std::stable_sort(held.begin(), held.end(),
                    [](const CTopic* a, const CTopic* b) { return Depth(a) > Depth(b); });
-  for (std::size_t i = 0; ok && i < held.size(); ++i) ok = model_.SaveBatch({held[i]});
+  std::vector<const CTopic*> written;
+  for (std::size_t i = 0; ok && i < held.size(); ++i)
+    if ((ok = model_.SaveBatch({held[i]}))) written.push_back(held[i]);
   if (!ok) {
     Undo();
+    // Those written already get back what they held before.
+    model_.SaveBatch(written);
     return false;
   }
   done_ = true;

@@ -13,7 +13,7 @@
 #include "platform/listener_list.h"
 #include "store/branch_names.h"
 #include "store/data_files.h"
-#include "store/prefs.h"
+#include "store/data_paths.h"
 #include "store/records.h"
 
 // Whoever shows the Topics tree (the menus, the Topics window) follows the model through these.
@@ -74,7 +74,7 @@ class TopicsModel {
   // The most entries (folders and links) read from the files.
   static constexpr std::size_t kMaxTopicNodes = 1'000'000;
 
-  TopicsModel(DataFiles& files, const Clock& clock, const CPrefs& prefs);
+  TopicsModel(DataFiles& files, const Clock& clock, const DataPaths& paths);
   ~TopicsModel();
   TopicsModel(const TopicsModel&) = delete;
   TopicsModel& operator=(const TopicsModel&) = delete;
@@ -149,8 +149,9 @@ class TopicsModel {
   // New folders and links that reach the disk all together or not at all (an import). While an
   // Addition lives, nodes are only added (NewFolder, NewLink), nothing is written and nobody is
   // told. Commit writes the new folders' files first and the folders that were there before last
-  // (topics.data the very last), stopping at the first that fails; then the new files are removed
-  // and the additions leave the tree, so every file is as it was. An Addition that ends without
+  // (topics.data the very last), stopping at the first that fails; then the new files are removed,
+  // the additions leave the tree and the folders written already are written again without them,
+  // so every file is as it was. An Addition that ends without
   // Commit leaves the same way, writing nothing. The listeners hear OnTopicsAboutToReset at the
   // start and OnTopicsReset at the end.
   class Addition {
@@ -205,7 +206,7 @@ class TopicsModel {
 
   DataFiles& files_;
   const Clock& clock_;
-  const CPrefs& prefs_;
+  const DataPaths& paths_;
   ListenerList<TopicsListener> listeners_;
   std::unique_ptr<CTopic> root_;
   std::unordered_set<const CTopic*> live_;

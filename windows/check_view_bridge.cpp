@@ -59,8 +59,8 @@ void CheckViewBridge::SetMenuLabel(const std::string& label) {
   RunOnWindowThread([&] { target_.SetMenuLabel(label); });
 }
 
-void CheckViewBridge::SetVerdict(ItemKey item, Verdict verdict) {
-  RunOnWindowThread([&] { target_.SetVerdict(item, verdict); });
+void CheckViewBridge::SetVerdict(ItemKey item, Verdict verdict, const VerdictCause& cause) {
+  RunOnWindowThread([&] { target_.SetVerdict(item, verdict, cause); });
 }
 
 std::vector<ItemKey> CheckViewBridge::Children(ItemKey parent) {

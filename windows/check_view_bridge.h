@@ -29,7 +29,7 @@ class CheckViewBridge : public CheckView {
 
   void SetStatusText(const std::string& text) override;
   void SetMenuLabel(const std::string& label) override;
-  void SetVerdict(ItemKey item, Verdict verdict) override;
+  void SetVerdict(ItemKey item, Verdict verdict, const VerdictCause& cause) override;
   std::vector<ItemKey> Children(ItemKey parent) override;
   bool Describe(ItemKey item, ItemFacts& facts) override;
   bool StoreSize(ItemKey item, uint32_t size) override;

@@ -4,10 +4,11 @@
 #include <QElapsedTimer>
 #include <optional>
 
-// "Number of PageMarks to track:": a text field with up and down arrows. The arrows (and the Up,
-// Down, Page Up and Page Down keys) step the number between 50 and 9999, by one, and by 50 once
-// they have been held for three seconds. The text itself is the user's: whatever is typed stays
-// until OK reads it, so that OK can say what is wrong with it.
+// "Number of PageMarks to track:": a text field as wide as five digits, with up and down arrows.
+// The arrows (and the Up, Down, Page Up and Page Down keys) step the number between 50 and 1500,
+// the numbers OK accepts, by one, and by 50 once they have been held for three seconds. The text
+// itself is the user's: whatever is typed stays until OK reads it, so that OK can say what is wrong
+// with it.
 class PageMarkCountBox : public QAbstractSpinBox {
   Q_OBJECT
 
@@ -16,6 +17,8 @@ class PageMarkCountBox : public QAbstractSpinBox {
 
   void SetText(const QString& text);
   void stepBy(int steps) override;
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override { return sizeHint(); }
 
   // Steps taken less than this apart belong to one hold of an arrow.
   static constexpr qint64 kHoldGapMs = 400;

@@ -2,11 +2,22 @@
 
 #include <algorithm>
 
+#include "windows/shown_text.h"
+
 bool PageMarkSortFlags::Flip(int column) {
   int32_t& flag = flags[static_cast<std::size_t>(column)];
   flag = flag == 0 ? 1 : 0;
   return flag == 1;
 }
+
+namespace {
+
+// A row without a title shows its URL in the Title column, and sorts and filters by it there.
+QString SortTitle(const QString& title, const QString& shownUrl) {
+  return (title.trimmed().isEmpty() ? shownUrl : title).toCaseFolded();
+}
+
+}  // namespace
 
 bool SortsBefore(const PageMarkRow& a, const PageMarkRow& b, int column, bool flag) {
   switch (column) {
@@ -50,8 +61,9 @@ std::unique_ptr<PageMarkRow> PageMarkRows::MakeRow(const CPez& page) {
   row->page = &page;
   row->title = QString::fromStdString(page.title);
   row->url = QString::fromStdString(page.url);
-  row->foldedTitle = row->title.toCaseFolded();
-  row->foldedUrl = row->url.toCaseFolded();
+  row->shownUrl = ShownUrl(page.url);
+  row->foldedTitle = SortTitle(row->title, row->shownUrl);
+  row->foldedUrl = row->shownUrl.toCaseFolded();
   row->lastVisited = page.lastVisited;
   row->firstVisited = page.firstVisited;
   return row;
@@ -67,16 +79,46 @@ void PageMarkRows::Reset(const std::vector<const CPez*>& topFirst) {
     byKey_[all_.back()->key] = all_.back().get();
     byPage_[page] = all_.back().get();
   }
+  if (sortColumn_ >= 0) return Sort(sortColumn_, sortFlag_);
   Refilter();
 }
 
-void PageMarkRows::AddTop(const CPez& page) {
-  all_.insert(all_.begin(), MakeRow(page));
-  PageMarkRow* row = all_.front().get();
+std::size_t PageMarkRows::InsertionPoint(const PageMarkRow& row) const {
+  if (sortColumn_ < 0) return 0;
+  const auto at = std::partition_point(all_.begin(), all_.end(), [&](const std::unique_ptr<PageMarkRow>& r) {
+    return SortsBefore(*r, row, sortColumn_, sortFlag_);
+  });
+  return static_cast<std::size_t>(at - all_.begin());
+}
+
+int PageMarkRows::PlaceOf(const CPez& page) const {
+  PageMarkRow row;
+  row.title = QString::fromStdString(page.title);
+  row.foldedUrl = ShownUrl(page.url).toCaseFolded();
+  row.foldedTitle = SortTitle(row.title, ShownUrl(page.url));
+  row.lastVisited = page.lastVisited;
+  row.firstVisited = page.firstVisited;
+  row.page = &page;
+  if (!Passes(row)) return -1;
+  const std::size_t point = InsertionPoint(row);
+  return static_cast<int>(std::count_if(all_.begin(), all_.begin() + static_cast<std::ptrdiff_t>(point),
+                                        [](const std::unique_ptr<PageMarkRow>& r) { return r->shown; }));
+}
+
+int PageMarkRows::Add(const CPez& page) {
+  std::unique_ptr<PageMarkRow> made = MakeRow(page);
+  PageMarkRow* row = made.get();
+  const std::size_t point = InsertionPoint(*row);
+  all_.insert(all_.begin() + static_cast<std::ptrdiff_t>(point), std::move(made));
   byKey_[row->key] = row;
   byPage_[&page] = row;
   row->shown = Passes(*row);
-  if (row->shown) shown_.insert(shown_.begin(), row);
+  if (!row->shown) return -1;
+  const int position =
+      static_cast<int>(std::count_if(all_.begin(), all_.begin() + static_cast<std::ptrdiff_t>(point),
+                                     [](const std::unique_ptr<PageMarkRow>& r) { return r->shown; }));
+  shown_.insert(shown_.begin() + position, row);
+  return position;
 }
 
 void PageMarkRows::Remove(ItemKey key) {
@@ -95,16 +137,29 @@ void PageMarkRows::Refresh(ItemKey key) {
   PageMarkRow& row = *found->second;
   row.title = QString::fromStdString(row.page->title);
   row.url = QString::fromStdString(row.page->url);
-  row.foldedTitle = row.title.toCaseFolded();
-  row.foldedUrl = row.url.toCaseFolded();
+  row.shownUrl = ShownUrl(row.page->url);
+  row.foldedTitle = SortTitle(row.title, row.shownUrl);
+  row.foldedUrl = row.shownUrl.toCaseFolded();
   Refilter();
 }
 
-void PageMarkRows::SetVerdict(ItemKey key, Verdict verdict) {
-  if (auto found = byKey_.find(key); found != byKey_.end()) found->second->verdict = verdict;
+void PageMarkRows::SetVerdict(ItemKey key, Verdict verdict, const QString& reason) {
+  if (auto found = byKey_.find(key); found != byKey_.end()) {
+    found->second->verdict = verdict;
+    found->second->reason = reason;
+  }
+}
+
+void PageMarkRows::ClearVerdicts() {
+  for (const std::unique_ptr<PageMarkRow>& row : all_) {
+    row->verdict = Verdict::kUnchanged;
+    row->reason.clear();
+  }
 }
 
 void PageMarkRows::Sort(int column, bool flag) {
+  sortColumn_ = column;
+  sortFlag_ = flag;
   std::stable_sort(all_.begin(), all_.end(), [column, flag](const auto& a, const auto& b) {
     return SortsBefore(*a, *b, column, flag);
   });
@@ -140,13 +195,4 @@ const PageMarkRow* PageMarkRows::Find(ItemKey key) const {
 const PageMarkRow* PageMarkRows::FindPage(const CPez* page) const {
   auto found = byPage_.find(page);
   return found == byPage_.end() ? nullptr : found->second;
-}
-
-bool PageMarkRows::WouldShow(const CPez& page) const {
-  PageMarkRow row;
-  row.page = &page;
-  if (!PassesWatchFilter(row, watchFilter_, watched_)) return false;
-  if (filter_.isEmpty()) return true;
-  return QString::fromStdString(page.title).toCaseFolded().contains(filter_) ||
-         QString::fromStdString(page.url).toCaseFolded().contains(filter_);
 }

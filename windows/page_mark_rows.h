@@ -27,12 +27,14 @@ struct PageMarkRow {
   ItemKey key = 0;             // never used twice in one list: the update checker's handle
   const CPez* page = nullptr;  // in the store for as long as the row exists
   QString title;
-  QString url;
+  QString url;          // as stored
+  QString shownUrl;     // decoded for reading (ShownUrl)
   QString foldedTitle;  // case-folded, for sorting and filtering without regard to case
-  QString foldedUrl;
+  QString foldedUrl;    // of the URL as shown
   Time32 lastVisited = 0;
   Time32 firstVisited = 0;
   Verdict verdict = Verdict::kUnchanged;
+  QString reason;     // why the check gave the verdict
   bool shown = true;  // the filter lets it through
 };
 
@@ -51,16 +53,23 @@ bool PassesWatchFilter(const PageMarkRow& row, WatchFilter filter, const Watched
 // through. No Qt model here: PageMarkTableModel tells the view.
 class PageMarkRows {
  public:
-  // One row per page, the first at the top; the filter stays.
+  // One row per page, the first at the top; the filter and the sort stay.
   void Reset(const std::vector<const CPez*>& topFirst);
-  // A row for page at the top.
-  void AddTop(const CPez& page);
+  // A row for a new page where the sort puts it (ahead of rows it ties with), at the top while
+  // the list is not sorted. Returns its position among the rows shown; -1 when filtered out.
+  int Add(const CPez& page);
+  // The position among the rows shown that Add(page) will give; -1 when the filter keeps it out.
+  int PlaceOf(const CPez& page) const;
   void Remove(ItemKey key);
   // Takes the page's title and URL again.
   void Refresh(ItemKey key);
-  void SetVerdict(ItemKey key, Verdict verdict);
-  // Sorts every row by column (stable: rows that compare equal keep their order).
+  void SetVerdict(ItemKey key, Verdict verdict, const QString& reason = {});
+  // Takes every row's mark away: no row is Updated, Unreachable or BadStatus any more.
+  void ClearVerdicts();
+  // Sorts every row by column (stable: rows that compare equal keep their order), and keeps that
+  // sort for rows added later and for a reset.
   void Sort(int column, bool flag);
+  int SortColumn() const { return sortColumn_; }  // -1: the store's order, newest first
   // Shows only the rows whose title or URL holds text, without regard to case.
   void SetFilter(const QString& text);
   // Shows only the rows that filter lets through, as watched says (null: nothing is watched).
@@ -76,12 +85,12 @@ class PageMarkRows {
   int ShownPosition(ItemKey key) const;
   const PageMarkRow* Find(ItemKey key) const;
   const PageMarkRow* FindPage(const CPez* page) const;
-  // Whether a row for page would be shown under the filter.
-  bool WouldShow(const CPez& page) const;
 
  private:
   std::unique_ptr<PageMarkRow> MakeRow(const CPez& page);
   bool Passes(const PageMarkRow& row) const;
+  // Where in all_ a row goes under the sort.
+  std::size_t InsertionPoint(const PageMarkRow& row) const;
 
   std::vector<std::unique_ptr<PageMarkRow>> all_;  // top first
   std::vector<PageMarkRow*> shown_;                // top first
@@ -91,4 +100,6 @@ class PageMarkRows {
   WatchFilter watchFilter_ = WatchFilter::kAll;
   const WatchedPages* watched_ = nullptr;
   ItemKey lastKey_ = kTopLevel;
+  int sortColumn_ = -1;
+  bool sortFlag_ = false;
 };

@@ -1,8 +1,10 @@
 #include "windows/page_mark_table_model.h"
 
+#include <QApplication>
+#include <QPalette>
 #include <unordered_map>
 
-#include "windows/visit_time.h"
+#include "windows/shown_text.h"
 
 namespace {
 
@@ -29,7 +31,7 @@ void PageMarkTableModel::Reset() {
 }
 
 void PageMarkTableModel::OnPageMarkAdded(const CPez& p) {
-  AddTop(p);
+  Add(p);
   emit Followed(false);
 }
 
@@ -48,10 +50,14 @@ void PageMarkTableModel::OnStoreReset() {
   emit Followed(true);
 }
 
-void PageMarkTableModel::AddTop(const CPez& page) {
-  if (!rows_.WouldShow(page)) return rows_.AddTop(page);
-  beginInsertRows({}, 0, 0);
-  rows_.AddTop(page);
+void PageMarkTableModel::Add(const CPez& page) {
+  const int position = rows_.PlaceOf(page);
+  if (position < 0) {
+    rows_.Add(page);
+    return;
+  }
+  beginInsertRows({}, position, position);
+  rows_.Add(page);
   endInsertRows();
 }
 
@@ -76,10 +82,17 @@ void PageMarkTableModel::Refresh(ItemKey key) {
   }
 }
 
-void PageMarkTableModel::SetVerdict(ItemKey key, Verdict verdict) {
-  rows_.SetVerdict(key, verdict);
+void PageMarkTableModel::SetVerdict(ItemKey key, Verdict verdict, const QString& reason) {
+  rows_.SetVerdict(key, verdict, reason);
   const int position = rows_.ShownPosition(key);
   if (position >= 0) emit dataChanged(index(position, kTitleColumn), index(position, kTitleColumn));
+}
+
+void PageMarkTableModel::ClearVerdicts() {
+  rows_.ClearVerdicts();
+  if (rows_.ShownCount() > 0)
+    emit dataChanged(index(0, kTitleColumn), index(rows_.ShownCount() - 1, kTitleColumn),
+                     {Qt::DecorationRole, Qt::ToolTipRole});
 }
 
 // The selection and the current row follow their rows to where the sort puts them.
@@ -133,22 +146,27 @@ int PageMarkTableModel::columnCount(const QModelIndex& parent) const {
 QVariant PageMarkTableModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rows_.ShownCount()) return {};
   const PageMarkRow& row = rows_.Shown(index.row());
-  const WatchedPage* watched =
-      watched_ && index.column() == kTitleColumn ? watched_->Find(row.page->url) : nullptr;
-  if (role == Qt::DecorationRole && index.column() == kTitleColumn)
-    return images_.At(VerdictImage(ShownVerdict(row.verdict, watched)));
-  if (role == Qt::ToolTipRole && watched)
-    return row.title + '\n' + QString::fromStdString(WatchTip(*watched));
+  const bool untitled = row.title.trimmed().isEmpty();
+  if (index.column() == kTitleColumn) {
+    const WatchedPage* watched = watched_ ? watched_->Find(row.page->url) : nullptr;
+    if (role == Qt::DecorationRole) return images_.At(VerdictImage(ShownVerdict(row.verdict, watched)));
+    if (role == Qt::ForegroundRole && untitled)
+      return QApplication::palette().brush(QPalette::PlaceholderText);
+    if (role == Qt::ToolTipRole) {
+      const QString tip = WithVerdict(untitled ? row.shownUrl : row.title, row.verdict, row.reason);
+      return watched ? tip + '\n' + QString::fromStdString(WatchTip(*watched)) : tip;
+    }
+  }
   if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
   switch (index.column()) {
     case kTitleColumn:
-      return row.title;
+      return untitled ? row.shownUrl : row.title;
     case kUrlColumn:
-      return row.url;
+      return row.shownUrl;
     case kLastVisitedColumn:
-      return QString::fromStdString(FormatVisitTime(row.lastVisited));
+      return FormatVisitTime(row.lastVisited);
     case kFirstVisitedColumn:
-      return QString::fromStdString(FormatVisitTime(row.firstVisited));
+      return FormatVisitTime(row.firstVisited);
     default:
       return {};
   }

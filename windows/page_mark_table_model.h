@@ -10,11 +10,13 @@
 #include "windows/watch_marks.h"
 
 // The PageMarks list as a Qt table: an adapter over PageMarkRows that follows the store and tells
-// the view of every change. Columns "Title" (with the verdict's picture), "URL", "Last Visited",
-// "First Visited". The rows are in the order the user sorted them, not the store's, so they are
-// the model's own: a new PageMark comes at the top, a removed one loses its row, new titles and
-// URLs show (and may take a row into the filter or out of it), a reset of the store starts again
-// from the store's order; a revisit moves nothing.
+// the view of every change. Columns "Title" (with the verdict's picture; an empty title shows the
+// URL, greyed), "URL" (decoded for reading), "Last Visited", "First Visited" (the locale's date and
+// time). The tooltip of a marked title says the verdict and its reason. The rows are in the order
+// the user sorted them, not the store's, so they are the model's own: a new PageMark comes where
+// the sort puts it (at the top while unsorted), a removed one loses its row, new titles and URLs
+// show (and may take a row into the filter or out of it), a reset of the store starts again from
+// the store's order under the same sort; a revisit moves nothing.
 class PageMarkTableModel : public QAbstractTableModel, private StoreListener {
   Q_OBJECT
 
@@ -23,7 +25,8 @@ class PageMarkTableModel : public QAbstractTableModel, private StoreListener {
 
   const PageMarkRows& Rows() const { return rows_; }
 
-  void SetVerdict(ItemKey key, Verdict verdict);
+  void SetVerdict(ItemKey key, Verdict verdict, const QString& reason = {});
+  void ClearVerdicts();
   void Sort(int column, bool flag);
   void SetFilter(const QString& text);
   // The watched pages show their pictures and tips, and the watch filter applies; null: none.
@@ -42,7 +45,7 @@ class PageMarkTableModel : public QAbstractTableModel, private StoreListener {
  private:
   // One row per PageMark of the store, the most recently visited at the top.
   void Reset();
-  void AddTop(const CPez& page);
+  void Add(const CPez& page);
   void Remove(ItemKey key);
   void Refresh(ItemKey key);
 

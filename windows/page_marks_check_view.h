@@ -12,7 +12,10 @@ class PageMarkListCheckView : public WindowCheckView {
   PageMarkListCheckView(PageMarkTableModel& model, PageMarkStore& store, QLabel& status, QAction& menuItem)
       : WindowCheckView(status, menuItem), model_(model), store_(store) {}
 
-  void SetVerdict(ItemKey item, Verdict verdict) override { model_.SetVerdict(item, verdict); }
+  void SetVerdict(ItemKey item, Verdict verdict, const VerdictCause& cause) override {
+    model_.SetVerdict(item, verdict, QString::fromStdString(cause.reason));
+  }
+  void ClearVerdicts() override { model_.ClearVerdicts(); }
   // The rows shown (the filter counts), in the store's order: least recently visited first.
   std::vector<ItemKey> Children(ItemKey parent) override;
   bool Describe(ItemKey item, ItemFacts& facts) override;

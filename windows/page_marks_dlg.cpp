@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QShowEvent>
 #include <QStatusBar>
 #include <QTableView>
@@ -23,7 +24,7 @@
 #include "windows/page_mark_table_model.h"
 #include "windows/page_marks_check_view.h"
 #include "windows/quick_info_dlg.h"
-#include "windows/visit_time.h"
+#include "windows/shown_text.h"
 #include "windows/window_check.h"
 #include "windows/window_menus.h"
 #include "windows/window_placement.h"
@@ -38,8 +39,13 @@ constexpr int kDefaultColumnWidths[kColumnCount] = {140, 238, 110, 110};
 int UsableWidth(int32_t stored, int column, const QFontMetrics& font) {
   const int width = stored >= 16 && stored <= 4000 ? stored : kDefaultColumnWidths[column];
   if (column != kLastVisitedColumn && column != kFirstVisitedColumn) return width;
-  const QString sample = QString::fromStdString(FormatVisitTime(1700000000)) + QStringLiteral("MM");
+  // A date late in the year at a two-digit hour: as wide as the locale's dates get.
+  const QString sample = FormatVisitTime(1734567890) + QStringLiteral("MM");
   return std::max(width, font.horizontalAdvance(sample));
+}
+
+QString PageMarkCount(int count) {
+  return count == 1 ? QStringLiteral("1 PageMark") : QStringLiteral("%1 PageMarks").arg(count);
 }
 
 }  // namespace
@@ -56,11 +62,15 @@ CPageMarksDlg::CPageMarksDlg(const WindowServices& services, PageMarkSortFlags& 
                                                        *actions_.at(res::kCmdCheckForUpdates));
   check_ =
       std::make_unique<WindowCheck>(*this, *checkView_, services_.http, services_.prefs, services_.messages);
-  connect(model_, &PageMarkTableModel::Followed, this, [this](bool reset) {
-    if (reset) list_->horizontalHeader()->setSortIndicatorShown(false);
-    ShowCount();
-  });
+  connect(model_, &PageMarkTableModel::Followed, this, &CPageMarksDlg::ShowCount);
+  connect(model_, &QAbstractItemModel::modelReset, this, &CPageMarksDlg::ShowCount);
+  connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          &CPageMarksDlg::EnableCommands);
+  connect(model_, &QAbstractItemModel::modelReset, this, &CPageMarksDlg::EnableCommands);
+  connect(model_, &QAbstractItemModel::rowsRemoved, this, &CPageMarksDlg::EnableCommands);
+  ApplyStoredSort();
   ShowCount();
+  EnableCommands();
 }
 
 // The check goes first: its worker is stopped before anything it may ask about goes.
@@ -74,13 +84,17 @@ CPageMarksDlg::~CPageMarksDlg() {
 void CPageMarksDlg::BuildWidgets() {
   const CommandHandler handler = [this](uint32_t command) { OnCommand(command); };
   actions_ = FillMenuBar(*menuBar(), res::kMenuPageMarksBar, handler);
-  contextMenu_ = BuildContextMenu(res::kMenuPageMarksContext, *this, handler, &contextActions_);
+  contextMenu_ = BuildContextMenu(res::kMenuPageMarksContext, *this, handler, &commandActions_);
+  commandActions_.insert(actions_.begin(), actions_.end());
   InstallAccelerators(*this, res::kAccelPageMarks, handler);
 
   filter_ = new QLineEdit(this);
   filter_->setPlaceholderText("Filter by title or URL");
   filter_->setClearButtonEnabled(true);
-  connect(filter_, &QLineEdit::textChanged, this, [this](const QString& text) { model_->SetFilter(text); });
+  connect(filter_, &QLineEdit::textChanged, this, [this](const QString& text) {
+    model_->SetFilter(text);
+    ShowCount();
+  });
 
   watchFilter_ = new QComboBox(this);
   watchFilter_->addItems(
@@ -102,6 +116,7 @@ void CPageMarksDlg::BuildWidgets() {
   layout->addWidget(list_, 1);
   setCentralWidget(central);
   status_ = AddStatusText(*this);
+  emptyHint_ = AddEmptyViewHint(*list_);
   list_->setFocus();
 }
 
@@ -123,10 +138,12 @@ void CPageMarksDlg::BuildList() {
   header->setSectionsClickable(true);
   header->setHighlightSections(false);
   header->setStretchLastSection(false);
+  header->setMinimumSectionSize(40);
   const std::array<int32_t, kColumnCount>& widths = services_.prefs.columnWidths;
   for (int column = 0; column < kColumnCount; ++column)
     header->resizeSection(
         column, UsableWidth(widths[static_cast<std::size_t>(column)], column, list_->fontMetrics()));
+  header->setSectionResizeMode(kTitleColumn, QHeaderView::Stretch);
   connect(header, &QHeaderView::sectionClicked, this, &CPageMarksDlg::SortByColumn);
   connect(list_, &QTableView::doubleClicked, this, &CPageMarksDlg::OnOpenSelected);
   connect(list_, &QTableView::customContextMenuRequested, this, &CPageMarksDlg::OnContextMenu);
@@ -137,8 +154,32 @@ void CPageMarksDlg::FocusFilter() {
   filter_->selectAll();
 }
 
+// The sort the list had when a PageMarks window last closed, under the flag it had.
+void CPageMarksDlg::ApplyStoredSort() {
+  const int column = services_.prefs.sortColumn;
+  if (column < 0 || column >= kColumnCount) return;
+  sortFlags_.flags[static_cast<std::size_t>(column)] = services_.prefs.sortFlag == 1 ? 0 : 1;
+  SortByColumn(column);
+}
+
 void CPageMarksDlg::ShowCount() {
-  status_->setText(QStringLiteral("%1 PageMarks").arg(services_.store.Count()));
+  const int all = model_->Rows().Count();
+  const int shown = model_->Rows().ShownCount();
+  const bool filtered = !filter_->text().isEmpty();
+  status_->setText(filtered ? QStringLiteral("%1 of %2").arg(shown).arg(PageMarkCount(all))
+                            : PageMarkCount(all));
+  if (shown > 0) return emptyHint_->hide();
+  emptyHint_->setText(
+      filtered ? QStringLiteral("No PageMarks match \u201c%1\u201d.").arg(filter_->text())
+               : QStringLiteral("No PageMarks yet: the pages you visit in the browser come here."));
+  emptyHint_->show();
+}
+
+// Edit, Assign to Topics and Delete act on the selection: with none they are greyed.
+void CPageMarksDlg::EnableCommands() {
+  const bool any = list_->selectionModel()->hasSelection();
+  for (uint32_t command : {res::kCmdEditPageMarks, res::kCmdAssignToTopics, res::kCmdDeletePageMarks})
+    EnableCommand(commandActions_, command, any);
 }
 
 void CPageMarksDlg::OnCommand(uint32_t command) {
@@ -166,6 +207,8 @@ void CPageMarksDlg::SortByColumn(int column) {
   if (column < 0 || column >= kColumnCount) return;
   const bool flag = sortFlags_.Flip(column);
   model_->Sort(column, flag);
+  services_.prefs.sortColumn = column;
+  services_.prefs.sortFlag = flag ? 1 : 0;
   const bool isText = column == kTitleColumn || column == kUrlColumn;
   QHeaderView* header = list_->horizontalHeader();
   header->setSortIndicatorShown(true);
@@ -245,8 +288,7 @@ void CPageMarksDlg::ShowChanged() {
 
 void CPageMarksDlg::OnContextMenu(const QPoint& position) {
   if (SelectedKeys().empty()) return;
-  if (QAction* watch = ActionOf(contextActions_, res::kCmdWatchPages))
-    watch->setText(WatchCommandLabel(services_.watched, SelectedPages()));
+  LabelCommand(commandActions_, res::kCmdWatchPages, WatchCommandLabel(services_.watched, SelectedPages()));
   contextMenu_->popup(list_->viewport()->mapToGlobal(position));
 }
 
@@ -275,4 +317,17 @@ void CPageMarksDlg::showEvent(QShowEvent* event) {
   if (placed_ || event->spontaneous()) return;
   placed_ = true;
   PlaceOnPrimaryScreen(*this, PageMarksPlacement);
+  LeaveRoomForTitles();
+}
+
+// On a narrow window (a small screen, a large scale) the URL column gives way until the titles
+// have two fifths of the width, though it keeps room for a dozen characters.
+void CPageMarksDlg::LeaveRoomForTitles() {
+  QHeaderView* header = list_->horizontalHeader();
+  // The list is not laid out yet: the window's new width, less the scroll bar, is the list's.
+  const int width = this->width() - list_->verticalScrollBar()->sizeHint().width() - 2 * list_->frameWidth();
+  const int others = header->sectionSize(kLastVisitedColumn) + header->sectionSize(kFirstVisitedColumn);
+  const int urlRoom = width - others - width * 2 / 5;
+  if (header->sectionSize(kUrlColumn) <= urlRoom) return;
+  header->resizeSection(kUrlColumn, std::max(urlRoom, list_->fontMetrics().averageCharWidth() * 12));
 }

@@ -5,20 +5,40 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTreeView>
 #include <QVBoxLayout>
 
+#include "resources/icons.h"
+#include "resources/resource_ids.h"
 #include "windows/page_mark_count_box.h"
 
 namespace {
 
-QString ChooseProgram(QWidget* parent, const QString& startFolder) {
-  return QFileDialog::getOpenFileName(parent, QStringLiteral("Open"), startFolder);
+// Qt's own file dialog in the detail view, wide enough for its columns, with the current program
+// selected in its folder.
+QString ChooseProgram(QWidget* parent, const QString& current) {
+  const QFileInfo program(current);
+  QFileDialog dialog(parent, QStringLiteral("Choose the browser program"),
+                     program.isDir() ? current : program.absolutePath());
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setViewMode(QFileDialog::Detail);
+  if (program.isFile()) dialog.selectFile(program.fileName());
+  dialog.setMinimumSize(dialog.fontMetrics().averageCharWidth() * 110, dialog.fontMetrics().height() * 22);
+  if (auto* list = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+    list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+  }
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().front();
 }
 
 }  // namespace
@@ -44,6 +64,7 @@ CPreferencesDlg::CPreferencesDlg(CPrefs& prefs, MessageBoxes& messages, std::fun
       browser_(new QLineEdit(this)),
       change_(new QPushButton("Change", this)) {
   setWindowTitle("Hopwise Preferences");
+  setWindowIcon(LoadIconResource(res::kIconActive));
   BuildLayout();
   ShowPreferences();
   connect(change_, &QPushButton::clicked, this, &CPreferencesDlg::OnChange);
@@ -118,8 +139,8 @@ void CPreferencesDlg::ShowSearchAddress() {
 }
 
 void CPreferencesDlg::OnChange() {
-  const QString start = QString::fromStdString(prefs_.browserPath);
-  const QString chosen = chooser_(this, start);
+  const QString current = QString::fromStdString(JoinProgramPath(prefs_.browserPath, prefs_.browser));
+  const QString chosen = chooser_(this, current);
   if (chosen.isEmpty()) return;
   const ProgramLocation program = SplitProgramPath(chosen.toStdString());
   prefs_.browser = program.file;

@@ -20,16 +20,17 @@ class QSpinBox;
 // "Hopwise Preferences": the number of PageMarks to track, what the main menu contains, the link
 // menus, how Sites are formed, whether https pages are checked, how often watched pages are checked, the
 // search service (offered by name, with its address as the tooltip; any other address can be typed), and the
-// browser program. It changes nothing itself but the browser: "Change" lets the user pick the program, stores
-// it in the preferences at once (Cancel does not undo it) and tells browserChosen. OK refuses a number that
-// is not an integer from 50 to 1500 with a message and stays open; otherwise Choices() holds what the user
-// chose.
+// browser program. It changes nothing itself but the browser: "Change" lets the user pick the program
+// ("Choose the browser program", opening on the current one), stores it in the preferences at once (Cancel
+// does not undo it) and tells browserChosen. OK refuses a number that is not an integer from 50 to 1500 with
+// a message and stays open; otherwise Choices() holds what the user chose.
 class CPreferencesDlg : public QDialog {
   Q_OBJECT
 
  public:
-  // Asks for a program file, starting in a folder; an empty text when the user cancels.
-  using ProgramChooser = std::function<QString(QWidget* parent, const QString& startFolder)>;
+  // Asks for a program file, starting at the current program (its path, or a folder, or empty);
+  // an empty text when the user cancels.
+  using ProgramChooser = std::function<QString(QWidget* parent, const QString& current)>;
 
   CPreferencesDlg(CPrefs& prefs, MessageBoxes& messages, std::function<void()> browserChosen,
                   QWidget* parent = nullptr);

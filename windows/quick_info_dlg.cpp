@@ -11,7 +11,7 @@
 
 #include "resources/icons.h"
 #include "resources/resource_ids.h"
-#include "windows/visit_time.h"
+#include "windows/shown_text.h"
 
 CQuickInfoDlg::CQuickInfoDlg(const WindowServices& services, const CPez& page, Form form, QWidget* parent)
     : QDialog(parent),
@@ -38,9 +38,8 @@ void CQuickInfoDlg::BuildLayout(const CPez& page) {
   title_->setMinimumWidth(420);
   auto* facts = new QFormLayout;
   facts->addRow("URL:", url_);
-  facts->addRow("Last Access:", new QLabel(QString::fromStdString(FormatVisitTime(page.lastVisited)), this));
-  facts->addRow("First Access:",
-                new QLabel(QString::fromStdString(FormatVisitTime(page.firstVisited)), this));
+  facts->addRow("Last Access:", new QLabel(FormatVisitTime(page.lastVisited), this));
+  facts->addRow("First Access:", new QLabel(FormatVisitTime(page.firstVisited), this));
   auto* left = new QVBoxLayout;
   left->addWidget(title_);
   left->addLayout(facts);

@@ -1,6 +1,10 @@
 #include "windows/site_tree_model.h"
 
+#include <QApplication>
+#include <QPalette>
 #include <iterator>
+
+#include "windows/shown_text.h"
 
 SiteTreeModel::SiteTreeModel(const PageMarkStore& store, QObject* parent)
     : QAbstractItemModel(parent),
@@ -66,22 +70,31 @@ int SiteTreeModel::columnCount(const QModelIndex&) const {
 
 QVariant SiteTreeModel::data(const QModelIndex& index, int role) const {
   if (const PageMarkSite* site = SiteAt(index)) {
-    if (role == Qt::DisplayRole) return QString::fromStdString(site->key);
+    if (role == Qt::DisplayRole)
+      return QStringLiteral("%1 (%2)").arg(QString::fromStdString(site->key)).arg(site->pages.size());
     if (role == Qt::DecorationRole) return images_.At(kSiteImage);
     return {};
   }
   const CPez* page = PageAt(index);
   if (!page) return {};
+  const bool untitled = QString::fromStdString(page->title).trimmed().isEmpty();
+  const auto found = verdicts_.find(page);
+  const Mark mark = found == verdicts_.end() ? Mark{} : found->second;
   const WatchedPage* watched = watched_ ? watched_->Find(page->url) : nullptr;
-  if (role == Qt::DisplayRole) return QString::fromStdString(page->title);
-  if (role == Qt::ToolTipRole)
-    return QString::fromStdString(watched ? page->url + "\n" + WatchTip(*watched) : page->url);
-  if (role == Qt::DecorationRole) {
-    auto found = verdicts_.find(page);
-    const Verdict checked = found == verdicts_.end() ? Verdict::kUnchanged : found->second;
-    return images_.At(VerdictImage(ShownVerdict(checked, watched)));
+  switch (role) {
+    case Qt::DisplayRole:
+      return untitled ? ShownUrl(page->url) : QString::fromStdString(page->title);
+    case Qt::ForegroundRole:
+      return untitled ? QVariant(QApplication::palette().brush(QPalette::PlaceholderText)) : QVariant();
+    case Qt::ToolTipRole: {
+      const QString tip = WithVerdict(ShownUrl(page->url), mark.verdict, mark.reason);
+      return watched ? tip + '\n' + QString::fromStdString(WatchTip(*watched)) : tip;
+    }
+    case Qt::DecorationRole:
+      return images_.At(VerdictImage(ShownVerdict(mark.verdict, watched)));
+    default:
+      return {};
   }
-  return {};
 }
 
 Qt::ItemFlags SiteTreeModel::flags(const QModelIndex& index) const {
@@ -90,11 +103,18 @@ Qt::ItemFlags SiteTreeModel::flags(const QModelIndex& index) const {
   return PageAt(index) ? flags | Qt::ItemNeverHasChildren : flags;
 }
 
-void SiteTreeModel::SetVerdict(const CPez& page, Verdict verdict) {
+void SiteTreeModel::SetVerdict(const CPez& page, Verdict verdict, const QString& reason) {
   const QModelIndex at = IndexOf(page);
   if (!at.isValid()) return;
-  verdicts_[&page] = verdict;
-  emit dataChanged(at, at, {Qt::DecorationRole});
+  verdicts_[&page] = Mark{verdict, reason};
+  emit dataChanged(at, at, {Qt::DecorationRole, Qt::ToolTipRole});
+}
+
+void SiteTreeModel::ClearVerdicts() {
+  for (const auto& [page, mark] : std::exchange(verdicts_, {})) {
+    const QModelIndex at = IndexOf(*page);
+    if (at.isValid()) emit dataChanged(at, at, {Qt::DecorationRole, Qt::ToolTipRole});
+  }
 }
 
 void SiteTreeModel::SetWatched(const WatchedPages* watched) {
@@ -116,10 +136,12 @@ void SiteTreeModel::SetWatched(const WatchedPages* watched) {
 
 void SiteTreeModel::OnPageMarkAboutToBeAdded(const PageMarkPlace& at) {
   const int siteRow = static_cast<int>(at.siteRow);
-  if (at.siteAlone)
+  if (at.siteAlone) {
     beginInsertRows({}, siteRow, siteRow);
-  else
+  } else {
     beginInsertRows(SiteIndex(at.siteRow), 0, 0);
+    recounted_.push_back(at.siteRow);
+  }
   pending_ = Pending::kInsert;
 }
 
@@ -136,6 +158,7 @@ void SiteTreeModel::OnPageMarkAboutToBeRemoved(const CPez& p, const PageMarkPlac
   } else {
     const int row = Row(at, store_.SiteAt(at.siteRow).pages.size());
     beginRemoveRows(SiteIndex(at.siteRow), row, row);
+    recounted_.push_back(at.siteRow);
   }
   pending_ = Pending::kRemove;
 }
@@ -145,7 +168,9 @@ void SiteTreeModel::OnPageMarkAboutToChangeSite(const CPez& p, const PageMarkPla
                                                 const PageMarkPlace& to) {
   if (from.siteAlone || to.siteAlone) return OnStoreAboutToReset();
   const int row = Row(from, store_.SiteAt(from.siteRow).pages.size());
-  if (beginMoveRows(SiteIndex(from.siteRow), row, row, SiteIndex(to.siteRow), 0)) pending_ = Pending::kMove;
+  if (!beginMoveRows(SiteIndex(from.siteRow), row, row, SiteIndex(to.siteRow), 0)) return;
+  pending_ = Pending::kMove;
+  recounted_ = {from.siteRow, to.siteRow};
 }
 
 void SiteTreeModel::OnStoreAboutToReset() {
@@ -154,6 +179,14 @@ void SiteTreeModel::OnStoreAboutToReset() {
 }
 
 void SiteTreeModel::Finish() {
+  EndPending();
+  for (std::size_t row : std::exchange(recounted_, {})) {
+    const QModelIndex site = SiteIndex(row);
+    emit dataChanged(site, site, {Qt::DisplayRole});
+  }
+}
+
+void SiteTreeModel::EndPending() {
   switch (std::exchange(pending_, Pending::kNone)) {
     case Pending::kInsert:
       return endInsertRows();
@@ -163,6 +196,7 @@ void SiteTreeModel::Finish() {
       return endMoveRows();
     case Pending::kReset:
       verdicts_.clear();
+      recounted_.clear();
       return endResetModel();
     case Pending::kNone:
       return;

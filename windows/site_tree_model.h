@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "checker/check_view.h"
 #include "store/page_mark_store.h"
@@ -18,9 +19,10 @@
 // its row (and its Site's row when the Site goes with it). An edit that takes a PageMark to another
 // Site moves its row there; when that makes or empties a Site the model is reset instead.
 //
-// One column: the Site's key, or the PageMark's title (its URL as the tool tip) with the picture
-// of its last verdict (a watched page: its own picture and tip where no check of the window found
-// anything).
+// One column: the Site's key with its count of PageMarks ("example.org (5)"), or the PageMark's
+// title (an empty one shows the URL, greyed) with the picture of its last verdict; a PageMark's
+// tooltip is its URL, decoded for reading, and the verdict with its reason. A watched page shows
+// its own picture where no check of the window found anything, and its watch line in the tooltip.
 class SiteTreeModel : public QAbstractItemModel, private StoreListener {
   Q_OBJECT
 
@@ -33,7 +35,8 @@ class SiteTreeModel : public QAbstractItemModel, private StoreListener {
   const PageMarkSite* SiteAt(const QModelIndex& index) const;
   QModelIndex IndexOf(const PageMarkSite& site) const;
   QModelIndex IndexOf(const CPez& page) const;
-  void SetVerdict(const CPez& page, Verdict verdict);
+  void SetVerdict(const CPez& page, Verdict verdict, const QString& reason = {});
+  void ClearVerdicts();
   // The watched pages show their pictures and tips; null: none.
   void SetWatched(const WatchedPages* watched);
 
@@ -62,14 +65,20 @@ class SiteTreeModel : public QAbstractItemModel, private StoreListener {
   void OnPageMarkChanged(const CPez& p, uint32_t what) override;
   void OnPageMarkRemoved(const CPez& p) override;
   void OnStoreReset() override;
-  // Ends what was begun.
+  // Ends what was begun, and tells of the new counts of the Sites it touched.
   void Finish();
+  void EndPending();
 
   const PageMarkStore& store_;
   ImageList images_;
-  // The last verdict of each PageMark checked since the window opened.
-  std::unordered_map<const CPez*, Verdict> verdicts_;
+  struct Mark {
+    Verdict verdict = Verdict::kUnchanged;
+    QString reason;
+  };
+  // The last verdict of each PageMark checked in the last run.
+  std::unordered_map<const CPez*, Mark> verdicts_;
   Pending pending_ = Pending::kNone;
+  std::vector<std::size_t> recounted_;  // rows of Sites that stay, whose count the change alters
   PageMarkStore::Subscription subscription_;
   const WatchedPages* watched_ = nullptr;
   std::unique_ptr<WatchFollower> watchFollower_;

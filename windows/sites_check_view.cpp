@@ -26,8 +26,8 @@ void SiteTreeCheckView::Forget(const void* node) {
   std::erase_if(handed_, [node](const auto& entry) { return entry.second == node; });
 }
 
-void SiteTreeCheckView::SetVerdict(ItemKey item, Verdict verdict) {
-  if (const CPez* page = PageOf(item)) model_.SetVerdict(*page, verdict);
+void SiteTreeCheckView::SetVerdict(ItemKey item, Verdict verdict, const VerdictCause& cause) {
+  if (const CPez* page = PageOf(item)) model_.SetVerdict(*page, verdict, QString::fromStdString(cause.reason));
 }
 
 std::vector<ItemKey> SiteTreeCheckView::Children(ItemKey parent) {

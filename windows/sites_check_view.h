@@ -18,7 +18,8 @@ class SiteTreeCheckView : public WindowCheckView, private StoreListener {
   // A key for the Site, for a check of that Site alone.
   ItemKey KeyOf(const PageMarkSite& site) { return Hand(&site); }
 
-  void SetVerdict(ItemKey item, Verdict verdict) override;
+  void SetVerdict(ItemKey item, Verdict verdict, const VerdictCause& cause) override;
+  void ClearVerdicts() override { model_.ClearVerdicts(); }
   std::vector<ItemKey> Children(ItemKey parent) override;
   bool Describe(ItemKey item, ItemFacts& facts) override;
   bool StoreSize(ItemKey item, uint32_t size) override;

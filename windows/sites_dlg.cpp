@@ -17,12 +17,23 @@
 #include "windows/check_scope_dlg.h"
 #include "windows/modal_dialog.h"
 #include "windows/quick_info_dlg.h"
+#include "windows/shown_text.h"
 #include "windows/site_tree_model.h"
 #include "windows/sites_check_view.h"
 #include "windows/window_check.h"
 #include "windows/window_menus.h"
 #include "windows/window_placement.h"
 #include "windows/window_widgets.h"
+
+namespace {
+
+// A Site row's name is its key: the count after it changes.
+QString SiteName(const QModelIndex& index, const SiteTreeModel& model) {
+  const PageMarkSite* site = model.SiteAt(index);
+  return site ? QString::fromStdString(site->key) : QString();
+}
+
+}  // namespace
 
 CSitesDlg::CSitesDlg(const WindowServices& services, QWidget* parent)
     : QMainWindow(parent), services_(services) {
@@ -33,17 +44,32 @@ CSitesDlg::CSitesDlg(const WindowServices& services, QWidget* parent)
                                                    *actions_.at(res::kCmdCheckForUpdates));
   check_ =
       std::make_unique<WindowCheck>(*this, *checkView_, services_.http, services_.prefs, services_.messages);
+  const auto name = [this](const QModelIndex& index) { return SiteName(index, *model_); };
+  ExpandRows(*tree_, QString::fromStdString(services_.prefs.expandedSites).split(u'\n', Qt::SkipEmptyParts),
+             name);
+  connect(model_, &QAbstractItemModel::modelAboutToBeReset, this,
+          [this, name] { expandedBeforeReset_ = ExpandedRows(*tree_, name); });
+  connect(model_, &QAbstractItemModel::modelReset, this,
+          [this, name] { ExpandRows(*tree_, std::exchange(expandedBeforeReset_, {}), name); });
+  for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+    connect(model_, signal, this, &CSitesDlg::ShowStatus);
+  connect(model_, &QAbstractItemModel::modelReset, this, &CSitesDlg::ShowStatus);
+  ShowStatus();
+  EnableCommands();
 }
 
 // The check goes first: its worker is stopped before anything it may ask about goes.
 CSitesDlg::~CSitesDlg() {
   check_.reset();
+  const auto name = [this](const QModelIndex& index) { return SiteName(index, *model_); };
+  services_.prefs.expandedSites = ExpandedRows(*tree_, name).join(u'\n').toStdString();
 }
 
 void CSitesDlg::BuildWidgets() {
   const CommandHandler handler = [this](uint32_t command) { OnCommand(command); };
   actions_ = FillMenuBar(*menuBar(), res::kMenuSitesBar, handler);
-  contextMenu_ = BuildContextMenu(res::kMenuSitesContext, *this, handler, &contextActions_);
+  contextMenu_ = BuildContextMenu(res::kMenuSitesContext, *this, handler, &commandActions_);
+  commandActions_.insert(actions_.begin(), actions_.end());
   InstallAccelerators(*this, res::kAccelSites, handler);
 
   model_ = new SiteTreeModel(services_.store, this);
@@ -87,10 +113,29 @@ QModelIndex CSitesDlg::Selected() const {
 }
 
 void CSitesDlg::OnSelectionChanged() {
+  ShowStatus();
+  EnableCommands();
+}
+
+// A check's progress stays until the selection changes.
+void CSitesDlg::ShowStatus() {
+  if (const CPez* page = model_->PageAt(Selected())) return status_->setText(ShownUrl(page->url));
+  const std::size_t sites = services_.store.SiteKeys().size();
+  const std::size_t pages = services_.store.Count();
+  status_->setText(QStringLiteral("%1 %2 in %3 %4")
+                       .arg(pages)
+                       .arg(pages == 1 ? "PageMark" : "PageMarks")
+                       .arg(sites)
+                       .arg(sites == 1 ? "Site" : "Sites"));
+}
+
+// Edit and Assign to Topics act on a PageMark; Delete on a PageMark or a Site.
+void CSitesDlg::EnableCommands() {
   const QModelIndex index = Selected();
-  if (!index.isValid()) return;
-  const CPez* page = model_->PageAt(index);
-  status_->setText(page ? QString::fromStdString(page->url) : index.data().toString());
+  const bool page = model_->PageAt(index) != nullptr;
+  EnableCommand(commandActions_, res::kCmdEditPageMarks, page);
+  EnableCommand(commandActions_, res::kCmdAssignToTopics, page);
+  EnableCommand(commandActions_, res::kCmdDeletePageMarks, page || model_->SiteAt(index));
 }
 
 void CSitesDlg::OnEdit() {
@@ -105,13 +150,25 @@ void CSitesDlg::OnAssignToTopics() {
     services_.topics.AppendTopLevelLink(page->title, page->url);
 }
 
-// The rows go as the store tells of each deletion; a Site goes with its last PageMark.
+// The rows go as the store tells of each deletion; a Site goes with its last PageMark, once the
+// user agrees to forget them all.
 void CSitesDlg::OnDelete() {
   const QModelIndex index = Selected();
   std::vector<const CPez*> pages;
   if (const CPez* page = model_->PageAt(index)) pages.push_back(page);
-  if (const PageMarkSite* site = model_->SiteAt(index))
-    pages.assign(site->pages.rbegin(), site->pages.rend());
+  if (const PageMarkSite* site = model_->SiteAt(index)) {
+    const std::string key = site->key;
+    const std::size_t count = site->pages.size();
+    const std::string question = count == 1
+                                     ? "Forget the page of " + key + "?"
+                                     : "Forget the " + std::to_string(count) + " pages of " + key + "?";
+    if (!services_.messages.YesNo(question)) return;
+    const PageMarkSite* still = services_.store.SiteRow(key) < services_.store.SiteKeys().size()
+                                    ? &services_.store.SiteAt(services_.store.SiteRow(key))
+                                    : nullptr;
+    if (!still || still->key != key) return;  // gone while the question was up
+    pages.assign(still->pages.rbegin(), still->pages.rend());
+  }
   for (const CPez* page : pages) services_.store.DeletePageMark(page);
 }
 
@@ -136,8 +193,7 @@ void CSitesDlg::OnContextMenu(const QPoint& position) {
   }
   const CPez* page = model_->PageAt(index);
   if (!page) return;
-  if (QAction* watch = ActionOf(contextActions_, res::kCmdWatchPages))
-    watch->setText(WatchCommandLabel(services_.watched, {{page->url, page->title}}));
+  LabelCommand(commandActions_, res::kCmdWatchPages, WatchCommandLabel(services_.watched, {{page->url, page->title}}));
   contextMenu_->popup(tree_->viewport()->mapToGlobal(position));
 }
 

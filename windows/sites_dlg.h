@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QStringList>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -24,11 +25,14 @@ class WindowCheck;
 // alphabetical place), a PageMark that leaves the store loses its row at once (and its Site's row,
 // when that is emptied), and new titles show.
 //
-// The status bar shows the selected PageMark's URL or the selected Site's key. Double-click opens
-// a PageMark in the browser; Edit (F2) shows its Quick Info; Assign to Topics (Ctrl+T) appends it
-// as a top-level Topic link; Delete (Del) deletes it, or every PageMark of a selected Site; File's
-// first item starts or stops an update check; Watch for Changes (context menu) watches the PageMark
-// or stops watching it. The window refuses to close while a check runs.
+// Each Site row counts its PageMarks. The status bar shows the selected PageMark's URL (decoded),
+// otherwise the count of PageMarks and Sites. Double-click opens a PageMark in the browser; Edit
+// (F2) shows its Quick Info; Assign to Topics (Ctrl+T) appends it as a top-level Topic link (both
+// greyed unless a PageMark is selected); Delete (Del) deletes it, or, once the user agrees, every
+// PageMark of a selected Site; File's first item starts or stops an update check; Watch for Changes
+// (context menu) watches the PageMark or stops watching it; Esc and Ctrl+W close. The window
+// refuses to close while a check runs. The expanded Sites are kept in the preferences when it goes,
+// and expanded again when it opens and after a reset of the store.
 class CSitesDlg : public QMainWindow {
   Q_OBJECT
 
@@ -54,6 +58,9 @@ class CSitesDlg : public QMainWindow {
   void BuildWidgets();
   QModelIndex Selected() const;
   void OnSelectionChanged();
+  void ShowStatus();
+  void EnableCommands();
+  QStringList ExpandedSites() const;
   void OnEdit();
   void OnAssignToTopics();
   void OnDelete();
@@ -68,7 +75,8 @@ class CSitesDlg : public QMainWindow {
   QLabel* status_ = nullptr;
   QMenu* contextMenu_ = nullptr;
   std::map<uint32_t, QAction*> actions_;
-  std::map<uint32_t, QAction*> contextActions_;
+  std::multimap<uint32_t, QAction*> commandActions_;  // the menu bar's and the context menu's
+  QStringList expandedBeforeReset_;
   std::unique_ptr<SiteTreeCheckView> checkView_;
   std::unique_ptr<WindowCheck> check_;
   bool placed_ = false;

@@ -5,7 +5,20 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QUrl>
 #include <algorithm>
+
+std::string TypedAddress(const std::string& typed) {
+  const QString text = QString::fromStdString(typed).trimmed();
+  static const QRegularExpression kSchemed(
+      QStringLiteral("^([a-z][a-z0-9+.-]*://|(mailto|about|javascript|data|news):)"),
+      QRegularExpression::CaseInsensitiveOption);
+  if (text.isEmpty() || kSchemed.match(text).hasMatch()) return text.toStdString();
+  const QUrl url = QUrl::fromUserInput(text);
+  if (!url.isValid() || url.scheme().isEmpty()) return typed;
+  return url.toString(QUrl::FullyEncoded).toStdString();
+}
 
 TextFieldsDlg::TextFieldsDlg(const QString& title, const std::vector<Field>& fields, MessageBoxes& messages,
                              QWidget* parent)

@@ -42,13 +42,19 @@ class TextFieldsDlg : public QDialog {
   std::vector<QLineEdit*> edits_;
 };
 
+// A web address as typed into a URL field: one with a scheme ("https://...", "mailto:...") stays as
+// typed, blanks around it apart; one without gets one as a browser's address bar would give it
+// ("example.org/page" is "http://example.org/page", "/home/me/a.html" a file URL). An empty field,
+// or text that makes no address, stays as typed.
+std::string TypedAddress(const std::string& typed);
+
 // "New PageMark": a title and a URL, both empty.
 class CNewPageMarkDlg : public TextFieldsDlg {
   Q_OBJECT
  public:
   explicit CNewPageMarkDlg(MessageBoxes& messages, QWidget* parent = nullptr);
   std::string Title() const { return Text(0); }
-  std::string Url() const { return Text(1); }
+  std::string Url() const { return TypedAddress(Text(1)); }
 };
 
 // "Edit PageMark": the title and URL of a Topic link.
@@ -58,7 +64,7 @@ class CEditPageMarkDlg : public TextFieldsDlg {
   CEditPageMarkDlg(const std::string& title, const std::string& url, MessageBoxes& messages,
                    QWidget* parent = nullptr);
   std::string Title() const { return Text(0); }
-  std::string Url() const { return Text(1); }
+  std::string Url() const { return TypedAddress(Text(1)); }
 };
 
 // "New Topic/Folder": a name, empty.

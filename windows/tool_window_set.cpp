@@ -4,6 +4,7 @@
 #include <QScreen>
 #include <algorithm>
 
+#include "windows/find_window.h"
 #include "windows/page_marks_dlg.h"
 #include "windows/quick_info_dlg.h"
 #include "windows/sites_dlg.h"
@@ -100,7 +101,25 @@ bool ToolWindowSet::ShowQuickInfo(uint32_t pageMarkCommand, int screenX, int scr
   return true;
 }
 
+void ToolWindowSet::PrepareFindWindow() {
+  if (findWindow_) return;
+  if (!finder_) finder_ = std::make_unique<PageFinder>(services_.store, services_.topics, services_.prefs);
+  finder_->Refresh();
+  findWindow_ = new FindWindow(services_, *finder_, *this, clock_);
+}
+
+bool ToolWindowSet::ShowFindWindow() {
+  PrepareFindWindow();
+  findWindow_->ShowForSearch();
+  return true;
+}
+
+FindWindow* ToolWindowSet::Find() const {
+  return findWindow_.data();
+}
+
 void ToolWindowSet::CloseAll() {
+  delete findWindow_.data();
   for (auto& [kind, window] : open_) delete window.data();  // a closed one waiting to be deleted too
   open_.clear();
   for (QPointer<QWidget>& window : closing_) delete window.data();

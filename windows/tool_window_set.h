@@ -4,8 +4,11 @@
 #include <QWidget>
 #include <functional>
 #include <map>
+#include <memory>
 #include <vector>
 
+#include "platform/clock.h"
+#include "shell/page_finder.h"
 #include "shell/tool_windows.h"
 #include "windows/page_mark_rows.h"
 #include "windows/window_services.h"
@@ -16,6 +19,8 @@
 //
 // A kind is opened by its factory: the PageMarks, Sites and Topics windows are registered here;
 // Register puts another factory in a kind's place (a test's window, say). Main thread only.
+class FindWindow;
+
 class ToolWindowSet : public ToolWindows {
  public:
   // Makes a new top-level window of a kind; the set shows it.
@@ -33,6 +38,11 @@ class ToolWindowSet : public ToolWindows {
   bool IsOpen(ToolWindowKind kind) const override;
   bool ShowPageMarksForTyping() override;
   bool ShowQuickInfo(uint32_t pageMarkCommand, int screenX, int screenY) override;
+  bool ShowFindWindow() override;
+  // Makes the find window and its index now, hidden, so that it shows at once when asked for.
+  void PrepareFindWindow();
+  // The find window once made (it hides when closed and is kept), or null.
+  FindWindow* Find() const;
   // The PageMarks window on the watched pages with a change not looked at yet (filter "Changed").
   bool ShowChangedPages();
 
@@ -51,4 +61,7 @@ class ToolWindowSet : public ToolWindows {
   std::map<ToolWindowKind, QPointer<QWidget>> open_;
   std::vector<QPointer<QWidget>> closing_;  // closed, their deletion not yet run
   std::vector<QPointer<QWidget>> quickInfos_;
+  SystemClock clock_;
+  std::unique_ptr<PageFinder> finder_;  // made with the find window
+  QPointer<FindWindow> findWindow_;
 };

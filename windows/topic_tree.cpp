@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "store/topic_edits.h"
+#include "windows/shown_text.h"
 
 namespace {
 
@@ -72,21 +73,22 @@ int TopicTree::columnCount(const QModelIndex&) const {
 QVariant TopicTree::data(const QModelIndex& index, int role) const {
   const CTopic* node = NodeOf(index);
   if (!node) return {};
+  if (node->isFolder) {
+    if (role == Qt::DisplayRole) return QString::fromStdString(node->name);
+    return role == Qt::DecorationRole ? QVariant(folderIcon_) : QVariant();
+  }
+  const auto found = verdicts_.empty() ? verdicts_.end() : verdicts_.find(model_.IdOf(*node));
+  const Mark mark = found == verdicts_.end() ? Mark{} : found->second;
+  const WatchedPage* watched = watched_ ? watched_->Find(node->target) : nullptr;
   switch (role) {
     case Qt::DisplayRole:
       return QString::fromStdString(node->name);
     case Qt::ToolTipRole: {
-      if (node->isFolder) return {};
-      const WatchedPage* watched = watched_ ? watched_->Find(node->target) : nullptr;
-      return QString::fromStdString(watched ? node->target + "\n" + WatchTip(*watched) : node->target);
+      const QString tip = WithVerdict(ShownUrl(node->target), mark.verdict, mark.reason);
+      return watched ? tip + '\n' + QString::fromStdString(WatchTip(*watched)) : tip;
     }
-    case Qt::DecorationRole: {
-      if (node->isFolder) return folderIcon_;
-      auto verdict = verdicts_.empty() ? verdicts_.end() : verdicts_.find(model_.IdOf(*node));
-      const Verdict checked = verdict == verdicts_.end() ? Verdict::kUnchanged : verdict->second;
-      return images_.At(
-          TopicVerdictImage(ShownVerdict(checked, watched_ ? watched_->Find(node->target) : nullptr)));
-    }
+    case Qt::DecorationRole:
+      return images_.At(TopicVerdictImage(ShownVerdict(mark.verdict, watched)));
     default:
       return {};
   }
@@ -171,12 +173,19 @@ std::vector<ItemKey> TopicTree::Children(ItemKey parent) {
   return keys;
 }
 
-void TopicTree::SetVerdict(ItemKey key, Verdict verdict) {
+void TopicTree::SetVerdict(ItemKey key, Verdict verdict, const QString& reason) {
   const CTopic* node = key == kTopLevel ? nullptr : model_.NodeOf(key);
   if (!node || node->isFolder) return;
-  verdicts_[key] = verdict;
+  verdicts_[key] = Mark{verdict, reason};
   const QModelIndex at = IndexOf(node);
-  emit dataChanged(at, at, {Qt::DecorationRole});
+  emit dataChanged(at, at, {Qt::DecorationRole, Qt::ToolTipRole});
+}
+
+void TopicTree::ClearVerdicts() {
+  for (const auto& [key, mark] : std::exchange(verdicts_, {})) {
+    const QModelIndex at = IndexOf(model_.NodeOf(key));
+    if (at.isValid()) emit dataChanged(at, at, {Qt::DecorationRole, Qt::ToolTipRole});
+  }
 }
 
 void TopicTree::OnTopicsAboutToReset() {

@@ -63,7 +63,9 @@ class TopicTree : public QAbstractItemModel, private TopicsListener {
   ItemKey KeyOf(const CTopic& node);
   const CTopic* NodeOf(ItemKey key) const;
   std::vector<ItemKey> Children(ItemKey parent);
-  void SetVerdict(ItemKey key, Verdict verdict);
+  void SetVerdict(ItemKey key, Verdict verdict, const QString& reason = {});
+  // Takes the marks of the last check away.
+  void ClearVerdicts();
   // Watched links show their pictures and tips; null: none.
   void SetWatched(const WatchedPages* watched);
 
@@ -87,7 +89,11 @@ class TopicTree : public QAbstractItemModel, private TopicsListener {
   TopicsModel& model_;
   ImageList images_;
   QIcon folderIcon_;  // the closed folder, and the open one while selected
-  std::unordered_map<TopicId, Verdict> verdicts_;
+  struct Mark {
+    Verdict verdict = Verdict::kUnchanged;
+    QString reason;
+  };
+  std::unordered_map<TopicId, Mark> verdicts_;
   bool moving_ = false;  // a move told to the views is under way
   TopicsModel::Subscription subscription_;
   const WatchedPages* watched_ = nullptr;

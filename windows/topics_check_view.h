@@ -23,7 +23,10 @@ class TopicTreeCheckView : public WindowCheckView {
         store_(store),
         dragging_(std::move(dragging)) {}
 
-  void SetVerdict(ItemKey item, Verdict verdict) override { tree_.SetVerdict(item, verdict); }
+  void SetVerdict(ItemKey item, Verdict verdict, const VerdictCause& cause) override {
+    tree_.SetVerdict(item, verdict, QString::fromStdString(cause.reason));
+  }
+  void ClearVerdicts() override { tree_.ClearVerdicts(); }
   std::vector<ItemKey> Children(ItemKey parent) override { return tree_.Children(parent); }
   bool Describe(ItemKey item, ItemFacts& facts) override;
   bool StoreSize(ItemKey item, uint32_t size) override;

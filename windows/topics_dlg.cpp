@@ -17,6 +17,7 @@
 #include "store/topic_edits.h"
 #include "windows/check_scope_dlg.h"
 #include "windows/modal_dialog.h"
+#include "windows/shown_text.h"
 #include "windows/text_dialogs.h"
 #include "windows/topic_tree.h"
 #include "windows/topic_tree_widget.h"
@@ -31,6 +32,14 @@ namespace {
 
 constexpr char kFolderStatus[] = "Topic/Folder";
 constexpr char kClosedFolderStatus[] = "This Topic's file could not be read: nothing can be added to it.";
+constexpr char kEmptyHint[] =
+    "No Topics yet.\n\nAdd a folder or a page from the Edit menu, import a bookmark file from the File "
+    "menu, or file a page from the PageMarks or Sites window with Ctrl+T.";
+
+// A folder's name in the stored list of expanded folders.
+QString FolderName(const QModelIndex& index) {
+  return index.data(Qt::DisplayRole).toString();
+}
 
 }  // namespace
 
@@ -47,17 +56,30 @@ CTopicsDlg::CTopicsDlg(const WindowServices& services, QWidget* parent)
                                                     [this] { return tree_->Dragging(); });
   check_ =
       std::make_unique<WindowCheck>(*this, *checkView_, services_.http, services_.prefs, services_.messages);
+  ExpandRows(*tree_, QString::fromStdString(services_.prefs.expandedTopics).split(u'\n', Qt::SkipEmptyParts),
+             FolderName);
+  connect(items_.get(), &QAbstractItemModel::modelAboutToBeReset, this,
+          [this] { expandedBeforeReset_ = ExpandedRows(*tree_, FolderName); });
+  connect(items_.get(), &QAbstractItemModel::modelReset, this,
+          [this] { ExpandRows(*tree_, std::exchange(expandedBeforeReset_, {}), FolderName); });
+  for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+    connect(items_.get(), signal, this, &CTopicsDlg::ShowEmptyHint);
+  connect(items_.get(), &QAbstractItemModel::modelReset, this, &CTopicsDlg::ShowEmptyHint);
+  ShowEmptyHint();
+  EnableCommands();
 }
 
 // The check goes first: its worker is stopped before anything it may ask about goes.
 CTopicsDlg::~CTopicsDlg() {
   check_.reset();
+  services_.prefs.expandedTopics = ExpandedRows(*tree_, FolderName).join(u'\n').toStdString();
 }
 
 void CTopicsDlg::BuildWidgets() {
   const CommandHandler handler = [this](uint32_t command) { OnCommand(command); };
   actions_ = FillMenuBar(*menuBar(), res::kMenuTopicsBar, handler);
-  contextMenu_ = BuildContextMenu(res::kMenuTopicsContext, *this, handler, &contextActions_);
+  contextMenu_ = BuildContextMenu(res::kMenuTopicsContext, *this, handler, &commandActions_);
+  commandActions_.insert(actions_.begin(), actions_.end());
   InstallAccelerators(*this, res::kAccelTopics, handler);
 
   tree_ = new TopicTreeWidget(this);
@@ -70,6 +92,8 @@ void CTopicsDlg::BuildWidgets() {
   setCentralWidget(tree_);
 
   status_ = AddStatusText(*this);
+  emptyHint_ = AddEmptyViewHint(*tree_);
+  emptyHint_->setText(kEmptyHint);
   tree_->setFocus();
 }
 
@@ -78,6 +102,8 @@ void CTopicsDlg::OnCommand(uint32_t command) {
     case res::kCmdImportBookmarks:
       if (std::string path = AskImportFile(*this); !path.empty()) ImportFile(path);
       return;
+    case res::kCmdImportFromBrowser:
+      return ImportBrowserProfile();
     case res::kCmdExportTopics:
       if (std::string path = AskExportFile(*this); !path.empty()) ExportFile(path);
       return;
@@ -111,6 +137,16 @@ void CTopicsDlg::ImportFile(const std::string& path) {
   if (!text.empty()) ShowStatus(text);
 }
 
+void CTopicsDlg::ImportBrowserProfile() {
+  if (importing_) return;
+  importing_ = true;
+  QPointer<CTopicsDlg> alive(this);
+  const std::string text = ImportFromBrowser(*this, services_);
+  if (!alive) return;
+  importing_ = false;
+  if (!text.empty()) ShowStatus(text);
+}
+
 void CTopicsDlg::ExportFile(const std::string& path) {
   const std::string text = ExportTopicsFile(path, services_.topics, services_.messages);
   if (!text.empty()) ShowStatus(text);
@@ -136,7 +172,19 @@ void CTopicsDlg::ShowStatus(const std::string& text) {
 void CTopicsDlg::OnSelectionChanged() {
   const QModelIndexList selected = tree_->selectionModel()->selectedRows();
   const CTopic* node = selected.isEmpty() ? nullptr : items_->NodeOf(selected.front());
-  if (node) ShowStatus(node->isFolder ? kFolderStatus : node->target);
+  if (node) status_->setText(node->isFolder ? QString::fromLatin1(kFolderStatus) : ShownUrl(node->target));
+  EnableCommands();
+}
+
+// Edit and Delete act on the selected node: with none they are greyed.
+void CTopicsDlg::EnableCommands() {
+  const bool any = tree_->selectionModel()->hasSelection();
+  EnableCommand(commandActions_, res::kCmdEditTopic, any);
+  EnableCommand(commandActions_, res::kCmdDeleteTopic, any);
+}
+
+void CTopicsDlg::ShowEmptyHint() {
+  emptyHint_->setVisible(items_->rowCount() == 0);
 }
 
 void CTopicsDlg::OnOpen(const QModelIndex& index) {
@@ -153,13 +201,10 @@ void CTopicsDlg::OnContextMenu(const QPoint& position) {
     tree_->clearSelection();
     tree_->setCurrentIndex(QModelIndex());
   }
-  if (QAction* watch = ActionOf(contextActions_, res::kCmdWatchPages)) {
-    const CTopic& node = Selected();
-    const std::vector<PageRef> links =
-        &node == &services_.topics.Root() ? std::vector<PageRef>() : LinksOf(node);
-    watch->setText(WatchCommandLabel(services_.watched, links));
-    watch->setEnabled(!links.empty());
-  }
+  const CTopic& node = Selected();
+  const std::vector<PageRef> links = &node == &services_.topics.Root() ? std::vector<PageRef>() : LinksOf(node);
+  LabelCommand(commandActions_, res::kCmdWatchPages, WatchCommandLabel(services_.watched, links));
+  EnableCommand(commandActions_, res::kCmdWatchPages, !links.empty());
   contextMenu_->popup(tree_->viewport()->mapToGlobal(position));
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QStringList>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -26,13 +27,16 @@ class WindowCheck;
 // at once; closing writes topics.data once more.
 //
 // New PageMark and New Topic/Folder put the new node beside or into the selection (see
-// store/topic_edits.h), Edit (F2) renames, Delete (Del) removes a node and every branch file below
-// it without asking. Double-click opens a link in the browser. A node is moved by dragging it onto
+// store/topic_edits.h; an address typed without a scheme gets one), Edit (F2) renames, Delete (Del)
+// removes a node and every branch file below it without asking (both greyed with nothing
+// selected); Esc and Ctrl+W close. An empty tree says how to begin. Double-click opens a link in
+// the browser. The expanded folders stay expanded through an import, and are kept in the
+// preferences when the window goes and expanded again when it opens. A node is moved by dragging it onto
 // another: a refused drop beeps. The status bar shows a link's URL, or "Topic/Folder". Pages
 // marked for filing are taken in whenever the window is shown or activated. File imports a
-// bookmark file, exports the Topics as one, and starts or stops an update check; Watch for Changes
-// (context menu) watches a link, or every link below a folder, or stops watching them; the window
-// refuses to close while a check runs.
+// bookmark file or a browser's profile, exports the Topics as one, and starts or stops an update
+// check; Watch for Changes (context menu) watches a link, or every link below a folder, or stops
+// watching them; the window refuses to close while a check runs.
 class CTopicsDlg : public QMainWindow {
   Q_OBJECT
 
@@ -45,6 +49,8 @@ class CTopicsDlg : public QMainWindow {
   // The two File commands after their file dialogs, with the file chosen.
   void ImportFile(const std::string& path);
   void ExportFile(const std::string& path);
+  // File > Import From Browser...: the profile chosen in its dialog.
+  void ImportBrowserProfile();
   // Files the pages marked for filing as top-level links (see FileMarkedPages); done on its own
   // whenever the window is shown or activated.
   void TakeMarkedPages();
@@ -52,6 +58,7 @@ class CTopicsDlg : public QMainWindow {
   TopicTreeWidget* Tree() const { return tree_; }
   TopicTree& Items() const { return *items_; }
   QLabel* StatusText() const { return status_; }
+  QLabel* EmptyHint() const { return emptyHint_; }
   QAction* MenuAction(uint32_t command) const;
   QMenu* ContextMenu() const { return contextMenu_; }
   bool CheckRunning() const;
@@ -67,6 +74,8 @@ class CTopicsDlg : public QMainWindow {
   const CTopic& Selected() const;
   void Select(const CTopic* node);
   void OnSelectionChanged();
+  void EnableCommands();
+  void ShowEmptyHint();
   void OnOpen(const QModelIndex& index);
   void OnContextMenu(const QPoint& position);
   void OnNewFolder();
@@ -82,9 +91,11 @@ class CTopicsDlg : public QMainWindow {
   std::unique_ptr<TopicTree> items_;
   TopicTreeWidget* tree_ = nullptr;
   QLabel* status_ = nullptr;
+  QLabel* emptyHint_ = nullptr;
   QMenu* contextMenu_ = nullptr;
   std::map<uint32_t, QAction*> actions_;
-  std::map<uint32_t, QAction*> contextActions_;
+  std::multimap<uint32_t, QAction*> commandActions_;  // the menu bar's and the context menu's
+  QStringList expandedBeforeReset_;
   std::unique_ptr<TopicTreeCheckView> checkView_;
   std::unique_ptr<WindowCheck> check_;
   bool placed_ = false;

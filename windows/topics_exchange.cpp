@@ -16,6 +16,8 @@
 #include "exchange/bookmark_file.h"
 #include "exchange/topics_export.h"
 #include "exchange/topics_import.h"
+#include "windows/browser_import_dlg.h"
+#include "windows/modal_dialog.h"
 
 namespace {
 
@@ -95,6 +97,12 @@ std::string ExportTopicsFile(const std::string& path, TopicsModel& model, Messag
   if (ExportTopicsToFile(path, model.Root(), clock, &why)) return "Exported the Topics to " + path + ".";
   messages.Ok("Could not export the Topics to " + path + ": " + why);
   return {};
+}
+
+std::string ImportFromBrowser(QWidget& window, const WindowServices& services) {
+  ModalDialog<CBrowserImportDlg> dialog(window, services, FindAllProfiles(ProfilePlaces::FromEnvironment()));
+  if (dialog.Exec() == ModalDialog<CBrowserImportDlg>::Outcome::kWindowGone) return {};
+  return dialog->Summary();
 }
 
 std::string AskImportFile(QWidget& window) {

@@ -4,6 +4,7 @@
 
 #include "platform/message_boxes.h"
 #include "store/topics_model.h"
+#include "windows/window_services.h"
 
 class QWidget;
 
@@ -19,6 +20,11 @@ std::string ImportBookmarksFile(QWidget& window, const std::string& path, Topics
 // Writes the Topics to path as a bookmark file, with a busy pointer; trouble is told in a message
 // box and leaves a file that was there as it was.
 std::string ExportTopicsFile(const std::string& path, TopicsModel& model, MessageBoxes& messages);
+
+// "Import From Browser...": the profiles of Chromium and Firefox found for the user to choose from,
+// brought in with CBrowserImportDlg. The summary line, or empty when nothing was brought in (or
+// the window went away meanwhile).
+std::string ImportFromBrowser(QWidget& window, const WindowServices& services);
 
 // The platform's open and save dialogs for those commands, both starting in the home folder (the
 // program runs in its data folder, no place for the user's files); empty when cancelled.

@@ -2,7 +2,15 @@
 
 #include <algorithm>
 
-#include "windows/visit_time.h"
+#include "windows/shown_text.h"
+
+namespace {
+
+std::string When(Time32 time) {
+  return FormatVisitTime(time).toStdString();
+}
+
+}  // namespace
 
 Verdict WatchVerdict(const WatchedPage& page) {
   if (page.changed) return Verdict::kUpdated;
@@ -26,8 +34,8 @@ namespace {
 std::string ChangeText(const WatchedPage& page) {
   if (page.sizeBefore != 0)
     return "Watched: changed, from " + std::to_string(page.sizeBefore) + " to " + std::to_string(page.size) +
-           " bytes (found " + FormatVisitTime(page.changedAt) + ")";
-  return "Watched: changed on " + FormatVisitTime(page.changedAt);
+           " bytes (found " + When(page.changedAt) + ")";
+  return "Watched: changed on " + When(page.changedAt);
 }
 
 std::string FindingText(const WatchedPage& page) {
@@ -42,7 +50,7 @@ std::string FindingText(const WatchedPage& page) {
     case WatchFinding::kBadStatus:
       return "Watched: the server answered \"" + page.status + "\"" + inARow;
     default:
-      return "Watched: no change since " + FormatVisitTime(page.seenAt);
+      return "Watched: no change since " + When(page.seenAt);
   }
 }
 
@@ -50,7 +58,7 @@ std::string FindingText(const WatchedPage& page) {
 
 std::string WatchTip(const WatchedPage& page) {
   std::string tip = FindingText(page);
-  if (page.checkedAt != 0) tip += "\nLast checked " + FormatVisitTime(page.checkedAt);
+  if (page.checkedAt != 0) tip += "\nLast checked " + When(page.checkedAt);
   return tip;
 }
 

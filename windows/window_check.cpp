@@ -2,7 +2,7 @@
 
 #include "checker/check_texts.h"
 
-WindowCheck::WindowCheck(QObject& window, CheckView& view, HttpClient& http, const CPrefs& prefs,
+WindowCheck::WindowCheck(QObject& window, WindowCheckView& view, HttpClient& http, const CPrefs& prefs,
                          MessageBoxes& messages)
     : view_(view), messages_(messages), bridge_(window, view), checker_(bridge_, http, prefs) {}
 
@@ -18,6 +18,7 @@ void WindowCheck::OnCheckForUpdates(const std::function<std::optional<CheckScope
   }
   std::optional<CheckScope> scope = askScope();
   if (!scope) return;
+  view_.ClearVerdicts();
   if (checker_.Start(std::move(*scope))) view_.SetMenuLabel(kStopMenuLabel);
 }
 

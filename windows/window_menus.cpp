@@ -49,11 +49,24 @@ std::map<uint32_t, QAction*> FillMenuBar(QMenuBar& bar, int number, const Comman
 }
 
 QMenu* BuildContextMenu(int number, QWidget& parent, const CommandHandler& handler,
-                        std::map<uint32_t, QAction*>* actions) {
+                        std::multimap<uint32_t, QAction*>* actions) {
   auto* qmenu = new QMenu(&parent);
   const std::shared_ptr<Menu> resource = LoadMenuResource(number);
-  if (resource && resource->SubmenuAt(0)) FillMenu(*qmenu, *resource->SubmenuAt(0), handler, actions);
+  if (!resource || !resource->SubmenuAt(0)) return qmenu;
+  std::map<uint32_t, QAction*> made;
+  FillMenu(*qmenu, *resource->SubmenuAt(0), handler, &made);
+  if (actions) actions->insert(made.begin(), made.end());
   return qmenu;
+}
+
+void EnableCommand(const std::multimap<uint32_t, QAction*>& actions, uint32_t command, bool enabled) {
+  const auto [first, last] = actions.equal_range(command);
+  for (auto it = first; it != last; ++it) it->second->setEnabled(enabled);
+}
+
+void LabelCommand(const std::multimap<uint32_t, QAction*>& actions, uint32_t command, const QString& label) {
+  const auto [first, last] = actions.equal_range(command);
+  for (auto it = first; it != last; ++it) it->second->setText(label);
 }
 
 void InstallAccelerators(QWidget& window, int number, const CommandHandler& handler) {
@@ -78,6 +91,8 @@ QKeySequence KeysOf(const Accelerator& accelerator) {
     key = Qt::Key_F1 + (vk - kVkF1);
   else if (vk == kVkDelete)
     key = Qt::Key_Delete;
+  else if (vk == kVkEscape)
+    key = Qt::Key_Escape;
   if (key == 0) return {};
   return QKeySequence(accelerator.control ? QKeyCombination(Qt::ControlModifier, Qt::Key(key))
                                           : QKeyCombination(Qt::Key(key)));

@@ -21,10 +21,14 @@ using CommandHandler = std::function<void(uint32_t command)>;
 std::map<uint32_t, QAction*> FillMenuBar(QMenuBar& bar, int number, const CommandHandler& handler);
 // The action of command among those FillMenuBar returned; null for a command the bar lacks.
 QAction* ActionOf(const std::map<uint32_t, QAction*>& actions, uint32_t command);
-// The first submenu of menu resource number as a context menu owned by parent; actions, when
-// given, receives each command's action (a window relabels an item through it).
+// The first submenu of menu resource number as a context menu owned by parent; its actions are
+// added to actions when given (a window greys or relabels an item through them).
 QMenu* BuildContextMenu(int number, QWidget& parent, const CommandHandler& handler,
-                        std::map<uint32_t, QAction*>* actions = nullptr);
+                        std::multimap<uint32_t, QAction*>* actions = nullptr);
+// Enables or greys every action of command (the menu bar's and the context menu's).
+void EnableCommand(const std::multimap<uint32_t, QAction*>& actions, uint32_t command, bool enabled);
+// Gives every action of command the label.
+void LabelCommand(const std::multimap<uint32_t, QAction*>& actions, uint32_t command, const QString& label);
 // Keys of accelerator table number that work anywhere in window (a text field keeps the editing
 // keys it uses itself, such as Del).
 void InstallAccelerators(QWidget& window, int number, const CommandHandler& handler);

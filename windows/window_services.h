@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "browser/url_opener.h"
 #include "platform/http_client.h"
 #include "platform/message_boxes.h"
@@ -17,4 +19,7 @@ struct WindowServices {
   MessageBoxes& messages;
   HttpClient& http;       // shared by the update checks of every window
   WatchedPages& watched;  // "Watch for Changes", and what the scheduled checks found
+  // Writes cache.data now (after an import from a browser); false when it failed, and said why.
+  // Unset: the store is only marked for the next periodic save.
+  std::function<bool()> saveStore = nullptr;
 };

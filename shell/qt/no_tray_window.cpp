@@ -7,6 +7,9 @@
 #include <QSystemTrayIcon>
 #include <QVBoxLayout>
 
+#include "resources/icons.h"
+#include "resources/resource_ids.h"
+
 namespace {
 
 constexpr int kTrayWatchMs = 2000;
@@ -26,6 +29,7 @@ QPoint Below(const QWidget& widget) {
 
 NoTrayWindow::NoTrayWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   setWindowTitle(QStringLiteral("Hopwise"));
+  setWindowIcon(LoadIconResource(res::kIconActive));
   setObjectName(QStringLiteral("noTrayWindow"));
   auto* text = new QLabel(QStringLiteral(
       "<b>Hopwise is running, but this desktop shows no tray icons.</b><br>"

@@ -52,6 +52,9 @@ bool TrayCommands::Dispatch(uint32_t command) {
     case res::kCmdWhatsThis:
       OnWhatsThis();
       return true;
+    case res::kCmdFindPage:
+      toolWindows_.ShowFindWindow();
+      return true;
     default:
       return false;
   }

@@ -18,10 +18,7 @@ constexpr char kCloseQuestion[] =
 }  // namespace
 
 TrayIcon::TrayIcon(MessageBoxes& messages, QObject* parent)
-    : QObject(parent),
-      messages_(messages),
-      normalIcon_(LoadIconResource(res::kIconActive)),
-      suspendedIcon_(LoadIconResource(res::kIconSuspended)) {}
+    : QObject(parent), messages_(messages), normalIcon_(LoadIconResource(res::kIconActive)) {}
 
 TrayIcon::~TrayIcon() {
   delete noTray_;
@@ -43,13 +40,13 @@ void TrayIcon::Create() {
 }
 
 // The host draws the icon and the menu exported to it; its left click (Activate) asks for the
-// PageMarks window, the quickest way to any page. A host that asks for a menu with ContextMenu
+// find window, the quickest way to any page. A host that asks for a menu with ContextMenu
 // (one that reads no DBusMenu) gets none: a popup of Hopwise's own may not be placed on Wayland.
 void TrayIcon::CreateStatusNotifierItem() {
   sni_ = std::make_unique<StatusNotifierItem>(QString::fromLatin1(kTrayTip));
   sni_->SetIcon(normalIcon_);
   sni_->SetToolTip(TipText());
-  connect(sni_.get(), &StatusNotifierItem::activated, this, &TrayIcon::pageMarksRequested);
+  connect(sni_.get(), &StatusNotifierItem::activated, this, &TrayIcon::findRequested);
 }
 
 void TrayIcon::Export(QMenu* menu) {
@@ -112,6 +109,8 @@ void TrayIcon::SetChangedBadge(int changed) {
 }
 
 void TrayIcon::ShowState(bool iconChanged) {
+  // The suspended picture is drawn when first needed: nobody waits for it at start.
+  if (suspended_ && suspendedIcon_.isNull()) suspendedIcon_ = LoadIconResource(res::kIconSuspended);
   const QIcon icon = WithBadge(suspended_ ? suspendedIcon_ : normalIcon_, changed_);
   if (trayIcon_) {
     if (iconChanged) trayIcon_->setIcon(icon);

@@ -41,7 +41,7 @@ class TrayIcon : public QObject {
   void Create();
   // Whether the icon went to a StatusNotifierItem host (decided by Create, by whether the session
   // bus has one): the host draws the menu exported to it, and a left click on the icon asks for
-  // the PageMarks window.
+  // the find window.
   bool OnStatusNotifierHost() const { return sniHost_; }
   // Hands the host its menu and, the first time, registers the item (a host reads the item's
   // "Menu" once, when the item registers). Only on a StatusNotifierItem host.
@@ -66,7 +66,7 @@ class TrayIcon : public QObject {
  signals:
   void mainMenuRequested(QPoint where);
   void quickMenuRequested(QPoint where);
-  void pageMarksRequested();
+  void findRequested();
   void exitRequested();
 
  private:

@@ -16,14 +16,17 @@ TrayMenus::TrayMenus(CPrefs& prefs, PageMarkStore& store, TopicsModel& topics, U
     : QObject(parent),
       ownScreen_(screen ? nullptr : std::make_unique<QtScreenMetrics>()),
       menus_(prefs, store, topics, screen ? *screen : *ownScreen_, opener),
-      keys_(store, menus_, toolWindows) {
+      keys_(store, menus_, toolWindows),
+      mainRenderer_(nullptr, this),
+      quickRenderer_(nullptr, this) {
+  setObjectName(QStringLiteral("trayMenus"));
+  mainRenderer_.setObjectName(QStringLiteral("mainMenuRenderer"));
+  quickRenderer_.setObjectName(QStringLiteral("quickMenuRenderer"));
   displayChangeTimer_.setSingleShot(true);
   displayChangeTimer_.setInterval(0);
   connect(&displayChangeTimer_, &QTimer::timeout, this, &TrayMenus::OnDisplayChange);
 
   for (MenuRenderer* renderer : {&mainRenderer_, &quickRenderer_}) {
-    connect(renderer, &MenuRenderer::highlighted, this,
-            [this](quint32 command) { selectedCommand_ = command; });
     // Queued, as a posted command: the menu loop has ended (and its end been handled) before the
     // command runs, and the renderer is out of its own signal when the command closes the program.
     connect(renderer, &MenuRenderer::chosen, this, &TrayMenus::commandChosen, Qt::QueuedConnection);
@@ -44,7 +47,7 @@ void TrayMenus::Build() {
 }
 
 void TrayMenus::ShowAt(Kind which, const QPoint& screenPoint) {
-  MenuRenderer& renderer = Renderer(which);
+  MenuRenderer& renderer = which == Kind::Main ? mainRenderer_ : quickRenderer_;
   if (renderer.Model() && !renderer.IsExported()) renderer.Popup(screenPoint);
 }
 

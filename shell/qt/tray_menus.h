@@ -15,7 +15,8 @@
 class QScreen;
 
 // The two popup menus on screen: the menu model, the keys typed inside an open menu, the two
-// renderers and the rebuild when the display changes. It tells its owner the command chosen; the
+// renderers (children named "mainMenuRenderer" and "quickMenuRenderer"; this object is
+// "trayMenus") and the rebuild when the display changes. It tells its owner the command chosen; the
 // owner dispatches it. Main thread only.
 class TrayMenus : public QObject {
   Q_OBJECT
@@ -48,9 +49,6 @@ class TrayMenus : public QObject {
   void OnDisplayChange();
 
   PopupMenus& Model() { return menus_; }
-  MenuRenderer& Renderer(Kind which) { return which == Kind::Main ? mainRenderer_ : quickRenderer_; }
-  // The command of the menu item last highlighted.
-  uint32_t SelectedCommand() const { return selectedCommand_; }
 
  signals:
   // A command was chosen from a menu; sent once the menu loop has ended.
@@ -68,7 +66,6 @@ class TrayMenus : public QObject {
   MenuKeys keys_;
   MenuRenderer mainRenderer_;
   MenuRenderer quickRenderer_;
-  uint32_t selectedCommand_ = 0;
   QTimer displayChangeTimer_;  // one rebuild for a burst of screen signals
   bool rebuildWhenClosed_ = false;
 };

@@ -27,7 +27,7 @@ CTrayWnd::CTrayWnd(CPrefs& prefs, PageMarkStore& store, TopicsModel& topics, Url
   connect(&icon_, &TrayIcon::mainMenuRequested, this, [this](QPoint at) { ShowMenuAt(PopupKind::Main, at); });
   connect(&icon_, &TrayIcon::quickMenuRequested, this,
           [this](QPoint at) { ShowMenuAt(PopupKind::Quick, at); });
-  connect(&icon_, &TrayIcon::pageMarksRequested, this, [this] { toolWindows_.ShowPageMarksForTyping(); });
+  connect(&icon_, &TrayIcon::findRequested, this, [this] { toolWindows_.ShowFindWindow(); });
   connect(&icon_, &TrayIcon::exitRequested, this, &CTrayWnd::exitRequested);
   connect(&dialogCommands_, &TrayDialogCommands::preferencesChanged, this, &CTrayWnd::preferencesChanged);
 }
@@ -59,8 +59,8 @@ void CTrayWnd::ShowYourself() {
 
 void CTrayWnd::ToggleSuspend() {
   const bool suspend = active_ != 0;
-  if (Menus().MenuBar())
-    Menus().MenuBar()->Relabel(res::kCmdSuspend, suspend ? "Activate Hopwise" : "Suspend Hopwise");
+  if (menus_.Model().MenuBar())
+    menus_.Model().MenuBar()->Relabel(res::kCmdSuspend, suspend ? "Activate Hopwise" : "Suspend Hopwise");
   active_ = suspend ? 0 : 1;
   icon_.SetSuspended(suspend);
 }
@@ -78,7 +78,7 @@ void CTrayWnd::OnCommand(uint32_t command) {
       ToggleSuspend();
       return;
     default:
-      if (!commands_.Dispatch(command)) Menus().DispatchDynamicCommand(command);
+      if (!commands_.Dispatch(command)) menus_.Model().DispatchDynamicCommand(command);
   }
 }
 
@@ -99,7 +99,7 @@ void CTrayWnd::StopRegistrationTimer() {
 }
 
 void CTrayWnd::DestroySiteMenus() {
-  Menus().DestroySiteMenus();
+  menus_.Model().DestroySiteMenus();
 }
 
 void CTrayWnd::RemoveTrayIcon() {

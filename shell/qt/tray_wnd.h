@@ -46,6 +46,8 @@ class CTrayWnd : public QObject, public RecordingSwitch {
   // Another start of Hopwise asked this one to show itself: the PageMarks window, ready for typing
   // in its filter, when the icon is in a tray; the window that stands in for the icon otherwise.
   void ShowYourself();
+  // "hopwise --find" asked for the find window.
+  void ShowFindWindow() { toolWindows_.ShowFindWindow(); }
   // Switches recording off (suspended icon, tip "Hopwise Suspended", item "Activate Hopwise") or
   // back on.
   void ToggleSuspend();
@@ -69,14 +71,10 @@ class CTrayWnd : public QObject, public RecordingSwitch {
 
   bool IsActive() const override { return active_ != 0; }
 
-  PopupMenus& Menus() { return menus_.Model(); }
-  MenuRenderer& Renderer(PopupKind which) { return menus_.Renderer(which); }
   // Whether the icon went to a StatusNotifierItem host (decided when the icon is made, by whether
   // the session bus has one): the host draws the menu exported to it, and a left click on the
-  // icon opens the PageMarks window.
+  // icon opens the find window.
   bool OnStatusNotifierHost() const { return icon_.OnStatusNotifierHost(); }
-  // The command of the menu item last highlighted.
-  uint32_t SelectedCommand() const { return menus_.SelectedCommand(); }
   // Where the help page is looked for; unset, beside the program (help_page.h).
   void SetHelpPage(std::string file) { commands_.SetHelpPage(std::move(file)); }
 

@@ -23,22 +23,13 @@
 #include <memory>
 
 #include "app/tray_app.h"
-#include "browser/recording_launcher.h"
 #include "shell/qt/tray_wnd.h"
+#include "support/app_fixture.h"
 #include "support/child_process.h"
-#include "support/fake_clock.h"
-#include "support/memory_preference_store.h"
-#include "support/recording_message_boxes.h"
+#include "windows/find_window.h"
 #include "windows/page_marks_dlg.h"
 
 namespace {
-
-// The window that stands in for the icon, found by its name; null when there is none.
-QWidget* NoTrayShown() {
-  for (QWidget* widget : QApplication::topLevelWidgets())
-    if (widget->objectName() == QLatin1String("noTrayWindow")) return widget;
-  return nullptr;
-}
 
 namespace fs = std::filesystem;
 
@@ -129,18 +120,11 @@ bool WaitFor(const std::function<bool()>& done, int timeoutMs = 5000) {
   return true;
 }
 
-class NoProcesses : public ProcessList {
- public:
-  std::optional<std::vector<ProcessEntry>> Snapshot() override { return std::vector<ProcessEntry>{}; }
-};
-
-class SniHostTest : public ::testing::Test {
+class SniHostTest : public AppFixture {
  protected:
   void SetUp() override {
     if (g_busAddress.isEmpty()) GTEST_SKIP() << "dbus-daemon could not be started";
-    root_ = fs::temp_directory_path() / ("hopwise-sni-" + std::to_string(getpid()));
-    fs::remove_all(root_);
-    fs::create_directories(root_ / "work" / "Topics");
+    MakeFolders("hopwise-sni");
 
     host_ = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(g_busAddress, "host"));
     watcher_.moveToThread(&watcherThread_);
@@ -151,8 +135,7 @@ class SniHostTest : public ::testing::Test {
     ASSERT_TRUE(host_->registerService("org.kde.StatusNotifierWatcher"));
 
     preferences_.WriteString("Browser", "browser-program");
-    app_ = std::make_unique<CTrayApp>(AppServices{
-        preferences_, messages_, launcher_, clock_, processes_, {}, (root_ / "work").string(), ""});
+    app_ = std::make_unique<CTrayApp>(Services());
     ASSERT_TRUE(app_->Start());
     app_->FinishStart();
     ASSERT_TRUE(WaitFor([this] { return !watcher_.Item().isEmpty(); }))
@@ -167,7 +150,7 @@ class SniHostTest : public ::testing::Test {
     }
     watcherThread_.quit();
     watcherThread_.wait();
-    fs::remove_all(root_);
+    RemoveFolders();
   }
 
   // A call of the host's; this thread serves Hopwise while it waits.
@@ -200,12 +183,6 @@ class SniHostTest : public ::testing::Test {
          {id, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u});
   }
 
-  fs::path root_;
-  MemoryPreferenceStore preferences_{true};
-  RecordingMessageBoxes messages_;
-  RecordingLauncher launcher_;
-  FakeClock clock_;
-  NoProcesses processes_;
   StandInWatcher watcher_;
   QThread watcherThread_;
   std::unique_ptr<QDBusConnection> host_;
@@ -240,6 +217,8 @@ TEST_F(SniHostTest, TheHostShowsPagesAndCommandsInOneMenuThatFollowsTheStore) {
   EXPECT_EQ(QStringLiteral("Commands"), commands.Label());
   EXPECT_NE(nullptr, commands.Find("Quick Access To _PageMarks")) << "no key the host cannot pass on";
   EXPECT_NE(nullptr, commands.Find("E_xit"));
+  ASSERT_FALSE(commands.children.empty());
+  EXPECT_EQ(QStringLiteral("_Find a Page..."), commands.children.front().Label()) << "first of the commands";
 
   ASSERT_TRUE(app_->Store().RecordVisit("http://c.example/new", "New page"));
   menu = Layout();
@@ -252,20 +231,20 @@ TEST_F(SniHostTest, TheHostShowsPagesAndCommandsInOneMenuThatFollowsTheStore) {
   EXPECT_EQ("http://a.example/fish", launcher_.launches[0].argument) << "no browser runs: it is started";
 }
 
-TEST_F(SniHostTest, ClicksOnTheIconOpenThePageMarksWindowAndNeverAMenuWindow) {
+TEST_F(SniHostTest, ClicksOnTheIconOpenTheFindWindowAndNeverAMenuWindow) {
   ClickIcon("ContextMenu");
   ClickIcon("SecondaryActivate");
   for (QWidget* widget : QApplication::topLevelWidgets())
     EXPECT_FALSE(widget->isVisible()) << widget->metaObject()->className() << " shown";
 
   ClickIcon("Activate");
-  CPageMarksDlg* pageMarks = nullptr;
+  FindWindow* find = nullptr;
   ASSERT_TRUE(WaitFor([&] {
     for (QWidget* widget : QApplication::topLevelWidgets())
-      if (auto* found = qobject_cast<CPageMarksDlg*>(widget); found && found->isVisible()) pageMarks = found;
-    return pageMarks != nullptr;
+      if (auto* found = qobject_cast<FindWindow*>(widget); found && found->isVisible()) find = found;
+    return find != nullptr;
   }));
-  EXPECT_EQ(pageMarks->Filter(), pageMarks->focusWidget()) << "ready for typing";
+  EXPECT_EQ(find->Input(), find->focusWidget()) << "ready for typing";
   for (QWidget* widget : QApplication::topLevelWidgets())
     EXPECT_FALSE(qobject_cast<QMenu*>(widget) && widget->isVisible());
 }

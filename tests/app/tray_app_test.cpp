@@ -6,63 +6,41 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QPushButton>
 #include <QTableView>
 #include <atomic>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
-#include "browser/recording_launcher.h"
 #include "resources/resource_ids.h"
 #include "shell/qt/no_tray_window.h"
 #include "shell/qt/tray_wnd.h"
+#include "support/app_fixture.h"
 #include "support/fake_clock.h"
 #include "support/memory_preference_store.h"
 #include "support/recording_message_boxes.h"
+#include "windows/browser_import_dlg.h"
+#include "windows/browser_import_offer.h"
 #include "windows/page_marks_dlg.h"
 
 namespace {
 
-// The window that stands in for the icon, found by its name; null when there is none.
-QWidget* NoTrayShown() {
+// The find window when it is shown; null otherwise.
+QWidget* FindWindowShown() {
   for (QWidget* widget : QApplication::topLevelWidgets())
-    if (widget->objectName() == QLatin1String("noTrayWindow")) return widget;
+    if (widget->objectName() == QLatin1String("findWindow") && widget->isVisible()) return widget;
   return nullptr;
 }
 
 namespace fs = std::filesystem;
 
-class NoProcesses : public ProcessList {
- public:
-  std::optional<std::vector<ProcessEntry>> Snapshot() override { return std::vector<ProcessEntry>{}; }
-};
-
-class TrayAppTest : public ::testing::Test {
+class TrayAppTest : public AppFixture {
  protected:
-  void SetUp() override {
-    root_ = fs::temp_directory_path() / ("hopwise-app-" + std::to_string(getpid()));
-    fs::remove_all(root_);
-    fs::create_directories(root_ / "work" / "Topics");
-  }
-  void TearDown() override { fs::remove_all(root_); }
+  void SetUp() override { MakeFolders("hopwise-app"); }
+  void TearDown() override { RemoveFolders(); }
 
-  AppServices Services(std::string transportFolder = {}) {
-    return {preferences_,
-            messages_,
-            launcher_,
-            clock_,
-            processes_,
-            std::move(transportFolder),
-            (root_ / "work").string(),
-            ""};
-  }
   bool Exists(const char* name) const { return fs::exists(root_ / "work" / name); }
-
-  fs::path root_;
-  MemoryPreferenceStore preferences_{true};
-  RecordingMessageBoxes messages_;
-  RecordingLauncher launcher_;
-  FakeClock clock_;
-  NoProcesses processes_;
 };
 
 TEST_F(TrayAppTest, WithoutATransportOnlyTheMessageShowsAndNothingIsWritten) {
@@ -83,7 +61,7 @@ TEST_F(TrayAppTest, AStartWithoutCacheGivesAnEmptyStoreAndExitWritesTheFiles) {
   app.FinishStart();  // what follows the first paint of the icon
   EXPECT_TRUE(messages_.Shown().empty());
   EXPECT_TRUE(app.Store().PageMarks().empty());
-  EXPECT_EQ((root_ / "work" / "cache.data").string(), app.Prefs().cachePath);
+  EXPECT_EQ((root_ / "work" / "cache.data").string(), app.Paths().cachePath);
   ASSERT_NE(nullptr, app.TrayWindow());
 
   bool finished = false;
@@ -152,7 +130,7 @@ TEST_F(TrayAppTest, TheSessionManagersSaveRequestSavesAndHopwiseRunsOn) {
   EXPECT_TRUE(finished);
   PageMarkStore loaded(app.Prefs(), clock_);
   DataFiles files(messages_, clock_);
-  files.LoadCache(loaded, app.Prefs().cachePath);
+  files.LoadCache(loaded, app.Paths().cachePath);
   EXPECT_EQ(2u, loaded.Count());
 }
 
@@ -192,6 +170,83 @@ TEST_F(TrayAppTest, ASecondHopwiseHandsOverToTheFirstAndTouchesNothing) {
 
   CTrayApp third(Services());
   EXPECT_TRUE(third.Start()) << "the lock goes with the first";
+}
+
+// "hopwise --find": the first Hopwise shows its find window once its pages are loaded; another
+// start with --find has the running one show it again.
+TEST_F(TrayAppTest, FindStartsShowTheFindWindowHereOrInTheHopwiseRunning) {
+  CTrayApp first(Services());
+  first.StartWithFindWindow();
+  ASSERT_TRUE(first.Start());
+  EXPECT_EQ(nullptr, FindWindowShown()) << "not before the pages are there";
+  first.FinishStart();
+  ASSERT_NE(nullptr, FindWindowShown());
+  FindWindowShown()->close();
+  {
+    CTrayApp second(Services());
+    second.StartWithFindWindow();
+    std::atomic<int> started{-1};
+    std::thread start([&] { started = second.Start() ? 1 : 0; });
+    while (started < 0) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    start.join();
+    EXPECT_EQ(0, started);
+    EXPECT_TRUE(second.HandedOver());
+  }
+  QCoreApplication::processEvents();
+  EXPECT_NE(nullptr, FindWindowShown()) << "shown again by the running Hopwise";
+  first.Shutdown();
+  EXPECT_EQ(nullptr, FindWindowShown());
+}
+
+// A first start with an empty store offers the browsers' profiles once; "No, Thanks" is kept and
+// the offer does not come again. "Bring In..." opens the import, which reads the profile on its
+// thread and brings it in (here a Chromium profile with only its Bookmarks file).
+TEST_F(TrayAppTest, TheOfferOfAFirstStartIsAnsweredOnceAndBringsTheProfileIn) {
+  const fs::path profile = root_ / "Default";
+  fs::create_directories(profile);
+  std::ofstream(profile / "Bookmarks") << R"({"roots": {"bookmark_bar": {"type": "folder", "children": [
+             {"type": "url", "name": "A", "url": "http://a.example/", "date_added": "13340000000000000"}]}}})";
+  AppServices services = Services();
+  services.findBrowserProfiles = [&] {
+    return std::vector<BrowserProfile>{ProfileAt(BrowserKind::Chromium, profile)};
+  };
+  {
+    CTrayApp app(services);
+    ASSERT_TRUE(app.Start());
+    app.FinishStart();
+    ASSERT_NE(nullptr, app.BrowserImportOffer());
+    EXPECT_TRUE(app.BrowserImportOffer()->isVisible());
+    app.BrowserImportOffer()->NoButton()->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(nullptr, app.BrowserImportOffer());
+    EXPECT_EQ(MemoryPreferenceStore::Value(uint32_t{1}), preferences_.Values().at("Browser Import Offered"));
+    app.Shutdown();
+  }
+  {
+    CTrayApp again(services);
+    ASSERT_TRUE(again.Start());
+    again.FinishStart();
+    EXPECT_EQ(nullptr, again.BrowserImportOffer()) << "answered once, never offered again";
+    again.Shutdown();
+  }
+  preferences_.WriteDword("Browser Import Offered", 0);  // as if never answered
+  fs::remove(root_ / "work" / "cache.data");
+  CTrayApp app(services);
+  ASSERT_TRUE(app.Start());
+  app.FinishStart();
+  ASSERT_NE(nullptr, app.BrowserImportOffer());
+  app.BrowserImportOffer()->YesButton()->click();
+  CBrowserImportDlg* dialog = app.BrowserImportDialog();
+  ASSERT_NE(nullptr, dialog);
+  dialog->StartButton()->click();
+  for (int i = 0; i < 500 && dialog->Summary().empty(); ++i)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  EXPECT_EQ("Brought in 0 pages and 1 bookmark in 1 folder from Chromium (Default).", dialog->Summary());
+  ASSERT_EQ(1u, app.Topics().Root().children->size());
+  EXPECT_EQ("Chromium bookmarks bar", app.Topics().Root().children->front()->name);
+  EXPECT_TRUE(messages_.Shown().empty());
+  app.Shutdown();
+  EXPECT_EQ(nullptr, app.BrowserImportDialog());
 }
 
 }  // namespace

@@ -21,13 +21,14 @@ void FirefoxSession::MakeProfile() const {
       << "user_pref(\"xpinstall.signatures.required\", false);\n"
          "user_pref(\"extensions.autoDisableScopes\", 0);\n"
          "user_pref(\"datareporting.policy.dataSubmissionEnabled\", false);\n"
-         "user_pref(\"browser.startup.homepage_override.mstone\", \"ignore\");\n";
+         "user_pref(\"browser.startup.homepage_override.mstone\", \"ignore\");\n"
+      << extraPrefs;
   std::ofstream(profile_ + "/extensions/" + bridge::kGeckoExtensionId)
       << HOPWISE_SOURCE_DIR << "/bridge/extension";
 }
 
 bool FirefoxSession::Start(const BrowserHome& home, const std::string& startUrl) {
-  profile_ = home.root + "/firefox-profile";
+  profile_ = ProfileFolder(home);
   logPath_ = home.root + "/firefox.log";
   MakeProfile();
   ChildProcess::Options options;

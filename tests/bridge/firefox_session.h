@@ -25,6 +25,11 @@ class FirefoxSession : public BrowserSession {
   }
   bool Ended() override { return process_ && process_->Wait(std::chrono::milliseconds(0)) >= 0; }
   std::string Log() const override;
+  // Where Start puts the profile (a folder of the home's root).
+  static std::string ProfileFolder(const BrowserHome& home) { return home.root + "/firefox-profile"; }
+
+  // More user_pref lines for the profile's user.js, written at Start.
+  std::string extraPrefs;
 
  private:
   void MakeProfile() const;

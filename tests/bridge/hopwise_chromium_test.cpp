@@ -119,7 +119,8 @@ TEST_F(HopwiseWithChromium, PagesBecomePageMarksAndAChosenPageMarkOpensInTheBrow
   EXPECT_EQ("Page A", Mark("/a")->title);
   EXPECT_EQ("Page B", Mark("/b")->title);
   EXPECT_EQ(2u, app->Store().Count());
-  const auto recent = app->TrayWindow()->Menus().RecentMenu();
+  const auto recent =
+      app->TrayWindow()->findChild<TrayMenus*>(QStringLiteral("trayMenus"))->Model().RecentMenu();
   ASSERT_NE(nullptr, recent);
   EXPECT_TRUE(recent->Contains(Mark("/a")->commandId));
   EXPECT_TRUE(recent->Contains(Mark("/b")->commandId));
@@ -128,7 +129,7 @@ TEST_F(HopwiseWithChromium, PagesBecomePageMarksAndAChosenPageMarkOpensInTheBrow
   // as an echo that makes it the most recent PageMark.
   const std::string older = MostRecent() == Mark("/a") ? "/b" : "/a";
   ASSERT_EQ(1, TabsShowing(older));
-  app->TrayWindow()->Menus().DispatchDynamicCommand(Mark(older)->commandId);
+  app->TrayWindow()->OnCommand(Mark(older)->commandId);
   EXPECT_TRUE(PumpUntil([&] { return TabsShowing(older) == 2; }, 10s));
   EXPECT_TRUE(PumpUntil([&] { return MostRecent() == Mark(older); }, 10s)) << home.BridgeLog();
   EXPECT_EQ(2u, app->Store().Count());
@@ -167,7 +168,7 @@ TEST_F(HopwiseWithChromium, ATitleThatComesLateIsKeptWhenTheUserMovesOnOrComesBa
 
   // Chosen from Recent: while it loads it is shown with its address again, and counts as a visit;
   // its PageMark keeps the real title.
-  app->TrayWindow()->Menus().DispatchDynamicCommand(Mark("/scripted")->commandId);
+  app->TrayWindow()->OnCommand(Mark("/scripted")->commandId);
   ASSERT_TRUE(PumpUntil([&] { return MostRecent() == Mark("/scripted"); }, 15s)) << home.BridgeLog();
   EXPECT_EQ("Set By Script", Mark("/scripted")->title);
 }

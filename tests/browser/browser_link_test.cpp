@@ -10,9 +10,9 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class BrowserLink : public LinkFixture {};
+using Endpoint = EndpointFixture;
 
-TEST_F(BrowserLink, EndpointsAreNamedByACountThatNeverGoesBack) {
+TEST_F(Endpoint, EndpointsAreNamedByACountThatNeverGoesBack) {
   EXPECT_EQ("HOPWISE1", dde->name());
   EXPECT_TRUE(dde->IsRegistered());
   auto second = std::make_unique<CDDEObject>(link, prefs, launcher);
@@ -35,7 +35,7 @@ TEST_F(BrowserLink, EndpointsAreNamedByACountThatNeverGoesBack) {
   EXPECT_EQ(0u, Served(std::move(refused)));
 }
 
-TEST_F(BrowserLink, OpenUrlSendsTheUrlUnescapedThenActivateBringsTheWindowForward) {
+TEST_F(Endpoint, OpenUrlSendsTheUrlUnescapedThenActivateBringsTheWindowForward) {
   std::vector<std::string> opened;
   BrowserPeer::Hooks hooks;
   hooks.openUrl = [&](const std::string& url, uint32_t) {
@@ -57,7 +57,7 @@ TEST_F(BrowserLink, OpenUrlSendsTheUrlUnescapedThenActivateBringsTheWindowForwar
   EXPECT_TRUE(link.ConversationsOf(dde->name()).empty());
 }
 
-TEST_F(BrowserLink, WithoutABrowserOpenUrlLaunchesTheBrowserProgramAndActivateDoesNothing) {
+TEST_F(Endpoint, WithoutABrowserOpenUrlLaunchesTheBrowserProgramAndActivateDoesNothing) {
   dde->OpenUrl("http://b/?q=a b");
   EXPECT_EQ(0u, dde->Activate());
   ASSERT_EQ(1u, launcher.launches.size());
@@ -77,10 +77,11 @@ TEST_F(BrowserLink, WithoutABrowserOpenUrlLaunchesTheBrowserProgramAndActivateDo
 // The address of a menu pick, a Topic link or typed text that the guard refuses reaches neither the
 // browser program nor the connected browser; the user is told. The launch itself holds the guard
 // too, for a caller that goes to the endpoint directly.
-TEST_F(BrowserLink, RefusedAddressesGoNowhereAndSayWhy) {
+TEST_F(Endpoint, RefusedAddressesGoNowhereAndSayWhy) {
+  BrowserLink browserLink(link, prefs, launcher, messages);
   const std::string attack = "--renderer-cmd-prefix=sh -c touch${IFS}/tmp/pwned";
-  browserLink->OpenInBrowser(attack);
-  browserLink->OpenInBrowser(" -h");
+  browserLink.OpenInBrowser(attack);
+  browserLink.OpenInBrowser(" -h");
   dde->OpenUrl("	--new-instance");
   dde->OpenUrl("javascript:alert(1)");
   EXPECT_TRUE(launcher.launches.empty());
@@ -95,17 +96,17 @@ TEST_F(BrowserLink, RefusedAddressesGoNowhereAndSayWhy) {
   };
   PeerThread browser(hooks);
   ASSERT_TRUE(browser.started);
-  browserLink->OpenInBrowser("data:text/html,<h1>Your bank</h1>");
-  browserLink->OpenInBrowser(attack);
+  browserLink.OpenInBrowser("data:text/html,<h1>Your bank</h1>");
+  browserLink.OpenInBrowser(attack);
   EXPECT_EQ(std::vector<std::string>{}, browser.Transactions());
   EXPECT_EQ(4u, messages.Shown().size());
   // Nothing to load: the browser is only brought forward.
-  browserLink->OpenInBrowser("");
+  browserLink.OpenInBrowser("");
   EXPECT_EQ(std::vector<std::string>{"WWW_Activate 4294967295,0,"}, browser.Transactions());
   EXPECT_TRUE(launcher.launches.empty());
 }
 
-TEST_F(BrowserLink, GetWindowInfoAsksBySignedIdAndTrimsTheCaption) {
+TEST_F(Endpoint, GetWindowInfoAsksBySignedIdAndTrimsTheCaption) {
   PeerThread browser;
   browser.Call([](BrowserPeer& p) {
     p.ShowPage(7, "http://seven/", "Seven");
@@ -130,7 +131,7 @@ TEST_F(BrowserLink, GetWindowInfoAsksBySignedIdAndTrimsTheCaption) {
   EXPECT_TRUE(link.ConversationsOf(dde->name()).empty());
 }
 
-TEST_F(BrowserLink, UrlsAndTitlesOfAnyLengthAreCarried) {
+TEST_F(Endpoint, UrlsAndTitlesOfAnyLengthAreCarried) {
   const std::string url = "http://long/" + std::string(300, 'u');
   const std::string title(70000, 't');
   PeerThread browser;
@@ -149,31 +150,7 @@ TEST(WindowTitle, DropsTheFirstTwelveAndTheLastCharacterOfTheCaption) {
   EXPECT_EQ("indo", TitleFromCaption("Some other window"));  // not a browser caption: trimmed all the same
 }
 
-TEST_F(BrowserLink, RegistrationGivesUpSilentlyAfterTwentyAttempts) {
-  dde->RegisterUrlEcho("HOPWISE1");
-  EXPECT_EQ(std::vector<std::chrono::milliseconds>(19, 1000ms), sleeps);
-  EXPECT_TRUE(link.ConversationsOf(dde->name()).empty());
-}
-
-class RegistrationWithLateBrowser : public LinkFixture {
- protected:
-  void OnSleep(std::chrono::milliseconds pause) override {
-    LinkFixture::OnSleep(pause);
-    if (sleeps.size() == 5) browser = std::make_unique<PeerThread>();
-  }
-  std::unique_ptr<PeerThread> browser;
-};
-
-TEST_F(RegistrationWithLateBrowser, RegistersOnTheFirstAttemptThatFindsTheBrowser) {
-  dde->RegisterUrlEcho("HOPWISE1");
-  ASSERT_TRUE(browser);
-  EXPECT_EQ(5u, sleeps.size());
-  EXPECT_EQ(std::vector<std::string>{"WWW_RegisterURLEcho \"HOPWISE1\""}, browser->Transactions());
-  EXPECT_EQ(std::vector<std::string>{"HOPWISE1"},
-            browser->Call([](BrowserPeer& p) { return p.EchoServers(); }));
-}
-
-TEST_F(BrowserLink, AConversationTheBrowserEndsMidRequestIsNotUsedAgain) {
+TEST_F(Endpoint, AConversationTheBrowserEndsMidRequestIsNotUsedAgain) {
   int asked = 0;
   RawSide* self = nullptr;
   RawSide browser([&](const dde::Transaction& t) {
@@ -196,8 +173,11 @@ TEST_F(BrowserLink, AConversationTheBrowserEndsMidRequestIsNotUsedAgain) {
   EXPECT_TRUE(link.ConversationsOf(dde->name()).empty());
 }
 
-TEST_F(BrowserLink, ASlowBrowserCountsAsNoAnswer) {
-  link.transactionTimeoutMs = 100;
+TEST_F(Endpoint, ASlowBrowserCountsAsNoAnswer) {
+  dde::Instance impatientInstance;
+  DdeLink impatient(impatientInstance, DdeTimeouts{.transactionMs = 100});
+  ASSERT_TRUE(impatient.Initialize());
+  CDDEObject endpoint(impatient, prefs, launcher);
   RawSide browser([](const dde::Transaction& t) {
     dde::Result r;
     if (t.type == dde::TransactionType::Connect) r.value = 1;
@@ -208,12 +188,12 @@ TEST_F(BrowserLink, ASlowBrowserCountsAsNoAnswer) {
     return r;
   });
   ASSERT_TRUE(browser.Serve("NETSCAPE"));
-  WindowInfo info = dde->GetWindowInfo(1);
+  WindowInfo info = endpoint.GetWindowInfo(1);
   EXPECT_EQ("", info.url);
-  EXPECT_TRUE(link.ConversationsOf(dde->name()).empty());
+  EXPECT_TRUE(impatient.ConversationsOf(endpoint.name()).empty());
 }
 
-TEST_F(BrowserLink, DestroyingAnEndpointEndsItsOwnConversationsOnlyAndWithdrawsTheName) {
+TEST_F(Endpoint, DestroyingAnEndpointEndsItsOwnConversationsOnlyAndWithdrawsTheName) {
   CDDEObject second(link, prefs, launcher);
   RawSide client;
   auto connect = [&](const std::string& name) {
@@ -226,8 +206,7 @@ TEST_F(BrowserLink, DestroyingAnEndpointEndsItsOwnConversationsOnlyAndWithdrawsT
   EXPECT_EQ(std::vector<dde::ConvHandle>{conv}, link.ConversationsOf(dde->name()));
   EXPECT_EQ(std::vector<dde::ConvHandle>{other}, link.ConversationsOf(second.name()));
 
-  browserLink->Close();
-  dde = nullptr;
+  dde.reset();
   EXPECT_EQ(nullptr, link.FindConversation(conv));
   ASSERT_NE(nullptr, link.FindConversation(other));
   EXPECT_EQ("HOPWISE2", link.FindConversation(other)->holder);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <mutex>
 
 namespace {
@@ -23,8 +24,12 @@ struct Counts {
   std::atomic<int> saves{0};
 };
 
-CDetectThread::Hooks Counting(Counts& counts) {
-  return {[&counts] { ++counts.timers; }, [&counts] { ++counts.saves; }};
+CDetectThread::Hooks Counting(Counts& counts, std::atomic<bool>& dirty) {
+  CDetectThread::Hooks hooks;
+  hooks.startRegistrationTimer = [&counts] { ++counts.timers; };
+  hooks.takeCacheDirty = [&dirty] { return dirty.exchange(false); };
+  hooks.startBackgroundSave = [&counts] { ++counts.saves; };
+  return hooks;
 }
 
 TEST(CDetectThread, ABrowserAlreadyRunningArmsTheTimerAtTheFirstTickOnly) {
@@ -33,7 +38,7 @@ TEST(CDetectThread, ABrowserAlreadyRunningArmsTheTimerAtTheFirstTickOnly) {
   processes.listed = std::vector<ProcessEntry>{{12, "netscape.exe"}};
   std::atomic<bool> dirty{false};
   Counts counts;
-  CDetectThread thread(events, processes, dirty, Counting(counts));
+  CDetectThread thread(events, processes, Counting(counts, dirty));
   thread.Tick();
   EXPECT_EQ(1, counts.timers);
   for (int i = 0; i < 5; ++i) thread.Tick();
@@ -45,7 +50,7 @@ TEST(CDetectThread, SavesAtThe302ndTickWhenDirtyAndRestartsTheCountEitherWay) {
   ListedProcesses processes;
   std::atomic<bool> dirty{true};
   Counts counts;
-  CDetectThread thread(events, processes, dirty, Counting(counts));
+  CDetectThread thread(events, processes, Counting(counts, dirty));
   for (int i = 0; i < 301; ++i) thread.Tick();
   EXPECT_EQ(0, counts.saves);
   thread.Tick();  // the 302nd
@@ -66,7 +71,7 @@ TEST(CDetectThread, EndsOnTheQuitEventAndSignalsItsEnd) {
   ListedProcesses processes;
   std::atomic<bool> dirty{false};
   Counts counts;
-  CDetectThread thread(events, processes, dirty, Counting(counts), 5ms);
+  CDetectThread thread(events, processes, Counting(counts, dirty), 5ms);
   thread.Start();
   {
     std::lock_guard lock(processes.mutex);

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <memory>
 #include <vector>
 
@@ -13,25 +12,15 @@
 #include "browser/transport_thread.h"
 #include "support/recording_message_boxes.h"
 
-// Hopwise's side of the link on the test's thread: the link, the browser link with its endpoint
-// "HOPWISE1", and the preferences and launcher of the launch fallback. Registration pauses are
-// counted, not slept.
-class LinkFixture : public ::testing::Test {
+// Hopwise's side of the link on the test's thread: the link, and the preferences and launcher of
+// the launch fallback.
+class LinkBase : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(link.Initialize());
-    link.sleep = [this](std::chrono::milliseconds pause) { OnSleep(pause); };
     prefs.browser = "netscape.exe";
     prefs.browserPath = "/opt/netscape";
-    browserLink = std::make_unique<BrowserLink>(link, prefs, launcher, messages);
-    dde = browserLink->Endpoint();
   }
-  void TearDown() override {
-    dde = nullptr;
-    browserLink.reset();
-  }
-
-  virtual void OnSleep(std::chrono::milliseconds pause) { sleeps.push_back(pause); }
 
   // Lets the other side's transaction run to its end while this side serves it.
   template <typename T>
@@ -45,7 +34,28 @@ class LinkFixture : public ::testing::Test {
   CPrefs prefs;
   RecordingLauncher launcher;
   RecordingMessageBoxes messages;
-  std::vector<std::chrono::milliseconds> sleeps;
+};
+
+// The browser link as the application has it, with its endpoint "HOPWISE1".
+class LinkFixture : public LinkBase {
+ protected:
+  void SetUp() override {
+    LinkBase::SetUp();
+    browserLink = std::make_unique<BrowserLink>(link, prefs, launcher, messages);
+  }
+  void TearDown() override { browserLink.reset(); }
+
   std::unique_ptr<BrowserLink> browserLink;
-  CDDEObject* dde = nullptr;  // browserLink's endpoint "HOPWISE1"
+};
+
+// A bare endpoint "HOPWISE1", for the requests one by one.
+class EndpointFixture : public LinkBase {
+ protected:
+  void SetUp() override {
+    LinkBase::SetUp();
+    dde = std::make_unique<CDDEObject>(link, prefs, launcher);
+  }
+  void TearDown() override { dde.reset(); }
+
+  std::unique_ptr<CDDEObject> dde;
 };

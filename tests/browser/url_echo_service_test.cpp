@@ -61,7 +61,7 @@ class EchoService : public LinkFixture {
 
 TEST_F(EchoService, AShownPageIsRecordedWithTheTitleTheBrowserReports) {
   PeerThread browser;
-  dde->RegisterUrlEcho("HOPWISE1");
+  ASSERT_TRUE(browserLink->TryRegisterForEchoes());
   Show(browser, 1, "http://a/", "Page A");
   Show(browser, 2, "http://b/" + std::string(400, 'b'), std::string(300, 'T'));
 
@@ -70,7 +70,7 @@ TEST_F(EchoService, AShownPageIsRecordedWithTheTitleTheBrowserReports) {
   EXPECT_EQ(std::string(300, 'T'), store.PageMarks()[1].title);
   EXPECT_EQ(clock.Now(), store.PageMarks()[0].firstVisited);
   EXPECT_TRUE(recorder->IsIdle());
-  EXPECT_TRUE(link.ConversationsOf(dde->name()).empty());
+  EXPECT_TRUE(link.ConversationsOf(browserLink->EndpointName()).empty());
 }
 
 TEST_F(EchoService, RecordsWhatTheBrowserReportsForTheWindowNotWhatTheEchoCarried) {
@@ -209,13 +209,13 @@ TEST_F(EchoService, ABrowserConversationLivesFromConfirmationToDisconnection) {
   auto conv = Served(
       browser.thread.Run([&] { return browser.thread.Instance().Connect("HOPWISE1", "WWW_URLEcho"); }));
   ASSERT_NE(0u, conv);
-  for (int i = 0; i < 100 && link.ConversationsOf(dde->name()).empty(); ++i)
+  for (int i = 0; i < 100 && link.ConversationsOf(browserLink->EndpointName()).empty(); ++i)
     instance.Dispatch(), std::this_thread::sleep_for(2ms);
-  EXPECT_EQ(1u, link.ConversationsOf(dde->name()).size());
+  EXPECT_EQ(1u, link.ConversationsOf(browserLink->EndpointName()).size());
   browser.thread.Call([&] { browser.thread.Instance().Disconnect(conv); });
-  for (int i = 0; i < 100 && !link.ConversationsOf(dde->name()).empty(); ++i)
+  for (int i = 0; i < 100 && !link.ConversationsOf(browserLink->EndpointName()).empty(); ++i)
     instance.Dispatch(), std::this_thread::sleep_for(2ms);
-  EXPECT_TRUE(link.ConversationsOf(dde->name()).empty());
+  EXPECT_TRUE(link.ConversationsOf(browserLink->EndpointName()).empty());
   EXPECT_EQ(nullptr, link.FindConversation(conv));
 }
 

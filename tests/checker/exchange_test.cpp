@@ -36,7 +36,8 @@ class OnePage {
     ItemFacts page;
     view.Describe(item, page);
     if (IsCheckedUrl(url, secure_))
-      ShowAnswer(view, item, AskServer(*session_, page, std::chrono::steady_clock::now() + deadline_));
+      ShowAnswer(view, item, AskServer(*session_, page, std::chrono::steady_clock::now() + deadline_), {},
+                 static_cast<int>((deadline_.count() + 999) / 1000));
     return view.VerdictsOf(item);
   }
 
@@ -100,13 +101,18 @@ TEST_F(ExchangeTest, RequestsAreHttp10HeadThenGetFromTheServerItself) {
 
 TEST_F(ExchangeTest, RedirectsAreFollowedAndOtherStatusesAreBad) {
   EXPECT_EQ((Verdicts{Verdict::kUpdated, Verdict::kBadStatus}), page.Check(server.Url("/missing")));
+  EXPECT_EQ("The server answered 404 Not Found.", page.view.reasons[page.item]);
   EXPECT_EQ(Verdicts{Verdict::kBadStatus}, page.Check(server.Url("/loop")));
   EXPECT_EQ(Verdicts{Verdict::kUpdated},
             page.Check(server.Url("/moved") + "/dated/" + std::to_string(kVisit + 9)));
+  EXPECT_EQ("The server dates the page Tue, 14 Nov 2023 22:13:29 GMT, after the last visit.",
+            page.view.reasons[page.item]);
   EXPECT_EQ(Verdicts{Verdict::kUpdated}, page.Check(server.Url("/moved/sized/1006"), 1000));
   EXPECT_EQ(1006u, page.view.SizeOf(page.item));
+  EXPECT_EQ("Its size went from 1000 to 1006 bytes.", page.view.reasons[page.item]);
   EXPECT_EQ(Verdicts{Verdict::kUnreachable},
             page.Check("http://127.0.0.1:" + std::to_string(ClosedPort()) + "/"));
+  EXPECT_EQ("The server could not be reached (Couldn't connect to server).", page.view.reasons[page.item]);
 }
 
 // Small limits: a server that stays silent for 300 ms once connected, a page not done in 1.5 s,
@@ -118,7 +124,9 @@ TEST(TimeLimitsTest, SilentTricklingAndUnconnectableServersAreUnreachable) {
   OnePage page(client, true,
                CheckLimits{.connectTimeoutMs = 200, .answerTimeoutMs = 300, .pageDeadlineMs = 1500});
   EXPECT_EQ(Verdicts{Verdict::kUnreachable}, page.Check(blackHole.Url()));
+  EXPECT_EQ("The server did not answer in time.", page.view.reasons[page.item]);
   EXPECT_EQ(Verdicts{Verdict::kUnreachable}, page.Check(server.Url("/trickle"), 1000));
+  EXPECT_EQ("No answer within 2 s.", page.view.reasons[page.item]);
   EXPECT_EQ(1000u, page.view.SizeOf(page.item));
   EXPECT_EQ(Verdicts{Verdict::kUnreachable}, page.Check(fullQueue.Url()));
   // A server that answers within the limits is still heard out.

@@ -43,6 +43,7 @@ class FakeCheckView : public CheckView {
   std::function<void(ItemKey, Verdict)> onVerdict;   // after each verdict shown
   std::vector<std::string> statusTexts, labels;
   std::vector<Record> verdicts;
+  std::map<ItemKey, std::string> reasons;  // the last reason shown for each item
   std::vector<ItemKey> reconciled, saved;
 
   void SetStatusText(const std::string& text) override {
@@ -50,9 +51,10 @@ class FakeCheckView : public CheckView {
     if (onStatus) onStatus(text);
   }
   void SetMenuLabel(const std::string& label) override { labels.push_back(label); }
-  void SetVerdict(ItemKey item, Verdict verdict) override {
+  void SetVerdict(ItemKey item, Verdict verdict, const VerdictCause& cause) override {
     if (!facts_.contains(item)) return;
     verdicts.emplace_back(item, verdict);
+    reasons[item] = cause.reason;
     if (onVerdict) onVerdict(item, verdict);
   }
   std::vector<ItemKey> Children(ItemKey parent) override { return children_[parent]; }

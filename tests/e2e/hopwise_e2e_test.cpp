@@ -195,6 +195,31 @@ TEST_F(HopwiseE2e, AnEarlySignalEndsHopwiseThroughItsOwnShutdown) {
   EXPECT_TRUE(fs::is_directory(home_ / "xdg" / "hopwise" / "Topics"));
 }
 
+// "hopwise --find" with no Hopwise running sets up and starts one (which shows its find window);
+// once one runs, it only asks that one for its find window, touching nothing and starting nothing.
+TEST_F(HopwiseE2e, FindStartsHopwiseOnceAndThenReachesTheRunningOne) {
+  ChildProcess::Options options;
+  options.env = {"XDG_CONFIG_HOME=" + (home_ / "config").string(),
+                 "XDG_DATA_HOME=" + (home_ / "xdg").string(), "PATH=/nonexistent"};
+  options.mergeStderr = true;
+  ChildProcess first(kBin + "/hopwise-start", {"--find"}, options);
+  auto browser = StartBrowser();
+  ASSERT_TRUE(Registered(*browser)) << "the Hopwise started by --find runs and serves";
+  ASSERT_TRUE(fs::is_directory(home_ / "xdg" / "hopwise" / "Topics"));
+
+  options.env = {"XDG_CONFIG_HOME=" + (home_ / "other-config").string(),
+                 "XDG_DATA_HOME=" + (home_ / "other-xdg").string(),
+                 "QT_QPA_PLATFORM=", "DISPLAY=", "WAYLAND_DISPLAY="};
+  ChildProcess again(kBin + "/hopwise-start", {"--find"}, options);
+  EXPECT_EQ(0, again.Wait(10s));
+  EXPECT_TRUE(again.Lines().empty()) << "no display needed, nothing to say";
+  EXPECT_FALSE(fs::exists(home_ / "other-xdg")) << "no set-up: the running Hopwise answered";
+  EXPECT_FALSE(fs::exists(home_ / "other-config"));
+
+  ASSERT_TRUE(first.Signal(SIGTERM));
+  EXPECT_EQ(0, first.Wait(10s));
+}
+
 // Asked for help or its version, or without a display it can reach, Hopwise says so in a line.
 TEST_F(HopwiseE2e, HelpVersionAndAnUnreachableDisplay) {
   for (const std::string program : {"/hopwise", "/hopwise-start"}) {

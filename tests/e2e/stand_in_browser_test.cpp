@@ -46,8 +46,7 @@ class StandInBrowserE2e : public ::testing::Test {
     prefs.browser = "netscape.exe";
     prefs.browserPath = "/opt/netscape";
     browserLink = std::make_unique<BrowserLink>(link, prefs, launcher, messages);
-    dde = browserLink->Endpoint();
-    ASSERT_EQ("HOPWISE1", dde->name());
+    ASSERT_EQ("HOPWISE1", browserLink->EndpointName());
     recorder = std::make_unique<VisitRecorder>(*browserLink, store, events, recording);
     service = std::make_unique<UrlEchoService>(clock, *recorder);
     link.SetServer(service.get());
@@ -70,14 +69,12 @@ class StandInBrowserE2e : public ::testing::Test {
   ProcessEvents events;
   AlwaysOn recording;
   std::unique_ptr<BrowserLink> browserLink;
-  CDDEObject* dde = nullptr;
   std::unique_ptr<VisitRecorder> recorder;
   std::unique_ptr<UrlEchoService> service;
 };
 
 TEST_F(StandInBrowserE2e, WithNoBrowserRunningOpenUrlStartsTheBrowserProgram) {
-  dde->OpenUrl("http://example.com/start");
-  EXPECT_EQ(0u, dde->Activate());
+  browserLink->OpenInBrowser("http://example.com/start");
   ASSERT_EQ(1u, launcher.launches.size());
   EXPECT_EQ((RecordingLauncher::Launch_{"netscape.exe", "http://example.com/start", "/opt/netscape"}),
             launcher.launches[0]);
@@ -92,7 +89,7 @@ TEST_F(StandInBrowserE2e, VisitsReachTheStoreAndOpenUrlReachesTheBrowser) {
   std::getline(comm, name);
   EXPECT_EQ("netscape.exe", name);
 
-  dde->RegisterUrlEcho("HOPWISE1");
+  ASSERT_TRUE(browserLink->TryRegisterForEchoes());
   ASSERT_TRUE(WaitFor(browser, "poke\tWWW_RegisterURLEcho\t\"HOPWISE1\"\tack"));
 
   browser.Send("visit 1 http://example.com/a Example  A, \"quoted\"");
@@ -110,16 +107,15 @@ TEST_F(StandInBrowserE2e, VisitsReachTheStoreAndOpenUrlReachesTheBrowser) {
   EXPECT_EQ("Long " + std::string(300, 'T'), store.FindPageMarkByUrl(longUrl)->title);
 
   // Opened by Hopwise: the browser answers with a new window, then shows (and echoes) the page.
-  dde->OpenUrl("http://example.com/opened");
-  EXPECT_EQ(3u, dde->Activate());
+  browserLink->OpenInBrowser("http://example.com/opened");
   ASSERT_TRUE(WaitFor(browser, "echo\tHOPWISE1\t\"http://example.com/opened\",\"text/html\",3,\"\"\tack"));
   EXPECT_NE(nullptr, store.FindPageMarkByUrl("http://example.com/opened"));
   EXPECT_TRUE(launcher.launches.empty());
-  EXPECT_EQ("http://example.com/opened", dde->GetWindowInfo(3).url);
+  EXPECT_EQ("http://example.com/opened", browserLink->GetWindowInfo(3).url);
 
   browser.Send("close 3");
   ASSERT_TRUE(WaitFor(browser, "done\tclose 3"));
-  EXPECT_EQ("", dde->GetWindowInfo(3).url);
+  EXPECT_EQ("", browserLink->GetWindowInfo(3).url);
   ASSERT_TRUE(WaitFor(browser, "request\tWWW_GetWindowInfo\t3\tno data"));
 
   // The echo of the opened page may reach Hopwise while its Activate waits: order aside, the

@@ -9,6 +9,7 @@
 #include "exchange/topics_export.h"
 #include "exchange/topics_import.h"
 #include "store/failing_stream.h"
+#include "support/data_fixture.h"
 #include "support/fake_clock.h"
 #include "support/recording_message_boxes.h"
 
@@ -72,16 +73,9 @@ void Outline(const CTopic& folder, Strings& out, const std::string& indent = "")
   }
 }
 
-class TopicsExchangeTest : public ::testing::Test {
+class TopicsExchangeTest : public DataFixture {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "hopwise-exchange-XXXXXX").string();
-    ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
-    dir = pattern;
-    fs::create_directory(dir + "/Topics");
-    FormDataPaths(prefs, dir);
-  }
-  void TearDown() override { fs::remove_all(dir); }
+  TopicsExchangeTest() : DataFixture("hopwise-exchange") {}
 
   TopicsImportResult Import(const std::string& text, ReadOptions options = {}) {
     std::istringstream in(text);
@@ -107,12 +101,7 @@ class TopicsExchangeTest : public ::testing::Test {
     return out;
   }
 
-  std::string dir;
-  FakeClock clock{1000000000};
-  RecordingMessageBoxes messages;
-  CPrefs prefs;
-  DataFiles files{messages, clock};
-  TopicsModel model{files, clock, prefs};
+  TopicsModel& model = topics;
   SameRandom random;
   ResetCounter notices;
 };
@@ -143,8 +132,8 @@ TEST_F(TopicsExchangeTest, ImportAddsTheFileAheadOfWhatWasStoredInOneBatch) {
   // Both folders were named in one second from the same random numbers: the import form, stepped on
   // for the second folder made (folders are made from the last to the first).
   const TopicArray& top = *model.Root().children;
-  EXPECT_EQ(prefs.branchPath + "100000000025.data", top[1]->target);
-  EXPECT_EQ(prefs.branchPath + "100000000026.data", top[2]->target);
+  EXPECT_EQ(paths.branchPath + "100000000025.data", top[1]->target);
+  EXPECT_EQ(paths.branchPath + "100000000026.data", top[2]->target);
   model.Reload();
   EXPECT_EQ(stored, Shown()) << "every branch file was written";
 }
@@ -183,7 +172,7 @@ Strings Listing(const std::string& folder) {
 // topics.data last), topics.data and the Topics folder are as they were and nothing is added.
 TEST_F(TopicsExchangeTest, AnImportThatCannotWriteEveryFileAddsNothing) {
   model.AppendTopLevelLink("old", "http://old/");
-  const std::string before = Bytes(prefs.topicsPath);
+  const std::string before = Bytes(paths.topicsPath);
   const std::string text = kHead +
                            "<DT><H3>F</H3>\n<DL><p>\n<DT><H3>G</H3>\n<DL><p>\n"
                            "<DT><A HREF=\"http://g/\">in G</A>\n</DL><p>\n</DL><p>\n"
@@ -196,7 +185,7 @@ TEST_F(TopicsExchangeTest, AnImportThatCannotWriteEveryFileAddsNothing) {
     };
     RecordingMessageBoxes told;
     DataFiles full(told, clock, fillsUp);
-    TopicsModel onFullDisk(full, clock, prefs);
+    TopicsModel onFullDisk(full, clock, paths);
     std::istringstream in(text);
     const TopicsImportResult result = ImportBookmarks(in, onFullDisk, random);
     EXPECT_EQ(std::max(failing, 2), opened) << "topics.data is written only after both branch files";
@@ -204,7 +193,7 @@ TEST_F(TopicsExchangeTest, AnImportThatCannotWriteEveryFileAddsNothing) {
     EXPECT_EQ("The Topics files could not all be written; nothing was imported.", DescribeImport(result));
     EXPECT_EQ(1u, told.Shown().size());
     EXPECT_EQ(1u, onFullDisk.Root().children->size());
-    EXPECT_EQ(before, Bytes(prefs.topicsPath));
+    EXPECT_EQ(before, Bytes(paths.topicsPath));
     EXPECT_EQ(Strings{}, Listing(dir + "/Topics")) << failing;
   }
   const TopicsImportResult again = Import(text);

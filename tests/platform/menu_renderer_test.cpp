@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QApplication>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QMenu>
@@ -344,10 +343,4 @@ TEST(MenuRenderer, TheModelOutlivesARendererDestroyedWhileOpen) {
   f.model->AppendItem(3, "still fine");
   f.recent->RemoveAt(0);
   EXPECT_EQ(5u, f.model->Count());
-}
-
-int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
 }

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPixmap>
 
@@ -42,10 +41,4 @@ TEST(IconResources, ActiveAndSuspendedIconsLoadAndDiffer) {
   EXPECT_GT(ColouredShare(Image(active, 32)), 0.5);
   EXPECT_LT(ColouredShare(Image(suspended, 32)), 0.3);
   EXPECT_TRUE(LoadIconResource(130).isNull());
-}
-
-int main(int argc, char** argv) {
-  QGuiApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
 }

@@ -84,9 +84,10 @@ TEST(MenuResources, EveryTrayCommandIsThereOnceWithALabel) {
   auto tray = LoadMenuResource(res::kMenuTray);
   const std::map<uint32_t, int> counts = CommandCounts(*tray);  // checks the mnemonics
   for (const auto& [id, count] : counts) EXPECT_EQ(id == res::kCmdMorePageMarks ? 2 : 1, count) << id;
-  for (uint32_t id : {res::kCmdAbout, res::kCmdPreferences, res::kCmdEditTopics, res::kCmdMorePageMarks,
-                      res::kCmdMoreSites, res::kCmdLaunchBrowser, res::kCmdOpenUrl, res::kCmdSuspend,
-                      res::kCmdHelpTopics, res::kCmdQuickSearch, res::kCmdWhatsThis, res::kCmdExit}) {
+  for (uint32_t id :
+       {res::kCmdAbout, res::kCmdPreferences, res::kCmdEditTopics, res::kCmdMorePageMarks, res::kCmdMoreSites,
+        res::kCmdLaunchBrowser, res::kCmdOpenUrl, res::kCmdSuspend, res::kCmdHelpTopics, res::kCmdQuickSearch,
+        res::kCmdWhatsThis, res::kCmdFindPage, res::kCmdExit}) {
     EXPECT_EQ(1u, counts.count(id)) << id;
   }
   EXPECT_EQ(0u, counts.count(0)) << "no command item without a number";

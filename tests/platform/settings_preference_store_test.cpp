@@ -137,7 +137,6 @@ TEST(SettingsPreferenceStoreTest, AnUnreadableFileOrAFolderGivesTheDefaultsAndIs
     EXPECT_EQ("", prefs.browser);
     EXPECT_EQ(1000, prefs.maxPageMarks);
     SavePreferences(prefs, store);
-    SavePreferenceString(store, "Browser", "other");
   }
   EXPECT_EQ(held, ReadFile(path));
   ASSERT_EQ(1u, messages.Shown().size());

@@ -19,8 +19,13 @@ class RecordingWindows : public ToolWindows {
     quickInfo.push_back(command);
     return true;
   }
+  bool ShowFindWindow() override {
+    ++findShown;
+    return true;
+  }
   std::vector<ToolWindowKind> shown;
   std::vector<uint32_t> quickInfo;
+  int findShown = 0;
 };
 
 class MenuKeysTest : public ShellFixture {
@@ -102,6 +107,12 @@ TEST_F(MenuKeysTest, WindowKeysCloseTheMenuAndOpenAfterItOtherItemsTakeNoMark) {
   EXPECT_TRUE(windows.shown.empty());
   keys->OnMenuClosed();
   EXPECT_EQ(std::vector<ToolWindowKind>{ToolWindowKind::kSites}, windows.shown);
+  EXPECT_EQ(MenuKeyResult::kCloseMenu, keys->OnMenuKey(menu_key::kFindWindow, 0, Main(), 0, 0));
+  EXPECT_EQ(0, windows.findShown);
+  keys->OnMenuClosed();
+  EXPECT_EQ(1, windows.findShown);
+  keys->OnMenuClosed();
+  EXPECT_EQ(1, windows.findShown) << "once per key";
 
   EXPECT_EQ(MenuKeyResult::kStayOpen, Key(menu_key::kQuickInfo, "http://a.example/2", Recent()));
   EXPECT_EQ(std::vector<uint32_t>{Number("http://a.example/2")}, windows.quickInfo);

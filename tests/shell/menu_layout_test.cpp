@@ -8,46 +8,41 @@
 
 namespace {
 
-TEST(MeasureMenuRowsTest, DividesScreenByItemHeightAndPlacesTheLists) {
+TEST(MeasureMenuLayoutTest, DividesScreenByItemHeightAndPlacesTheLists) {
   FixedScreen screen;
-  CPrefs prefs;
-  MeasureMenuRows(prefs, screen);
-  EXPECT_EQ(40, prefs.menuRows);
-  EXPECT_EQ(14, prefs.mainListPosition);
-  EXPECT_EQ(12, prefs.secondaryMenuPosition);
-  EXPECT_EQ(26, prefs.mainListCap);
+  MenuLayout layout = MeasureMenuLayout(screen, 0);
+  EXPECT_EQ(40, layout.menuRows);
+  EXPECT_EQ(14, layout.mainListPosition);
+  EXPECT_EQ(12, layout.secondaryMenuPosition);
+  EXPECT_EQ(26, layout.mainListCap);
 
-  prefs.powerUser = 1;
   screen.height = 1079;  // truncating: 56.8 rows
-  MeasureMenuRows(prefs, screen);
-  EXPECT_EQ(56, prefs.menuRows);
-  EXPECT_EQ(7, prefs.mainListPosition);
-  EXPECT_EQ(5, prefs.secondaryMenuPosition);
-  EXPECT_EQ(49, prefs.mainListCap);
+  layout = MeasureMenuLayout(screen, 1);
+  EXPECT_EQ(56, layout.menuRows);
+  EXPECT_EQ(7, layout.mainListPosition);
+  EXPECT_EQ(5, layout.secondaryMenuPosition);
+  EXPECT_EQ(49, layout.mainListCap);
 }
 
-TEST(MeasureMenuRowsTest, UnreadableItemHeightCountsAsOneStandardLine) {
+TEST(MeasureMenuLayoutTest, UnreadableItemHeightCountsAsOneStandardLine) {
   FixedScreen screen;
-  CPrefs prefs;
   for (int height : {0, -5}) {
     screen.itemHeight = height;
-    MeasureMenuRows(prefs, screen);
-    EXPECT_EQ(768 / kStandardMenuItemHeight, prefs.menuRows) << "item height " << height;
+    EXPECT_EQ(768 / kStandardMenuItemHeight, MeasureMenuLayout(screen, 0).menuRows)
+        << "item height " << height;
   }
 }
 
-TEST(MeasureMenuRowsTest, SmallOrUnreadableScreenStillHoldsTheFixedItems) {
+TEST(MeasureMenuLayoutTest, SmallOrUnreadableScreenStillHoldsTheFixedItems) {
   FixedScreen screen;
-  CPrefs prefs;
   for (int height : {0, -1, 100, 16 * 19 - 1}) {
     screen.height = height;
-    MeasureMenuRows(prefs, screen);
-    EXPECT_EQ(kMinMenuRows, prefs.menuRows) << "screen height " << height;
-    EXPECT_EQ(2, prefs.mainListCap);
+    const MenuLayout layout = MeasureMenuLayout(screen, 0);
+    EXPECT_EQ(kMinMenuRows, layout.menuRows) << "screen height " << height;
+    EXPECT_EQ(2, layout.mainListCap);
   }
   screen.height = 17 * 19;
-  MeasureMenuRows(prefs, screen);
-  EXPECT_EQ(17, prefs.menuRows);
+  EXPECT_EQ(17, MeasureMenuLayout(screen, 0).menuRows);
 }
 
 // The rules touch only the entries they are meant for.

@@ -35,10 +35,11 @@ TEST_F(PopupMenusTest, BuildsBothLayoutsAroundTheStoredMenus) {
                      menu_text::kMoreSites}),
             Labels(Main()));
   EXPECT_EQ((Strings{"-", menu_text::kEditTopics}), Labels(Secondary()));
-  EXPECT_EQ("Suspend Hopwise", menus->QuickMenu()->TextAt(10));
+  EXPECT_EQ("&Find a Page...\tCtrl-F", menus->QuickMenu()->TextAt(0));
+  EXPECT_EQ("Suspend Hopwise", menus->QuickMenu()->TextAt(12));
   EXPECT_EQ(menus->MainMenu(), menus->MenuBar()->SubmenuAt(0));
   // A missing topics.data is written as an empty array.
-  EXPECT_EQ(2u, std::filesystem::file_size(prefs.topicsPath));
+  EXPECT_EQ(2u, std::filesystem::file_size(paths.topicsPath));
 
   menus.reset();
   prefs.menuState = 1;
@@ -66,7 +67,7 @@ TEST_F(PopupMenusTest, ShowTheStoreNewestFirstAndFollowAReset) {
 TEST_F(PopupMenusTest, RecentPagesStopAtMenuRowsMinusTwo) {
   Build();
   for (int i = 0; i < 45; ++i) Visit(Page(i % 3, i), "t" + std::to_string(i));
-  ASSERT_EQ(40, prefs.menuRows);
+  ASSERT_EQ(40, menus->Layout().menuRows);
   EXPECT_EQ(40u, Recent().Count());
   EXPECT_EQ("t44", Recent().TextAt(0));
   EXPECT_EQ("t7", Recent().TextAt(37));
@@ -173,8 +174,19 @@ TEST_F(PopupMenusTest, DroppedAndDeletedPagesLeaveBothMenus) {
   const uint32_t command = p->commandId;
   store.DeletePageMark(p);
   EXPECT_FALSE(Main().Contains(command));
-  EXPECT_EQ(0u, SiteMenu(Site(0)).Count());
-  EXPECT_EQ(Site(0), MainList().back()) << "an empty Site stays";
+  EXPECT_EQ(Strings{Site(1)}, MainList()) << "an emptied Site leaves at once";
+  EXPECT_FALSE(menus->SiteMenus().contains(Site(0)));
+  Visit(Page(0, 5));
+  EXPECT_EQ((Strings{Site(0), Site(1)}), MainList()) << "and comes back with its next page";
+}
+
+TEST_F(PopupMenusTest, AnEmptiedSiteLeavesTheSitesSubmenuToo) {
+  prefs.menuState = 1;
+  Build();
+  Visit(Page(0, 0));
+  Visit(Page(1, 0));
+  store.DeletePageMark(store.FindPageMarkByUrl(Page(0, 0)));
+  EXPECT_EQ((Strings{Site(1), "-", "More Sites...\tCtrl-W"}), Labels(Secondary()));
 }
 
 TEST_F(PopupMenusTest, TitleAndAddressEditsShowAtOnce) {
@@ -187,7 +199,7 @@ TEST_F(PopupMenusTest, TitleAndAddressEditsShowAtOnce) {
   EXPECT_EQ(Strings{"new"}, Labels(SiteMenu(Site(0))));
   store.EditPageMark(p, "moved", Page(2, 0));
   EXPECT_EQ("moved", Recent().TextAt(0));
-  EXPECT_EQ(0u, SiteMenu(Site(0)).Count());
+  EXPECT_FALSE(menus->SiteMenus().contains(Site(0))) << "the Site it left had no other page";
   EXPECT_EQ(Strings{"moved"}, Labels(SiteMenu(Site(2))));
 }
 
@@ -225,9 +237,9 @@ TEST_F(PopupMenusTest, RebuildKeepsTheNumbersAndFitsTheNewScreen) {
 
   screen.height = 600;  // 31 rows
   menus->RebuildMenus();
-  EXPECT_EQ(31, prefs.menuRows);
+  EXPECT_EQ(31, menus->Layout().menuRows);
   EXPECT_EQ(main, menus->MainMenu());
-  EXPECT_EQ("Activate Hopwise", menus->QuickMenu()->TextAt(10)) << "the quick menu keeps its label";
+  EXPECT_EQ("Activate Hopwise", menus->QuickMenu()->TextAt(12)) << "the quick menu keeps its label";
   EXPECT_EQ(31u, Recent().Count());
   EXPECT_EQ(store.PageMarks().back().commandId, Recent().CommandAt(0));
   EXPECT_EQ(1034u + 44, Recent().CommandAt(0));

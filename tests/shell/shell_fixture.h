@@ -1,7 +1,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <memory>
@@ -9,12 +8,8 @@
 #include <vector>
 
 #include "shell/popup_menus.h"
-#include "store/data_files.h"
-#include "store/page_mark_store.h"
-#include "store/prefs.h"
-#include "store/topics_model.h"
-#include "support/fake_clock.h"
-#include "support/recording_message_boxes.h"
+#include "support/data_fixture.h"
+#include "support/recording_opener.h"
 
 // A screen of a set height with menu lines of a set height.
 class FixedScreen : public ScreenMetrics {
@@ -23,12 +18,6 @@ class FixedScreen : public ScreenMetrics {
   int MenuItemHeight() const override { return itemHeight; }
   int height = 768;
   int itemHeight = 19;
-};
-
-class RecordingOpener : public UrlOpener {
- public:
-  void OpenInBrowser(const std::string& url) override { opened.push_back(url); }
-  std::vector<std::string> opened;
 };
 
 // The texts of a menu's items, in order; separators show as "-".
@@ -40,18 +29,12 @@ inline std::vector<std::string> Labels(const Menu& menu) {
 }
 
 // The popup menus over a real store and real data files in a temporary working folder.
-class ShellFixture : public ::testing::Test {
+class ShellFixture : public DataFixture {
  protected:
-  void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "hopwise-shell-XXXXXX").string();
-    ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
-    dir = pattern;
-    std::filesystem::create_directory(dir + "/Topics");
-    FormDataPaths(prefs, dir);
-  }
+  ShellFixture() : DataFixture("hopwise-shell") {}
   void TearDown() override {
     menus.reset();
-    std::filesystem::remove_all(dir);
+    DataFixture::TearDown();
   }
 
   void Build() {
@@ -103,19 +86,12 @@ class ShellFixture : public ::testing::Test {
   std::vector<std::string> MainList() {
     std::vector<std::string> all = Labels(Main());
     std::vector<std::string> list;
-    for (std::size_t i = static_cast<std::size_t>(prefs.mainListPosition); i < all.size() && all[i] != "-";
-         ++i)
+    for (std::size_t i = static_cast<std::size_t>(menus->Layout().mainListPosition);
+         i < all.size() && all[i] != "-"; ++i)
       list.push_back(all[i]);
     return list;
   }
 
-  std::string dir;
-  FakeClock clock;
-  RecordingMessageBoxes messages;
-  CPrefs prefs;
-  PageMarkStore store{prefs, clock};
-  DataFiles files{messages, clock};
-  TopicsModel topics{files, clock, prefs};
   FixedScreen screen;
   RecordingOpener opener;
   std::unique_ptr<PopupMenus> menus;

@@ -11,6 +11,7 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <mutex>
 #include <optional>
@@ -102,7 +103,16 @@ class DataFilesTest : public ::testing::Test {
   std::string cachePath;
   FakeClock clock{1000000000};
   CPrefs prefs;
-  PageMarkStore store{prefs, clock};
+  // Set by a test of the threads to hold the store at that moment.
+  std::function<void()> whileCopying;
+  std::function<void()> beforeVisit;
+  PageMarkStore store{prefs, clock,
+                      PageMarkStore::Probes{[this] {
+                                              if (whileCopying) whileCopying();
+                                            },
+                                            [this] {
+                                              if (beforeVisit) beforeVisit();
+                                            }}};
   RecordingMessageBoxes messages;
 };
 
@@ -386,9 +396,9 @@ TEST_F(DataFilesTest, BranchesWrittenTogetherFailOneByOne) {
 }
 
 // The one thing a visit waits for is the store's lock, which a save holds while it copies the
-// store. Two saves in a row: a visit that comes while the second one copies waits for the copy,
-// and is not in that file, but in the store and in the next save.
-TEST_F(DataFilesTest, VisitsWaitOnlyWhileASaveCopiesTheStore) {
+// store. A visit that comes while a save copies waits for the copy, and is not in that file, but
+// in the store and in the next save. Closing waits for the running save and refuses new ones.
+TEST_F(DataFilesTest, VisitsWaitOnlyWhileASaveCopiesTheStoreAndClosingWaitsForTheSave) {
   struct Gate {
     std::mutex mutex;
     std::condition_variable changed;
@@ -396,29 +406,23 @@ TEST_F(DataFilesTest, VisitsWaitOnlyWhileASaveCopiesTheStore) {
     bool release = false;
   } gate;
   DataFiles files(messages, clock);
-  BackgroundSave saves(files);
   Visit("http://a/", "A");
-  ASSERT_TRUE(saves.Start(store, cachePath));
-  saves.Wait();
-
-  store.SetSnapshotHookForTest(
-      [](void* context) {
-        auto& g = *static_cast<Gate*>(context);
-        std::unique_lock lock(g.mutex);
-        g.copying = true;
-        g.changed.notify_all();
-        g.changed.wait(lock, [&] { return g.release; });
-      },
-      &gate);
+  whileCopying = [&gate] {
+    std::unique_lock lock(gate.mutex);
+    gate.copying = true;
+    gate.changed.notify_all();
+    gate.changed.wait(lock, [&] { return gate.release; });
+  };
+  BackgroundSave saves(files, {});
   ASSERT_TRUE(saves.Start(store, cachePath));
   {
     std::unique_lock lock(gate.mutex);
     ASSERT_TRUE(gate.changed.wait_for(lock, 5s, [&] { return gate.copying; }));
   }
   // Another trigger while this save runs starts nothing and keeps the store dirty.
-  store.DirtyFlag() = false;
+  store.TakeDirty();
   EXPECT_FALSE(saves.Start(store, cachePath));
-  EXPECT_TRUE(store.IsDirty());
+  EXPECT_TRUE(store.TakeDirty());
 
   std::atomic<bool> recorded{false};
   std::atomic<pid_t> visitorId{0};
@@ -437,63 +441,67 @@ TEST_F(DataFilesTest, VisitsWaitOnlyWhileASaveCopiesTheStore) {
   }
   gate.changed.notify_all();
   visitor.join();
-  saves.Wait();
-  store.SetSnapshotHookForTest(nullptr, nullptr);
+  saves.Close();
+  whileCopying = nullptr;
 
   PageMarkStore loaded(prefs, clock);
   files.LoadCache(loaded, cachePath);
-  EXPECT_EQ(1u, loaded.Count()) << "the second save wrote the copy it took before the visit";
-  ASSERT_TRUE(saves.Start(store, cachePath));
-  saves.Wait();
+  EXPECT_EQ(1u, loaded.Count())
+      << "Close returned once the save had written the copy it took before the visit";
+  EXPECT_FALSE(saves.Start(store, cachePath)) << "no save starts once closing has begun";
+  BackgroundSave next(files, {});
+  ASSERT_TRUE(next.Start(store, cachePath));
+  next.Close();
   files.LoadCache(loaded, cachePath);
   EXPECT_EQ(2u, loaded.Count());
   EXPECT_TRUE(messages.Shown().empty());
 }
 
 // A periodic save that takes the dirty mark and copies the store while a visit is on its way in
-// (here: from the visit's own hook, before its change enters the store) leaves that visit to the
+// (here: from the visit's own probe, before its change enters the store) leaves that visit to the
 // next periodic save, which must not find the store clean.
 TEST_F(DataFilesTest, AVisitThatMissesASaveIsInTheNextOne) {
-  struct Periodic {
-    PageMarkStore& store;
-    BackgroundSave& saves;
-    const std::string& path;
-    // The trigger's test takes the mark; a save starts only when it was set.
-    void Tick() {
-      if (!store.DirtyFlag().exchange(false)) return;
-      saves.Start(store, path);
-      saves.Wait();
-    }
-  };
   DataFiles files(messages, clock);
-  BackgroundSave saves(files);
-  Periodic periodic{store, saves, cachePath};
+  // The trigger's test takes the mark; a save starts only when it was set.
+  auto periodicSave = [&] {
+    if (!store.TakeDirty()) return;
+    BackgroundSave save(files, {});
+    save.Start(store, cachePath);
+  };
   Visit("http://a/", "A");
-  store.SetVisitHookForTest([](void* context) { static_cast<Periodic*>(context)->Tick(); }, &periodic);
+  beforeVisit = periodicSave;
   Visit("http://b/", "B");
-  store.SetVisitHookForTest(nullptr, nullptr);
+  beforeVisit = nullptr;
 
   PageMarkStore loaded(prefs, clock);
   files.LoadCache(loaded, cachePath);
   EXPECT_EQ(1u, loaded.Count()) << "the save in between copied the store before the visit";
-  periodic.Tick();
+  periodicSave();
   files.LoadCache(loaded, cachePath);
   EXPECT_EQ(2u, loaded.Count()) << "the next save holds the visit";
 }
 
-TEST_F(DataFilesTest, FailedBackgroundSaveLeavesTheStoreAlone) {
+// The worker shows nothing: the message of a failed save goes to its owner's report, on the
+// worker's thread, and the store and the previous file are left as they were.
+TEST_F(DataFilesTest, AFailedBackgroundSaveIsHandedToTheOwnerNotShown) {
   Visit("http://a/", "A");
   Visit("http://b/", "B");
   WriteAll(cachePath, std::string(2, '\0'));
   DataFiles files(messages, clock, FailingAfter(10));
-  BackgroundSave saves(files);
+  std::vector<std::string> reported;
+  std::thread::id reportedOn;
+  BackgroundSave saves(files, [&](const std::string& message) {
+    reported.push_back(message);
+    reportedOn = std::this_thread::get_id();
+  });
   ASSERT_TRUE(saves.Start(store, cachePath));
-  saves.Wait();
+  saves.Close();
+  EXPECT_TRUE(messages.Shown().empty()) << "nothing is shown from the worker";
+  ASSERT_EQ(1u, reported.size());
+  EXPECT_EQ(0u, reported[0].find("Hopwise could not save " + cachePath + ": No space left on device."));
+  EXPECT_NE(std::this_thread::get_id(), reportedOn);
   EXPECT_EQ(std::vector<std::string>({"http://a/", "http://b/"}), Urls());
   EXPECT_EQ(std::string(2, '\0'), ReadAll(cachePath));
-  ASSERT_EQ(1u, messages.Shown().size());
-  EXPECT_EQ(0u,
-            messages.Shown()[0].find("Hopwise could not save " + cachePath + ": No space left on device."));
 }
 
 TEST(SaveTriggerTest, FirstSaveAtTick302ThenEvery301) {
@@ -501,7 +509,7 @@ TEST(SaveTriggerTest, FirstSaveAtTick302ThenEvery301) {
   std::atomic<bool> dirty{true};
   std::vector<int> saves;
   for (int tick = 1; tick <= 1000; ++tick) {
-    if (trigger.TickStart(dirty)) saves.push_back(tick);
+    if (trigger.TickStart([&] { return dirty.exchange(false); })) saves.push_back(tick);
     dirty = true;  // a visit every second
     trigger.TickEnd();
   }
@@ -514,7 +522,7 @@ TEST(SaveTriggerTest, CleanStoreSavesNothingButTheCountRestarts) {
   std::vector<int> saves;
   for (int tick = 1; tick <= 700; ++tick) {
     if (tick == 400) dirty = true;  // dirtied after the first test passed clean
-    if (trigger.TickStart(dirty)) saves.push_back(tick);
+    if (trigger.TickStart([&] { return dirty.exchange(false); })) saves.push_back(tick);
     if (tick == 302) {
       EXPECT_EQ(0u, trigger.Ticks());
     }

@@ -88,7 +88,7 @@ TEST_F(PageMarkStoreTest, NewPageIsRecordedWithEveryFieldAndItsSite) {
   EXPECT_EQ(clock.Now(), p.lastVisited);
   EXPECT_EQ(0u, p.size);
   EXPECT_EQ(kFirstPageMarkCommand, p.commandId);
-  EXPECT_TRUE(store.IsDirty());
+  EXPECT_TRUE(store.TakeDirty());
   EXPECT_EQ("http://www.a.com/x", store.LastRecordedUrl());
   EXPECT_EQ((Strings{"site+ a.com", "added http://www.a.com/x A"}), listener.events);
 
@@ -144,12 +144,12 @@ TEST_F(PageMarkStoreTest, RevisitsAndRepeatedEchoes) {
   EXPECT_EQ(Strings{"changed3 http://a/ second"}, listener.events) << "visited and retitled";
 
   // The same page echoed again is no visit; it only takes a title that came late.
-  store.DirtyFlag() = false;
+  store.TakeDirty();
   listener.events.clear();
   EXPECT_FALSE(Visit("http://a/", "second"));
   EXPECT_TRUE(listener.events.empty());
   EXPECT_FALSE(Visit("http://a/", "Dashboard Ready"));
-  EXPECT_TRUE(store.IsDirty());
+  EXPECT_TRUE(store.TakeDirty());
   EXPECT_EQ("Dashboard Ready", a.title);
   EXPECT_EQ(first, a.lastVisited);
   EXPECT_EQ((Strings{"http://b/", "http://c/", "http://a/"}), Urls());
@@ -196,7 +196,7 @@ TEST_F(PageMarkStoreTest, ALateTitleRetitlesAnEarlierPageWithoutAVisit) {
   Visit("http://b/");
   clock.Advance(600);
   listener.events.clear();
-  store.DirtyFlag() = false;
+  store.TakeDirty();
   EXPECT_TRUE(store.RetitlePage("http://a/late", "Set By Script"));
   const CPez& a = *store.FindPageMarkByUrl("http://a/late");
   EXPECT_EQ("Set By Script", a.title);
@@ -204,7 +204,7 @@ TEST_F(PageMarkStoreTest, ALateTitleRetitlesAnEarlierPageWithoutAVisit) {
   EXPECT_EQ((Strings{"http://a/late", "http://b/"}), Urls());
   EXPECT_EQ("http://b/", store.LastRecordedUrl());
   EXPECT_EQ(Strings{"changed1 http://a/late Set By Script"}, listener.events);
-  EXPECT_TRUE(store.IsDirty());
+  EXPECT_TRUE(store.TakeDirty());
 
   listener.events.clear();
   EXPECT_FALSE(store.RetitlePage("http://a/late", "a/late")) << "a stand-in";
@@ -230,7 +230,7 @@ TEST_F(PageMarkStoreTest, DeleteTellsListenersBeforeFreeingAndForgetsEveryRefere
   store.MarkForTopics(a, true);
   store.MarkForTopics(store.FindPageMarkByUrl("http://b.com/"), true);
   store.MarkForTopics(a, true);
-  store.DirtyFlag() = false;
+  store.TakeDirty();
   listener.events.clear();
 
   store.DeletePageMark(a);
@@ -240,7 +240,7 @@ TEST_F(PageMarkStoreTest, DeleteTellsListenersBeforeFreeingAndForgetsEveryRefere
   EXPECT_EQ(Strings{"b.com"}, store.SiteKeys());
   ASSERT_EQ(1u, store.SendToTopicsList().size());
   EXPECT_EQ("http://b.com/", store.SendToTopicsList()[0]->url);
-  EXPECT_FALSE(store.IsDirty());
+  EXPECT_TRUE(store.TakeDirty()) << "a deletion goes into the next periodic save too";
   ExpectIndexesConsistent();
 
   // A pointer that is not (or no longer) in the store is never followed.

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "store/data_paths.h"
 #include "support/memory_preference_store.h"
 
 namespace {
@@ -21,8 +22,13 @@ const std::vector<std::string> kWriteOrder{"Browser",
                                            "Simple Sites",
                                            "Check Secure Pages",
                                            "Modern Sites",
+                                           "Sort Column",
+                                           "Sort Flag",
+                                           "Browser Import Offered",
                                            "Check Watched Pages Hours",
-                                           "Search Address"};
+                                           "Search Address",
+                                           "Expanded Sites",
+                                           "Expanded Topics"};
 
 void ExpectDefaults(const CPrefs& prefs) {
   const CPrefs defaults;
@@ -47,7 +53,6 @@ TEST(PrefsTest, WithoutTheKeyDefaultsStayAndNothingIsStored) {
   prefs.maxPageMarks = 300;
   prefs.browser = "firefox";
   SavePreferences(prefs, store);
-  SavePreferenceString(store, "Browser", "firefox");
   EXPECT_TRUE(store.Writes().empty());
   EXPECT_TRUE(store.Values().empty());
   EXPECT_FALSE(store.KeyExists());
@@ -87,6 +92,9 @@ TEST(PrefsTest, EveryValueSurvivesASaveAndLoadUnchecked) {
   saved.checkSecurePages = 0;
   saved.watchHours = 0;
   saved.searchAddress = "https://duckduckgo.com/?q=";
+  saved.sortColumn = 2;
+  saved.sortFlag = 1;
+  saved.expandedTopics = "News\nNews\tLocal";
   SavePreferences(saved, store);
   EXPECT_EQ(0xFFFFFFFFu, *store.ReadDword("Simple Sites"));
 
@@ -102,6 +110,9 @@ TEST(PrefsTest, EveryValueSurvivesASaveAndLoadUnchecked) {
   EXPECT_EQ(0, loaded.checkSecurePages);
   EXPECT_EQ(0, loaded.watchHours);
   EXPECT_EQ("https://duckduckgo.com/?q=", loaded.searchAddress);
+  EXPECT_EQ(2, loaded.sortColumn);
+  EXPECT_EQ(1, loaded.sortFlag);
+  EXPECT_EQ(saved.expandedTopics, loaded.expandedTopics);
 }
 
 // The start command makes an empty preferences file: a new user gets a working search service and
@@ -133,33 +144,22 @@ TEST(PrefsTest, ValueOfTheWrongKindLeavesTheDefault) {
   EXPECT_EQ("", prefs.browser);
 }
 
-TEST(PrefsTest, SavePreferenceStringWritesTheOneValue) {
-  MemoryPreferenceStore store(true);
-  SavePreferenceString(store, "Browser Path", "/opt/web");
-  EXPECT_EQ(std::vector<std::string>{"Browser Path"}, store.Writes());
-  EXPECT_EQ("/opt/web", *store.ReadString("Browser Path"));
-}
-
-TEST(PrefsTest, DataPathsFollowTheWorkingDirectoryOfAnyLength) {
-  CPrefs prefs;
-  FormDataPaths(prefs, "/home/u/hop");
-  EXPECT_EQ("/home/u/hop/prefs.data", prefs.prefsDataPath);
-  EXPECT_EQ("/home/u/hop/topics.data", prefs.topicsPath);
-  EXPECT_EQ("/home/u/hop/cache.data", prefs.cachePath);
-  EXPECT_EQ("/home/u/hop/Topics/", prefs.branchPath);
+TEST(DataPathsTest, FollowTheWorkingDirectoryOfAnyLength) {
+  DataPaths paths = FormDataPaths("/home/u/hop");
+  EXPECT_EQ("/home/u/hop/topics.data", paths.topicsPath);
+  EXPECT_EQ("/home/u/hop/cache.data", paths.cachePath);
+  EXPECT_EQ("/home/u/hop/Topics/", paths.branchPath);
 
   const std::string longDirectory = "/" + std::string(300, 'd') + "/" + std::string(200, 'e');
-  FormDataPaths(prefs, longDirectory);
-  EXPECT_EQ(longDirectory + "/cache.data", prefs.cachePath);
+  EXPECT_EQ(longDirectory + "/cache.data", FormDataPaths(longDirectory).cachePath);
 
-  FormDataPaths(prefs, "/");
-  EXPECT_EQ("/cache.data", prefs.cachePath);
-  EXPECT_EQ("/Topics/", prefs.branchPath);
-  FormDataPaths(prefs, "");
-  EXPECT_EQ("./cache.data", prefs.cachePath);
+  paths = FormDataPaths("/");
+  EXPECT_EQ("/cache.data", paths.cachePath);
+  EXPECT_EQ("/Topics/", paths.branchPath);
+  EXPECT_EQ("./cache.data", FormDataPaths("").cachePath);
 }
 
-TEST(PrefsTest, WorkingDirectoryIsReadWithoutALengthLimit) {
+TEST(DataPathsTest, WorkingDirectoryIsReadWithoutALengthLimit) {
   namespace fs = std::filesystem;
   const fs::path previous = fs::current_path();
   char base[] = "/tmp/hopwise-prefs-XXXXXX";

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 
+#include "support/data_fixture.h"
 #include "support/fake_clock.h"
 #include "support/recording_message_boxes.h"
 
@@ -14,16 +15,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class TopicEditsTest : public ::testing::Test {
+class TopicEditsTest : public DataFixture {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "hopwise-edits-XXXXXX").string();
-    ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
-    dir = pattern;
-    fs::create_directory(dir + "/Topics");
-    FormDataPaths(prefs, dir);
-  }
-  void TearDown() override { fs::remove_all(dir); }
+  TopicEditsTest() : DataFixture("hopwise-edits") {}
 
   // The tree as the window shows it, top to bottom: "a b F(x y)".
   static std::string Shown(const CTopic& folder) {
@@ -63,13 +57,7 @@ class TopicEditsTest : public ::testing::Test {
     ASSERT_NE(nullptr, model.NewFolder(*place.parent, place.index, name));
   }
 
-  std::string dir;
-  FakeClock clock;
-  RecordingMessageBoxes messages;
-  CPrefs prefs;
-  PageMarkStore store{prefs, clock};
-  DataFiles files{messages, clock};
-  TopicsModel model{files, clock, prefs};
+  TopicsModel& model = topics;
 };
 
 TEST_F(TopicEditsTest, NewNodesShowWhereTheyStayAfterReopening) {

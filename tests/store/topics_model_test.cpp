@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "support/data_fixture.h"
 #include "support/fake_clock.h"
 #include "support/recording_message_boxes.h"
 
@@ -47,17 +48,13 @@ class Notices : public TopicsListener {
   bool before = false;
 };
 
-class TopicsModelTest : public ::testing::Test {
+class TopicsModelTest : public DataFixture {
  protected:
+  TopicsModelTest() : DataFixture("hopwise-topics") {}
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "hopwise-topics-XXXXXX").string();
-    ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
-    dir = pattern;
-    fs::create_directory(dir + "/Topics");
-    FormDataPaths(prefs, dir);
+    DataFixture::SetUp();
     subscription = model.Subscribe(notices);
   }
-  void TearDown() override { fs::remove_all(dir); }
 
   // The names stored in a branch file, in stored order.
   Strings Stored(const std::string& path) {
@@ -73,22 +70,17 @@ class TopicsModelTest : public ::testing::Test {
     return names;
   }
 
-  std::string dir;
-  FakeClock clock{1000000000};
-  RecordingMessageBoxes messages;
-  CPrefs prefs;
-  DataFiles files{messages, clock};
-  TopicsModel model{files, clock, prefs};
+  TopicsModel& model = topics;
   Notices notices;
   TopicsModel::Subscription subscription;
 };
 
 TEST_F(TopicsModelTest, EditsWriteTheBranchFilesTheyChange) {
   const CTopic& root = model.Root();
-  EXPECT_TRUE(fs::exists(prefs.topicsPath)) << "a missing topics.data is written once, empty";
+  EXPECT_TRUE(fs::exists(paths.topicsPath)) << "a missing topics.data is written once, empty";
   const CTopic* folder = model.NewFolder(root, 0, "F");
   ASSERT_NE(nullptr, folder);
-  EXPECT_EQ(prefs.branchPath + "1000000000.data", folder->target);
+  EXPECT_EQ(paths.branchPath + "1000000000.data", folder->target);
   EXPECT_TRUE(fs::exists(folder->target)) << "the new folder's branch file is written at once";
   const CTopic* second = model.NewFolder(root, 1, "G");
   EXPECT_NE(folder->target, second->target) << "two folders made in one second";
@@ -96,17 +88,17 @@ TEST_F(TopicsModelTest, EditsWriteTheBranchFilesTheyChange) {
   const CTopic* a = model.NewLink(*folder, 0, "a", "http://a/");
   model.NewLink(*folder, 0, "b", "http://b/");
   EXPECT_EQ((Strings{"b", "a"}), Stored(folder->target));
-  EXPECT_EQ((Strings{"F", "G"}), Stored(prefs.topicsPath));
+  EXPECT_EQ((Strings{"F", "G"}), Stored(paths.topicsPath));
 
   model.Edit(*a, "A", "http://a2/");
   model.Edit(*folder, "Folder", "ignored for a folder");
   EXPECT_EQ("http://a2/", a->target);
-  EXPECT_EQ(prefs.branchPath + "1000000000.data", folder->target);
+  EXPECT_EQ(paths.branchPath + "1000000000.data", folder->target);
   EXPECT_EQ((Strings{"b", "A"}), Stored(folder->target));
-  EXPECT_EQ((Strings{"Folder", "G"}), Stored(prefs.topicsPath));
+  EXPECT_EQ((Strings{"Folder", "G"}), Stored(paths.topicsPath));
 
   model.AppendTopLevelLink("top", "http://top/");
-  EXPECT_EQ((Strings{"Folder", "G", "top"}), Stored(prefs.topicsPath));
+  EXPECT_EQ((Strings{"Folder", "G", "top"}), Stored(paths.topicsPath));
   EXPECT_EQ((Strings{"inserted F", "inserted G", "inserted a", "inserted b", "changed A", "changed Folder",
                      "inserted top"}),
             notices.log);
@@ -125,7 +117,7 @@ TEST_F(TopicsModelTest, MovesAndDeletesKeepTheFilesInStep) {
   EXPECT_FALSE(model.Move(*outer, *outer, 0));
   EXPECT_FALSE(model.Move(*outer, *link, 0)) << "a link takes nothing in";
   EXPECT_TRUE(model.Move(*link, root, 0));
-  EXPECT_EQ((Strings{"link", "outer", "other"}), Stored(prefs.topicsPath));
+  EXPECT_EQ((Strings{"link", "outer", "other"}), Stored(paths.topicsPath));
   EXPECT_TRUE(Stored(inner->target).empty());
   EXPECT_TRUE(model.Move(*other, root, 0));  // within one folder
   EXPECT_EQ((Strings{"other", "link", "outer"}), Names(root));
@@ -136,7 +128,7 @@ TEST_F(TopicsModelTest, MovesAndDeletesKeepTheFilesInStep) {
   model.Delete(*outer);
   EXPECT_FALSE(fs::exists(innerFile));
   EXPECT_FALSE(fs::exists(outerFile));
-  EXPECT_EQ((Strings{"other", "link"}), Stored(prefs.topicsPath));
+  EXPECT_EQ((Strings{"other", "link"}), Stored(paths.topicsPath));
   EXPECT_FALSE(model.Contains(inner));
   EXPECT_EQ(nullptr, model.NewLink(*inner, 0, "x", "y")) << "a removed folder takes nothing in";
   model.Delete(root);
@@ -152,7 +144,7 @@ TEST_F(TopicsModelTest, UnreadableBranchesStayEmptyAndAreNeverWritten) {
   folder->name = "Outside";
   folder->target = outside;
   top.push_back(std::move(folder));
-  ASSERT_TRUE(files.SaveBranch(prefs.topicsPath, top));
+  ASSERT_TRUE(files.SaveBranch(paths.topicsPath, top));
 
   const CTopic& root = model.Root();
   const CTopic& shown = *root.children->at(0);
@@ -179,19 +171,19 @@ std::string Bytes(const std::string& path) {
 
 TEST_F(TopicsModelTest, BranchLinksLeadingOutOfTheTopicsFolderAreNeverFollowed) {
   TopicArray outsideTopics;
-  outsideTopics.push_back(FolderNaming("inner", prefs.branchPath + "x.data"));
+  outsideTopics.push_back(FolderNaming("inner", paths.branchPath + "x.data"));
   ASSERT_TRUE(files.SaveBranch(dir + "/archive.data", outsideTopics));
   std::ofstream(dir + "/text.txt", std::ios::binary) << "not an archive";
   fs::permissions(dir + "/text.txt", fs::perms(0644));
   const std::string archive = Bytes(dir + "/archive.data");
-  fs::create_symlink(dir + "/archive.data", prefs.branchPath + "1.data");
-  fs::create_symlink(dir + "/text.txt", prefs.branchPath + "2.data");
-  fs::create_symlink(dir + "/nowhere.data", prefs.branchPath + "3.data");
-  fs::create_directory(prefs.branchPath + "4.data");
+  fs::create_symlink(dir + "/archive.data", paths.branchPath + "1.data");
+  fs::create_symlink(dir + "/text.txt", paths.branchPath + "2.data");
+  fs::create_symlink(dir + "/nowhere.data", paths.branchPath + "3.data");
+  fs::create_directory(paths.branchPath + "4.data");
   TopicArray top;
   for (int i = 1; i <= 4; ++i)
-    top.push_back(FolderNaming("F" + std::to_string(i), prefs.branchPath + std::to_string(i) + ".data"));
-  ASSERT_TRUE(files.SaveBranch(prefs.topicsPath, top));
+    top.push_back(FolderNaming("F" + std::to_string(i), paths.branchPath + std::to_string(i) + ".data"));
+  ASSERT_TRUE(files.SaveBranch(paths.topicsPath, top));
 
   const CTopic& root = model.Root();
   for (const auto& folder : *root.children) {
@@ -210,7 +202,7 @@ TEST_F(TopicsModelTest, BranchLinksLeadingOutOfTheTopicsFolderAreNeverFollowed) 
   for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
   EXPECT_EQ((Strings{"Topics", "archive.data", "text.txt", "topics.data"}), names);
-  EXPECT_TRUE(fs::is_directory(prefs.branchPath + "4.data"));
+  EXPECT_TRUE(fs::is_directory(paths.branchPath + "4.data"));
 }
 
 TEST_F(TopicsModelTest, EachBranchFileBelongsToOneFolder) {
@@ -218,13 +210,13 @@ TEST_F(TopicsModelTest, EachBranchFileBelongsToOneFolder) {
   constexpr int kLevels = 20;
   for (int level = 0; level <= kLevels; ++level) {
     TopicArray nodes;
-    const std::string next = prefs.branchPath + std::to_string(level + 1) + ".data";
+    const std::string next = paths.branchPath + std::to_string(level + 1) + ".data";
     if (level < kLevels) {
       nodes.push_back(FolderNaming("A" + std::to_string(level), next));
       nodes.push_back(FolderNaming("B" + std::to_string(level), next));
     }
     const std::string path =
-        level == 0 ? prefs.topicsPath : prefs.branchPath + std::to_string(level) + ".data";
+        level == 0 ? paths.topicsPath : paths.branchPath + std::to_string(level) + ".data";
     ASSERT_TRUE(files.SaveBranch(path, nodes));
   }
   const CTopic& root = model.Root();
@@ -295,7 +287,7 @@ TEST_F(TopicsModelTest, ABatchWritesEachFolderOnceAndTellsOnce) {
   }
   EXPECT_EQ((Strings{"about to reset", "reset"}), notices.log);
   EXPECT_EQ(100u, Stored(root.children->at(0)->target).size());
-  EXPECT_EQ(Strings{"F"}, Stored(prefs.topicsPath));
+  EXPECT_EQ(Strings{"F"}, Stored(paths.topicsPath));
 
   notices.log.clear();
   {

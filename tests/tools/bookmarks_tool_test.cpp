@@ -95,7 +95,10 @@ TEST_F(BookmarksToolTest, RefusesBadInputAndUsageWithoutTouchingTheData) {
                                              {"import", "a", "b"},
                                              {"--force", "export", "x"},
                                              {"--quiet", "import", "x"},
-                                             {"import", "x", "--data"}})
+                                             {"import", "x", "--data"},
+                                             {"import-browser", "opera"},
+                                             {"import", "x", "--profile", "p"},
+                                             {"--force", "import-browser", "firefox"}})
     EXPECT_EQ(2, Tool(args).status) << args.size();
   ToolRun help = Tool({"import", "--help"});
   EXPECT_EQ(0, help.status);
@@ -110,6 +113,12 @@ TEST_F(BookmarksToolTest, RefusesBadInputAndUsageWithoutTouchingTheData) {
   EXPECT_EQ(1, plain.status);
   EXPECT_NE(std::string::npos, plain.output.find("does not appear to be a Netscape-style bookmark file"));
   EXPECT_EQ(1, Tool({"--data", data, "export", dir + "/out.html"}).status) << "no data folder to export";
+  ToolRun noProfile = Tool({"--data", data, "import-browser", "firefox", "--profile", dir});
+  EXPECT_EQ(1, noProfile.status);
+  EXPECT_EQ("hopwise-bookmarks: " + dir +
+                "/places.sqlite: no such file; nothing was brought in from Firefox (" +
+                fs::path(dir).filename().string() + ").\n",
+            noProfile.output);
   EXPECT_FALSE(fs::exists(data)) << "nothing was made for input that was refused";
 
   // What is not a regular file, or is far larger than any bookmark file, is refused without
@@ -135,13 +144,17 @@ TEST_F(BookmarksToolTest, LeavesTheDefaultDataFolderToARunningHopwise) {
   std::unique_ptr<InstanceLock> hopwise = InstanceLock::Acquire(dde::names::DefaultRuntimeDir());
   ASSERT_TRUE(hopwise);
   for (const std::string& data : {dir + "/share/hopwise", dir + "/share/./hopwise/"}) {
-    ToolRun refused = Tool({"--data", data, "import", Fixture("firefox_style.html")});
-    EXPECT_EQ(1, refused.status);
-    EXPECT_EQ(
-        "hopwise-bookmarks: Hopwise is running and owns the Topics files; use Import in its Topics window, "
-        "or "
-        "quit Hopwise first.\n",
-        refused.output);
+    for (const std::vector<std::string>& command : std::vector<std::vector<std::string>>{
+             {"import", Fixture("firefox_style.html")}, {"import-browser", "firefox", "--profile", dir}}) {
+      std::vector<std::string> args{"--data", data};
+      args.insert(args.end(), command.begin(), command.end());
+      ToolRun refused = Tool(args);
+      EXPECT_EQ(1, refused.status);
+      EXPECT_EQ(
+          "hopwise-bookmarks: Hopwise is running and owns the Topics files; use the File menu of its Topics "
+          "window, or quit Hopwise first.\n",
+          refused.output);
+    }
   }
   EXPECT_EQ(1, Tool({"export", dir + "/out.html"}).status);
   EXPECT_FALSE(fs::exists(dir + "/share"));

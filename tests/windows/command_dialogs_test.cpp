@@ -77,7 +77,10 @@ TEST_F(CommandDialogsTest, PreferencesShowTheChoicesAndRefuseABadNumber) {
   EXPECT_EQ(QStringLiteral("1001"), dialog.Count()->text());
   dialog.Count()->SetText("20000");
   dialog.Count()->stepBy(1);
-  EXPECT_EQ(QStringLiteral("9999"), dialog.Count()->text());
+  EXPECT_EQ(QStringLiteral("1500"), dialog.Count()->text()) << "the arrows stop where OK does";
+  dialog.Count()->SetText("51");
+  dialog.Count()->stepBy(-5);
+  EXPECT_EQ(QStringLiteral("50"), dialog.Count()->text());
 
   for (const char* text : {"lots", "1501"}) {
     dialog.Count()->SetText(text);
@@ -102,11 +105,16 @@ TEST_F(CommandDialogsTest, PreferencesShowTheChoicesAndRefuseABadNumber) {
 TEST_F(CommandDialogsTest, OkAppliesEachChangeAndChangeKeepsTheBrowserEvenOnCancel) {
   for (int i = 0; i < 60; ++i) Visit("http://example.com/" + std::to_string(i), "p");
   CPreferencesDlg& dialog = Preferences();
-  dialog.SetProgramChooser([](QWidget*, const QString&) { return QStringLiteral("/opt/run/run"); });
+  QString offered;
+  dialog.SetProgramChooser([&offered](QWidget*, const QString& current) {
+    offered = current;
+    return QStringLiteral("/opt/run/run");
+  });
   dialog.ChangeButton()->click();
   EXPECT_EQ("run", prefs.browser);
   EXPECT_EQ("/opt/run", prefs.browserPath);
   EXPECT_EQ(QStringLiteral("/opt/run/run"), dialog.Browser()->text());
+  EXPECT_EQ(QStringLiteral("/usr/bin/firefox"), offered) << "the chooser opens on the current program";
   EXPECT_EQ(1, saves);
 
   dialog.Count()->SetText("50");
@@ -120,7 +128,7 @@ TEST_F(CommandDialogsTest, OkAppliesEachChangeAndChangeKeepsTheBrowserEvenOnCanc
   EXPECT_EQ(50u, store.Count());
   EXPECT_EQ(nullptr, store.FindPageMarkByUrl("http://example.com/9"));
   EXPECT_EQ(1, prefs.menuState);
-  EXPECT_EQ("Sites", tray.Menus().MainMenu()->TextAt(12));
+  EXPECT_EQ("Sites", tray.findChild<TrayMenus*>(QStringLiteral("trayMenus"))->Model().MainMenu()->TextAt(12));
   EXPECT_EQ(0, prefs.checkSecurePages);
   EXPECT_EQ("https://en.wikipedia.org/w/index.php?search=", prefs.searchAddress);
 

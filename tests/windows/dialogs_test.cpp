@@ -80,7 +80,7 @@ TEST_F(DialogsTest, QuickInfoStoresANewTitleButNotAnEmptyOneAndSendsToTopics) {
   }
   EXPECT_EQ("APPLE", page.title);
   TopicArray written;
-  ASSERT_EQ(LoadOutcome::Loaded, files.LoadBranch(prefs.topicsPath, written));
+  ASSERT_EQ(LoadOutcome::Loaded, files.LoadBranch(paths.topicsPath, written));
   ASSERT_EQ(1u, written.size());
   EXPECT_EQ("APPLE", written.back()->name);
   EXPECT_EQ("http://example.com/a", written.back()->target);

@@ -23,19 +23,19 @@ TEST_F(SiteTreeModelTest, VisitsAndRemovalsTakeTheirRowsAndHeldIndexesFollow) {
   Visit("http://b.com/1", "b1");
   Visit("http://b.com/2", "b2");
   Visit("http://a.com/1", "a1");
-  EXPECT_EQ("a.com: a1 | b.com: b2, b1", Outline());
+  EXPECT_EQ("a.com (1): a1 | b.com (2): b2, b1", Outline());
   const QPersistentModelIndex b1 = Held("http://b.com/1");
   Visit("http://b.com/1", "b1 again");  // a revisit: to the top of its Site
-  EXPECT_EQ("a.com: a1 | b.com: b1 again, b2", Outline());
+  EXPECT_EQ("a.com (1): a1 | b.com (2): b1 again, b2", Outline());
   EXPECT_EQ(0, b1.row());
   EXPECT_EQ(store.FindPageMarkByUrl("http://b.com/1"), model.PageAt(b1));
   EXPECT_EQ("b.com", model.SiteAt(b1.parent())->key);
 
   prefs.maxPageMarks = 3;
   Visit("http://c.com/1", "c1");  // over the limit: b2, the oldest, goes
-  EXPECT_EQ("a.com: a1 | b.com: b1 again | c.com: c1", Outline());
+  EXPECT_EQ("a.com (1): a1 | b.com (1): b1 again | c.com (1): c1", Outline());
   store.DeletePageMark(store.FindPageMarkByUrl("http://a.com/1"));
-  EXPECT_EQ("b.com: b1 again | c.com: c1", Outline());
+  EXPECT_EQ("b.com (1): b1 again | c.com (1): c1", Outline());
   EXPECT_EQ(0, b1.parent().row());
   store.DeletePageMark(store.FindPageMarkByUrl("http://b.com/1"));
   EXPECT_FALSE(b1.isValid());
@@ -60,13 +60,13 @@ TEST_F(SiteTreeModelTest, EditsBetweenSitesAndResetsKeepTheTreeWhole) {
   const QPersistentModelIndex a1 = Held("http://a.com/1");
   store.EditPageMark(store.FindPageMarkByUrl("http://a.com/1"), "moved",
                      "http://c.com/2");  // both Sites stay
-  EXPECT_EQ("a.com: a2 | c.com: moved, c1", Outline());
+  EXPECT_EQ("a.com (1): a2 | c.com (2): moved, c1", Outline());
   EXPECT_EQ(1, a1.parent().row());
   store.EditPageMark(store.FindPageMarkByUrl("http://a.com/2"), "new Site",
                      "http://b.com/1");  // one comes, one goes
-  EXPECT_EQ("b.com: new Site | c.com: moved, c1", Outline());
+  EXPECT_EQ("b.com (1): new Site | c.com (2): moved, c1", Outline());
   store.EditPageMark(store.FindPageMarkByUrl("http://c.com/1"), "retitled", "http://c.com/1");
-  EXPECT_EQ("b.com: new Site | c.com: moved, retitled", Outline());
+  EXPECT_EQ("b.com (1): new Site | c.com (2): moved, retitled", Outline());
 
   prefs.simpleSites = !prefs.simpleSites;
   store.RegroupSites();
@@ -111,12 +111,12 @@ TEST_F(PageMarkTableModelTest, RowsFollowTheStoreUnderSortAndFilter) {
   store.DeletePageMark(store.FindPageMarkByUrl("http://h/c"));
   EXPECT_EQ("arrow, Bravo", Titles());
   model.SetFilter("");
-  EXPECT_EQ("Delta, arrow, Bravo", Titles());
+  EXPECT_EQ("arrow, Bravo, Delta", Titles()) << "the new row went where the sort puts it";
 
   int resets = 0;
   QObject::connect(&model, &PageMarkTableModel::Followed, [&](bool reset) { resets += reset; });
   store.RegroupSites();
-  EXPECT_EQ("Bravo, Delta, arrow", Titles()) << "the store's order again, the newest first";
+  EXPECT_EQ("arrow, Bravo, Delta", Titles()) << "rebuilt under the same sort";
   store.ClearStore();
   EXPECT_EQ(0, model.rowCount());
   EXPECT_EQ(2, resets);

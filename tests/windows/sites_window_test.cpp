@@ -12,7 +12,7 @@
 #include "windows/quick_info_dlg.h"
 #include "windows/site_tree_model.h"
 #include "windows/sites_dlg.h"
-#include "windows/visit_time.h"
+#include "windows/shown_text.h"
 #include "windows/window_placement.h"
 #include "windows_fixture.h"
 
@@ -50,38 +50,52 @@ class SitesWindowTest : public WindowsFixture {
 TEST_F(SitesWindowTest, GroupsBySiteNewestFirstAndFollowsTheStore) {
   EXPECT_EQ("Hopwise Sites", window->windowTitle().toStdString());
   EXPECT_EQ(SitesPlacement(QGuiApplication::primaryScreen()->geometry()), window->geometry());
-  EXPECT_EQ("beta.org: Beta two, Beta one | gamma.net: Gamma", Outline());
+  EXPECT_EQ("beta.org (2): Beta two, Beta one | gamma.net (1): Gamma", Outline());
 
   Visit("http://delta.com/", "Delta");
   Visit("http://alpha.edu/", "Alpha");
   Visit("http://gamma.net/x", "Gamma x");
-  EXPECT_EQ("alpha.edu: Alpha | beta.org: Beta two, Beta one | delta.com: Delta | gamma.net: Gamma x, Gamma",
-            Outline());
+  EXPECT_EQ(
+      "alpha.edu (1): Alpha | beta.org (2): Beta two, Beta one | delta.com (1): Delta | gamma.net (2): Gamma "
+      "x, Gamma",
+      Outline());
 
   store.EditPageMark(store.FindPageMarkByUrl("http://gamma.net/"), "Gamma home", "http://gamma.net/");
   store.EditPageMark(store.FindPageMarkByUrl("http://delta.com/"), "Delta", "http://alpha.edu/d");
-  EXPECT_EQ("alpha.edu: Delta, Alpha | beta.org: Beta two, Beta one | gamma.net: Gamma x, Gamma home",
-            Outline());
+  EXPECT_EQ(
+      "alpha.edu (2): Delta, Alpha | beta.org (2): Beta two, Beta one | gamma.net (2): Gamma x, Gamma home",
+      Outline());
 
   prefs.maxPageMarks = 5;
   Visit("http://zeta.org/", "Zeta");  // the oldest, "Beta one", is dropped
-  EXPECT_EQ("alpha.edu: Delta, Alpha | beta.org: Beta two | gamma.net: Gamma x, Gamma home | zeta.org: Zeta",
-            Outline());
+  EXPECT_EQ(
+      "alpha.edu (2): Delta, Alpha | beta.org (1): Beta two | gamma.net (2): Gamma x, Gamma home | zeta.org "
+      "(1): Zeta",
+      Outline());
   store.DeletePageMark(store.FindPageMarkByUrl("http://news.beta.org/2"));
-  EXPECT_EQ("alpha.edu: Delta, Alpha | gamma.net: Gamma x, Gamma home | zeta.org: Zeta", Outline());
+  EXPECT_EQ("alpha.edu (2): Delta, Alpha | gamma.net (2): Gamma x, Gamma home | zeta.org (1): Zeta",
+            Outline());
 
   // A revisit takes its PageMark to the top of its Site, and the selection goes with it.
   window->Tree()->setCurrentIndex(Item(1, 1));
   Visit("http://gamma.net/", "Gamma home");
-  EXPECT_EQ("alpha.edu: Delta, Alpha | gamma.net: Gamma home, Gamma x | zeta.org: Zeta", Outline());
+  EXPECT_EQ("alpha.edu (2): Delta, Alpha | gamma.net (2): Gamma home, Gamma x | zeta.org (1): Zeta",
+            Outline());
   EXPECT_EQ(Item(1, 0), window->Tree()->currentIndex());
 }
 
 TEST_F(SitesWindowTest, SelectionShowsUrlOrKeyAndOnlyAPageMarkGetsAMenu) {
+  EXPECT_EQ("3 PageMarks in 2 Sites", Status());
   window->Tree()->setCurrentIndex(Item(0));
-  EXPECT_EQ("beta.org", Status());
+  EXPECT_EQ("3 PageMarks in 2 Sites", Status());
   window->Tree()->setCurrentIndex(Item(0, 1));
   EXPECT_EQ("http://www.beta.org/1", Status());
+  Visit("http://www.beta.org/Z%C3%BCrich", "");
+  window->Tree()->setCurrentIndex(Item(0, 0));
+  EXPECT_EQ("http://www.beta.org/Zürich", Status()) << "decoded for reading";
+  EXPECT_EQ("http://www.beta.org/Zürich", Item(0, 0).data().toString().toStdString()) << "an empty title";
+  window->Tree()->setCurrentIndex(Item(1));
+  EXPECT_EQ("4 PageMarks in 2 Sites", Status());
 
   const QPoint site = Rect(Item(1)).center();
   emit window->Tree()->customContextMenuRequested(site);
@@ -96,17 +110,27 @@ TEST_F(SitesWindowTest, SelectionShowsUrlOrKeyAndOnlyAPageMarkGetsAMenu) {
 TEST_F(SitesWindowTest, DeleteTakesAPageMarkOrAWholeSiteAndAnEmptiedSiteGoes) {
   window->Tree()->setCurrentIndex(Item(1, 0));
   QTest::keyClick(window.get(), Qt::Key_Delete);
-  EXPECT_EQ("beta.org: Beta two, Beta one", Outline());
+  EXPECT_EQ("beta.org (2): Beta two, Beta one", Outline());
   EXPECT_EQ(nullptr, store.FindPageMarkByUrl("http://gamma.net/"));
 
   window->Tree()->setCurrentIndex(Item(0));
+  messages.AnswerYes(false);
+  QTest::keyClick(window.get(), Qt::Key_Delete);
+  EXPECT_EQ(2u, store.Count()) << "the user said No";
+  messages.AnswerYes(true);
   QTest::keyClick(window.get(), Qt::Key_Delete);
   EXPECT_EQ("", Outline());
   EXPECT_EQ(0u, store.Count());
+  EXPECT_EQ((std::vector<std::string>{"Forget the 2 pages of beta.org?", "Forget the 2 pages of beta.org?"}),
+            messages.Shown());
 }
 
 TEST_F(SitesWindowTest, EditAssignAndOpenActOnAPageMarkOnly) {
+  const auto enabled = [this](uint32_t command) { return window->MenuAction(command)->isEnabled(); };
+  EXPECT_FALSE(enabled(32962) || enabled(32959) || enabled(32958)) << "nothing selected";
   window->Tree()->setCurrentIndex(Item(0));
+  EXPECT_FALSE(enabled(32962) || enabled(32959));
+  EXPECT_TRUE(enabled(32958));
   window->OnCommand(32962);  // a Site: no dialog
   QTest::keyClick(window.get(), Qt::Key_T, Qt::ControlModifier);
   EXPECT_TRUE(topics.Root().children->empty());
@@ -120,7 +144,7 @@ TEST_F(SitesWindowTest, EditAssignAndOpenActOnAPageMarkOnly) {
     info->accept();
   });
   QTest::keyClick(window.get(), Qt::Key_F2);
-  EXPECT_EQ("beta.org: Beta two, Beta first | gamma.net: Gamma", Outline());
+  EXPECT_EQ("beta.org (2): Beta two, Beta first | gamma.net (1): Gamma", Outline());
   ASSERT_EQ(1u, topics.Root().children->size());
   EXPECT_EQ("Beta first", topics.Root().children->back()->name);
   window->OnCommand(32959);
@@ -142,7 +166,7 @@ TEST_F(SitesWindowTest, WatchForChangesOnAPageMark) {
   watched.TakeAnswers({{"http://www.beta.org/1", WatchFinding::kUnreachable, 0, false, 0, {}}}, clock.Now());
   const std::string tip = Item(0, 1).data(Qt::ToolTipRole).toString().toStdString();
   EXPECT_EQ("http://www.beta.org/1\nWatched: the server could not be reached\nLast checked " +
-                FormatVisitTime(clock.Now()),
+                FormatVisitTime(clock.Now()).toStdString(),
             tip);
   window->OnCommand(res::kCmdWatchPages);
   EXPECT_EQ("No longer watched.", Status());

@@ -186,7 +186,7 @@ TEST_F(TopicsWindowTest, NewEditAndDeleteActOnTheSelectionAndWriteTheFiles) {
   Key(Qt::Key_Delete);
   EXPECT_EQ(" b A F(new link x Folder G())", Outline());
   ASSERT_TRUE(Item("A").isValid());
-  EXPECT_EQ("http://A/", Item("A").data(Qt::ToolTipRole).toString().toStdString());
+  EXPECT_EQ("http://A/", window->Items().NodeOf(Item("A"))->target) << "stored as typed";
 
   const std::string folderFile = window->Items().NodeOf(Item("F"))->target;
   Click("F");
@@ -282,6 +282,34 @@ TEST_F(TopicsWindowTest, ImportsAndExportsBookmarkFiles) {
   window->ImportFile(dir + "/pipe");
   ASSERT_EQ(3u, messages.Shown().size());
   EXPECT_EQ("Could not open " + dir + "/pipe: it is a pipe, not a file.", messages.Shown()[2]);
+}
+
+// Expanded folders stay so through an import and come back expanded in a new window (from the
+// preferences); Edit and Delete need a selection; an empty tree says how to begin.
+TEST_F(TopicsWindowTest, ExpandedFoldersSurviveAnImportAndAReopen) {
+  Open();
+  window->Tree()->collapseAll();
+  window->Tree()->expand(Item("F"));
+  window->Tree()->clearSelection();
+  EXPECT_FALSE(window->MenuAction(res::kCmdEditTopic)->isEnabled());
+  EXPECT_FALSE(window->MenuAction(res::kCmdDeleteTopic)->isEnabled());
+  Click("y");
+  EXPECT_TRUE(window->MenuAction(res::kCmdEditTopic)->isEnabled());
+  const std::string in = dir + "/in.html";
+  std::ofstream(in)
+      << "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p>\n<DT><A HREF=\"http://one/\">One</A>\n</DL><p>\n";
+  window->ImportFile(in);
+  ASSERT_TRUE(Item("One").isValid());
+  EXPECT_TRUE(window->Tree()->isExpanded(Item("F")));
+
+  window.reset();
+  window = std::make_unique<CTopicsDlg>(services);
+  window->show();
+  EXPECT_TRUE(window->Tree()->isExpanded(Item("F")));
+  EXPECT_FALSE(window->EmptyHint()->isVisibleTo(window.get()));
+  for (const char* name : {"F", "One", "a", "b"}) topics.Delete(*window->Items().NodeOf(Item(name)));
+  EXPECT_TRUE(window->EmptyHint()->isVisibleTo(window.get()));
+  EXPECT_TRUE(window->EmptyHint()->text().contains("Ctrl+T"));
 }
 
 // The program may end (and delete the window) while an import reads its file: nothing is added
@@ -425,15 +453,19 @@ TEST_F(TopicsWindowTest, TheCheckerWritesFoldersButNeverDuringADrag) {
   view.SaveHeld();
   EXPECT_EQ(1234u, storedSize());
   EXPECT_EQ(clock.Now(), items.NodeOf(x)->lastVisited);
-  view.SetVerdict(x, Verdict::kUpdated);
+  view.SetVerdict(x, Verdict::kUpdated, {"Its size went from 1 to 1234 bytes."});
+  EXPECT_TRUE(items.IndexOf(items.NodeOf(x))
+                  .data(Qt::ToolTipRole)
+                  .toString()
+                  .endsWith("Updated: Its size went from 1 to 1234 bytes."));
   EXPECT_FALSE(view.Describe(9999, facts));
 }
 
 TEST_F(TopicsWindowTest, ClosingWritesTopicsData) {
   Open();
-  std::filesystem::remove(prefs.topicsPath);
+  std::filesystem::remove(paths.topicsPath);
   window->OnCommand(res::kCmdClose);
-  EXPECT_TRUE(std::filesystem::exists(prefs.topicsPath));
+  EXPECT_TRUE(std::filesystem::exists(paths.topicsPath));
 }
 
 // Watch for Changes on a folder takes every link below it; again, it stops watching them.

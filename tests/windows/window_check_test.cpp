@@ -90,6 +90,21 @@ TEST_F(WindowCheckTest, PageMarksRunShowsVerdictsThenAllDone) {
   EXPECT_EQ(Pixels(LoadIconResource(res::kIconUpdated)), shown(updated));
   EXPECT_EQ(Pixels(LoadIconResource(res::kIconBadStatus)), shown(missing));
   EXPECT_EQ(Pixels(LoadIconResource(res::kIconUnreachable)), shown(closed));
+  const auto tip = [&](const CPez& page) {
+    const int row = window.Model().Rows().ShownPosition(rows.FindPage(&page)->key);
+    return window.Model().index(row, 0).data(Qt::ToolTipRole).toString().toStdString();
+  };
+  EXPECT_EQ("missing\nError: The server answered 404 Not Found.", tip(missing));
+  EXPECT_EQ(0u, tip(closed).find("closed\nUnreachable: The server could not be reached (")) << tip(closed);
+  EXPECT_EQ("unchanged", tip(unchanged));
+
+  // A new run takes the old marks away before it shows its own (here it checks nothing at all).
+  ChooseScope(true, "Check selected PageMarks only");
+  window.OnCommand(res::kCmdCheckForUpdates);
+  ASSERT_TRUE(WaitUntil([&] { return window.StatusText()->text() == kAllDoneStatus; }, 20000));
+  for (const CPez* page : {&updated, &missing, &closed})
+    EXPECT_EQ(Verdict::kUnchanged, rows.FindPage(page)->verdict);
+  EXPECT_EQ(Pixels(LoadIconResource(res::kIconPageMark)), shown(missing));
 }
 
 // The selected Topic only: its links take the store's visit times first, then show their verdicts.

@@ -10,7 +10,9 @@
 #include "resources/resource_ids.h"
 #include "support/fake_clock.h"
 #include "windows/page_mark_rows.h"
-#include "windows/visit_time.h"
+#include "windows/shown_text.h"
+#include "windows/text_dialogs.h"
+#include "windows/shown_text.h"
 #include "windows/watch_marks.h"
 #include "windows/window_menus.h"
 #include "windows/window_placement.h"
@@ -82,9 +84,9 @@ TEST(PageMarkRowsTest, RowsComeAndGoByKeyAndKeysAreNeverUsedAgain) {
   rows.SetFilter("b");
   rows.Reset({&a});
   const ItemKey first = rows.FindPage(&a)->key;
-  EXPECT_FALSE(rows.WouldShow(a));
-  EXPECT_TRUE(rows.WouldShow(b));
-  rows.AddTop(b);
+  EXPECT_EQ(-1, rows.PlaceOf(a));
+  EXPECT_EQ(0, rows.PlaceOf(b));
+  EXPECT_EQ(0, rows.Add(b));
   EXPECT_EQ(0, rows.ShownPosition(rows.FindPage(&b)->key));
   rows.SetVerdict(first, Verdict::kUpdated);
   rows.SetFilter("");
@@ -112,18 +114,78 @@ TEST(PageMarkRowsTest, ARefreshedTitleShowsAndCanLeaveTheFilter) {
   EXPECT_EQ(0, rows.ShownCount());
 }
 
+// A new row goes where the sort puts it, ahead of the rows it ties with, and stays sorted through
+// a reset; the filter counts only the rows it shows. Verdicts go at once for every row.
+TEST(PageMarkRowsTest, NewRowsAndResetsKeepTheSort) {
+  const CPez kiwi = Page("Kiwi", "http://k/", 30), apple = Page("apple", "http://a/", 10),
+             mango = Page("Mango", "http://m/", 20), lime = Page("Lime", "http://l/", 40),
+             kiwi2 = Page("kiwi", "http://k2/", 50);
+  PageMarkRows rows;
+  rows.Reset({&kiwi, &apple, &mango});
+  rows.Sort(kTitleColumn, true);
+  EXPECT_EQ(2, rows.PlaceOf(lime));
+  EXPECT_EQ(2, rows.Add(lime));
+  EXPECT_EQ((std::vector<std::string>{"apple", "Kiwi", "Lime", "Mango"}), ShownTitles(rows));
+  EXPECT_EQ(1, rows.Add(kiwi2)) << "ahead of the row it ties with";
+  rows.SetFilter("m");
+  EXPECT_EQ(0, rows.PlaceOf(Page("Amber", "http://x/")));
+  EXPECT_EQ(-1, rows.PlaceOf(Page("Pear", "http://p/")));
+  EXPECT_EQ(2, rows.PlaceOf(Page("Plum", "http://p/")));
+  rows.SetFilter("");
+  rows.Reset({&lime, &mango, &apple});
+  EXPECT_EQ((std::vector<std::string>{"apple", "Lime", "Mango"}), ShownTitles(rows));
+  EXPECT_EQ(kTitleColumn, rows.SortColumn());
+
+  rows.SetVerdict(rows.FindPage(&lime)->key, Verdict::kUnreachable, "No answer within 30 s.");
+  rows.ClearVerdicts();
+  EXPECT_EQ(Verdict::kUnchanged, rows.FindPage(&lime)->verdict);
+  EXPECT_TRUE(rows.FindPage(&lime)->reason.isEmpty());
+}
+
+// URLs read decoded and filter so; what is stored and opened stays encoded.
+TEST(ShownText, UrlsDecodedForReadingAndVerdictTips) {
+  EXPECT_EQ(QStringLiteral("https://example.org/Zürich?q=a b"),
+            ShownUrl("https://example.org/Z%C3%BCrich?q=a%20b"));
+  EXPECT_EQ(QStringLiteral("https://bücher.de/"), ShownUrl("https://xn--bcher-kva.de/"));
+  EXPECT_EQ(QStringLiteral("not a url %41"), ShownUrl("not a url %41"));
+  const CPez page = Page("", "https://example.org/Z%C3%BCrich");
+  PageMarkRows rows;
+  rows.Reset({&page});
+  rows.SetFilter("ZÜR");
+  EXPECT_EQ(1, rows.ShownCount());
+  EXPECT_EQ(QStringLiteral("https://example.org/Z%C3%BCrich"), rows.Shown(0).url);
+
+  EXPECT_EQ(QStringLiteral("Title"), WithVerdict("Title", Verdict::kUnchanged, "ignored"));
+  EXPECT_EQ(QStringLiteral("Title\nError: The server answered 404 Not Found."),
+            WithVerdict("Title", Verdict::kBadStatus, "The server answered 404 Not Found."));
+  EXPECT_EQ(QStringLiteral("Updated"), WithVerdict("", Verdict::kUpdated, ""));
+}
+
 TEST(WindowPlacement, CentredAtTheirSizes) {
   EXPECT_EQ(QRect(171, 192, 682, 384), PageMarksPlacement(QRect(0, 0, 1024, 768)));
   EXPECT_EQ(QRect(320, 128, 384, 512), SitesPlacement(QRect(0, 0, 1024, 768)));
   EXPECT_EQ(QRect(1100, 0, 400, 300), PageMarksPlacement(QRect(1000, -150, 600, 600)));
 }
 
-TEST(VisitTimes, LocaleDateThenTwelveHourClock) {
+TEST(VisitTimes, TheLocalesShortDateWithAFourDigitYearThenItsTime) {
   ::setenv("TZ", "UTC", 1);
   ::tzset();
-  std::setlocale(LC_TIME, "C");
-  EXPECT_EQ("11/14/23 10:13 PM", FormatVisitTime(1700000000));
-  EXPECT_EQ("01/01/70 12:00 AM", FormatVisitTime(0));
+  const QLocale us(QLocale::English, QLocale::UnitedStates);
+  EXPECT_EQ(QStringLiteral("11/14/2023 10:13 PM"),
+            FormatVisitTime(1700000000, us).replace(QChar(0x202f), u' '));
+  EXPECT_EQ(QStringLiteral("14.11.2023 22:13"),
+            FormatVisitTime(1700000000, QLocale(QLocale::German, QLocale::Germany)));
+  EXPECT_EQ(QStringLiteral("2023-11-14 22:13"),
+            FormatVisitTime(1700000000, QLocale(QLocale::Swedish, QLocale::Sweden)));
+}
+
+TEST(TypedAddresses, AnAddressWithoutSchemeGetsOne) {
+  EXPECT_EQ("http://example.org/page", TypedAddress("example.org/page"));
+  EXPECT_EQ("http://example.org:8080/x", TypedAddress(" example.org:8080/x "));
+  EXPECT_EQ("file:///home/me/a.html", TypedAddress("/home/me/a.html"));
+  for (const char* kept : {"https://example.org/Z%C3%BCrich", "HTTP://Example.org", "mailto:me@example.org",
+                           "ftp://files.example/", ""})
+    EXPECT_EQ(kept, TypedAddress(kept));
 }
 
 TEST(WindowKeys, TheTablesGiveCtrlTDelAndF2) {
@@ -132,13 +194,15 @@ TEST(WindowKeys, TheTablesGiveCtrlTDelAndF2) {
     for (const Accelerator& accelerator : LoadAcceleratorResource(table))
       keys.push_back(KeysOf(accelerator).toString().toStdString() + "=" +
                      std::to_string(accelerator.command));
-    EXPECT_EQ((std::vector<std::string>{"Ctrl+T=32959", "Del=32958", "F2=32962"}), keys);
+    EXPECT_EQ(
+        (std::vector<std::string>{"Ctrl+T=32959", "Del=32958", "F2=32962", "Ctrl+W=57602", "Esc=57602"}),
+        keys);
   }
   std::vector<std::string> topicKeys;
   for (const Accelerator& accelerator : LoadAcceleratorResource(res::kAccelTopics))
     topicKeys.push_back(KeysOf(accelerator).toString().toStdString() + "=" +
                         std::to_string(accelerator.command));
-  EXPECT_EQ((std::vector<std::string>{"Del=32946", "F2=32945"}), topicKeys);
+  EXPECT_EQ((std::vector<std::string>{"Del=32946", "F2=32945", "Ctrl+W=57602", "Esc=57602"}), topicKeys);
   EXPECT_TRUE(LoadAcceleratorResource(188).empty());
   EXPECT_TRUE(KeysOf(Accelerator{0x13, false, 1}).isEmpty());
 }
@@ -180,9 +244,9 @@ TEST(WatchRules, PicturesTipsAndTheWatchFilter) {
   EXPECT_EQ(Verdict::kUnreachable, ShownVerdict(Verdict::kUnreachable, &a)) << "the window's own check wins";
   EXPECT_EQ(Verdict::kBadStatus, ShownVerdict(Verdict::kUnchanged, &b));
   EXPECT_EQ(Verdict::kUnchanged, ShownVerdict(Verdict::kUnchanged, nullptr));
-  EXPECT_NE(std::string::npos, WatchTip(a).find("changed on " + FormatVisitTime(1700000100)));
+  EXPECT_NE(std::string::npos, WatchTip(a).find("changed on " + FormatVisitTime(1700000100).toStdString()));
   EXPECT_NE(std::string::npos, WatchTip(b).find("answered \"404 Not Found\" (2 checks in a row)"));
-  EXPECT_NE(std::string::npos, WatchTip(b).find("Last checked " + FormatVisitTime(1700000300)));
+  EXPECT_NE(std::string::npos, WatchTip(b).find("Last checked " + FormatVisitTime(1700000300).toStdString()));
 
   const CPez pa = Page("A", "http://a/"), pb = Page("B", "http://b/"), pc = Page("C", "http://c/");
   PageMarkRows rows;
@@ -191,7 +255,7 @@ TEST(WatchRules, PicturesTipsAndTheWatchFilter) {
   EXPECT_EQ((std::vector<std::string>{"A", "B"}), ShownTitles(rows));
   rows.SetWatchFilter(WatchFilter::kChanged, &watched);
   EXPECT_EQ((std::vector<std::string>{"A"}), ShownTitles(rows));
-  EXPECT_FALSE(rows.WouldShow(pc));
+  EXPECT_EQ(-1, rows.PlaceOf(pc));
   rows.SetFilter("zzz");
   EXPECT_TRUE(ShownTitles(rows).empty());
   rows.SetFilter("");

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <QAbstractItemModel>
 #include <QApplication>
@@ -16,21 +15,11 @@
 #include <vector>
 
 #include "platform/curl_http_client.h"
-#include "store/data_files.h"
-#include "store/page_mark_store.h"
-#include "store/prefs.h"
-#include "store/topics_model.h"
-#include "support/fake_clock.h"
-#include "support/recording_message_boxes.h"
+#include "support/data_fixture.h"
+#include "support/recording_opener.h"
 #include "windows/window_services.h"
 
 namespace windowstest {
-
-class RecordingOpener : public UrlOpener {
- public:
-  void OpenInBrowser(const std::string& url) override { opened.push_back(url); }
-  std::vector<std::string> opened;
-};
 
 // Runs the event loop until done() holds; false when it still does not after timeoutMs. (QtTest's
 // QTRY macros report to QtTest, not to GoogleTest: a failure would pass unseen.)
@@ -55,16 +44,9 @@ inline void WhenModal(std::function<void(QWidget&)> act) {
 }
 
 // A store, Topics and data files in a temporary working folder, and recording fakes for the rest.
-class WindowsFixture : public ::testing::Test {
+class WindowsFixture : public DataFixture {
  protected:
-  void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "hopwise-windows-XXXXXX").string();
-    ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
-    dir = pattern;
-    std::filesystem::create_directory(dir + "/Topics");
-    FormDataPaths(prefs, dir);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir); }
+  WindowsFixture() : DataFixture("hopwise-windows") {}
 
   // A visit ten seconds after the last one.
   const CPez& Visit(const std::string& url, const std::string& title) {
@@ -73,13 +55,6 @@ class WindowsFixture : public ::testing::Test {
     return *store.FindPageMarkByUrl(url);
   }
 
-  std::string dir;
-  FakeClock clock;
-  RecordingMessageBoxes messages;
-  CPrefs prefs;
-  PageMarkStore store{prefs, clock};
-  DataFiles files{messages, clock};
-  TopicsModel topics{files, clock, prefs};
   RecordingOpener opener;
   CurlHttpClient http;
   WatchedPages watched{clock};

@@ -1,0 +1,7 @@
+#include "app/app_style.h"
+
+int AppStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                        QStyleHintReturn* returnData) const {
+  if (hint == SH_DialogButtonBox_ButtonsHaveIcons) return 0;
+  return QProxyStyle::styleHint(hint, option, widget, returnData);
+}

@@ -1,0 +1,1 @@
+// Compiled only for the precompiled headers of cmake/HopwisePch.cmake.
