@@ -115,7 +115,7 @@ void CTrayApp::CreateParts() {
   http_ = std::make_unique<CurlHttpClient>();
   windowServices_ = std::make_unique<WindowServices>(
       WindowServices{prefs_, store_, topics_, *browser_, services_.messages, *http_});
-  windowServices_->saveStore = [this] { return dataFiles_.SaveCache(store_, prefs_.cachePath); };
+  windowServices_->saveStore = [this] { return dataFiles_.SaveCache(store_, paths_.cachePath); };
   toolWindows_ = std::make_unique<ToolWindowSet>(*windowServices_);
   dialogs_ = std::make_unique<CommandDialogSet>(prefs_, services_.messages);
   tray_ = std::make_unique<CTrayWnd>(prefs_, store_, topics_, *browser_, services_.launcher,

@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QPainter>
 
-#include "windows/visit_time.h"
+#include "windows/shown_text.h"
 
 namespace {
 
@@ -61,7 +61,7 @@ QVariant FoundPageModel::data(const QModelIndex& index, int role) const {
     case kWhereRole:
       return Where(*page);
     case kLastVisitedRole:
-      return QString::fromStdString(FormatVisitTime(page->lastVisited));
+      return FormatVisitTime(page->lastVisited);
     default:
       return {};
   }
