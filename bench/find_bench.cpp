@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "shell/page_finder.h"
-#include "store/data_paths.h"
 #include "store/data_files.h"
+#include "store/data_paths.h"
 
 namespace fs = std::filesystem;
 using Clocked = std::chrono::steady_clock;

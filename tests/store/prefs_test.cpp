@@ -10,10 +10,12 @@
 
 namespace {
 
-const std::vector<std::string> kWriteOrder{
-    "Browser",       "Browser Path", "Column 0",       "Column 1",       "Column 2",           "Column 3",
-    "Max PageMarks", "Power User",   "Menu State",     "Simple Sites",   "Check Secure Pages", "Modern Sites",
-    "Sort Column",   "Sort Flag",    "Browser Import Offered", "Search Address", "Expanded Sites", "Expanded Topics"};
+const std::vector<std::string> kWriteOrder{"Browser",        "Browser Path",       "Column 0",
+                                           "Column 1",       "Column 2",           "Column 3",
+                                           "Max PageMarks",  "Power User",         "Menu State",
+                                           "Simple Sites",   "Check Secure Pages", "Modern Sites",
+                                           "Sort Column",    "Sort Flag",          "Browser Import Offered",
+                                           "Search Address", "Expanded Sites",     "Expanded Topics"};
 
 void ExpectDefaults(const CPrefs& prefs) {
   const CPrefs defaults;
