@@ -5,9 +5,12 @@
 #include <QFileInfo>
 #include <QUrl>
 
+// Installed, the program is PREFIX/libexec/hopwise/hopwise and the page PREFIX/share/hopwise/help/;
+// in the build folder both hang off the build folder (bin/ and share/).
 std::string HelpPageFile() {
-  return QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../share/hopwise/help/hopwise.html")
-      .toStdString();
+  const QString here = QCoreApplication::applicationDirPath();
+  const QString top = here.endsWith("/libexec/hopwise") ? "/../.." : "/..";
+  return QDir::cleanPath(here + top + "/share/hopwise/help/hopwise.html").toStdString();
 }
 
 std::string HelpPageUrl(const std::string& file, const std::string& section) {
