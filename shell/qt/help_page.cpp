@@ -5,12 +5,14 @@
 #include <QFileInfo>
 #include <QUrl>
 
-// Installed, the program is PREFIX/libexec/hopwise/hopwise and the page PREFIX/share/hopwise/help/;
-// in the build folder both hang off the build folder (bin/ and share/).
-std::string HelpPageFile() {
-  const QString here = QCoreApplication::applicationDirPath();
+std::string HelpPageFileFor(const std::string& programFolder) {
+  const QString here = QString::fromStdString(programFolder);
   const QString top = here.endsWith("/libexec/hopwise") ? "/../.." : "/..";
   return QDir::cleanPath(here + top + "/share/hopwise/help/hopwise.html").toStdString();
+}
+
+std::string HelpPageFile() {
+  return HelpPageFileFor(QCoreApplication::applicationDirPath().toStdString());
 }
 
 std::string HelpPageUrl(const std::string& file, const std::string& section) {
