@@ -85,6 +85,10 @@ sleep 1
 xdotool key ctrl+w
 id=$(window "Hopwise Sites")
 sleep 1
+# Open the first two Sites to show their pages.
+eval "$(xdotool getwindowgeometry --shell "$id")"
+xdotool mousemove $((X + 80)) $((Y + 28)) click 1 key Right Down Down Down Right
+sleep 0.5
 import -window "$id" "$out/sites.png"
 for shot in pagemarks sites; do
   echo "packaging/screenshots/$shot.png: $(identify -format '%wx%h' "$out/$shot.png")"
