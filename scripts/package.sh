@@ -15,6 +15,14 @@ if [ -f build/CMakeCache.txt ] && grep -q '^HOPWISE_RSVG_CONVERT:FILEPATH=.*NOTF
   cmake build >/dev/null
 fi
 
+# The package's version is the program's: debian/changelog gets an entry with each new version.
+version=$(sed -n 's/^project(hopwise VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+changelog_version=$(dpkg-parsechangelog -S Version)
+if [ "$version" != "$changelog_version" ]; then
+  echo "debian/changelog is at $changelog_version, the program at $version: add a changelog entry (dch -v $version)" >&2
+  exit 1
+fi
+
 rm -rf build-deb
 mkdir -p build-deb
 echo "Building the Debian package in build-deb/..."
