@@ -167,10 +167,10 @@ void BringIn(benchmark::State& state, BrowserKind browser) {
     NoMessages messages;
     SystemClock clock;
     CPrefs prefs;
-    FormDataPaths(prefs, data);
+    const DataPaths paths = FormDataPaths(data);
     prefs.maxPageMarks = 5000;
     DataFiles files(messages, clock);
-    TopicsModel model(files, clock, prefs);
+    TopicsModel model(files, clock, paths);
     PageMarkStore store(prefs, clock);
     SeededRandom random(1);
     state.ResumeTiming();
@@ -181,7 +181,7 @@ void BringIn(benchmark::State& state, BrowserKind browser) {
     std::string why;
     if (!ReadBrowserProfile(profile, options, read, why)) state.SkipWithError(why.c_str());
     result = ApplyBrowserImport(read, store, model, random,
-                                [&] { return files.SaveCache(store, prefs.cachePath); });
+                                [&] { return files.SaveCache(store, paths.cachePath); });
 
     state.PauseTiming();
     fs::remove_all(data);

@@ -16,6 +16,7 @@
 
 #include "shell/page_finder.h"
 #include "store/data_files.h"
+#include "store/data_paths.h"
 
 namespace fs = std::filesystem;
 using Clocked = std::chrono::steady_clock;
@@ -73,13 +74,13 @@ void FillStore(PageMarkStore& store, std::mt19937& random) {
   store.Load(std::move(pages));
 }
 
-void WriteTopics(DataFiles& files, const CPrefs& prefs, std::mt19937& random) {
+void WriteTopics(DataFiles& files, const DataPaths& paths, std::mt19937& random) {
   TopicArray top;
   for (int f = 0; f < kFolders; ++f) {
     auto folder = std::make_unique<CTopic>(kNow);
     folder->isFolder = 1;
     folder->name = "Folder " + kWords[f % kWords.size()] + " " + std::to_string(f);
-    folder->target = prefs.branchPath + "f" + std::to_string(f) + ".data";
+    folder->target = paths.branchPath + "f" + std::to_string(f) + ".data";
     TopicArray links;
     for (int i = 0; i < kLinksPerFolder; ++i) {
       auto link = std::make_unique<CTopic>(kNow - static_cast<Time32>(random() % (800 * 86400)));
@@ -90,7 +91,7 @@ void WriteTopics(DataFiles& files, const CPrefs& prefs, std::mt19937& random) {
     files.SaveBranch(folder->target, links);
     top.push_back(std::move(folder));
   }
-  files.SaveBranch(prefs.topicsPath, top);
+  files.SaveBranch(paths.topicsPath, top);
 }
 
 double Ms(Clocked::duration d) {
@@ -141,13 +142,13 @@ int main() {
   FixedClock clock;
   CPrefs prefs;
   prefs.maxPageMarks = kPageMarks;
-  FormDataPaths(prefs, pattern);
+  const DataPaths paths = FormDataPaths(pattern);
   DataFiles files(messages, clock);
   PageMarkStore store(prefs, clock);
-  TopicsModel topics(files, clock, prefs);
+  TopicsModel topics(files, clock, paths);
   std::mt19937 random(24);
   FillStore(store, random);
-  WriteTopics(files, prefs, random);
+  WriteTopics(files, paths, random);
   topics.Root();
 
   PageFinder finder(store, topics, prefs);

@@ -219,7 +219,7 @@ HttpOutcome CurlSession::Finish(CURLcode code, HttpVerb verb, HttpResponse& resp
                         (code == CURLE_WRITE_ERROR && body_.endedOnPurpose);
   if (!answered) {
     response.timedOut = code == CURLE_OPERATION_TIMEDOUT;
-    response.failure = curl_easy_strerror(code);
+    response.failure = Curl().easyStrerror(code);
     return HttpOutcome::kFailed;
   }
   response.status = Status();

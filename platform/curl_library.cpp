@@ -17,6 +17,7 @@ bool FindAll(void* library, CurlLibrary& curl) {
          Find(library, "curl_easy_cleanup", curl.easyCleanup) &&
          Find(library, "curl_easy_setopt", curl.easySetopt) &&
          Find(library, "curl_easy_getinfo", curl.easyGetinfo) &&
+         Find(library, "curl_easy_strerror", curl.easyStrerror) &&
          Find(library, "curl_easy_header", curl.easyHeader) &&
          Find(library, "curl_multi_init", curl.multiInit) &&
          Find(library, "curl_multi_cleanup", curl.multiCleanup) &&

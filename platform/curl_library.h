@@ -13,6 +13,7 @@ struct CurlLibrary {
   void (*easyCleanup)(CURL* easy);
   CURLcode (*easySetopt)(CURL* easy, CURLoption option, ...);
   CURLcode (*easyGetinfo)(CURL* easy, CURLINFO info, ...);
+  const char* (*easyStrerror)(CURLcode code);
   CURLHcode (*easyHeader)(CURL* easy, const char* name, size_t index, unsigned int origin, int request,
                           curl_header** header);
   CURLM* (*multiInit)();

@@ -3,12 +3,15 @@
 
 # What building the programs needs (cmake -DBUILD_TESTING=OFF).
 HOPWISE_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config ccache qt6-base-dev qt6-qpa-plugins qt6-svg-dev
-  libcurl4-openssl-dev libpsl-dev nlohmann-json3-dev libsqlite3-dev libxcb1-dev)
+  libcurl4-openssl-dev libpsl-dev nlohmann-json3-dev libsqlite3-dev libxcb1-dev librsvg2-bin)
 # What running Hopwise needs besides: Qt's Wayland plugin, so that a Wayland session works too.
 HOPWISE_RUN_PACKAGES=(qt6-wayland)
 # The programs a user runs (scripts/run.sh builds only these).
 HOPWISE_PROGRAM_TARGETS=(hopwise hopwise-start hopwise-browser-bridge hopwise_bridge_xpi hopwise-stand-in-browser
   hopwise-archive hopwise-bookmarks hopwise_help_page)
+# What scripts/package.sh needs besides: the Debian package tools and the checkers of the package,
+# its AppStream metadata and its menu entry.
+HOPWISE_PACKAGE_PACKAGES=(dpkg-dev debhelper fakeroot lintian appstream desktop-file-utils)
 # What the tests and benchmarks need besides: GoogleTest, Google Benchmark, cpp-httplib for the web
 # servers of the checker's and the bridge's tests, the real browsers for the bridge tests (label
 # "browser"), Node.js for the extension's own test, desktop-file-validate for the menu entry,

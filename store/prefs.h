@@ -27,11 +27,11 @@ struct CPrefs {
   // each named by its names from the top, a tab apart.
   std::string expandedSites;
   std::string expandedTopics;
-  int32_t powerUser = 0;         // "Power User": non-zero removes the six link submenus (a new
-                                 // preferences file starts with it on)
-  int32_t checkSecurePages = 1;  // "Check Secure Pages": non-zero checks https pages like http ones
-  int32_t modernSites = 1;       // "Modern Sites": non-zero groups http and https pages by their
-                                 // registrable domain, as browsers do
+  int32_t powerUser = 0;             // "Power User": non-zero removes the six link submenus (a new
+                                     // preferences file starts with it on)
+  int32_t checkSecurePages = 1;      // "Check Secure Pages": non-zero checks https pages like http ones
+  int32_t modernSites = 1;           // "Modern Sites": non-zero groups http and https pages by their
+                                     // registrable domain, as browsers do
   int32_t browserImportOffered = 0;  // "Browser Import Offered": non-zero once the offer to bring in
                                      // a browser's history and bookmarks was answered
   // "Check Watched Pages Hours": the watched pages are checked this often; 0 never.

@@ -162,6 +162,7 @@ struct Topics {
   StderrMessages messages;
   SystemClock clock;
   DataPaths paths;
+  CPrefs prefs;  // only "Max PageMarks" counts here
   DataFiles files{messages, clock};
   TopicsModel model{files, clock, paths};
 };
@@ -244,7 +245,7 @@ int ImportBrowser(const Command& command) {
     return 1;
   }
   if (!MakeFolder(command.dataDir) || !MakeFolder(command.dataDir + "/Topics")) return 1;
-  const LoadOutcome cache = topics.files.LoadCache(store, topics.prefs.cachePath);
+  const LoadOutcome cache = topics.files.LoadCache(store, topics.paths.cachePath);
   topics.model.Root();
   if (cache == LoadOutcome::Unreadable || cache == LoadOutcome::Damaged || topics.files.UnreadFiles() > 0) {
     Fail("the data folder could not be read whole; nothing was brought in.");
@@ -252,7 +253,7 @@ int ImportBrowser(const Command& command) {
   }
   SeededRandom random(static_cast<uint32_t>(topics.clock.Now()));
   BrowserImportResult result = ApplyBrowserImport(data, store, topics.model, random, [&] {
-    return topics.files.SaveCache(store, topics.prefs.cachePath);
+    return topics.files.SaveCache(store, topics.paths.cachePath);
   });
   result.source = DescribeProfile(*profile);
   if (!result.problem.empty()) {

@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -15,7 +16,9 @@
 #include <QSpinBox>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <cstdlib>
 
+#include "platform/autostart_entry.h"
 #include "resources/icons.h"
 #include "resources/resource_ids.h"
 #include "windows/page_mark_count_box.h"
@@ -62,7 +65,9 @@ CPreferencesDlg::CPreferencesDlg(CPrefs& prefs, MessageBoxes& messages, std::fun
       watchHours_(new QSpinBox(this)),
       search_(new QComboBox(this)),
       browser_(new QLineEdit(this)),
-      change_(new QPushButton("Change", this)) {
+      change_(new QPushButton("Change", this)),
+      startAtLogIn_(new QCheckBox("Start Hopwise when I log in", this)),
+      autostartFile_(AutostartFile(std::getenv("HOME"), std::getenv("XDG_CONFIG_HOME"))) {
   setWindowTitle("Hopwise Preferences");
   setWindowIcon(LoadIconResource(res::kIconActive));
   BuildLayout();
@@ -104,6 +109,7 @@ void CPreferencesDlg::BuildLayout() {
   form->addRow("Check watched pages every:", watchHours_);
   form->addRow("Search with:", search_);
   form->addRow("Browser:", browserRow);
+  form->addRow(startAtLogIn_);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, Qt::Vertical, this);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -130,6 +136,7 @@ void CPreferencesDlg::ShowPreferences() {
   search_->setEditText(QString::fromStdString(SearchFieldText(choices_.searchAddress, searchServices_)));
   ShowSearchAddress();
   browser_->setText(QString::fromStdString(JoinProgramPath(prefs_.browserPath, prefs_.browser)));
+  startAtLogIn_->setChecked(AutostartIsOn(autostartFile_));
 }
 
 // The field's tooltip is the address Quick Search will use.
@@ -165,5 +172,17 @@ void CPreferencesDlg::accept() {
   choices_.checkSecurePages = securePages_->isChecked();
   choices_.watchHours = watchHours_->value();
   choices_.searchAddress = ReadSearchAddress(search_->currentText().toStdString(), searchServices_);
+  if (!ApplyStartAtLogIn()) return;
   QDialog::accept();
+}
+
+// The entry starts the start command that belongs to this program, so it works from a build folder too.
+bool CPreferencesDlg::ApplyStartAtLogIn() {
+  const bool on = startAtLogIn_->isChecked();
+  if (on == AutostartIsOn(autostartFile_)) return true;
+  const std::string command = StartCommandFor(QCoreApplication::applicationFilePath().toStdString());
+  const std::string problem = SetAutostart(autostartFile_, on, command);
+  if (problem.empty()) return true;
+  messages_.Ok(problem);
+  return false;
 }

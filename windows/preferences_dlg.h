@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QString>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "platform/message_boxes.h"
@@ -24,6 +25,8 @@ class QSpinBox;
 // ("Choose the browser program", opening on the current one), stores it in the preferences at once (Cancel
 // does not undo it) and tells browserChosen. OK refuses a number that is not an integer from 50 to 1500 with
 // a message and stays open; otherwise Choices() holds what the user chose.
+// "Start Hopwise when I log in" shows whether the log-in entry is there; OK writes or removes it
+// when the box changed (a failure says why and the dialog stays open).
 class CPreferencesDlg : public QDialog {
   Q_OBJECT
 
@@ -52,12 +55,14 @@ class CPreferencesDlg : public QDialog {
   QComboBox* SearchAddress() const { return search_; }
   QLineEdit* Browser() const { return browser_; }
   QPushButton* ChangeButton() const { return change_; }
+  QCheckBox* StartAtLogInBox() const { return startAtLogIn_; }
 
  private:
   void BuildLayout();
   void ShowPreferences();
   void OnChange();
   void ShowSearchAddress();
+  bool ApplyStartAtLogIn();
 
   CPrefs& prefs_;
   MessageBoxes& messages_;
@@ -76,4 +81,6 @@ class CPreferencesDlg : public QDialog {
   QComboBox* search_;
   QLineEdit* browser_;
   QPushButton* change_;
+  QCheckBox* startAtLogIn_;
+  std::string autostartFile_;
 };

@@ -27,7 +27,8 @@ void SiteTreeCheckView::Forget(const void* node) {
 }
 
 void SiteTreeCheckView::SetVerdict(ItemKey item, Verdict verdict, const VerdictCause& cause) {
-  if (const CPez* page = PageOf(item)) model_.SetVerdict(*page, verdict, QString::fromStdString(cause.reason));
+  if (const CPez* page = PageOf(item))
+    model_.SetVerdict(*page, verdict, QString::fromStdString(cause.reason));
 }
 
 std::vector<ItemKey> SiteTreeCheckView::Children(ItemKey parent) {

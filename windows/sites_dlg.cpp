@@ -193,7 +193,8 @@ void CSitesDlg::OnContextMenu(const QPoint& position) {
   }
   const CPez* page = model_->PageAt(index);
   if (!page) return;
-  LabelCommand(commandActions_, res::kCmdWatchPages, WatchCommandLabel(services_.watched, {{page->url, page->title}}));
+  LabelCommand(commandActions_, res::kCmdWatchPages,
+               WatchCommandLabel(services_.watched, {{page->url, page->title}}));
   contextMenu_->popup(tree_->viewport()->mapToGlobal(position));
 }
 

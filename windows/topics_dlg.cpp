@@ -202,7 +202,8 @@ void CTopicsDlg::OnContextMenu(const QPoint& position) {
     tree_->setCurrentIndex(QModelIndex());
   }
   const CTopic& node = Selected();
-  const std::vector<PageRef> links = &node == &services_.topics.Root() ? std::vector<PageRef>() : LinksOf(node);
+  const std::vector<PageRef> links =
+      &node == &services_.topics.Root() ? std::vector<PageRef>() : LinksOf(node);
   LabelCommand(commandActions_, res::kCmdWatchPages, WatchCommandLabel(services_.watched, links));
   EnableCommand(commandActions_, res::kCmdWatchPages, !links.empty());
   contextMenu_->popup(tree_->viewport()->mapToGlobal(position));

@@ -5,9 +5,14 @@
 #include <QFileInfo>
 #include <QUrl>
 
+std::string HelpPageFileFor(const std::string& programFolder) {
+  const QString here = QString::fromStdString(programFolder);
+  const QString top = here.endsWith("/libexec/hopwise") ? "/../.." : "/..";
+  return QDir::cleanPath(here + top + "/share/hopwise/help/hopwise.html").toStdString();
+}
+
 std::string HelpPageFile() {
-  return QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../share/hopwise/help/hopwise.html")
-      .toStdString();
+  return HelpPageFileFor(QCoreApplication::applicationDirPath().toStdString());
 }
 
 std::string HelpPageUrl(const std::string& file, const std::string& section) {

@@ -2,8 +2,11 @@
 
 #include <string>
 
-// Hopwise's help page is share/hopwise/help/hopwise.html beside the program's bin folder: the build
-// puts it there in the build folder just as the installation does under its prefix.
+// Hopwise's help page is PREFIX/share/hopwise/help/hopwise.html: installed, the program is
+// PREFIX/libexec/hopwise/hopwise; in the build folder it is bin/hopwise and the build puts the page
+// under share/ beside bin/.
+std::string HelpPageFileFor(const std::string& programFolder);
+// The same for this program.
 std::string HelpPageFile();
 
 // The address of a section of the help page at file, as a file URL with the section as its

@@ -52,7 +52,7 @@ class BrowserImportBrowsers : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(server.Listening());
-    FormDataPaths(prefs, home.root + "/data");
+    paths = FormDataPaths(home.root + "/data");
   }
 
   // hopwise-bookmarks import-browser with the browser's home as the user's.
@@ -71,7 +71,7 @@ class BrowserImportBrowsers : public ::testing::Test {
   // What the import left in the data folder: the PageMarks as "url title", the Topics shown.
   Strings Pages() {
     PageMarkStore store(prefs, clock);
-    files.LoadCache(store, prefs.cachePath);
+    files.LoadCache(store, paths.cachePath);
     Strings pages;
     for (const CPez& p : store.PageMarks()) pages.push_back(p.url + " " + p.title);
     return pages;
@@ -84,7 +84,7 @@ class BrowserImportBrowsers : public ::testing::Test {
     }
   }
   Strings Topics() {
-    TopicsModel model(files, clock, prefs);
+    TopicsModel model(files, clock, paths);
     Strings out;
     Shown(model.Root(), out);
     return out;
@@ -96,6 +96,7 @@ class BrowserImportBrowsers : public ::testing::Test {
   FakeClock clock;
   RecordingMessageBoxes messages;
   CPrefs prefs;
+  DataPaths paths;
   DataFiles files{messages, clock};
 };
 

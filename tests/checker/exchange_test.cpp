@@ -15,7 +15,8 @@ namespace checkertest {
 namespace {
 
 using Verdicts = std::vector<Verdict>;
-const Verdicts kNone;
+const Verdicts kNone;                           // not asked
+const Verdicts kNoChange{Verdict::kUnchanged};  // asked, and the answer marks nothing
 constexpr Time32 kVisit = 1700000000;
 
 std::string Dated(const TestServer& server, int64_t instant) {
@@ -58,13 +59,13 @@ class ExchangeTest : public ::testing::Test {
 };
 
 TEST_F(ExchangeTest, ALastModifiedAfterTheVisitMeansUpdated) {
-  EXPECT_EQ(kNone, page.Check(Dated(server, kVisit - 1)));
-  EXPECT_EQ(kNone, page.Check(Dated(server, kVisit)));
+  EXPECT_EQ(kNoChange, page.Check(Dated(server, kVisit - 1)));
+  EXPECT_EQ(kNoChange, page.Check(Dated(server, kVisit)));
   EXPECT_EQ(Verdicts{Verdict::kUpdated}, page.Check(Dated(server, kVisit + 1)));
   // An unknown month name reads as January: 6 January 2030, 08:49:37 UTC.
   const std::string unknownMonth = server.Url("/date?v=Sun,%2006%20Foo%202030%2008:49:37%20GMT");
   EXPECT_EQ(Verdicts{Verdict::kUpdated}, page.Check(unknownMonth, 0, 1893919776));
-  EXPECT_EQ(kNone, page.Check(unknownMonth, 0, 1893919777));
+  EXPECT_EQ(kNoChange, page.Check(unknownMonth, 0, 1893919777));
 }
 
 TEST_F(ExchangeTest, WithoutLastModifiedTheBodyLengthDecides) {
@@ -82,7 +83,7 @@ TEST_F(ExchangeTest, WithoutLastModifiedTheBodyLengthDecides) {
   for (const std::string kind : {"/sized/", "/chunked/"}) {
     for (const Case& c : cases) {
       SCOPED_TRACE(kind + std::to_string(c.served) + " after " + std::to_string(c.stored));
-      EXPECT_EQ(c.updated ? Verdicts{Verdict::kUpdated} : kNone,
+      EXPECT_EQ(c.updated ? Verdicts{Verdict::kUpdated} : kNoChange,
                 page.Check(server.Url(kind + std::to_string(c.served)), c.stored));
       EXPECT_EQ(c.after, page.view.SizeOf(page.item));
     }

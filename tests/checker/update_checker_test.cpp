@@ -62,7 +62,9 @@ TEST_F(WalkerTest, PageMarkListRunsFromTheLastToTheFirstCountingUp) {
   EXPECT_EQ((Texts{"Checking 1 of 4, " + Page(0), "Checking 2 of 4, " + closed,
                    "Checking 3 of 4, ftp://127.0.0.1/b", "Checking 4 of 4, " + Page(5), kAllDoneStatus}),
             view.statusTexts);
+  // Each page shows Unchanged while it is checked; one whose answer marks nothing shows it again.
   EXPECT_EQ((Records{{d, kUnchanged},
+                     {d, kUnchanged},
                      {c, kUnchanged},
                      {c, Verdict::kUnreachable},
                      {b, kUnchanged},
@@ -74,8 +76,9 @@ TEST_F(WalkerTest, PageMarkListRunsFromTheLastToTheFirstCountingUp) {
   EXPECT_EQ((Texts{"Checking 1 of 3, " + Page(0), "Checking 2 of 3, ftp://127.0.0.1/b",
                    "Checking 3 of 3, " + Page(5), kAllDoneStatus}),
             view.statusTexts);
-  EXPECT_EQ((Records{{d, kUnchanged}, {b, kUnchanged}, {a, kUnchanged}, {a, Verdict::kUpdated}}),
-            view.verdicts);
+  EXPECT_EQ(
+      (Records{{d, kUnchanged}, {d, kUnchanged}, {b, kUnchanged}, {a, kUnchanged}, {a, Verdict::kUpdated}}),
+      view.verdicts);
 }
 
 TEST_F(WalkerTest, SitesRunInTreeOrderPassingOverEmptySitesAndOtherSchemes) {
@@ -88,7 +91,8 @@ TEST_F(WalkerTest, SitesRunInTreeOrderPassingOverEmptySitesAndOtherSchemes) {
   EXPECT_EQ(0, Run(CheckScope(CheckAllSites)));
   EXPECT_EQ((Texts{"Checking " + Page(5) + "...", "Checking " + Page(-5) + "...", kAllDoneStatus}),
             view.statusTexts);
-  EXPECT_EQ((Records{{p1, kUnchanged}, {p1, Verdict::kUpdated}, {p3, kUnchanged}}), view.verdicts);
+  EXPECT_EQ((Records{{p1, kUnchanged}, {p1, Verdict::kUpdated}, {p3, kUnchanged}, {p3, kUnchanged}}),
+            view.verdicts);
 
   EXPECT_EQ(0, Run(CheckScope(CheckSelectedSite, third)));
   EXPECT_EQ((Texts{"Checking " + Page(-5) + "...", kAllDoneStatus}), view.statusTexts);
@@ -132,7 +136,7 @@ TEST_F(WalkerTest, PageMarksDeletedDuringTheRunArePassedOver) {
   EXPECT_EQ(
       (Texts{"Checking 1 of 3, " + server.Url("/sized/2000"), "Checking 3 of 3, " + Page(0), kAllDoneStatus}),
       view.statusTexts);
-  EXPECT_EQ((Records{{c, kUnchanged}, {a, kUnchanged}}), view.verdicts);
+  EXPECT_EQ((Records{{c, kUnchanged}, {a, kUnchanged}, {a, kUnchanged}}), view.verdicts);
 }
 
 TEST_F(WalkerTest, AStopIsObeyedAndTheNextRunStartsAfresh) {

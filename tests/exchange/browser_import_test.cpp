@@ -63,7 +63,7 @@ class BrowserImportTest : public ::testing::Test {
     ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
     dir = pattern;
     fs::create_directory(dir + "/Topics");
-    FormDataPaths(prefs, dir);
+    paths = FormDataPaths(dir);
     prefs.maxPageMarks = 3;
   }
   void TearDown() override { fs::remove_all(dir); }
@@ -122,8 +122,9 @@ class BrowserImportTest : public ::testing::Test {
   FakeClock clock{1'000'000'000};
   RecordingMessageBoxes messages;
   CPrefs prefs;
+  DataPaths paths;
   DataFiles files{messages, clock};
-  TopicsModel model{files, clock, prefs};
+  TopicsModel model{files, clock, paths};
   PageMarkStore store{prefs, clock};
   SeededRandom random{7};
   int saves = 0;
@@ -175,7 +176,7 @@ TEST_F(BrowserImportTest, NothingIsKeptWhenTheStoreOrATopicsFileCannotBeWritten)
     failing->setstate(std::ios::badbit);
     return failing;
   });
-  TopicsModel onFullDisk(full, clock, prefs);
+  TopicsModel onFullDisk(full, clock, paths);
   BrowserImportResult unwritten =
       Apply(Data({Folder("Chromium bookmarks bar", {Link("a", 1)})}, pages), &onFullDisk);
   EXPECT_EQ("The Topics files could not all be written; nothing was brought in from Chromium (Default).",
@@ -197,7 +198,7 @@ TEST_F(BrowserImportTest, AFolderWrittenBeforeTopicsDataFailedGetsItsOldContents
     failing->setstate(std::ios::badbit);
     return failing;
   });
-  TopicsModel onFullDisk(full, clock, prefs);
+  TopicsModel onFullDisk(full, clock, paths);
   BrowserImportResult result = Apply(Data({Folder("Chromium bookmarks bar", {Link("b", 2)}),
                                            Folder("Chromium other bookmarks", {Link("c", 3)})}),
                                      &onFullDisk);

@@ -93,13 +93,13 @@ TEST_F(PageFinderTest, RanksPagesAndFollowsTheStore) {
 }
 
 TEST_F(PageFinderTest, SearchesTopicLinksByFolderAndOffersEachAddressOnce) {
-  WriteTopics(prefs.topicsPath, [&] {
+  WriteTopics(paths.topicsPath, [&] {
     std::vector<std::unique_ptr<CTopic>> top;
-    top.push_back(Folder("Cooking", prefs.branchPath + "cooking.data"));
+    top.push_back(Folder("Cooking", paths.branchPath + "cooking.data"));
     top.push_back(Link("Rust book", "https://old.example.com/"));
     return top;
   }());
-  WriteTopics(prefs.branchPath + "cooking.data", [&] {
+  WriteTopics(paths.branchPath + "cooking.data", [&] {
     std::vector<std::unique_ptr<CTopic>> inner;
     inner.push_back(Link("Crème brûlée", "https://food.example.org/creme"));
     return inner;

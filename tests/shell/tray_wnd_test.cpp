@@ -24,6 +24,7 @@
 #include "platform/qt/process_launcher.h"
 #include "resources/icons.h"
 #include "resources/resource_ids.h"
+#include "shell/qt/help_page.h"
 #include "shell/qt/no_tray_window.h"
 #include "shell/qt/qt_screen_metrics.h"
 #include "shell_fixture.h"
@@ -272,6 +273,11 @@ TEST_F(TrayWndTest, AMissingHelpPageIsNamedInAMessage) {
                 2, "Hopwise cannot show its help: the help page " + dir + "/gone/hopwise.html is missing."),
             messages.Shown());
   EXPECT_EQ(std::vector<std::string>{}, launcher.launches);
+}
+
+TEST(HelpPageFile, InstalledProgramsAndBuildFoldersFindThePageUnderTheirPrefix) {
+  EXPECT_EQ("/usr/share/hopwise/help/hopwise.html", HelpPageFileFor("/usr/libexec/hopwise"));
+  EXPECT_EQ("/src/build/share/hopwise/help/hopwise.html", HelpPageFileFor("/src/build/bin"));
 }
 
 // A real program that logs its arguments, started the way Hopwise starts the browser: each

@@ -2,11 +2,15 @@
 // checks and its effect on the menus and the store, Open URL, Quick Search and the About box.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "platform/autostart_entry.h"
 #include "resources/resource_ids.h"
 #include "shell/qt/tray_wnd.h"
 #include "windows/about_dlg.h"
@@ -168,6 +172,61 @@ TEST_F(CommandDialogsTest, OpenUrlQuickSearchAndAbout) {
   for (QLabel* label : about->findChildren<QLabel*>())
     if (!label->pixmap().isNull()) ++pictures;
   EXPECT_EQ(3, pictures);
+}
+
+}  // namespace
+}  // namespace windowstest
+
+namespace windowstest {
+namespace {
+
+// "Start Hopwise when I log in" works on the entry under $XDG_CONFIG_HOME/autostart.
+class StartAtLogInTest : public CommandDialogsTest {
+ protected:
+  void SetUp() override {
+    CommandDialogsTest::SetUp();
+    config =
+        QDir::temp().filePath(QStringLiteral("hopwise-login-%1").arg(QCoreApplication::applicationPid()));
+    QDir(config).removeRecursively();
+    qputenv("XDG_CONFIG_HOME", config.toUtf8());
+    entry = config + "/autostart/hopwise.desktop";
+  }
+  void TearDown() override {
+    QDir(config).removeRecursively();
+    qunsetenv("XDG_CONFIG_HOME");
+    CommandDialogsTest::TearDown();
+  }
+  QString config;
+  QString entry;
+};
+
+TEST_F(StartAtLogInTest, OkWritesOrRemovesTheEntryAndAFailureKeepsTheDialogOpen) {
+  CPreferencesDlg& dialog = Preferences();
+  EXPECT_FALSE(dialog.StartAtLogInBox()->isChecked());
+  dialog.StartAtLogInBox()->setChecked(true);
+  dialog.accept();
+  QFile written(entry);
+  ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+  const std::string start = (QCoreApplication::applicationDirPath() + "/hopwise-start").toStdString();
+  EXPECT_EQ(AutostartEntryText(start), written.readAll().toStdString());
+
+  CPreferencesDlg& again = Preferences();
+  EXPECT_TRUE(again.StartAtLogInBox()->isChecked());
+  again.StartAtLogInBox()->setChecked(false);
+  again.accept();
+  EXPECT_FALSE(QFile::exists(entry));
+
+  QDir(config).removeRecursively();
+  QFile blocker(config);
+  ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+  blocker.close();
+  CPreferencesDlg& failing = Preferences();
+  failing.StartAtLogInBox()->setChecked(true);
+  failing.accept();
+  ASSERT_EQ(1u, messages.Shown().size());
+  EXPECT_NE(std::string::npos, messages.Shown()[0].find(config.toStdString() + "/autostart"));
+  EXPECT_TRUE(failing.isVisible());
+  QFile::remove(config);
 }
 
 }  // namespace

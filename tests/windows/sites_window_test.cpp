@@ -10,9 +10,9 @@
 
 #include "resources/resource_ids.h"
 #include "windows/quick_info_dlg.h"
+#include "windows/shown_text.h"
 #include "windows/site_tree_model.h"
 #include "windows/sites_dlg.h"
-#include "windows/shown_text.h"
 #include "windows/window_placement.h"
 #include "windows_fixture.h"
 

@@ -12,7 +12,6 @@
 #include "windows/page_mark_rows.h"
 #include "windows/shown_text.h"
 #include "windows/text_dialogs.h"
-#include "windows/shown_text.h"
 #include "windows/watch_marks.h"
 #include "windows/window_menus.h"
 #include "windows/window_placement.h"
