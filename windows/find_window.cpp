@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "windows/found_page_list.h"
+#include "windows/watch_marks.h"
 
 namespace {
 
@@ -66,6 +67,7 @@ FindWindow::FindWindow(const WindowServices& services, PageFinder& finder, ToolW
   AddKey(Qt::AltModifier | Qt::KeypadModifier | Qt::Key_Enter,
          [this](const FoundPage& p) { return QuickInfo(p); });
   AddKey(Qt::ControlModifier | Qt::Key_T, [this](const FoundPage& p) { return FileIntoTopics(p); });
+  AddKey(Qt::ControlModifier | Qt::Key_D, [this](const FoundPage& p) { return ToggleWatched(p); });
 }
 
 FindWindow::~FindWindow() = default;
@@ -175,6 +177,13 @@ FindWindow::After FindWindow::FileIntoTopics(const FoundPage& page) {
   }
   services_.topics.AppendTopLevelLink(page.title, page.url);
   SetStatus(QStringLiteral("Filed into Topics: %1").arg(Quoted(page.title)));
+  return After::kStay;
+}
+
+FindWindow::After FindWindow::ToggleWatched(const FoundPage& page) {
+  const std::string said =
+      ToggleWatch(services_.watched, {{page.url, page.title}}, services_.prefs.watchHours);
+  SetStatus(QString::fromStdString(said));
   return After::kStay;
 }
 

@@ -22,8 +22,9 @@ class FoundPageModel;
 // Page Up and Page Down move the selection while the keyboard stays in the line. The keys act on
 // the selected page: Enter opens it in the browser through the opener the menus use, and closes the
 // window; Alt+Enter opens its Quick Info (a Topic link's too, when its address is a PageMark's) and
-// closes the window; Ctrl+T files it into Topics, as "Assign to Topics" does, and the window stays.
-// Esc closes. More keys come in through AddKey. Closing hides the window, ready for the next time.
+// closes the window; Ctrl+T files it into Topics, as "Assign to Topics" does, and Ctrl+D watches it for
+// changes or stops watching it, as "Watch for Changes" does; after either the window stays. Esc closes. More
+// keys come in through AddKey. Closing hides the window, ready for the next time.
 class FindWindow : public QWidget {
   Q_OBJECT
 
@@ -66,6 +67,7 @@ class FindWindow : public QWidget {
   After Open(const FoundPage& page);
   After QuickInfo(const FoundPage& page);
   After FileIntoTopics(const FoundPage& page);
+  After ToggleWatched(const FoundPage& page);
   void Place();
 
   WindowServices services_;

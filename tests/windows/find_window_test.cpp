@@ -119,5 +119,27 @@ TEST_F(FindWindowTest, ATopicLinkAloneHasNoQuickInfoAndIsNotFiledTwice) {
   EXPECT_NE(std::string::npos, window->Status()->text().toStdString().find("Topic link only"));
 }
 
+// Ctrl+D is "Watch for Changes" on the selected page: a second press stops watching it, and a page
+// that cannot be watched is refused with the reason. The window stays open throughout.
+TEST_F(FindWindowTest, CtrlDWatchesTheSelectedPageOrStopsWatchingIt) {
+  topics.AppendTopLevelLink("Mail the cook", "mailto:cook@food.example.net");
+  window->ShowForSearch();
+  Type("brulee");
+  Press(Qt::Key_D, Qt::ControlModifier);
+  EXPECT_TRUE(watched.IsWatched("https://food.example.net/creme"));
+  EXPECT_EQ("Watching 1 page for changes; checked every 6 hours.", window->Status()->text().toStdString());
+  Press(Qt::Key_D, Qt::ControlModifier);
+  EXPECT_FALSE(watched.IsWatched("https://food.example.net/creme"));
+  EXPECT_EQ("No longer watched.", window->Status()->text().toStdString());
+
+  window->Input()->clear();
+  Type("cook");
+  ASSERT_EQ("mailto:cook@food.example.net", SelectedUrl());
+  Press(Qt::Key_D, Qt::ControlModifier);
+  EXPECT_FALSE(watched.IsWatched("mailto:cook@food.example.net"));
+  EXPECT_EQ("Only http and https pages can be watched.", window->Status()->text().toStdString());
+  EXPECT_TRUE(window->isVisible());
+}
+
 }  // namespace
 }  // namespace windowstest
