@@ -26,6 +26,7 @@
 #include "shell/qt/tray_wnd.h"
 #include "support/app_fixture.h"
 #include "support/child_process.h"
+#include "support/private_session_bus.h"
 #include "windows/find_window.h"
 #include "windows/page_marks_dlg.h"
 
@@ -269,18 +270,9 @@ TEST_F(SniHostTest, ExitFromTheHostsMenuEndsHopwiseWithItsPagesSaved) {
 
 // The private bus is set up before Qt reads DBUS_SESSION_BUS_ADDRESS.
 int main(int argc, char** argv) {
-  ChildProcess::Options options;
-  std::unique_ptr<ChildProcess> daemon;
-  for (const char* program : {"/usr/bin/dbus-daemon", "/bin/dbus-daemon"}) {
-    if (::access(program, X_OK) != 0) continue;
-    daemon = std::make_unique<ChildProcess>(
-        program, std::vector<std::string>{"--session", "--nofork", "--print-address=1"});
-    if (daemon->WaitForLine("unix:")) {
-      g_busAddress = QString::fromStdString(daemon->Lines().back());
-      ::setenv("DBUS_SESSION_BUS_ADDRESS", daemon->Lines().back().c_str(), 1);
-    }
-    break;
-  }
+  std::string address;
+  std::unique_ptr<ChildProcess> daemon = StartPrivateSessionBus(address);
+  g_busAddress = QString::fromStdString(address);
   QApplication qtApp(argc, argv);
   QApplication::setApplicationName("Hopwise");
   ::testing::InitGoogleTest(&argc, argv);

@@ -25,7 +25,9 @@
 #include "shell/qt/tray_wnd.h"
 #include "support/child_process.h"
 #include "support/fake_clock.h"
+#include "support/http_date_text.h"
 #include "support/memory_preference_store.h"
+#include "support/private_session_bus.h"
 #include "support/recording_message_boxes.h"
 #include "windows/page_mark_table_model.h"
 #include "windows/page_marks_dlg.h"
@@ -61,25 +63,16 @@ class StandInNotifications : public QObject {
   QStringList GetCapabilities() { return {QStringLiteral("actions"), QStringLiteral("body")}; }
 };
 
-std::string HttpDate(Time32 t) {
-  std::time_t time = t;
-  std::tm tm{};
-  gmtime_r(&time, &tm);
-  char text[64];
-  std::strftime(text, sizeof text, "%a, %d %b %Y %H:%M:%S GMT", &tm);
-  return text;
-}
-
 // /changing: Last-Modified as set; /steady: long ago.
 class PageServer {
  public:
   explicit PageServer(Time32 first) : modified(first) {
     server_.Get("/changing", [this](const httplib::Request&, httplib::Response& res) {
-      res.set_header("Last-Modified", HttpDate(modified));
+      res.set_header("Last-Modified", HttpDateText(modified));
       res.set_content("page", "text/html");
     });
     server_.Get("/steady", [](const httplib::Request&, httplib::Response& res) {
-      res.set_header("Last-Modified", HttpDate(100));
+      res.set_header("Last-Modified", HttpDateText(100));
       res.set_content("page", "text/html");
     });
     port_ = server_.bind_to_any_port("127.0.0.1");
@@ -247,17 +240,9 @@ TEST_F(WatchNotifyTest, NoCheckWhileSuspended) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::unique_ptr<ChildProcess> daemon;
-  for (const char* program : {"/usr/bin/dbus-daemon", "/bin/dbus-daemon"}) {
-    if (::access(program, X_OK) != 0) continue;
-    daemon = std::make_unique<ChildProcess>(
-        program, std::vector<std::string>{"--session", "--nofork", "--print-address=1"});
-    if (daemon->WaitForLine("unix:")) {
-      g_busAddress = QString::fromStdString(daemon->Lines().back());
-      ::setenv("DBUS_SESSION_BUS_ADDRESS", daemon->Lines().back().c_str(), 1);
-    }
-    break;
-  }
+  std::string address;
+  std::unique_ptr<ChildProcess> daemon = StartPrivateSessionBus(address);
+  g_busAddress = QString::fromStdString(address);
   QApplication qtApp(argc, argv);
   QApplication::setApplicationName("Hopwise");
   ::testing::InitGoogleTest(&argc, argv);

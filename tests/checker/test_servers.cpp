@@ -9,20 +9,14 @@
 #include <chrono>
 #include <ctime>
 
+#include "support/http_date_text.h"
+
 namespace checkertest {
 
 namespace {
 
 using httplib::Request;
 using httplib::Response;
-
-std::string HttpDate(std::time_t t) {
-  std::tm tm{};
-  gmtime_r(&t, &tm);
-  char text[64];
-  std::strftime(text, sizeof text, "%a, %d %b %Y %H:%M:%S GMT", &tm);
-  return text;
-}
 
 // count bytes of body in small chunks; without end when count is negative.
 void ChunkedBody(Response& res, long long count) {
@@ -95,7 +89,7 @@ void TestServer::PassGate(Response& res) {
   gateChanged_.notify_all();
   gateChanged_.wait_for(lock, std::chrono::milliseconds(300), [this] { return atGate_ >= 3; });
   --atGate_;
-  res.set_header("Last-Modified", HttpDate(0));
+  res.set_header("Last-Modified", HttpDateText(0));
   res.set_content("gate", "text/plain");
 }
 
@@ -109,7 +103,7 @@ void TestServer::AddRoutes() {
     return httplib::Server::HandlerResponse::Unhandled;
   });
   s.Get(R"(/dated/(-?\d+))", [](const Request& req, Response& res) {
-    res.set_header("Last-Modified", HttpDate(std::stoll(req.matches[1])));
+    res.set_header("Last-Modified", HttpDateText(std::stoll(req.matches[1])));
     res.set_content("dated", "text/plain");
   });
   s.Get("/date", [](const Request& req, Response& res) {
@@ -131,7 +125,7 @@ void TestServer::AddRoutes() {
   s.Get("/gate", [this](const Request&, Response& res) { PassGate(res); });
   s.Get(R"(/hold/(\d+))", [](const Request& req, Response& res) {
     std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(req.matches[1])));
-    res.set_header("Last-Modified", HttpDate(0));
+    res.set_header("Last-Modified", HttpDateText(0));
     res.set_content("held", "text/plain");
   });
   s.Get("/missing", [](const Request&, Response& res) {

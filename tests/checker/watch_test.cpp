@@ -15,6 +15,7 @@
 #include "platform/curl_http_client.h"
 #include "platform/event.h"
 #include "support/fake_clock.h"
+#include "support/http_date_text.h"
 
 namespace checkertest {
 namespace {
@@ -81,21 +82,12 @@ TEST_F(ScheduleTest, AnOverdueRunWaitsForTheStartDelayAndNeverMeansNever) {
 
 // --- A run over a local server whose page changes between two runs ---
 
-std::string HttpDate(Time32 t) {
-  std::time_t time = t;
-  std::tm tm{};
-  gmtime_r(&time, &tm);
-  char text[64];
-  std::strftime(text, sizeof text, "%a, %d %b %Y %H:%M:%S GMT", &tm);
-  return text;
-}
-
 // /dated: Last-Modified as set; /sized: a body of the length set, no Last-Modified; /gone: 404.
 class ChangingServer {
  public:
   ChangingServer() {
     server_.Get("/dated", [this](const httplib::Request&, httplib::Response& res) {
-      res.set_header("Last-Modified", HttpDate(modified));
+      res.set_header("Last-Modified", HttpDateText(modified));
       res.set_content("dated", "text/plain");
     });
     server_.Get("/sized", [this](const httplib::Request&, httplib::Response& res) {
