@@ -12,6 +12,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "bench/bench_support.h"
 #include "exchange/browser_import.h"
 
 namespace fs = std::filesystem;
@@ -22,18 +23,6 @@ constexpr int kPages = 100'000;
 constexpr int kFolders = 100;
 constexpr int kLinksPerFolder = 100;
 constexpr int64_t kStart = 1'700'000'000;
-
-class NoMessages : public MessageBoxes {
- public:
-  void Ok(const std::string&) override {}
-  bool YesNo(const std::string&) override { return false; }
-};
-
-std::string TempFolder() {
-  std::string pattern = (fs::temp_directory_path() / "hopwise-bench-XXXXXX").string();
-  if (!::mkdtemp(pattern.data())) throw std::runtime_error("no temporary folder");
-  return pattern;
-}
 
 void Run(sqlite3* db, const std::string& sql) {
   if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)

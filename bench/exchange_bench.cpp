@@ -12,6 +12,7 @@
 #include <sstream>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "exchange/topics_export.h"
 #include "exchange/topics_import.h"
 
@@ -21,18 +22,6 @@ namespace {
 
 constexpr int kLinksPerFolder = 100;
 constexpr int kSubfolders = 10;
-
-class NoMessages : public MessageBoxes {
- public:
-  void Ok(const std::string&) override {}
-  bool YesNo(const std::string&) override { return false; }
-};
-
-std::string TempFolder() {
-  std::string pattern = (fs::temp_directory_path() / "hopwise-bench-XXXXXX").string();
-  if (!::mkdtemp(pattern.data())) throw std::runtime_error("no temporary folder");
-  return pattern;
-}
 
 // Writes folder number k: links (k-1)*100 up to k*100 (below total), then its subfolders, numbered
 // 10k+1 to 10k+10, those that hold links.

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "platform/curl_http_client.h"
 #include "store/data_files.h"
 #include "store/page_mark_store.h"
@@ -31,12 +32,6 @@ constexpr int kSites = 500;
 class FixedClock : public Clock {
  public:
   Time32 Now() const override { return 1700000000; }
-};
-
-class NoMessages : public MessageBoxes {
- public:
-  void Ok(const std::string&) override {}
-  bool YesNo(const std::string&) override { return false; }
 };
 
 class NoBrowser : public UrlOpener {
